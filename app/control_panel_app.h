@@ -1,0 +1,43 @@
+#pragma once
+// The application object: one per process. It owns the single-instance guard and the settings
+// path for the whole run; every part reaches the settings through it.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/settings_file.h"
+#include "platform/instance_lock.h"
+
+class CControlPanelApp {
+public:
+    static constexpr const char* kInstanceGuardName = "QVM_ControlPanel";
+    static constexpr int kTitleStringId = 57344;
+
+    // Start-up steps 1-2: false when another copy holds the guard (or it cannot be made).
+    bool AcquireInstanceGuard();
+    // Shutdown step 1.
+    void ReleaseInstanceGuard();
+
+    // Start-up step 4: the running executable's path with ".ini" as its extension.
+    static std::string SettingsPathForExecutable(const std::string& executablePath);
+    void SetSettingsPath(std::string path);
+    const std::string& SettingsPath() const;
+
+    // String 57344, loaded without the language offset: the caption of every message box.
+    std::string ApplicationTitle() const;
+
+    std::int32_t ReadSettingInt(std::string_view section, std::string_view key, std::int32_t defaultValue);
+    bool WriteSettingInt(std::string_view section, std::string_view key, std::int32_t value);
+    std::string ReadSettingText(std::string_view section, std::string_view key);
+    bool WriteSettingText(std::string_view section, std::string_view key, std::string_view text);
+
+    SettingsFile& Settings() { return settings_; }
+
+private:
+    platform::InstanceLock guard_;
+    std::string settingsPath_;
+    SettingsFile settings_;
+};
+
+// The one application object of the process.
+CControlPanelApp& TheApp();

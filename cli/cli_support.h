@@ -1,0 +1,33 @@
+#pragma once
+// What every vantrel-cli command shares: exit codes, argument reading and JSON text.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitFailed = 1,       // a device did not answer or an exchange failed
+    kExitBadArguments = 2,
+};
+
+using Arguments = std::vector<std::string>;
+
+// Removes "--name VALUE" from args and returns VALUE; nullopt when absent. `missingValue` is set
+// when the option is present without a value.
+std::optional<std::string> TakeOption(Arguments& args, std::string_view name, bool& missingValue);
+// Removes a "--name" flag from args; true when it was present.
+bool TakeFlag(Arguments& args, std::string_view name);
+
+// The panel's own settings file: vantrel-panel.ini beside this executable.
+std::string DefaultSettingsPath();
+
+// Prints "vantrel-cli: message" to standard error and returns code.
+int Fail(int code, const std::string& message);
+
+std::string JsonString(std::string_view text);
+
+}  // namespace cli

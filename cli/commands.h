@@ -1,0 +1,15 @@
+#pragma once
+#include "cli/cli_support.h"
+
+namespace cli {
+
+// args start after the command word. Each returns an ExitCode.
+int RunDevicesCommand(Arguments args);     // devices [add|remove] ...
+int RunAdaptersCommand(Arguments args);    // adapters
+int RunCheckCommand(Arguments args);       // check
+int RunSwitcherCommand(Arguments args);    // switcher set
+int RunPassportCommand(Arguments args);    // passport
+int RunDiscoverCommand(Arguments args);    // discover
+int RunSetNetworkCommand(Arguments args);  // set-network
+
+}  // namespace cli

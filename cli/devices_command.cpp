@@ -1,0 +1,4 @@
+#include "cli/commands.h"
+namespace cli {
+int RunDevicesCommand(Arguments) { return Fail(kExitFailed, "devices: not built yet"); }
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Text forms of addresses. Addresses are 32-bit IPv4 values in network byte order (first number
+// of the dotted form in the lowest-addressed byte); MAC addresses are 6 bytes, first byte first.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+using MacAddress = std::array<std::uint8_t, 6>;
+
+// "%02X:%02X:%02X:%02X:%02X:%02X"; the empty text for six zero bytes.
+std::string FormatMacAddress(std::span<const std::uint8_t, 6> mac);
+// "%d.%d.%d.%d", lowest-addressed byte first.
+std::string FormatIpAddress(std::uint32_t address);
+
+// Strict dotted-quad parsing for the command line and the simulator's configuration: four
+// decimal numbers 0-255, nothing else. False leaves the output untouched.
+bool ParseIpAddress(std::string_view text, std::uint32_t& address);
+// Six two-digit hexadecimal bytes separated by ':' or '-', either letter case.
+bool ParseMacAddress(std::string_view text, MacAddress& mac);

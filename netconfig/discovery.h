@@ -1,0 +1,38 @@
+#pragma once
+// Broadcast commands on one local adapter's segment: the module list ("WiZnLiSt" ->
+// "WiZnHeLo") and new network settings for one module named by its MAC ("TiBbsEtA").
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "netconfig/address_text.h"
+
+// The first 30 bytes of a module's "WiZnHeLo" reply, byte for byte.
+struct ModuleHelloRecord {
+    std::array<std::uint8_t, 30> bytes{};
+
+    MacAddress Mac() const;            // bytes 8-13
+    std::uint32_t Ip() const;          // bytes 14-17, network byte order
+    std::uint32_t Mask() const;        // bytes 18-21
+    std::uint32_t Gateway() const;     // bytes 22-25
+    void SetMac(const MacAddress& mac);
+    void SetIp(std::uint32_t address);
+    void SetMask(std::uint32_t address);
+    void SetGateway(std::uint32_t address);
+};
+
+enum class BroadcastMode { Collect, SendOnly };
+
+constexpr std::uint16_t kWizardQueryCode = 12;
+
+// Sends the 26-byte request to 255.255.255.255 on ports 9100 and 9101 from localAddress.
+// Collect: gathers hello replies for 2000 ms, in order of arrival, one per MAC. Send only:
+// keeps the sockets open 200 ms. Returns false only when neither socket could send.
+bool BroadcastExchange(std::uint32_t localAddress, std::span<const std::uint8_t, 26> request,
+                       BroadcastMode mode, std::vector<ModuleHelloRecord>& resultList);
+bool ListModules(std::uint32_t localAddress, std::uint16_t queryCode,
+                 std::vector<ModuleHelloRecord>& resultList);
+bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,
+                      std::uint32_t ipAddress, std::uint32_t networkMask,
+                      std::uint32_t defaultGateway);

@@ -1,0 +1,22 @@
+#pragma once
+// The passport file: a 480-byte checksummed record of a module's passport data, written as
+// 15 hexadecimal lines between "---DEVICEPASSPORT---" and "---DATAEND---", CR LF line ends.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "netconfig/module_exchange.h"
+#include "platform/tick.h"
+
+constexpr std::size_t kPassportRecordSize = 480;
+using PassportRecord = std::array<std::uint8_t, kPassportRecordSize>;
+
+PassportRecord BuildPassportRecord(std::uint32_t deviceAddress, const PassportBuffer& passport);
+// The whole file's text, 1027 bytes.
+std::string FormatPassportFile(const PassportRecord& record);
+// "passport_<MAC of buffer bytes 8-13>_<YYYYMMDDhhmmss>", no extension.
+std::string ProposedPassportName(const PassportBuffer& passport, const platform::LocalTime& time);
+// Creates or empties the file and writes it whole (beside it, then renamed over it). False when
+// the file cannot be written; nothing half-written is left behind.
+bool WritePassportFile(const std::string& path, std::uint32_t deviceAddress,
+                       const PassportBuffer& passport);

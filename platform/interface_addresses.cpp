@@ -1,0 +1,20 @@
+#include "platform/interface_addresses.h"
+
+#include <ifaddrs.h>
+#include <netinet/in.h>
+
+namespace platform {
+
+bool ReadInterfaceAddresses(std::vector<std::uint32_t>& addresses) {
+    addresses.clear();
+    ifaddrs* table = nullptr;
+    if (getifaddrs(&table) != 0) return false;
+    for (const ifaddrs* row = table; row != nullptr; row = row->ifa_next) {
+        if (row->ifa_addr == nullptr || row->ifa_addr->sa_family != AF_INET) continue;
+        addresses.push_back(reinterpret_cast<const sockaddr_in*>(row->ifa_addr)->sin_addr.s_addr);
+    }
+    freeifaddrs(table);
+    return true;
+}
+
+}  // namespace platform
