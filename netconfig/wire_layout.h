@@ -1,0 +1,88 @@
+#pragma once
+// Byte layouts of the configuration datagrams, defined once: the exchanges build and check
+// them from here and the module simulator answers from here. Addresses in these datagrams are
+// IPv4 in network byte order; there is no checksum, length or sequence field.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+namespace wire {
+
+constexpr std::uint16_t kPortA = 9100;
+constexpr std::uint16_t kPortB = 9101;
+constexpr std::array<std::uint16_t, 2> kPorts = {kPortA, kPortB};
+
+constexpr std::size_t kMagicLength = 8;
+constexpr std::string_view kReadSwitcherMagic = "WiZnInTr";
+constexpr std::string_view kSwitcherReplyMagic = "WiZnInTc";
+constexpr std::string_view kSwitcherReplyAltMagic = "WiZnSwTc";
+constexpr std::string_view kWriteSwitcherMagic = "WiZnInTw";
+constexpr std::string_view kReadPassportMagic = "WiZnGpAs";
+constexpr std::string_view kPassportReplyMagic = "WiZnPaSs";
+constexpr std::string_view kListMagic = "WiZnLiSt";
+constexpr std::string_view kHelloMagic = "WiZnHeLo";
+constexpr std::string_view kSetNetworkMagic = "TiBbsEtA";
+
+constexpr std::size_t kReceiveBufferSize = 1024;
+
+// "WiZnInTr" and "WiZnGpAs" requests: magic, then zeros.
+constexpr std::size_t kQueryRequestLength = 26;
+
+// "WiZnInTc" / "WiZnSwTc" reply.
+constexpr std::size_t kSwitcherReplyMinLength = 11;
+constexpr std::size_t kSwitcherReplyStatusA = 8;  // must be 1
+constexpr std::size_t kSwitcherReplyStatusB = 9;  // must be 0
+constexpr std::size_t kSwitcherReplyAddress = 11;  // 4 bytes
+
+// "WiZnInTw" request: magic, 1, 0, 0, address, four zeros.
+constexpr std::size_t kWriteSwitcherLength = 19;
+constexpr std::size_t kWriteSwitcherFlag = 8;      // 1
+constexpr std::size_t kWriteSwitcherAddress = 11;  // 4 bytes
+
+// "WiZnPaSs" reply.
+constexpr std::size_t kPassportReplyMinLength = 290;
+constexpr std::size_t kPassportStoredLength = 418;
+constexpr std::size_t kPassportMac = 8;  // 6 bytes
+
+// "WiZnLiSt" request: magic, query code big-endian, zeros.
+constexpr std::size_t kListRequestLength = 26;
+constexpr std::size_t kListQueryCode = 8;  // 2 bytes, high byte first
+
+// "WiZnHeLo" reply; its first 30 bytes are a hello record.
+constexpr std::size_t kHelloMinLength = 30;
+constexpr std::size_t kHelloMac = 8;       // 6 bytes
+constexpr std::size_t kHelloIp = 14;       // 4 bytes
+constexpr std::size_t kHelloMask = 18;     // 4 bytes
+constexpr std::size_t kHelloGateway = 22;  // 4 bytes
+
+// "TiBbsEtA" request: magic, MAC, IP, mask, gateway; no reply.
+constexpr std::size_t kSetNetworkLength = 26;
+constexpr std::size_t kSetNetworkMac = 8;
+constexpr std::size_t kSetNetworkIp = 14;
+constexpr std::size_t kSetNetworkMask = 18;
+constexpr std::size_t kSetNetworkGateway = 22;
+
+inline bool HasMagic(std::span<const std::uint8_t> datagram, std::string_view magic) {
+    return datagram.size() >= kMagicLength &&
+           std::memcmp(datagram.data(), magic.data(), kMagicLength) == 0;
+}
+
+inline void PutMagic(std::span<std::uint8_t> datagram, std::string_view magic) {
+    std::memcpy(datagram.data(), magic.data(), kMagicLength);
+}
+
+// Addresses travel in memory order, so they are copied, never byte-swapped.
+inline std::uint32_t GetAddress(std::span<const std::uint8_t> datagram, std::size_t offset) {
+    std::uint32_t address = 0;
+    std::memcpy(&address, datagram.data() + offset, sizeof address);
+    return address;
+}
+
+inline void PutAddress(std::span<std::uint8_t> datagram, std::size_t offset, std::uint32_t address) {
+    std::memcpy(datagram.data() + offset, &address, sizeof address);
+}
+
+}  // namespace wire
