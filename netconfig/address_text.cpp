@@ -1,0 +1,74 @@
+#include "netconfig/address_text.h"
+
+#include <cstdio>
+
+namespace {
+
+bool ParseDecimalOctet(std::string_view text, std::uint8_t& octet) {
+    if (text.empty() || text.size() > 3) return false;
+    unsigned value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value > 255) return false;
+    octet = static_cast<std::uint8_t>(value);
+    return true;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::string FormatMacAddress(std::span<const std::uint8_t, 6> mac) {
+    bool allZero = true;
+    for (const auto byte : mac) allZero = allZero && byte == 0;
+    if (allZero) return {};
+    char text[18];
+    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2],
+                  mac[3], mac[4], mac[5]);
+    return text;
+}
+
+std::string FormatIpAddress(std::uint32_t address) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", bytes[0], bytes[1], bytes[2], bytes[3]);
+    return text;
+}
+
+bool ParseIpAddress(std::string_view text, std::uint32_t& address) {
+    std::uint32_t parsed = 0;
+    auto* bytes = reinterpret_cast<std::uint8_t*>(&parsed);
+    for (int i = 0; i < 4; ++i) {
+        const auto dot = text.find('.');
+        const bool last = i == 3;
+        if (last != (dot == std::string_view::npos)) return false;
+        if (!ParseDecimalOctet(text.substr(0, dot), bytes[i])) return false;
+        text = last ? std::string_view{} : text.substr(dot + 1);
+    }
+    address = parsed;
+    return true;
+}
+
+bool ParseMacAddress(std::string_view text, MacAddress& mac) {
+    if (text.size() != 17) return false;
+    const char separator = text[2];
+    if (separator != ':' && separator != '-') return false;
+    MacAddress parsed{};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const std::size_t at = i * 3;
+        if (i > 0 && text[at - 1] != separator) return false;
+        const int high = HexDigit(text[at]);
+        const int low = HexDigit(text[at + 1]);
+        if (high < 0 || low < 0) return false;
+        parsed[i] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    mac = parsed;
+    return true;
+}
