@@ -1,0 +1,63 @@
+#include "netconfig/discovery_records.h"
+
+#include <algorithm>
+
+static_assert(sizeof(ModuleHelloRecord{}.bytes) == wire::kHelloMinLength);
+
+MacAddress ModuleHelloRecord::Mac() const {
+    MacAddress mac{};
+    std::copy_n(bytes.begin() + wire::kHelloMac, mac.size(), mac.begin());
+    return mac;
+}
+
+std::uint32_t ModuleHelloRecord::Ip() const { return wire::GetAddress(bytes, wire::kHelloIp); }
+std::uint32_t ModuleHelloRecord::Mask() const { return wire::GetAddress(bytes, wire::kHelloMask); }
+std::uint32_t ModuleHelloRecord::Gateway() const {
+    return wire::GetAddress(bytes, wire::kHelloGateway);
+}
+
+void ModuleHelloRecord::SetMac(const MacAddress& mac) {
+    std::copy(mac.begin(), mac.end(), bytes.begin() + wire::kHelloMac);
+}
+void ModuleHelloRecord::SetIp(std::uint32_t address) {
+    wire::PutAddress(bytes, wire::kHelloIp, address);
+}
+void ModuleHelloRecord::SetMask(std::uint32_t address) {
+    wire::PutAddress(bytes, wire::kHelloMask, address);
+}
+void ModuleHelloRecord::SetGateway(std::uint32_t address) {
+    wire::PutAddress(bytes, wire::kHelloGateway, address);
+}
+
+BroadcastRequest BuildListRequest(std::uint16_t queryCode) {
+    BroadcastRequest request{};
+    wire::PutMagic(request, wire::kListMagic);
+    request[wire::kListQueryCode] = static_cast<std::uint8_t>(queryCode >> 8);
+    request[wire::kListQueryCode + 1] = static_cast<std::uint8_t>(queryCode & 0xFF);
+    return request;
+}
+
+BroadcastRequest BuildSetNetworkRequest(const MacAddress& moduleMac, std::uint32_t ipAddress,
+                                        std::uint32_t networkMask, std::uint32_t defaultGateway) {
+    BroadcastRequest request{};
+    wire::PutMagic(request, wire::kSetNetworkMagic);
+    std::copy(moduleMac.begin(), moduleMac.end(), request.begin() + wire::kSetNetworkMac);
+    wire::PutAddress(request, wire::kSetNetworkIp, ipAddress);
+    wire::PutAddress(request, wire::kSetNetworkMask, networkMask);
+    wire::PutAddress(request, wire::kSetNetworkGateway, defaultGateway);
+    return request;
+}
+
+bool AcceptHelloReply(std::span<const std::uint8_t> datagram,
+                      std::vector<ModuleHelloRecord>& resultList) {
+    if (datagram.size() < wire::kHelloMinLength) return false;
+    if (!wire::HasMagic(datagram, wire::kHelloMagic)) return false;
+    ModuleHelloRecord record;
+    std::copy_n(datagram.begin(), record.bytes.size(), record.bytes.begin());
+    const MacAddress mac = record.Mac();
+    const bool known = std::any_of(resultList.begin(), resultList.end(),
+                                   [&](const ModuleHelloRecord& listed) { return listed.Mac() == mac; });
+    if (known) return false;
+    resultList.push_back(record);
+    return true;
+}

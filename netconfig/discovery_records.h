@@ -1,0 +1,25 @@
+#pragma once
+// The broadcast datagrams as plain data: the list and network settings requests, and the rule
+// by which a hello reply joins the result list. No sockets here.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "netconfig/discovery.h"
+#include "netconfig/wire_layout.h"
+
+using BroadcastRequest = std::array<std::uint8_t, wire::kListRequestLength>;
+static_assert(wire::kListRequestLength == wire::kSetNetworkLength);
+
+// "WiZnLiSt", the query code high byte first, zeros.
+BroadcastRequest BuildListRequest(std::uint16_t queryCode);
+// "TiBbsEtA", the MAC exactly as given, then IP address, network mask, default gateway.
+BroadcastRequest BuildSetNetworkRequest(const MacAddress& moduleMac, std::uint32_t ipAddress,
+                                        std::uint32_t networkMask, std::uint32_t defaultGateway);
+
+// Appends the first 30 bytes of a "WiZnHeLo" datagram of at least 30 bytes to the list, unless
+// a record of the same MAC is there already (the first reply's addresses stay). True when it
+// was appended; anything else is dropped without a trace.
+bool AcceptHelloReply(std::span<const std::uint8_t> datagram,
+                      std::vector<ModuleHelloRecord>& resultList);

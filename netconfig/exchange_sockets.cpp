@@ -1,0 +1,51 @@
+#include "netconfig/exchange_sockets.h"
+
+ExchangeSockets::~ExchangeSockets() {
+    for (const auto handle : handles_) platform::CloseSocket(handle);
+}
+
+bool ExchangeSockets::Prepare(std::size_t i) {
+    handles_[i] = platform::OpenUdpSocket();
+    return handles_[i] != platform::kInvalidSocket;
+}
+
+void ExchangeSockets::OpenConnected(std::size_t i, std::uint32_t localAddress,
+                                    std::uint32_t deviceAddress,
+                                    std::span<const std::uint8_t> request) {
+    const std::uint16_t port = wire::kPorts[i];
+    const auto socket = Prepare(i) ? handles_[i] : platform::kInvalidSocket;
+    usable_[i] = socket != platform::kInvalidSocket && platform::SetReuseAddress(socket) &&
+                 platform::SetNonBlocking(socket) && platform::Bind(socket, localAddress, port) &&
+                 platform::Connect(socket, deviceAddress, port) &&
+                 platform::Send(socket, request) == static_cast<long>(request.size());
+}
+
+void ExchangeSockets::OpenBroadcast(std::size_t i, std::uint32_t localAddress,
+                                    std::span<const std::uint8_t> request) {
+    constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+    const std::uint16_t port = wire::kPorts[i];
+    const auto socket = Prepare(i) ? handles_[i] : platform::kInvalidSocket;
+    usable_[i] = socket != platform::kInvalidSocket && platform::SetBroadcast(socket) &&
+                 platform::SetReuseAddress(socket) && platform::SetNonBlocking(socket) &&
+                 platform::Bind(socket, localAddress, port) &&
+                 platform::SendTo(socket, request, kLimitedBroadcast, port) ==
+                     static_cast<long>(request.size());
+}
+
+bool ExchangeSockets::AnyUsable() const {
+    for (const bool usable : usable_)
+        if (usable) return true;
+    return false;
+}
+
+bool ExchangeSockets::WaitAnyReadable() const {
+    std::array<platform::SocketHandle, kCount> waiting{};
+    for (std::size_t i = 0; i < kCount; ++i)
+        waiting[i] = usable_[i] ? handles_[i] : platform::kInvalidSocket;
+    return platform::WaitReadable(waiting, kPollStepMs) != 0;
+}
+
+bool ExchangeSockets::WaitOneReadable(std::size_t i) const {
+    const platform::SocketHandle one[1] = {handles_[i]};
+    return platform::WaitReadable(one, kPollStepMs) != 0;
+}

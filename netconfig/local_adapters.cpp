@@ -1,0 +1,33 @@
+#include "netconfig/local_adapters.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/interface_addresses.h"
+
+namespace {
+// 127 (loopback) and 255 are the first octets with their low seven bits all set.
+bool IsUsableAdapterAddress(std::uint32_t address) {
+    std::uint8_t octets[4];
+    std::memcpy(octets, &address, sizeof octets);
+    return address != 0 && (octets[0] & 0x7F) != 0x7F;
+}
+}  // namespace
+
+std::vector<std::uint32_t> FilterAdapterAddresses(const std::vector<std::uint32_t>& table) {
+    std::vector<std::uint32_t> usable;
+    for (const auto address : table) {
+        if (!IsUsableAdapterAddress(address)) continue;
+        if (std::find(usable.begin(), usable.end(), address) != usable.end()) continue;
+        usable.push_back(address);
+    }
+    return usable;
+}
+
+bool GetLocalAdapters(std::vector<std::uint32_t>& list) {
+    list.clear();
+    std::vector<std::uint32_t> table;
+    if (!platform::ReadInterfaceAddresses(table)) return false;
+    list = FilterAdapterAddresses(table);
+    return !list.empty();
+}
