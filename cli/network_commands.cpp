@@ -1,9 +1,229 @@
+// The network commands of vantrel-cli: every argument is checked before anything is sent, and
+// every exchange goes out from the address ChooseLocalAddress settled on.
+#include <iostream>
+#include <vector>
+
 #include "cli/commands.h"
+#include "cli/local_address.h"
+#include "cli/network_args.h"
+#include "cli/network_output.h"
+#include "netconfig/address_text.h"
+#include "netconfig/discovery.h"
+#include "netconfig/local_adapters.h"
+#include "netconfig/module_exchange.h"
+#include "netconfig/passport_file.h"
+
 namespace cli {
-int RunAdaptersCommand(Arguments) { return Fail(kExitFailed, "not built yet"); }
-int RunCheckCommand(Arguments) { return Fail(kExitFailed, "not built yet"); }
-int RunSwitcherCommand(Arguments) { return Fail(kExitFailed, "not built yet"); }
-int RunPassportCommand(Arguments) { return Fail(kExitFailed, "not built yet"); }
-int RunDiscoverCommand(Arguments) { return Fail(kExitFailed, "not built yet"); }
-int RunSetNetworkCommand(Arguments) { return Fail(kExitFailed, "not built yet"); }
+
+namespace {
+
+constexpr const char* kNotResponding = "Device is not responding!";
+
+// One command's argument handling: it knows the command's name for every message.
+class NetworkCommand {
+public:
+    explicit NetworkCommand(std::string_view name) : name_(name) {}
+
+    int Fail(int code, const std::string& message) const {
+        return cli::Fail(code, name_ + ": " + message);
+    }
+    int BadArguments(const std::string& message) const { return Fail(kExitBadArguments, message); }
+
+    // Takes --from/--settings; then nothing that looks like an option may be left.
+    bool TakeCommonOptions(Arguments& args, int& exitCode) {
+        std::string error;
+        if (!TakeLocalAddressOptions(args, options_, error)) {
+            exitCode = BadArguments(error);
+            return false;
+        }
+        if (const auto option = FirstOption(args); !option.empty()) {
+            exitCode = BadArguments("unknown option '" + option + "'");
+            return false;
+        }
+        return true;
+    }
+
+    bool TakeRequiredOption(Arguments& args, std::string_view option, std::string& value,
+                            int& exitCode) const {
+        bool missing = false;
+        const auto taken = TakeOption(args, option, missing);
+        if (!taken || taken->empty()) {
+            exitCode = BadArguments(std::string(option) + " is required and needs a value");
+            return false;
+        }
+        value = *taken;
+        return true;
+    }
+
+    bool ParseAddress(const std::string& text, const char* what, std::uint32_t& address,
+                      int& exitCode) const {
+        if (ParseIpAddress(text, address)) return true;
+        exitCode = BadArguments(std::string(what) + " '" + text + "' is not an IPv4 address");
+        return false;
+    }
+
+    bool ExpectPositional(const Arguments& args, std::size_t count, const char* usage,
+                          int& exitCode) const {
+        if (args.size() == count) return true;
+        exitCode = BadArguments(args.size() < count ? std::string("usage: ") + usage
+                                                    : "unexpected argument '" + args[count] + "'");
+        return false;
+    }
+
+    bool ChooseLocal(std::uint32_t& local, int& exitCode) const {
+        const auto choice = ChooseLocalAddress(options_);
+        if (!choice.ok) {
+            exitCode = BadArguments(choice.error);
+            return false;
+        }
+        local = choice.address;
+        return true;
+    }
+
+private:
+    std::string name_;
+    LocalAddressOptions options_;
+};
+
+}  // namespace
+
+int RunAdaptersCommand(Arguments args) {
+    const NetworkCommand command("adapters");
+    const bool json = TakeFlag(args, "--json");
+    if (!args.empty()) return command.BadArguments("unexpected argument '" + args[0] + "'");
+    std::vector<std::uint32_t> adapters;
+    const bool any = GetLocalAdapters(adapters);
+    std::cout << (json ? AdaptersJson(adapters) : AdaptersText(adapters));
+    return any ? kExitOk : command.Fail(kExitFailed, "no usable local adapter");
 }
+
+int RunCheckCommand(Arguments args) {
+    NetworkCommand command("check");
+    int code = kExitOk;
+    const bool json = TakeFlag(args, "--json");
+    if (!command.TakeCommonOptions(args, code)) return code;
+    if (args.empty()) return command.BadArguments("usage: check [--from LOCAL] DEVICE... [--json]");
+    std::vector<CheckResult> results(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (!command.ParseAddress(args[i], "device", results[i].address, code)) return code;
+    std::uint32_t local = 0;
+    if (!command.ChooseLocal(local, code)) return code;
+
+    std::size_t silent = 0;
+    for (auto& result : results) {
+        result.online = ReadSwitcherAddress(local, result.address, result.switcher);
+        if (!result.online) ++silent;
+    }
+    std::cout << (json ? CheckJson(results) : CheckText(results)) << std::flush;
+    if (silent == 0) return kExitOk;
+    if (results.size() == 1)
+        return command.Fail(kExitFailed, FormatIpAddress(results[0].address) + ": " + kNotResponding);
+    return command.Fail(kExitFailed, std::to_string(silent) + " of " +
+                                         std::to_string(results.size()) + " devices did not answer");
+}
+
+int RunSwitcherCommand(Arguments args) {
+    NetworkCommand command("switcher set");
+    int code = kExitOk;
+    if (args.empty() || args[0] != "set")
+        return command.BadArguments("usage: switcher set [--from LOCAL] DEVICE ADDRESS");
+    args.erase(args.begin());
+    if (!command.TakeCommonOptions(args, code)) return code;
+    if (!command.ExpectPositional(args, 2, "switcher set [--from LOCAL] DEVICE ADDRESS", code))
+        return code;
+    std::uint32_t device = 0;
+    std::uint32_t switcher = 0;
+    if (!command.ParseAddress(args[0], "device", device, code) ||
+        !command.ParseAddress(args[1], "switcher address", switcher, code))
+        return code;
+    std::uint32_t local = 0;
+    if (!command.ChooseLocal(local, code)) return code;
+
+    // The module never confirms a new switcher address, so there is nothing to wait for.
+    WriteSwitcherAddress(local, device, switcher);
+    std::cout << "sent switcher address " << FormatIpAddress(switcher) << " to "
+              << FormatIpAddress(device) << '\n';
+    return kExitOk;
+}
+
+int RunPassportCommand(Arguments args) {
+    NetworkCommand command("passport");
+    int code = kExitOk;
+    std::string out;
+    if (!command.TakeRequiredOption(args, "--out", out, code)) return code;
+    if (!command.TakeCommonOptions(args, code)) return code;
+    if (!command.ExpectPositional(args, 1, "passport [--from LOCAL] DEVICE --out PATH", code))
+        return code;
+    std::uint32_t device = 0;
+    if (!command.ParseAddress(args[0], "device", device, code)) return code;
+    std::uint32_t local = 0;
+    if (!command.ChooseLocal(local, code)) return code;
+
+    PassportBuffer passport{};
+    if (!ReadModulePassport(local, device, passport))
+        return command.Fail(kExitFailed, FormatIpAddress(device) + ": " + kNotResponding);
+    const std::string path = PassportOutputPath(out, passport, platform::CurrentLocalTime());
+    if (!WritePassportFile(path, device, passport))
+        return command.Fail(kExitFailed, "cannot write " + path);
+    std::cout << path << '\n';
+    return kExitOk;
+}
+
+int RunDiscoverCommand(Arguments args) {
+    NetworkCommand command("discover");
+    int code = kExitOk;
+    const bool json = TakeFlag(args, "--json");
+    bool missing = false;
+    const auto queryText = TakeOption(args, "--query", missing);
+    if (missing) return command.BadArguments("--query needs a number 0-65535");
+    std::uint16_t query = kWizardQueryCode;
+    if (queryText && !ParseQueryCode(*queryText, query))
+        return command.BadArguments("--query '" + *queryText + "' is not a number 0-65535");
+    if (!command.TakeCommonOptions(args, code)) return code;
+    if (!command.ExpectPositional(args, 0, "discover [--from LOCAL] [--query N] [--json]", code))
+        return code;
+    std::uint32_t local = 0;
+    if (!command.ChooseLocal(local, code)) return code;
+
+    std::vector<ModuleHelloRecord> modules;
+    if (!ListModules(local, query, modules))
+        return command.Fail(kExitFailed,
+                            "the module list request could not be sent from " + FormatIpAddress(local));
+    std::cout << (json ? ModulesJson(modules) : ModulesText(modules));
+    if (!json && modules.empty()) std::cerr << "vantrel-cli: discover: no module answered\n";
+    return kExitOk;
+}
+
+int RunSetNetworkCommand(Arguments args) {
+    NetworkCommand command("set-network");
+    int code = kExitOk;
+    std::string macText, ipText, maskText, gatewayText;
+    if (!command.TakeRequiredOption(args, "--mac", macText, code) ||
+        !command.TakeRequiredOption(args, "--ip", ipText, code) ||
+        !command.TakeRequiredOption(args, "--mask", maskText, code) ||
+        !command.TakeRequiredOption(args, "--gateway", gatewayText, code))
+        return code;
+    if (!command.TakeCommonOptions(args, code)) return code;
+    if (!command.ExpectPositional(
+            args, 0, "set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY",
+            code))
+        return code;
+    MacAddress mac{};
+    if (!ParseMacAddress(macText, mac))
+        return command.BadArguments("--mac '" + macText + "' is not a MAC address like 00:0A:1B:2C:3D:4E");
+    std::uint32_t ip = 0, mask = 0, gateway = 0;
+    if (!command.ParseAddress(ipText, "--ip", ip, code) ||
+        !command.ParseAddress(maskText, "--mask", mask, code) ||
+        !command.ParseAddress(gatewayText, "--gateway", gateway, code))
+        return code;
+    std::uint32_t local = 0;
+    if (!command.ChooseLocal(local, code)) return code;
+
+    SetModuleNetwork(local, mac, ip, mask, gateway);
+    std::cout << "sent network settings to " << FormatMacAddress(mac) << ": ip "
+              << FormatIpAddress(ip) << " mask " << FormatIpAddress(mask) << " gateway "
+              << FormatIpAddress(gateway) << '\n';
+    return kExitOk;
+}
+
+}  // namespace cli

@@ -1,0 +1,82 @@
+#include "cli/local_address.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "netconfig/address_text.h"
+#include "netconfig/local_adapters.h"
+#include "platform/interface_addresses.h"
+
+namespace cli {
+
+namespace {
+
+LocalAddressChoice Refuse(std::string error) { return {false, 0, std::move(error)}; }
+
+bool IsLoopback(std::uint32_t address) {
+    std::uint8_t firstOctet = 0;
+    std::memcpy(&firstOctet, &address, 1);
+    return firstOctet == 127;
+}
+
+bool Contains(const std::vector<std::uint32_t>& list, std::uint32_t address) {
+    return std::find(list.begin(), list.end(), address) != list.end();
+}
+
+}  // namespace
+
+bool TakeLocalAddressOptions(Arguments& args, LocalAddressOptions& options, std::string& error) {
+    bool missing = false;
+    options.from = TakeOption(args, "--from", missing);
+    if (missing) {
+        error = "--from needs an address of this machine";
+        return false;
+    }
+    options.settingsPath = TakeOption(args, "--settings", missing);
+    if (missing) {
+        error = "--settings needs a file";
+        return false;
+    }
+    return true;
+}
+
+LocalAddressChoice CheckFromAddress(std::string_view text,
+                                    const std::vector<std::uint32_t>& interfaceTable) {
+    std::uint32_t address = 0;
+    if (!ParseIpAddress(text, address))
+        return Refuse("--from: '" + std::string(text) + "' is not an IPv4 address");
+    if (!IsLoopback(address) && !Contains(interfaceTable, address))
+        return Refuse("--from: " + FormatIpAddress(address) + " is not an address of this machine");
+    return {true, address, {}};
+}
+
+LocalAddressChoice CheckStoredAdapter(std::int32_t storedLocalIp,
+                                      const std::vector<std::uint32_t>& usableAdapters,
+                                      const std::string& settingsPath) {
+    const auto address = static_cast<std::uint32_t>(storedLocalIp);
+    if (address == 0)
+        return Refuse("no --from given and no adapter stored in " + settingsPath +
+                      " (Config/LocalIP); give --from LOCAL");
+    if (!Contains(usableAdapters, address))
+        return Refuse("no --from given and the stored adapter " + FormatIpAddress(address) +
+                      " (Config/LocalIP in " + settingsPath +
+                      ") is not a usable adapter of this machine; give --from LOCAL");
+    return {true, address, {}};
+}
+
+LocalAddressChoice ChooseLocalAddress(const LocalAddressOptions& options) {
+    if (options.from) {
+        std::vector<std::uint32_t> table;
+        platform::ReadInterfaceAddresses(table);
+        return CheckFromAddress(*options.from, table);
+    }
+    const std::string path = options.settingsPath ? *options.settingsPath : DefaultSettingsPath();
+    std::int32_t stored = 0;
+    if (!ReadStoredLocalIp(path, stored))
+        return Refuse("no --from given and this build cannot read the panel's settings; give --from LOCAL");
+    std::vector<std::uint32_t> adapters;
+    GetLocalAdapters(adapters);
+    return CheckStoredAdapter(stored, adapters, path);
+}
+
+}  // namespace cli

@@ -1,0 +1,35 @@
+#include "cli/network_args.h"
+
+#include <sys/stat.h>
+
+#include "netconfig/passport_file.h"
+
+namespace cli {
+
+bool ParseQueryCode(std::string_view text, std::uint16_t& code) {
+    if (text.empty() || text.size() > 5) return false;
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    if (value > 0xFFFF) return false;
+    code = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+std::string FirstOption(const Arguments& args) {
+    for (const auto& arg : args)
+        if (arg.size() > 1 && arg[0] == '-') return arg;
+    return {};
+}
+
+std::string PassportOutputPath(const std::string& out, const PassportBuffer& passport,
+                               const platform::LocalTime& time) {
+    struct stat info {};
+    if (stat(out.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return out;
+    const std::string name = ProposedPassportName(passport, time) + ".txt";
+    return out.back() == '/' ? out + name : out + "/" + name;
+}
+
+}  // namespace cli

@@ -1,0 +1,25 @@
+#pragma once
+// Argument checks shared by the network commands. Everything here is decided before any socket
+// is opened, so a bad argument never sends anything.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_support.h"
+#include "netconfig/module_exchange.h"
+#include "platform/tick.h"
+
+namespace cli {
+
+// A decimal number 0-65535, digits only.
+bool ParseQueryCode(std::string_view text, std::uint16_t& code);
+
+// The first argument that looks like an option ("-x", "--x"), or the empty text.
+std::string FirstOption(const Arguments& args);
+
+// --out PATH of the passport command: PATH itself, or, when PATH is an existing folder, the
+// proposed name with ".txt" inside it.
+std::string PassportOutputPath(const std::string& out, const PassportBuffer& passport,
+                               const platform::LocalTime& time);
+
+}  // namespace cli

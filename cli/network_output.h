@@ -1,0 +1,31 @@
+#pragma once
+// What the network commands print: a readable text form and the JSON form of --json. Each
+// function returns the whole output, one line per item, ending in a newline.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "netconfig/discovery.h"
+
+namespace cli {
+
+struct CheckResult {
+    std::uint32_t address = 0;
+    bool online = false;
+    std::uint32_t switcher = 0;  // meaningful only when online
+};
+
+// An array of dotted addresses.
+std::string AdaptersJson(const std::vector<std::uint32_t>& adapters);
+std::string AdaptersText(const std::vector<std::uint32_t>& adapters);
+
+// [{"address": "a.b.c.d", "online": true, "switcher": "a.b.c.d"}, ...], "switcher" null offline.
+std::string CheckJson(const std::vector<CheckResult>& results);
+std::string CheckText(const std::vector<CheckResult>& results);
+
+// [{"mac": "00:0A:1B:2C:3D:4E", "ip": ..., "mask": ..., "gateway": ...}, ...] in list order.
+std::string ModulesJson(const std::vector<ModuleHelloRecord>& modules);
+// A header line and one row per module; the empty text when there is none.
+std::string ModulesText(const std::vector<ModuleHelloRecord>& modules);
+
+}  // namespace cli
