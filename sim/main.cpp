@@ -1,0 +1,72 @@
+// vantrel-modsim: stands in for the devices' Ethernet modules on UDP 9100 and 9101.
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/tick.h"
+#include "sim/modsim_options.h"
+#include "sim/module_simulator.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) { stopRequested = 1; }
+
+// Without SA_RESTART a signal cuts the simulator's wait short, so it stops at once.
+void InstallStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "vantrel-modsim: %s\n", message.c_str());
+    return code;
+}
+
+constexpr unsigned kServeSliceMs = 100;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    sim::ModsimOptions options;
+    std::string error;
+    if (!sim::ParseModsimArguments(args, options, error)) {
+        std::fputs(sim::kModsimUsage, stderr);
+        return Fail(2, error);
+    }
+    if (options.help) {
+        std::fputs(sim::kModsimUsage, stdout);
+        return 0;
+    }
+    std::vector<sim::ModuleConfig> modules;
+    if (!sim::LoadModules(options, modules, error)) return Fail(2, error);
+    if (options.broadcast && !sim::CheckBroadcastAllowedHere(error)) return Fail(2, error);
+
+    sim::CaptureLog capture;
+    if (!options.capturePath.empty() && !capture.Open(options.capturePath, error))
+        return Fail(1, error);
+    InstallStopHandlers();
+    sim::ModuleSimulator simulator;
+    if (!simulator.Start(modules, options.broadcast, capture.IsOpen() ? &capture : nullptr, error))
+        return Fail(1, error);
+    std::fputs("vantrel-modsim: ready\n", stdout);
+    std::fflush(stdout);
+
+    const std::uint32_t start = platform::TickCount();
+    while (stopRequested == 0) {
+        unsigned slice = kServeSliceMs;
+        if (options.durationMs != 0) {
+            const std::uint32_t elapsed = platform::ElapsedSince(start);
+            if (elapsed >= options.durationMs) break;
+            if (options.durationMs - elapsed < slice) slice = options.durationMs - elapsed;
+        }
+        simulator.Serve(slice);
+    }
+    return 0;
+}

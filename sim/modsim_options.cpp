@@ -1,0 +1,135 @@
+#include "sim/modsim_options.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "netconfig/address_text.h"
+#include "platform/interface_addresses.h"
+
+namespace sim {
+
+const char* const kModsimUsage =
+    "usage: vantrel-modsim [--config FILE]... [--module SPEC]... [--capture FILE]\n"
+    "                      [--duration SECONDS] [--broadcast]\n"
+    "  SPEC is key=value[,key=value...] with the keys of a [module] section: ip (required),\n"
+    "  mac, mask, gateway, switcher, switcher-magic, ports, reply, passport-length, passport,\n"
+    "  hello-length. See sim/README.md.\n";
+
+namespace {
+
+// Whole seconds or with a decimal fraction, down to milliseconds.
+bool ParseDuration(const std::string& text, unsigned& durationMs) {
+    unsigned long whole = 0;
+    unsigned long fraction = 0;
+    unsigned long scale = 1000;
+    bool digits = false;
+    bool inFraction = false;
+    for (const char c : text) {
+        if (c == '.' && !inFraction) {
+            inFraction = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return false;
+        digits = true;
+        if (!inFraction) {
+            whole = whole * 10 + static_cast<unsigned long>(c - '0');
+            if (whole > kMaxDurationSeconds) return false;
+        } else if (scale > 1) {
+            scale /= 10;
+            fraction += static_cast<unsigned long>(c - '0') * scale;
+        }
+    }
+    const unsigned long total = whole * 1000 + fraction;
+    if (!digits || total == 0 || total > kMaxDurationSeconds * 1000ul) return false;
+    durationMs = static_cast<unsigned>(total);
+    return true;
+}
+
+}  // namespace
+
+bool ParseModsimArguments(const std::vector<std::string>& args, ModsimOptions& options,
+                          std::string& error) {
+    options = ModsimOptions{};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--broadcast") {
+            options.broadcast = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (arg != "--config" && arg != "--module" && arg != "--capture" && arg != "--duration") {
+            error = "unknown argument \"" + arg + "\"";
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            error = arg + " needs a value";
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (arg == "--config") {
+            options.configFiles.push_back(value);
+        } else if (arg == "--module") {
+            options.moduleSpecs.push_back(value);
+        } else if (arg == "--capture") {
+            if (!options.capturePath.empty()) {
+                error = "--capture given twice";
+                return false;
+            }
+            options.capturePath = value;
+        } else if (!ParseDuration(value, options.durationMs)) {
+            error = "--duration \"" + value + "\" is not a number of seconds from 0.001 to " +
+                    std::to_string(kMaxDurationSeconds);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LoadModules(const ModsimOptions& options, std::vector<ModuleConfig>& modules,
+                 std::string& error) {
+    modules.clear();
+    for (const std::string& path : options.configFiles) {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            error = "cannot read the configuration file \"" + path + "\": " + std::strerror(errno);
+            return false;
+        }
+        std::ostringstream text;
+        text << file.rdbuf();
+        if (!ParseConfigText(text.str(), path, modules, error)) return false;
+    }
+    for (const std::string& spec : options.moduleSpecs) {
+        ModuleConfig module;
+        if (!ParseModuleSpec(spec, module, error)) return false;
+        modules.push_back(module);
+    }
+    if (modules.empty() && !options.broadcast) {
+        error = "no modules: give --module SPEC or --config FILE";
+        return false;
+    }
+    return CheckModuleSet(modules, error);
+}
+
+bool CheckBroadcastAllowedHere(std::string& error) {
+    std::vector<std::uint32_t> addresses;
+    if (!platform::ReadInterfaceAddresses(addresses)) {
+        error = "--broadcast: cannot read this computer's addresses";
+        return false;
+    }
+    for (const std::uint32_t address : addresses) {
+        if (!IsTestNetworkAddress(address)) {
+            error = "--broadcast is only for the test network (run it with `scripts/testnet "
+                    "device`), but this host has the address " + FormatIpAddress(address);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,63 @@
+#pragma once
+// What one simulated module is: its addresses, what it answers with and how. Read from
+// "key=value" text, either a --module argument or a [module] section of a configuration file.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "netconfig/address_text.h"
+
+namespace sim {
+
+enum class ReplyMode {
+    Normal,
+    Silent,       // hears and takes writes, never answers
+    Delayed,      // answers after delayMs
+    WrongMagic,   // every reply carries the magic "WiZnBaDd"
+    WrongStatus,  // switcher replies carry 2 in byte 8
+    Short,        // every reply cut to 10 bytes
+    Trailing,     // 16 extra bytes after every reply
+    Twice,        // every reply sent two times
+};
+
+struct ModuleConfig {
+    std::uint32_t ip = 0;  // network byte order, like every address here
+    MacAddress mac{};
+    std::uint32_t mask = 0x00FFFFFFu;  // 255.255.255.0
+    std::uint32_t gateway = 0;
+    std::uint32_t switcher = 0;
+    bool switchReplyMagic = false;  // "WiZnSwTc" instead of "WiZnInTc"
+    bool answersPortA = true;       // 9100
+    bool answersPortB = true;       // 9101
+    ReplyMode reply = ReplyMode::Normal;
+    unsigned delayMs = 0;
+    std::size_t passportLength = 418;
+    bool hasPassportData = false;
+    std::vector<std::uint8_t> passportData;  // the bytes after the MAC, when given
+    std::size_t helloLength = 30;
+};
+
+constexpr std::size_t kMaxReplyLength = 1024;
+constexpr unsigned kMaxDelayMs = 60000;
+
+// One module from comma-separated key=value pairs ("ip=127.0.0.2,reply=silent"). On failure
+// `error` names the offending pair and `module` is unspecified.
+bool ParseModuleSpec(std::string_view spec, ModuleConfig& module, std::string& error);
+
+// Every [module] section of a configuration file's text, in order. `source` names the file in
+// errors, which read "source:line: what is wrong".
+bool ParseConfigText(std::string_view text, std::string_view source,
+                     std::vector<ModuleConfig>& modules, std::string& error);
+
+// Checks what only the whole set can tell: addresses the simulator may not use and two modules
+// on one address. MAC addresses may repeat, as on a badly set-up network.
+bool CheckModuleSet(const std::vector<ModuleConfig>& modules, std::string& error);
+
+// The simulator only plays modules, and only answers peers, on loopback (127.0.0.0/8) and on
+// the private test network (198.18.0.0/24), so it can never talk to a shared network.
+bool IsTestNetworkAddress(std::uint32_t address);
+bool IsModuleAddressAllowed(std::uint32_t address);
+
+}  // namespace sim

@@ -1,0 +1,239 @@
+#include "sim/module_simulator.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "netconfig/address_text.h"
+#include "netconfig/wire_layout.h"
+#include "platform/socket_poll.h"
+#include "platform/tick.h"
+
+namespace sim {
+
+namespace {
+
+constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+// A flood of datagrams on one socket must not starve the others.
+constexpr int kMaxDatagramsPerWake = 64;
+
+void Warn(const std::string& message) {
+    std::fprintf(stderr, "vantrel-modsim: %s\n", message.c_str());
+}
+
+std::string DescribeEndpoint(std::uint32_t address, std::uint16_t port) {
+    return FormatIpAddress(address) + ":" + std::to_string(port);
+}
+
+platform::SocketHandle OpenBoundSocket(std::uint32_t address, std::uint16_t port,
+                                       std::string& error) {
+    const platform::SocketHandle socket = platform::OpenUdpSocket();
+    // Reusing the address lets a panel on the same host bind its own side of the port.
+    if (socket != platform::kInvalidSocket && platform::SetReuseAddress(socket) &&
+        platform::SetNonBlocking(socket) && platform::Bind(socket, address, port))
+        return socket;
+    error = "cannot bind " + DescribeEndpoint(address, port) + ": " + std::strerror(errno);
+    platform::CloseSocket(socket);
+    return platform::kInvalidSocket;
+}
+
+}  // namespace
+
+ModuleSimulator::~ModuleSimulator() { CloseAll(); }
+
+bool ModuleSimulator::Start(const std::vector<ModuleConfig>& modules, bool hearBroadcasts,
+                            CaptureLog* capture, std::string& error) {
+    CloseAll();
+    capture_ = capture;
+    startTick_ = platform::TickCount();
+    for (const ModuleConfig& config : modules) {
+        modules_.emplace_back();
+        modules_.back().config = config;
+        if (!OpenModuleSockets(modules_.back(), error)) {
+            CloseAll();
+            return false;
+        }
+    }
+    if (hearBroadcasts) {
+        for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
+            broadcastSockets_[port] = OpenBoundSocket(kLimitedBroadcast, wire::kPorts[port], error);
+            if (broadcastSockets_[port] == platform::kInvalidSocket) {
+                CloseAll();
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool ModuleSimulator::OpenModuleSockets(SimulatedModule& module, std::string& error) {
+    const std::array<bool, 2> answers = {module.config.answersPortA, module.config.answersPortB};
+    for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
+        if (!answers[port]) continue;
+        module.sockets[port] = OpenBoundSocket(module.config.ip, wire::kPorts[port], error);
+        if (module.sockets[port] == platform::kInvalidSocket) {
+            CloseModuleSockets(module);
+            return false;
+        }
+    }
+    return true;
+}
+
+void ModuleSimulator::CloseModuleSockets(SimulatedModule& module) {
+    for (auto& socket : module.sockets) {
+        platform::CloseSocket(socket);
+        socket = platform::kInvalidSocket;
+    }
+}
+
+void ModuleSimulator::CloseAll() {
+    for (SimulatedModule& module : modules_) CloseModuleSockets(module);
+    modules_.clear();
+    for (auto& socket : broadcastSockets_) {
+        platform::CloseSocket(socket);
+        socket = platform::kInvalidSocket;
+    }
+    pending_.clear();
+}
+
+std::uint32_t ModuleSimulator::Elapsed() const { return platform::ElapsedSince(startTick_); }
+
+void ModuleSimulator::Serve(unsigned waitMs) {
+    std::vector<platform::SocketHandle> sockets;
+    std::vector<SocketOwner> owners;
+    for (std::size_t i = 0; i < modules_.size(); ++i) {
+        for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
+            if (modules_[i].sockets[port] == platform::kInvalidSocket) continue;
+            sockets.push_back(modules_[i].sockets[port]);
+            owners.push_back({i, port});
+        }
+    }
+    for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
+        if (broadcastSockets_[port] == platform::kInvalidSocket) continue;
+        sockets.push_back(broadcastSockets_[port]);
+        owners.push_back({kNoModule, port});
+    }
+    std::vector<bool> readable;
+    if (platform::WaitReadableMany(sockets, MillisecondsUntilNextReply(waitMs), readable) > 0) {
+        // A move during this pass replaces sockets, so every handle is checked against its
+        // owner's current one before it is read.
+        for (std::size_t i = 0; i < sockets.size(); ++i) {
+            if (!readable[i]) continue;
+            const SocketOwner owner = owners[i];
+            const platform::SocketHandle current = owner.module == kNoModule
+                                                       ? broadcastSockets_[owner.port]
+                                                       : modules_[owner.module].sockets[owner.port];
+            if (current == sockets[i]) DrainSocket(current, owner);
+        }
+    }
+    SendDueReplies();
+}
+
+void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner owner) {
+    std::array<std::uint8_t, kMaxReplyLength + 1> buffer{};
+    const std::uint16_t portNumber = wire::kPorts[owner.port];
+    for (int count = 0; count < kMaxDatagramsPerWake; ++count) {
+        const platform::ReceiveResult received = platform::Receive(socket, buffer);
+        // An error on an unconnected socket concerns an earlier reply; the socket stays in use.
+        if (received.status != platform::ReceiveStatus::Received) return;
+        const std::span<const std::uint8_t> datagram(buffer.data(), received.length);
+        const Endpoint from{received.fromAddress, received.fromPort};
+        const Endpoint to{owner.module == kNoModule ? kLimitedBroadcast
+                                                    : modules_[owner.module].config.ip,
+                          portNumber};
+        if (capture_ != nullptr) capture_->Record(Elapsed(), from, to, datagram);
+        if (!IsTestNetworkAddress(from.address)) {
+            if (!warnedForeignPeer_)
+                Warn("not answering " + FormatIpAddress(from.address) +
+                     ", which is neither on loopback nor on the test network");
+            warnedForeignPeer_ = true;
+            continue;
+        }
+        if (owner.module != kNoModule) {
+            Deliver(owner.module, owner.port, from, datagram);
+            continue;
+        }
+        // A broadcast reaches every module that answers on its port, in configuration order.
+        for (std::size_t i = 0; i < modules_.size(); ++i)
+            if (modules_[i].sockets[owner.port] != platform::kInvalidSocket)
+                Deliver(i, owner.port, from, datagram);
+    }
+}
+
+void ModuleSimulator::Deliver(std::size_t moduleIndex, std::size_t port, Endpoint from,
+                              std::span<const std::uint8_t> datagram) {
+    const ModuleResponse response = RespondToDatagram(modules_[moduleIndex].config, datagram);
+    if (response.takeNetwork) MoveModule(moduleIndex, response);
+    for (const Datagram& reply : response.replies) {
+        if (response.delayMs == 0) {
+            Send(moduleIndex, port, from, reply);
+        } else {
+            pending_.push_back(
+                {platform::TickCount() + response.delayMs, moduleIndex, port, from, reply});
+        }
+    }
+}
+
+void ModuleSimulator::Send(std::size_t moduleIndex, std::size_t port, Endpoint to,
+                           const Datagram& bytes) {
+    const platform::SocketHandle socket = modules_[moduleIndex].sockets[port];
+    if (socket == platform::kInvalidSocket) return;
+    if (platform::SendTo(socket, bytes, to.address, to.port) != static_cast<long>(bytes.size()))
+        Warn("a reply to " + DescribeEndpoint(to.address, to.port) +
+             " could not be sent: " + std::strerror(errno));
+}
+
+void ModuleSimulator::MoveModule(std::size_t moduleIndex, const ModuleResponse& response) {
+    SimulatedModule& module = modules_[moduleIndex];
+    const std::uint32_t oldIp = module.config.ip;
+    if (response.newIp != oldIp) {
+        if (!IsModuleAddressAllowed(response.newIp)) {
+            Warn("module " + FormatIpAddress(oldIp) + " refuses to move to " +
+                 FormatIpAddress(response.newIp) + ", outside loopback and the test network");
+            return;
+        }
+        for (const SimulatedModule& other : modules_) {
+            if (other.config.ip == response.newIp) {
+                Warn("module " + FormatIpAddress(oldIp) + " cannot move to " +
+                     FormatIpAddress(response.newIp) + ": another module is there");
+                return;
+            }
+        }
+        CloseModuleSockets(module);
+        module.config.ip = response.newIp;
+        std::string error;
+        if (!OpenModuleSockets(module, error)) {
+            Warn("module " + FormatIpAddress(oldIp) + " stays where it was: " + error);
+            module.config.ip = oldIp;
+            if (!OpenModuleSockets(module, error)) Warn(error);
+            return;
+        }
+    }
+    module.config.mask = response.newMask;
+    module.config.gateway = response.newGateway;
+}
+
+void ModuleSimulator::SendDueReplies() {
+    const std::uint32_t now = platform::TickCount();
+    for (std::size_t i = 0; i < pending_.size();) {
+        if (static_cast<std::int32_t>(now - pending_[i].dueTick) < 0) {
+            ++i;
+            continue;
+        }
+        Send(pending_[i].module, pending_[i].port, pending_[i].to, pending_[i].bytes);
+        pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+}
+
+unsigned ModuleSimulator::MillisecondsUntilNextReply(unsigned limit) const {
+    const std::uint32_t now = platform::TickCount();
+    unsigned wait = limit;
+    for (const PendingReply& reply : pending_) {
+        const std::int32_t left = static_cast<std::int32_t>(reply.dueTick - now);
+        if (left <= 0) return 0;
+        if (static_cast<unsigned>(left) < wait) wait = static_cast<unsigned>(left);
+    }
+    return wait;
+}
+
+}  // namespace sim
