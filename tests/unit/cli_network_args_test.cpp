@@ -1,0 +1,153 @@
+// The network commands' argument checks and output forms. Only arguments that are refused
+// before any socket is opened reach a Run*Command here, so nothing is ever sent.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <unistd.h>
+
+#include "cli/commands.h"
+#include "cli/local_address.h"
+#include "cli/network_args.h"
+#include "cli/network_output.h"
+#include "netconfig/discovery_records.h"
+
+namespace {
+
+std::uint32_t Address(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    const std::uint8_t bytes[4] = {a, b, c, d};
+    std::uint32_t address = 0;
+    std::memcpy(&address, bytes, 4);
+    return address;
+}
+
+const std::vector<std::uint32_t> kTable = {Address(127, 0, 0, 1), Address(198, 18, 0, 1)};
+
+TEST(CliFromAddress, AcceptsAnyLoopbackAndTheMachinesOwnAddresses) {
+    EXPECT_EQ(cli::CheckFromAddress("127.0.0.1", kTable).address, Address(127, 0, 0, 1));
+    EXPECT_TRUE(cli::CheckFromAddress("127.3.4.5", {}).ok);
+    const auto own = cli::CheckFromAddress("198.18.0.1", kTable);
+    EXPECT_TRUE(own.ok);
+    EXPECT_EQ(own.address, Address(198, 18, 0, 1));
+}
+
+TEST(CliFromAddress, RefusesForeignAndMalformedAddresses) {
+    for (const char* text : {"198.18.0.2", "0.0.0.0", "255.255.255.255", "eth0", "198.18.0"}) {
+        const auto choice = cli::CheckFromAddress(text, kTable);
+        EXPECT_FALSE(choice.ok) << text;
+        EXPECT_NE(choice.error.find("--from"), std::string::npos) << choice.error;
+    }
+}
+
+TEST(CliStoredAdapter, UsesTheStoredAdapterOnlyWhenItIsUsable) {
+    const std::vector<std::uint32_t> adapters = {Address(10, 0, 0, 1), Address(192, 168, 1, 200)};
+    // The settings file keeps addresses as signed integers: 192.168.1.200 is -939415360.
+    const auto stored = cli::CheckStoredAdapter(-939415360, adapters, "panel.ini");
+    EXPECT_TRUE(stored.ok);
+    EXPECT_EQ(stored.address, Address(192, 168, 1, 200));
+
+    const auto unset = cli::CheckStoredAdapter(0, adapters, "panel.ini");
+    EXPECT_FALSE(unset.ok);
+    EXPECT_NE(unset.error.find("panel.ini"), std::string::npos);
+
+    const auto gone = cli::CheckStoredAdapter(16777226 /* 10.0.0.1 */, {Address(10, 0, 0, 2)}, "p");
+    EXPECT_FALSE(gone.ok);
+    EXPECT_NE(gone.error.find("10.0.0.1"), std::string::npos);
+}
+
+TEST(CliLocalOptions, OptionWithoutValueIsRefused) {
+    cli::Arguments args = {"127.0.0.2", "--from"};
+    cli::LocalAddressOptions options;
+    std::string error;
+    EXPECT_FALSE(cli::TakeLocalAddressOptions(args, options, error));
+    EXPECT_FALSE(error.empty());
+
+    args = {"--settings", "x.ini", "--from", "127.0.0.1", "127.0.0.2"};
+    ASSERT_TRUE(cli::TakeLocalAddressOptions(args, options, error));
+    EXPECT_EQ(options.from, "127.0.0.1");
+    EXPECT_EQ(options.settingsPath, "x.ini");
+    EXPECT_EQ(args, cli::Arguments{"127.0.0.2"});
+}
+
+TEST(CliQueryCode, AcceptsDecimal0To65535Only) {
+    std::uint16_t code = 7;
+    EXPECT_TRUE(cli::ParseQueryCode("0", code));
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(cli::ParseQueryCode("65535", code));
+    EXPECT_EQ(code, 65535);
+    for (const char* bad : {"", "65536", "-1", "0x0C", "12a", " 12", "100000"})
+        EXPECT_FALSE(cli::ParseQueryCode(bad, code)) << bad;
+    EXPECT_EQ(code, 65535);
+}
+
+TEST(CliPassportPath, FolderGetsTheProposedNameWithTxt) {
+    PassportBuffer passport{};
+    passport[8] = 0x00, passport[9] = 0x0A, passport[13] = 0x4E;
+    const platform::LocalTime time{2025, 3, 3, 14, 5, 9};
+    const std::string folder = testing::TempDir();
+    const std::string expected = "passport_000A0000004E_20250303140509.txt";
+    const std::string withSlash = folder.back() == '/' ? folder : folder + "/";
+    EXPECT_EQ(cli::PassportOutputPath(withSlash, passport, time), withSlash + expected);
+    EXPECT_EQ(cli::PassportOutputPath(withSlash + "mine.txt", passport, time), withSlash + "mine.txt");
+}
+
+TEST(CliOutput, CheckJsonHasNullSwitcherForSilentDevices) {
+    const std::vector<cli::CheckResult> results = {
+        {Address(127, 0, 0, 2), true, Address(10, 1, 1, 1)},
+        {Address(127, 0, 0, 3), false, Address(9, 9, 9, 9)},
+    };
+    EXPECT_EQ(cli::CheckJson(results),
+              "[{\"address\": \"127.0.0.2\", \"online\": true, \"switcher\": \"10.1.1.1\"}, "
+              "{\"address\": \"127.0.0.3\", \"online\": false, \"switcher\": null}]\n");
+    EXPECT_EQ(cli::CheckJson({}), "[]\n");
+    const std::string text = cli::CheckText(results);
+    EXPECT_NE(text.find("127.0.0.2"), std::string::npos);
+    EXPECT_NE(text.find("10.1.1.1"), std::string::npos);
+    EXPECT_EQ(text.find("9.9.9.9"), std::string::npos);
+}
+
+TEST(CliOutput, ModulesJsonKeepsListOrder) {
+    std::vector<ModuleHelloRecord> modules(2);
+    modules[0].SetMac({0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E});
+    modules[0].SetIp(Address(198, 18, 0, 2));
+    modules[0].SetMask(Address(255, 255, 255, 0));
+    modules[0].SetGateway(Address(198, 18, 0, 1));
+    modules[1].SetMac({0x02, 0, 0, 0, 0, 1});
+    EXPECT_EQ(cli::ModulesJson(modules),
+              "[{\"mac\": \"00:0A:1B:2C:3D:4E\", \"ip\": \"198.18.0.2\", \"mask\": \"255.255.255.0\", "
+              "\"gateway\": \"198.18.0.1\"}, {\"mac\": \"02:00:00:00:00:01\", \"ip\": \"0.0.0.0\", "
+              "\"mask\": \"0.0.0.0\", \"gateway\": \"0.0.0.0\"}]\n");
+    EXPECT_EQ(cli::ModulesText({}), "");
+    EXPECT_EQ(cli::AdaptersJson({Address(198, 18, 0, 1), Address(10, 0, 0, 1)}),
+              "[\"198.18.0.1\", \"10.0.0.1\"]\n");
+}
+
+// Each of these is refused while the arguments are read, before a socket exists.
+TEST(CliNetworkCommands, BadArgumentsExitWithTwo) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cli::RunCheckCommand({}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "not-an-address"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "--fast", "x"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunCheckCommand({"--from"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunSwitcherCommand({"get", "127.0.0.2"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2", "1.2.3"}),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", "127.0.0.2"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", "--out", "/tmp"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "--query", "65536"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "--query"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "extra"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip", "1.2.3.4",
+                                         "--mask", "255.255.255.0"}),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D", "--ip", "1.2.3.4",
+                                         "--mask", "255.255.255.0", "--gateway", "1.2.3.1"}),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunAdaptersCommand({"--yaml"}), cli::kExitBadArguments);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("vantrel-cli: check: "), std::string::npos);
+    EXPECT_NE(messages.find("--query '65536'"), std::string::npos);
+    EXPECT_NE(messages.find("--gateway is required"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+// The broadcast datagrams byte for byte, and how hello replies become the module list.
+#include "netconfig/discovery_records.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::uint32_t Address(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    const std::uint8_t bytes[4] = {a, b, c, d};
+    std::uint32_t address = 0;
+    std::memcpy(&address, bytes, 4);
+    return address;
+}
+
+Bytes Hello(std::size_t length, const MacAddress& mac, std::uint8_t lastIpOctet,
+            std::string_view magic = "WiZnHeLo") {
+    Bytes bytes(length, 0x77);
+    std::copy_n(magic.begin(), std::min<std::size_t>(8, length), bytes.begin());
+    if (length >= 26) {
+        std::copy(mac.begin(), mac.end(), bytes.begin() + 8);
+        const std::uint8_t addresses[12] = {198, 18, 0, lastIpOctet, 255, 255, 255, 0, 198, 18, 0, 1};
+        std::copy(std::begin(addresses), std::end(addresses), bytes.begin() + 14);
+    }
+    return bytes;
+}
+
+constexpr MacAddress kMacA{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
+constexpr MacAddress kMacB{0x02, 0x00, 0xC6, 0x12, 0x00, 0x03};
+
+TEST(BroadcastRequests, ListRequestCarriesTheQueryCodeHighByteFirst) {
+    const auto wizard = BuildListRequest(12);
+    Bytes expected(26, 0);
+    std::memcpy(expected.data(), "WiZnLiSt", 8);
+    expected[9] = 0x0C;
+    EXPECT_EQ(Bytes(wizard.begin(), wizard.end()), expected);
+
+    const auto other = BuildListRequest(0x1234);
+    EXPECT_EQ(other[8], 0x12);
+    EXPECT_EQ(other[9], 0x34);
+}
+
+TEST(BroadcastRequests, NetworkSettingsRequestIsMacThenIpMaskGateway) {
+    const auto request = BuildSetNetworkRequest(kMacA, Address(192, 168, 1, 20),
+                                                Address(255, 255, 255, 0), Address(192, 168, 1, 1));
+    const Bytes expectedTail = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0xC0, 0xA8, 0x01,
+                                0x14, 0xFF, 0xFF, 0xFF, 0x00, 0xC0, 0xA8, 0x01, 0x01};
+    EXPECT_EQ(std::string(request.begin(), request.begin() + 8), "TiBbsEtA");
+    EXPECT_EQ(Bytes(request.begin() + 8, request.end()), expectedTail);
+}
+
+TEST(HelloReplies, RecordIsTheFirstThirtyBytesOfALongEnoughHello) {
+    std::vector<ModuleHelloRecord> list;
+    EXPECT_FALSE(AcceptHelloReply(Hello(29, kMacA, 2), list));
+    EXPECT_TRUE(list.empty());
+
+    const Bytes forty = Hello(40, kMacA, 2);
+    EXPECT_TRUE(AcceptHelloReply(forty, list));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(Bytes(list[0].bytes.begin(), list[0].bytes.end()), Bytes(forty.begin(), forty.begin() + 30));
+    EXPECT_EQ(list[0].Mac(), kMacA);
+    EXPECT_EQ(list[0].Ip(), Address(198, 18, 0, 2));
+    EXPECT_EQ(list[0].Mask(), Address(255, 255, 255, 0));
+    EXPECT_EQ(list[0].Gateway(), Address(198, 18, 0, 1));
+}
+
+TEST(HelloReplies, OtherMagicsAreDropped) {
+    std::vector<ModuleHelloRecord> list;
+    EXPECT_FALSE(AcceptHelloReply(Hello(30, kMacA, 2, "WiZnHeLO"), list));
+    EXPECT_FALSE(AcceptHelloReply(Hello(30, kMacA, 2, "WiZnLiSt"), list));
+    EXPECT_TRUE(list.empty());
+}
+
+TEST(HelloReplies, ListKeepsOrderOfArrivalAndTheFirstAddressesOfARepeatedMac) {
+    std::vector<ModuleHelloRecord> list;
+    EXPECT_TRUE(AcceptHelloReply(Hello(30, kMacB, 3), list));
+    EXPECT_TRUE(AcceptHelloReply(Hello(30, kMacA, 2), list));
+    EXPECT_FALSE(AcceptHelloReply(Hello(30, kMacB, 99), list));  // same module, other port
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].Mac(), kMacB);
+    EXPECT_EQ(list[0].Ip(), Address(198, 18, 0, 3));
+    EXPECT_EQ(list[1].Mac(), kMacA);
+}
+
+TEST(HelloRecord, SettersWriteTheirOwnBytesOnly) {
+    ModuleHelloRecord record;
+    record.SetMac(kMacA);
+    record.SetIp(Address(1, 2, 3, 4));
+    record.SetMask(Address(5, 6, 7, 8));
+    record.SetGateway(Address(9, 10, 11, 12));
+    const Bytes expected = {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 1, 2,
+                            3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 0, 0};
+    EXPECT_EQ(Bytes(record.bytes.begin(), record.bytes.end()), expected);
+}
+
+}  // namespace
