@@ -1,0 +1,177 @@
+#include "platform/file_store.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+FileStamp StampOf(const struct stat& info) {
+    FileStamp stamp;
+    stamp.kind = S_ISREG(info.st_mode) ? FileKind::kRegular : FileKind::kOther;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::int64_t>(info.st_size);
+    stamp.mtimeNs = Nanoseconds(info.st_mtim);
+    stamp.ctimeNs = Nanoseconds(info.st_ctim);
+    return stamp;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Where a write to path really lands: the target of a symbolic link, so the link survives.
+bool ResolveWriteTarget(const std::string& path, std::string& target) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        target = path;
+        return true;
+    }
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) == nullptr) return false;  // a dangling link
+    target = resolved;
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// A name beside target that no other writer (thread or process) picks at the same time.
+int CreateTemporaryBeside(const std::string& target, std::string& temporary) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        temporary = target + ".tmp." + std::to_string(getpid()) + "." +
+                    std::to_string(counter.fetch_add(1));
+        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+void SyncFolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);  // makes the rename itself durable; the file is already whole either way
+    close(fd);
+}
+
+}  // namespace
+
+FileStamp StatFile(const std::string& path) {
+    FileStamp stamp;
+    struct stat info {};
+    if (path.empty()) {
+        stamp.kind = FileKind::kError;
+    } else if (stat(path.c_str(), &info) == 0) {
+        stamp = StampOf(info);
+    } else {
+        stamp.kind = errno == ENOENT ? FileKind::kMissing : FileKind::kError;
+    }
+    return stamp;
+}
+
+FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& contents,
+                         FileStamp& stamp) {
+    contents.clear();
+    stamp = StatFile(path);
+    if (stamp.kind == FileKind::kMissing) return FileRead::kMissing;
+    if (stamp.kind != FileKind::kRegular) return FileRead::kUnreadable;
+    // O_NONBLOCK: if a FIFO took the file's place since the stat, opening it must not hang.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kUnreadable;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        if (fstat(fd, &info) == 0) stamp = StampOf(info);
+        close(fd);
+        return FileRead::kUnreadable;
+    }
+    stamp = StampOf(info);
+    // One byte past the limit tells a file that grew too large while we read it.
+    const std::size_t limit = maxBytes + 1;
+    contents.resize(std::min(limit, static_cast<std::size_t>(info.st_size) + 1));
+    std::size_t filled = 0;
+    bool failed = false;
+    for (;;) {
+        if (filled == contents.size()) {
+            if (contents.size() >= limit) break;
+            contents.resize(std::min(limit, contents.size() + 65536));
+        }
+        const ssize_t got = read(fd, contents.data() + filled, contents.size() - filled);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) failed = true;
+        if (got <= 0) break;
+        filled += static_cast<std::size_t>(got);
+    }
+    close(fd);
+    contents.resize(filled);
+    if (failed || filled > maxBytes) {
+        contents.clear();
+        return FileRead::kUnreadable;
+    }
+    return FileRead::kOk;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents, FileStamp& newStamp) {
+    std::string target;
+    if (path.empty() || !ResolveWriteTarget(path, target)) return false;
+    struct stat old {};
+    const bool hadFile = stat(target.c_str(), &old) == 0;
+    if (hadFile && !S_ISREG(old.st_mode)) return false;  // never replace a folder or a device
+    // A file the user made read-only stays as it is, although the folder would allow a rename.
+    if (hadFile && access(target.c_str(), W_OK) != 0) return false;
+
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(target, temporary);
+    if (fd < 0) return false;
+    bool ok = true;
+    if (hadFile) {
+        ok = fchmod(fd, old.st_mode & 07777) == 0;
+        // Keeps the owner when root edits another user's file; a plain user cannot and need not.
+        if (ok && geteuid() == 0) (void)!fchown(fd, old.st_uid, old.st_gid);
+    }
+    ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
+    ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
+    struct stat written {};
+    if (ok && fstat(fd, &written) == 0) newStamp = StampOf(written);
+    close(fd);
+    if (!ok) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(FolderOf(target));
+    return true;
+}
+
+std::int64_t WallClockNs() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return Nanoseconds(now);
+}
+
+}  // namespace platform
