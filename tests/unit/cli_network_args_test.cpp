@@ -2,6 +2,8 @@
 // before any socket is opened reach a Run*Command here, so nothing is ever sent.
 #include <gtest/gtest.h>
 
+#include "tests/unit/netconfig_test_support.h"
+
 #include <cstring>
 #include <unistd.h>
 
@@ -13,21 +15,14 @@
 
 namespace {
 
-std::uint32_t Address(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    const std::uint8_t bytes[4] = {a, b, c, d};
-    std::uint32_t address = 0;
-    std::memcpy(&address, bytes, 4);
-    return address;
-}
-
-const std::vector<std::uint32_t> kTable = {Address(127, 0, 0, 1), Address(198, 18, 0, 1)};
+const std::vector<std::uint32_t> kTable = {AddressOf(127, 0, 0, 1), AddressOf(198, 18, 0, 1)};
 
 TEST(CliFromAddress, AcceptsAnyLoopbackAndTheMachinesOwnAddresses) {
-    EXPECT_EQ(cli::CheckFromAddress("127.0.0.1", kTable).address, Address(127, 0, 0, 1));
+    EXPECT_EQ(cli::CheckFromAddress("127.0.0.1", kTable).address, AddressOf(127, 0, 0, 1));
     EXPECT_TRUE(cli::CheckFromAddress("127.3.4.5", {}).ok);
     const auto own = cli::CheckFromAddress("198.18.0.1", kTable);
     EXPECT_TRUE(own.ok);
-    EXPECT_EQ(own.address, Address(198, 18, 0, 1));
+    EXPECT_EQ(own.address, AddressOf(198, 18, 0, 1));
 }
 
 TEST(CliFromAddress, RefusesForeignAndMalformedAddresses) {
@@ -39,17 +34,17 @@ TEST(CliFromAddress, RefusesForeignAndMalformedAddresses) {
 }
 
 TEST(CliStoredAdapter, UsesTheStoredAdapterOnlyWhenItIsUsable) {
-    const std::vector<std::uint32_t> adapters = {Address(10, 0, 0, 1), Address(192, 168, 1, 200)};
+    const std::vector<std::uint32_t> adapters = {AddressOf(10, 0, 0, 1), AddressOf(192, 168, 1, 200)};
     // The settings file keeps addresses as signed integers: 192.168.1.200 is -939415360.
     const auto stored = cli::CheckStoredAdapter(-939415360, adapters, "panel.ini");
     EXPECT_TRUE(stored.ok);
-    EXPECT_EQ(stored.address, Address(192, 168, 1, 200));
+    EXPECT_EQ(stored.address, AddressOf(192, 168, 1, 200));
 
     const auto unset = cli::CheckStoredAdapter(0, adapters, "panel.ini");
     EXPECT_FALSE(unset.ok);
     EXPECT_NE(unset.error.find("panel.ini"), std::string::npos);
 
-    const auto gone = cli::CheckStoredAdapter(16777226 /* 10.0.0.1 */, {Address(10, 0, 0, 2)}, "p");
+    const auto gone = cli::CheckStoredAdapter(16777226 /* 10.0.0.1 */, {AddressOf(10, 0, 0, 2)}, "p");
     EXPECT_FALSE(gone.ok);
     EXPECT_NE(gone.error.find("10.0.0.1"), std::string::npos);
 }
@@ -92,8 +87,8 @@ TEST(CliPassportPath, FolderGetsTheProposedNameWithTxt) {
 
 TEST(CliOutput, CheckJsonHasNullSwitcherForSilentDevices) {
     const std::vector<cli::CheckResult> results = {
-        {Address(127, 0, 0, 2), true, Address(10, 1, 1, 1)},
-        {Address(127, 0, 0, 3), false, Address(9, 9, 9, 9)},
+        {AddressOf(127, 0, 0, 2), true, AddressOf(10, 1, 1, 1)},
+        {AddressOf(127, 0, 0, 3), false, AddressOf(9, 9, 9, 9)},
     };
     EXPECT_EQ(cli::CheckJson(results),
               "[{\"address\": \"127.0.0.2\", \"online\": true, \"switcher\": \"10.1.1.1\"}, "
@@ -108,16 +103,16 @@ TEST(CliOutput, CheckJsonHasNullSwitcherForSilentDevices) {
 TEST(CliOutput, ModulesJsonKeepsListOrder) {
     std::vector<ModuleHelloRecord> modules(2);
     modules[0].SetMac({0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E});
-    modules[0].SetIp(Address(198, 18, 0, 2));
-    modules[0].SetMask(Address(255, 255, 255, 0));
-    modules[0].SetGateway(Address(198, 18, 0, 1));
+    modules[0].SetIp(AddressOf(198, 18, 0, 2));
+    modules[0].SetMask(AddressOf(255, 255, 255, 0));
+    modules[0].SetGateway(AddressOf(198, 18, 0, 1));
     modules[1].SetMac({0x02, 0, 0, 0, 0, 1});
     EXPECT_EQ(cli::ModulesJson(modules),
               "[{\"mac\": \"00:0A:1B:2C:3D:4E\", \"ip\": \"198.18.0.2\", \"mask\": \"255.255.255.0\", "
               "\"gateway\": \"198.18.0.1\"}, {\"mac\": \"02:00:00:00:00:01\", \"ip\": \"0.0.0.0\", "
               "\"mask\": \"0.0.0.0\", \"gateway\": \"0.0.0.0\"}]\n");
     EXPECT_EQ(cli::ModulesText({}), "");
-    EXPECT_EQ(cli::AdaptersJson({Address(198, 18, 0, 1), Address(10, 0, 0, 1)}),
+    EXPECT_EQ(cli::AdaptersJson({AddressOf(198, 18, 0, 1), AddressOf(10, 0, 0, 1)}),
               "[\"198.18.0.1\", \"10.0.0.1\"]\n");
 }
 

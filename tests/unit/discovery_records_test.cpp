@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/netconfig_test_support.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,13 +12,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::uint32_t Address(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    const std::uint8_t bytes[4] = {a, b, c, d};
-    std::uint32_t address = 0;
-    std::memcpy(&address, bytes, 4);
-    return address;
-}
 
 Bytes Hello(std::size_t length, const MacAddress& mac, std::uint8_t lastIpOctet,
             std::string_view magic = "WiZnHeLo") {
@@ -46,8 +41,8 @@ TEST(BroadcastRequests, ListRequestCarriesTheQueryCodeHighByteFirst) {
 }
 
 TEST(BroadcastRequests, NetworkSettingsRequestIsMacThenIpMaskGateway) {
-    const auto request = BuildSetNetworkRequest(kMacA, Address(192, 168, 1, 20),
-                                                Address(255, 255, 255, 0), Address(192, 168, 1, 1));
+    const auto request = BuildSetNetworkRequest(kMacA, AddressOf(192, 168, 1, 20),
+                                                AddressOf(255, 255, 255, 0), AddressOf(192, 168, 1, 1));
     const Bytes expectedTail = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0xC0, 0xA8, 0x01,
                                 0x14, 0xFF, 0xFF, 0xFF, 0x00, 0xC0, 0xA8, 0x01, 0x01};
     EXPECT_EQ(std::string(request.begin(), request.begin() + 8), "TiBbsEtA");
@@ -64,9 +59,9 @@ TEST(HelloReplies, RecordIsTheFirstThirtyBytesOfALongEnoughHello) {
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(Bytes(list[0].bytes.begin(), list[0].bytes.end()), Bytes(forty.begin(), forty.begin() + 30));
     EXPECT_EQ(list[0].Mac(), kMacA);
-    EXPECT_EQ(list[0].Ip(), Address(198, 18, 0, 2));
-    EXPECT_EQ(list[0].Mask(), Address(255, 255, 255, 0));
-    EXPECT_EQ(list[0].Gateway(), Address(198, 18, 0, 1));
+    EXPECT_EQ(list[0].Ip(), AddressOf(198, 18, 0, 2));
+    EXPECT_EQ(list[0].Mask(), AddressOf(255, 255, 255, 0));
+    EXPECT_EQ(list[0].Gateway(), AddressOf(198, 18, 0, 1));
 }
 
 TEST(HelloReplies, OtherMagicsAreDropped) {
@@ -83,16 +78,16 @@ TEST(HelloReplies, ListKeepsOrderOfArrivalAndTheFirstAddressesOfARepeatedMac) {
     EXPECT_FALSE(AcceptHelloReply(Hello(30, kMacB, 99), list));  // same module, other port
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].Mac(), kMacB);
-    EXPECT_EQ(list[0].Ip(), Address(198, 18, 0, 3));
+    EXPECT_EQ(list[0].Ip(), AddressOf(198, 18, 0, 3));
     EXPECT_EQ(list[1].Mac(), kMacA);
 }
 
 TEST(HelloRecord, SettersWriteTheirOwnBytesOnly) {
     ModuleHelloRecord record;
     record.SetMac(kMacA);
-    record.SetIp(Address(1, 2, 3, 4));
-    record.SetMask(Address(5, 6, 7, 8));
-    record.SetGateway(Address(9, 10, 11, 12));
+    record.SetIp(AddressOf(1, 2, 3, 4));
+    record.SetMask(AddressOf(5, 6, 7, 8));
+    record.SetGateway(AddressOf(9, 10, 11, 12));
     const Bytes expected = {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 1, 2,
                             3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 0, 0};
     EXPECT_EQ(Bytes(record.bytes.begin(), record.bytes.end()), expected);

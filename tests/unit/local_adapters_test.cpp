@@ -3,38 +3,33 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/netconfig_test_support.h"
+
 #include <cstring>
 
 namespace {
 
-std::uint32_t Address(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    const std::uint8_t bytes[4] = {a, b, c, d};
-    std::uint32_t address = 0;
-    std::memcpy(&address, bytes, 4);
-    return address;
-}
-
 TEST(LocalAdapters, OnlyLoopbackGivesAnEmptyList) {
-    EXPECT_TRUE(FilterAdapterAddresses({Address(127, 0, 0, 1)}).empty());
+    EXPECT_TRUE(FilterAdapterAddresses({AddressOf(127, 0, 0, 1)}).empty());
     EXPECT_TRUE(FilterAdapterAddresses({}).empty());
 }
 
 TEST(LocalAdapters, SkipsZeroFirstOctets127And255AndRepeatsKeepingTableOrder) {
     const std::vector<std::uint32_t> table = {
-        Address(10, 0, 0, 5),   Address(0, 0, 0, 0),      Address(127, 0, 0, 1),
-        Address(126, 0, 0, 1),  Address(255, 1, 2, 3),    Address(128, 0, 0, 1),
-        Address(10, 0, 0, 5),   Address(192, 168, 1, 10), Address(127, 5, 5, 5),
-        Address(0, 1, 2, 3),
+        AddressOf(10, 0, 0, 5),   AddressOf(0, 0, 0, 0),      AddressOf(127, 0, 0, 1),
+        AddressOf(126, 0, 0, 1),  AddressOf(255, 1, 2, 3),    AddressOf(128, 0, 0, 1),
+        AddressOf(10, 0, 0, 5),   AddressOf(192, 168, 1, 10), AddressOf(127, 5, 5, 5),
+        AddressOf(0, 1, 2, 3),
     };
-    const std::vector<std::uint32_t> expected = {Address(10, 0, 0, 5), Address(126, 0, 0, 1),
-                                                 Address(128, 0, 0, 1), Address(192, 168, 1, 10),
-                                                 Address(0, 1, 2, 3)};
+    const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 5), AddressOf(126, 0, 0, 1),
+                                                 AddressOf(128, 0, 0, 1), AddressOf(192, 168, 1, 10),
+                                                 AddressOf(0, 1, 2, 3)};
     EXPECT_EQ(FilterAdapterAddresses(table), expected);
 }
 
 TEST(LocalAdapters, FirstOctetsWithTheHighBitAndLowSevenBitsSetAreBothSkipped) {
     // 127 = 0x7F and 255 = 0xFF; 254 = 0xFE and 63 = 0x3F are ordinary.
-    EXPECT_EQ(FilterAdapterAddresses({Address(254, 0, 0, 1), Address(63, 0, 0, 1)}).size(), 2u);
+    EXPECT_EQ(FilterAdapterAddresses({AddressOf(254, 0, 0, 1), AddressOf(63, 0, 0, 1)}).size(), 2u);
 }
 
 }  // namespace

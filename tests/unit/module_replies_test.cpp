@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/netconfig_test_support.h"
+
 #include <string>
 #include <vector>
 
@@ -27,13 +29,6 @@ Bytes SwitcherReply(std::string_view magic, std::size_t length, std::uint8_t sta
     return reply;
 }
 
-std::uint32_t Address(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    const std::uint8_t bytes[4] = {a, b, c, d};
-    std::uint32_t address = 0;
-    std::memcpy(&address, bytes, 4);
-    return address;
-}
-
 TEST(ModuleRequests, QueryRequestsAreTheirMagicFollowedByEighteenZeros) {
     const auto read = BuildReadSwitcherRequest();
     const auto passport = BuildReadPassportRequest();
@@ -42,7 +37,7 @@ TEST(ModuleRequests, QueryRequestsAreTheirMagicFollowedByEighteenZeros) {
 }
 
 TEST(ModuleRequests, WriteRequestCarriesOneZeroZeroThenTheAddressThenZeros) {
-    const auto request = BuildWriteSwitcherRequest(Address(192, 168, 1, 200));
+    const auto request = BuildWriteSwitcherRequest(AddressOf(192, 168, 1, 200));
     Bytes expected = Datagram("WiZnInTw", 19);
     const std::uint8_t tail[] = {1, 0, 0, 192, 168, 1, 200, 0, 0, 0, 0};
     std::copy(std::begin(tail), std::end(tail), expected.begin() + 8);
@@ -66,7 +61,7 @@ TEST(SwitcherReply, BothMagicsWithStatusOneZeroGiveBytesElevenToFourteen) {
     for (const auto magic : {"WiZnInTc", "WiZnSwTc"}) {
         std::uint32_t switcher = 0;
         EXPECT_TRUE(CheckSwitcherReply(SwitcherReply(magic, 26, 1, 0), switcher)) << magic;
-        EXPECT_EQ(switcher, Address(10, 1, 2, 3)) << magic;
+        EXPECT_EQ(switcher, AddressOf(10, 1, 2, 3)) << magic;
     }
 }
 
@@ -75,7 +70,7 @@ TEST(SwitcherReply, ElevenByteReplyGivesZeroAddressAndPartialOneIsZeroFilled) {
     EXPECT_TRUE(CheckSwitcherReply(SwitcherReply("WiZnInTc", 11, 1, 0), switcher));
     EXPECT_EQ(switcher, 0u);
     EXPECT_TRUE(CheckSwitcherReply(SwitcherReply("WiZnInTc", 13, 1, 0), switcher));
-    EXPECT_EQ(switcher, Address(10, 1, 0, 0));
+    EXPECT_EQ(switcher, AddressOf(10, 1, 0, 0));
 }
 
 TEST(SwitcherReply, WrongStatusMagicOrLengthFailsAndKeepsTheAddress) {

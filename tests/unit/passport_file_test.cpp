@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/netconfig_test_support.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -17,13 +19,6 @@
 
 namespace {
 
-std::uint32_t Address(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    const std::uint8_t bytes[4] = {a, b, c, d};
-    std::uint32_t address = 0;
-    std::memcpy(&address, bytes, 4);
-    return address;
-}
-
 PassportBuffer ExamplePassport() {
     PassportBuffer passport{};
     std::memcpy(passport.data(), "WiZnPaSs", 8);
@@ -32,7 +27,7 @@ PassportBuffer ExamplePassport() {
     return passport;
 }
 
-const std::uint32_t kExampleDevice = Address(192, 168, 1, 10);
+const std::uint32_t kExampleDevice = AddressOf(192, 168, 1, 10);
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
