@@ -1,0 +1,101 @@
+// The main window's commands: Check, Check All, Remove, Close, and the language and adapter
+// choices. Setup, Add and Passport open further windows and are filled in with them.
+#include <QPushButton>
+
+#include "app/control_panel_app.h"
+#include "app/localized_strings.h"
+#include "netconfig/address_text.h"
+#include "netconfig/module_exchange.h"
+#include "ui/control_panel_dlg.h"
+#include "ui/exchange_scope.h"
+#include "ui/localized_message_box.h"
+#include "ui/main_dialog_template.h"
+
+using namespace main_dialog;
+
+bool CControlPanelDlg::CheckDevice(std::size_t position) {
+    if (position >= devices_.size()) return false;
+    DeviceRecord& device = *devices_[position];
+    std::uint32_t switcher = 0;
+    if (!ReadSwitcherAddress(localAddress_, device.address, switcher)) return false;
+    device.switcherAddress = switcher;
+    return true;
+}
+
+void CControlPanelDlg::OnCheck() {
+    if (ExchangeScope::Active()) return;
+    ExchangeScope exchange(*this);
+    const int position = SelectedPosition();
+    if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
+    DeviceRecord& device = *devices_[static_cast<std::size_t>(position)];
+    if (CheckDevice(static_cast<std::size_t>(position))) {
+        device.online = 1;
+    } else {
+        device.online = 0;
+        LocalizedMessageBox(kNotRespondingMessageId, MessageStyle::Error);
+    }
+    device.tested = 1;
+    RefreshDeviceList(position);
+}
+
+void CControlPanelDlg::OnCheckAll() {
+    if (ExchangeScope::Active()) return;
+    ExchangeScope exchange(*this);
+    for (std::size_t position = 0; position < devices_.size(); ++position) {
+        DeviceRecord& device = *devices_[position];
+        device.online = CheckDevice(position) ? 1 : 0;
+        device.tested = 1;
+    }
+    RefreshDeviceList(-1);
+}
+
+void CControlPanelDlg::OnRemove() {
+    if (ExchangeScope::Active()) return;
+    const int position = SelectedPosition();
+    if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
+    const std::string address = FormatIpAddress(devices_[static_cast<std::size_t>(position)]->address);
+    const std::string question = FormatWithText(LoadLocalizedString(kRemoveQuestionId), address);
+    if (LocalizedMessageBoxText(question, MessageStyle::Question) != MessageAnswer::Yes) return;
+    RemoveDeviceAt(devices_, static_cast<std::size_t>(position));
+    SaveDeviceList(TheApp().Settings(), devices_);
+    RefreshDeviceList(-1);
+}
+
+void CControlPanelDlg::OnClose() {
+    if (ExchangeScope::Active()) return;
+    reject();
+}
+
+void CControlPanelDlg::OnSetup() {
+    // The switcher address dialog's command.
+}
+
+void CControlPanelDlg::OnAdd() {
+    // The add-device wizard's command.
+}
+
+void CControlPanelDlg::OnPassport() {
+    // The passport command.
+}
+
+void CControlPanelDlg::OnLanguageChanged(int index) {
+    const int language = index == 1 ? kRussian : kEnglish;
+    SetLanguage(language);
+    Recaption();
+    // The "Online" column shows the answer texts, so the rows follow the language as well.
+    RefreshDeviceList(SelectedPosition());
+    TheApp().WriteSettingInt("Layout", "Language", language);
+}
+
+void CControlPanelDlg::OnAdapterChanged(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= adapterList_.size()) return;
+    chosenAdapter_ = index;
+    localAddress_ = adapterList_[static_cast<std::size_t>(index)];
+    TheApp().WriteSettingInt("Config", "LocalIP", static_cast<std::int32_t>(localAddress_));
+}
+
+void CControlPanelDlg::OnListSelectionChanged() { UpdateCommandStates(); }
+
+void CControlPanelDlg::OnListDoubleClicked() {
+    if (chosenAdapter_ != -1) OnSetup();
+}

@@ -1,0 +1,286 @@
+// The main window: its controls, the opening steps, the list and the availability rules.
+#include "ui/control_panel_dlg.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+#include "app/control_panel_app.h"
+#include "app/localized_strings.h"
+#include "netconfig/address_text.h"
+#include "netconfig/local_adapters.h"
+#include "ui/exchange_scope.h"
+#include "ui/localized_message_box.h"
+#include "ui/main_dialog_template.h"
+#include "ui/status_images.h"
+
+using namespace main_dialog;
+
+namespace {
+
+QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
+
+}  // namespace
+
+CControlPanelDlg::CControlPanelDlg(AdapterSource adapterSource, QWidget* parent)
+    : QDialog(parent), adapterSource_(std::move(adapterSource)) {
+    if (!adapterSource_) adapterSource_ = &GetLocalAdapters;
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    CreateControls();
+    ChooseLanguage();
+    SetUpList();
+    Recaption();
+    setWindowTitle(QString::fromLatin1(kWindowTitle));
+    setWindowIcon(LoadWindowIcon());
+    RestorePlacement();
+    LoadDeviceList(TheApp().Settings(), devices_);
+    RefreshDeviceList(-1);
+    Control(kSetupButton)->show();
+    Control(kIpOutputButton)->hide();
+    ChooseAdapter();
+    UpdateCommandStates();
+    WireSignals();
+}
+
+CControlPanelDlg::~CControlPanelDlg() {
+    FreeDeviceList(devices_);
+    SavePlacement();
+}
+
+void CControlPanelDlg::CreateControls() {
+    setFont(DialogFont());
+    baseUnits_ = BaseUnitsFor(font());
+
+    QWidget* previous = nullptr;
+    for (const ControlTemplate& control : kControls) {
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+        case ControlKind::List:
+            widget = list_ = new QTreeWidget(this);
+            break;
+        case ControlKind::DropDown: {
+            auto* box = new QComboBox(this);
+            if (control.id == kLanguageBox) {
+                // Fixed in this order, in both languages.
+                box->addItem(QStringLiteral("English"));
+                box->addItem(QStringLiteral("Russian"));
+                languageBox_ = box;
+            } else {
+                adapterBox_ = box;
+            }
+            widget = box;
+            break;
+        }
+        case ControlKind::Button: {
+            auto* button = new QPushButton(this);
+            // Enter never presses a button of this window.
+            button->setAutoDefault(false);
+            widget = button;
+            break;
+        }
+        }
+        QRect rect = DialogRectToPixels(baseUnits_, control.x, control.y, control.width, control.height);
+        if (control.kind == ControlKind::DropDown) rect.setHeight(widget->sizeHint().height());
+        widget->setGeometry(rect);
+        widget->setObjectName(QStringLiteral("control%1").arg(control.id));
+        controls_[control.id] = widget;
+        if (previous != nullptr) setTabOrder(previous, widget);
+        previous = widget;
+    }
+    Control(kSetupButton)->hide();
+    Control(kRemoteButton)->hide();
+
+    const QSize client = DialogSizeToPixels(baseUnits_, kClientWidth, kClientHeight);
+    resize(client);
+    // The controls stand where the template puts them for this size; any later size, the
+    // minimum's included, moves them from here.
+    previousClientSize_ = client;
+    setMinimumSize(DialogSizeToPixels(baseUnits_, kMinimumWidth, kMinimumHeight));
+}
+
+void CControlPanelDlg::ChooseLanguage() {
+    const int language = TheApp().ReadSettingInt("Layout", "Language", DefaultLanguage());
+    SetLanguage(language);
+    languageBox_->setCurrentIndex(language != 0 ? 1 : 0);
+}
+
+void CControlPanelDlg::SetUpList() {
+    list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setUniformRowHeights(true);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setAllColumnsShowFocus(true);
+    list_->setSortingEnabled(false);
+    list_->setIconSize(QSize(kStatusImageSize, kStatusImageSize));
+    list_->header()->setSectionsClickable(false);
+    list_->header()->setSectionsMovable(false);
+    list_->header()->setStretchLastSection(false);
+    statusImages_ = LoadStatusImages();
+
+    list_->setColumnCount(static_cast<int>(kColumns.size()));
+    for (int column = 0; column < static_cast<int>(kColumns.size()); ++column) {
+        list_->headerItem()->setText(column, QString());
+        // Scaled with the dialog font, so a MAC address fits its column as it did in the design.
+        const int width = kColumns[static_cast<std::size_t>(column)].width;
+        list_->setColumnWidth(column, (width * baseUnits_.x + kTemplateFontCharWidth / 2) / kTemplateFontCharWidth);
+    }
+}
+
+void CControlPanelDlg::Recaption() {
+    for (int id : kCaptionedButtons) static_cast<QPushButton*>(Control(id))->setText(Localized(id));
+    for (int column = 0; column < static_cast<int>(kColumns.size()); ++column)
+        list_->headerItem()->setText(column, Localized(kColumns[static_cast<std::size_t>(column)].headerId));
+    answerYes_ = Localized(kAnswerYesId);
+    answerNo_ = Localized(kAnswerNoId);
+}
+
+void CControlPanelDlg::ChooseAdapter() {
+    adapterList_.clear();
+    adapterSource_(adapterList_);
+    localAddress_ = static_cast<std::uint32_t>(TheApp().ReadSettingInt("Config", "LocalIP", 0));
+    adapterBox_->clear();
+    if (adapterList_.empty()) {
+        LocalizedMessageBox(kNoAdapterMessageId, MessageStyle::Error);
+        return;
+    }
+    for (std::size_t index = 0; index < adapterList_.size(); ++index) {
+        adapterBox_->addItem(QString::fromStdString(FormatIpAddress(adapterList_[index])));
+        if (chosenAdapter_ == -1 && adapterList_[index] == localAddress_) chosenAdapter_ = static_cast<int>(index);
+    }
+    if (chosenAdapter_ == -1) {
+        chosenAdapter_ = 0;
+        localAddress_ = adapterList_[0];
+        TheApp().WriteSettingInt("Config", "LocalIP", static_cast<std::int32_t>(localAddress_));
+    }
+    adapterBox_->setCurrentIndex(chosenAdapter_);
+}
+
+void CControlPanelDlg::WireSignals() {
+    auto button = [this](int id) { return static_cast<QPushButton*>(Control(id)); };
+    connect(button(kCheckButton), &QPushButton::clicked, this, &CControlPanelDlg::OnCheck);
+    connect(button(kCheckAllButton), &QPushButton::clicked, this, &CControlPanelDlg::OnCheckAll);
+    connect(button(kRemoveButton), &QPushButton::clicked, this, &CControlPanelDlg::OnRemove);
+    connect(button(kCloseButton), &QPushButton::clicked, this, &CControlPanelDlg::OnClose);
+    connect(button(kSetupButton), &QPushButton::clicked, this, &CControlPanelDlg::OnSetup);
+    connect(button(kAddButton), &QPushButton::clicked, this, &CControlPanelDlg::OnAdd);
+    connect(button(kPassportButton), &QPushButton::clicked, this, &CControlPanelDlg::OnPassport);
+    // activated, not currentIndexChanged: only the operator's choice is a command.
+    connect(languageBox_, &QComboBox::activated, this, &CControlPanelDlg::OnLanguageChanged);
+    connect(adapterBox_, &QComboBox::activated, this, &CControlPanelDlg::OnAdapterChanged);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, &CControlPanelDlg::OnListSelectionChanged);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, &CControlPanelDlg::OnListDoubleClicked);
+
+    // Keys are looked at before the focused control handles them. Not on the window itself: a
+    // key the control ignores travels on to the window and must not run its command twice.
+    for (const auto& [id, widget] : controls_) widget->installEventFilter(this);
+}
+
+QWidget* CControlPanelDlg::Control(int id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+int CControlPanelDlg::SelectedPosition() const {
+    const QModelIndexList rows = list_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+QTreeWidgetItem* CControlPanelDlg::MakeRow(std::size_t position) const {
+    const DeviceRecord& device = *devices_[position];
+    QString online;
+    QString switcher;
+    if (device.tested != 0) online = device.online != 0 ? answerYes_ : answerNo_;
+    if (device.switcherAddress != 0) switcher = QString::fromStdString(FormatIpAddress(device.switcherAddress));
+    auto* row = new QTreeWidgetItem(QStringList{
+        QString::number(position + 1), QString::fromStdString(device.mac),
+        QString::fromStdString(FormatIpAddress(device.address)), online, switcher});
+    const int image = device.tested == 0 ? kStatusNotAsked
+                      : device.online != 0 ? kStatusAnswered
+                                           : kStatusNotAnswered;
+    row->setIcon(0, statusImages_[static_cast<std::size_t>(image)]);
+    return row;
+}
+
+void CControlPanelDlg::RefreshDeviceList(int selectIndex) {
+    list_->setUpdatesEnabled(false);
+    {
+        // The rebuild's own selection changes are no notifications; the states follow below.
+        const QSignalBlocker quiet(list_);
+        list_->clear();
+        QList<QTreeWidgetItem*> rows;
+        rows.reserve(static_cast<qsizetype>(devices_.size()));
+        for (std::size_t position = 0; position < devices_.size(); ++position) rows.append(MakeRow(position));
+        list_->addTopLevelItems(rows);
+        if (selectIndex >= 0 && static_cast<std::size_t>(selectIndex) < devices_.size()) {
+            QTreeWidgetItem* row = list_->topLevelItem(selectIndex);
+            list_->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            list_->scrollToItem(row);
+        }
+    }
+    UpdateCommandStates();
+    list_->setUpdatesEnabled(true);
+}
+
+void CControlPanelDlg::UpdateCommandStates() {
+    const bool adapter = chosenAdapter_ != -1;
+    const bool selection = SelectedPosition() != -1;
+    const std::size_t count = devices_.size();
+    adapterBox_->setEnabled(adapter);
+    Control(kCheckButton)->setEnabled(adapter && selection);
+    Control(kCheckAllButton)->setEnabled(adapter && count >= 1);
+    Control(kSetupButton)->setEnabled(adapter && selection);
+    Control(kAddButton)->setEnabled(adapter && count < kMaxAddedDevices);
+    Control(kRemoveButton)->setEnabled(selection);
+    Control(kPassportButton)->setEnabled(adapter && selection);
+}
+
+bool CControlPanelDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && !ExchangeScope::Active())
+        return PreTranslateKey(*static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CControlPanelDlg::PreTranslateKey(const QKeyEvent& key) {
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return true;
+    case Qt::Key_Insert:
+        if (Control(kAddButton)->isEnabled()) OnAdd();
+        return false;
+    case Qt::Key_Delete:
+        OnRemove();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CControlPanelDlg::keyPressEvent(QKeyEvent* event) {
+    // Neither Enter nor Escape ends this window.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CControlPanelDlg::closeEvent(QCloseEvent* event) {
+    // The close box waits until the exchange under way has ended.
+    if (ExchangeScope::Active()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}

@@ -1,0 +1,72 @@
+// The main window's layout: anchored controls follow the client size, a minimum size, and the
+// place and size kept in section "Layout" of the settings file.
+#include <algorithm>
+
+#include <QResizeEvent>
+
+#include "app/control_panel_app.h"
+#include "ui/control_panel_dlg.h"
+#include "ui/main_dialog_template.h"
+
+using namespace main_dialog;
+
+namespace {
+constexpr int kLargestRestoredSide = 8192;
+}
+
+void CControlPanelDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const QSize size = event->size();
+    // A minimised window reports a degenerate size; the layout waits for the real one.
+    if (size.width() <= 1 || size.height() <= 1) return;
+    if (!previousClientSize_) {
+        previousClientSize_ = size;
+        return;
+    }
+    MoveAnchoredControls(size.width() - previousClientSize_->width(),
+                         size.height() - previousClientSize_->height());
+    update();
+    previousClientSize_ = size;
+}
+
+void CControlPanelDlg::MoveAnchoredControls(int dx, int dy) {
+    if (dx == 0 && dy == 0) return;
+    // Deltas go onto the current rectangles, so resizing back restores the layout exactly.
+    for (const Anchor& anchor : kAnchors) {
+        QWidget* control = Control(anchor.id);
+        if (control == nullptr || anchor.flags == 0) continue;
+        QRect rect = control->geometry();
+        if (anchor.flags & kMoveRight) rect.translate(dx, 0);
+        if (anchor.flags & kMoveDown) rect.translate(0, dy);
+        if (anchor.flags & kGrowWidth) rect.setWidth(rect.width() + dx);
+        if (anchor.flags & kGrowHeight) rect.setHeight(rect.height() + dy);
+        control->setGeometry(rect);
+    }
+}
+
+// "Layout" holds the window's normal client rectangle in screen pixels. The frame around it
+// belongs to the window manager and is known only once the window is mapped, so the client
+// rectangle is what comes back exactly at the next start.
+void CControlPanelDlg::RestorePlacement() {
+    CControlPanelApp& app = TheApp();
+    const int left = app.ReadSettingInt("Layout", "Left", -1);
+    const int top = app.ReadSettingInt("Layout", "Top", -1);
+    const int width = app.ReadSettingInt("Layout", "Width", -1);
+    const int height = app.ReadSettingInt("Layout", "Height", -1);
+    if (left == -1 || top == -1 || width == -1 || height == -1) return;
+    // Not compared with the screens: a place off every screen is restored as it is. A size no
+    // screen has comes from a damaged file and would only cost the memory of its backing store.
+    setGeometry(left, top, std::min(width, kLargestRestoredSide), std::min(height, kLargestRestoredSide));
+}
+
+void CControlPanelDlg::SavePlacement() {
+    // The normal rectangle, also when the window was closed maximised.
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    SettingsFile& settings = TheApp().Settings();
+    settings.BeginBatch();
+    settings.WriteInt("Layout", "Left", normal.left());
+    settings.WriteInt("Layout", "Top", normal.top());
+    settings.WriteInt("Layout", "Width", normal.width());
+    settings.WriteInt("Layout", "Height", normal.height());
+    settings.CommitBatch();
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Start-up and shutdown of vantrel-panel: the single-instance guard, the settings path beside
+// the executable, the main window run modally, then the end of the process.
+#include <functional>
+#include <string>
+
+struct PanelRunOptions {
+    // The settings file; empty means the executable's path with ".ini".
+    std::string settingsPath;
+    // Called once, from the event loop, right after the main window was first painted; the
+    // window is passed so the caller may close it. Used by the start-up benchmark.
+    std::function<void(class CControlPanelDlg&)> afterFirstPaint;
+};
+
+// Process exit status of a refused start (another copy holds the guard).
+inline constexpr int kPanelAlreadyRunning = 1;
+
+// Returns the process exit status: 0 after the main window closed, kPanelAlreadyRunning at once,
+// with no window and without touching the settings file, when another copy runs.
+int RunControlPanel(int& argc, char** argv, const PanelRunOptions& options = {});
