@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/settings_file.h"
 #include "netconfig/address_text.h"
 #include "netconfig/local_adapters.h"
 #include "platform/interface_addresses.h"
@@ -71,9 +72,8 @@ LocalAddressChoice ChooseLocalAddress(const LocalAddressOptions& options) {
         return CheckFromAddress(*options.from, table);
     }
     const std::string path = options.settingsPath ? *options.settingsPath : DefaultSettingsPath();
-    std::int32_t stored = 0;
-    if (!ReadStoredLocalIp(path, stored))
-        return Refuse("no --from given and this build cannot read the panel's settings; give --from LOCAL");
+    SettingsFile settings(path);
+    const std::int32_t stored = settings.ReadInt("Config", "LocalIP", 0);
     std::vector<std::uint32_t> adapters;
     GetLocalAdapters(adapters);
     return CheckStoredAdapter(stored, adapters, path);

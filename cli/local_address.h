@@ -36,9 +36,6 @@ LocalAddressChoice CheckStoredAdapter(std::int32_t storedLocalIp,
                                       const std::vector<std::uint32_t>& usableAdapters,
                                       const std::string& settingsPath);
 
-// The panel's "Config"/"LocalIP" in the settings file at path (0 when missing).
-bool ReadStoredLocalIp(const std::string& path, std::int32_t& value);
-
 // Decides from the options, reading this machine's interface table and the panel's settings
 // file (cli::DefaultSettingsPath() unless --settings names another) as needed.
 LocalAddressChoice ChooseLocalAddress(const LocalAddressOptions& options);

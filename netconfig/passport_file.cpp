@@ -1,14 +1,11 @@
 #include "netconfig/passport_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "netconfig/wire_layout.h"
+#include "platform/file_store.h"
 #include "protocol/crc16.h"
 
 namespace {
@@ -32,27 +29,6 @@ constexpr const char* kLineEnd = "\r\n";
 void PutLittleEndian32(PassportRecord& record, std::size_t offset, std::uint32_t value) {
     for (std::size_t i = 0; i < 4; ++i)
         record[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// A new file gets the mode an ordinary create would give it; a replaced one keeps its own.
-mode_t ModeForReplacement(const std::string& path) {
-    struct stat existing {};
-    if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        return existing.st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
 }
 
 }  // namespace
@@ -98,18 +74,9 @@ std::string ProposedPassportName(const PassportBuffer& passport, const platform:
 
 bool WritePassportFile(const std::string& path, std::uint32_t deviceAddress,
                        const PassportBuffer& passport) {
-    if (path.empty()) return false;
     const std::string text = FormatPassportFile(BuildPassportRecord(deviceAddress, passport));
-    const mode_t mode = ModeForReplacement(path);
-
-    // Written beside the target and renamed over it, so a failure at any step leaves the old
-    // file (or no file) and never a half-written one.
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) return false;
-    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (written && closed && rename(temporary.c_str(), path.c_str()) == 0) return true;
-    unlink(temporary.c_str());
-    return false;
+    // Written beside the target and renamed over it: a failure at any step leaves the old file
+    // (or none), never a half-written one.
+    platform::FileStamp written;
+    return platform::ReplaceFileAtomically(path, text, written);
 }

@@ -16,7 +16,8 @@ PassportRecord BuildPassportRecord(std::uint32_t deviceAddress, const PassportBu
 std::string FormatPassportFile(const PassportRecord& record);
 // "passport_<MAC of buffer bytes 8-13>_<YYYYMMDDhhmmss>", no extension.
 std::string ProposedPassportName(const PassportBuffer& passport, const platform::LocalTime& time);
-// Creates or empties the file and writes it whole (beside it, then renamed over it). False when
-// the file cannot be written; nothing half-written is left behind.
+// Creates or replaces the file, written whole beside it and renamed over it. False when it cannot
+// be written (missing folder, no right to write, a folder or read-only file in the way); nothing
+// half-written is left behind and an old file stays as it was.
 bool WritePassportFile(const std::string& path, std::uint32_t deviceAddress,
                        const PassportBuffer& passport);
