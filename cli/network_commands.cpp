@@ -37,7 +37,7 @@ public:
             return false;
         }
         if (const auto option = FirstOption(args); !option.empty()) {
-            exitCode = BadArguments("unknown option '" + option + "'");
+            exitCode = BadArguments("unexpected option '" + option + "'");
             return false;
         }
         return true;

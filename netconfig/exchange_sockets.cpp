@@ -4,16 +4,11 @@ ExchangeSockets::~ExchangeSockets() {
     for (const auto handle : handles_) platform::CloseSocket(handle);
 }
 
-bool ExchangeSockets::Prepare(std::size_t i) {
-    handles_[i] = platform::OpenUdpSocket();
-    return handles_[i] != platform::kInvalidSocket;
-}
-
 void ExchangeSockets::OpenConnected(std::size_t i, std::uint32_t localAddress,
                                     std::uint32_t deviceAddress,
                                     std::span<const std::uint8_t> request) {
     const std::uint16_t port = wire::kPorts[i];
-    const auto socket = Prepare(i) ? handles_[i] : platform::kInvalidSocket;
+    const auto socket = handles_[i] = platform::OpenUdpSocket();
     usable_[i] = socket != platform::kInvalidSocket && platform::SetReuseAddress(socket) &&
                  platform::SetNonBlocking(socket) && platform::Bind(socket, localAddress, port) &&
                  platform::Connect(socket, deviceAddress, port) &&
@@ -24,7 +19,7 @@ void ExchangeSockets::OpenBroadcast(std::size_t i, std::uint32_t localAddress,
                                     std::span<const std::uint8_t> request) {
     constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
     const std::uint16_t port = wire::kPorts[i];
-    const auto socket = Prepare(i) ? handles_[i] : platform::kInvalidSocket;
+    const auto socket = handles_[i] = platform::OpenUdpSocket();
     usable_[i] = socket != platform::kInvalidSocket && platform::SetBroadcast(socket) &&
                  platform::SetReuseAddress(socket) && platform::SetNonBlocking(socket) &&
                  platform::Bind(socket, localAddress, port) &&

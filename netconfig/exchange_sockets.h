@@ -56,7 +56,6 @@ public:
     }
 
 private:
-    bool Prepare(std::size_t i);
     bool WaitAnyReadable() const;
     bool WaitOneReadable(std::size_t i) const;
 
