@@ -19,7 +19,10 @@ public:
     void ReleaseInstanceGuard();
 
     // Start-up step 4: the running executable's path with ".ini" as its extension.
+    // The empty path (every read a default, every write refused) when the executable has no path.
     static std::string SettingsPathForExecutable(const std::string& executablePath);
+    // SetSettingsPath for the running executable.
+    void UseExecutableSettingsPath();
     void SetSettingsPath(std::string path);
     const std::string& SettingsPath() const;
 
