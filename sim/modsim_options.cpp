@@ -15,8 +15,8 @@ const char* const kModsimUsage =
     "usage: vantrel-modsim [--config FILE]... [--module SPEC]... [--capture FILE]\n"
     "                      [--duration SECONDS] [--broadcast]\n"
     "  SPEC is key=value[,key=value...] with the keys of a [module] section: ip (required),\n"
-    "  mac, mask, gateway, switcher, switcher-magic, ports, reply, passport-length, passport,\n"
-    "  hello-length. See sim/README.md.\n";
+    "  mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply,\n"
+    "  passport-length, passport, hello-length. See sim/README.md.\n";
 
 namespace {
 

@@ -12,8 +12,8 @@ namespace sim {
 namespace {
 
 constexpr std::string_view kKnownKeys =
-    "ip, mac, mask, gateway, switcher, switcher-magic, ports, reply, passport-length, passport, "
-    "hello-length";
+    "ip, mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply, "
+    "passport-length, passport, hello-length";
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
@@ -139,9 +139,11 @@ bool ApplyKey(ModuleConfig& module, SeenKeys& seen, std::string_view rawKey,
         ok = ParseReplyMode(lowerValue, module);
         expected = "normal, silent, delay:N (N up to " + std::to_string(kMaxDelayMs) +
                    " ms), wrong-magic, wrong-status, short, trailing or twice";
-    } else if (key == "passport-length" || key == "hello-length") {
+    } else if (key == "switcher-length" || key == "passport-length" || key == "hello-length") {
         ok = ParseUnsigned(value, kMaxReplyLength, number);
-        (key == "passport-length" ? module.passportLength : module.helloLength) = number;
+        (key == "switcher-length"   ? module.switcherLength
+         : key == "passport-length" ? module.passportLength
+                                    : module.helloLength) = number;
         expected = "a length from 0 to " + std::to_string(kMaxReplyLength);
     } else if (key == "passport") {
         ok = ParseHexBytes(value, module.passportData) &&

@@ -28,6 +28,7 @@ struct ModuleConfig {
     std::uint32_t mask = 0x00FFFFFFu;  // 255.255.255.0
     std::uint32_t gateway = 0;
     std::uint32_t switcher = 0;
+    std::size_t switcherLength = 26;
     bool switchReplyMagic = false;  // "WiZnSwTc" instead of "WiZnInTc"
     bool answersPortA = true;       // 9100
     bool answersPortB = true;       // 9101

@@ -8,9 +8,8 @@ namespace sim {
 
 namespace {
 
-// Fields a module's replies and requests carry beyond the shared layouts: the switcher reply
-// is as long as the requests.
-constexpr std::size_t kSwitcherReplyLength = 26;
+// Fields a module's replies and requests carry beyond the shared layouts.
+constexpr std::size_t kSwitcherReplyFields = wire::kSwitcherReplyAddress + 4;
 constexpr std::size_t kHelloReplyFields = 26;  // magic, MAC and the three addresses
 constexpr std::size_t kWriteSwitcherNeeded = wire::kWriteSwitcherAddress + 4;
 
@@ -22,7 +21,8 @@ void PutMac(Datagram& datagram, std::size_t offset, const MacAddress& mac) {
 Datagram FitToLength(Datagram datagram, std::size_t length, std::size_t patternFrom) {
     const std::size_t built = datagram.size();
     datagram.resize(length, 0);
-    for (std::size_t i = std::max(built, patternFrom); i < length; ++i) datagram[i] = PatternByte(i);
+    for (std::size_t i = std::max(built, patternFrom); i < length; ++i)
+        datagram[i] = PatternByte(i);
     return datagram;
 }
 
@@ -57,13 +57,14 @@ void ApplyReplyMode(const ModuleConfig& module, std::vector<Datagram>& replies) 
 }  // namespace
 
 Datagram BuildSwitcherReply(const ModuleConfig& module) {
-    Datagram reply(kSwitcherReplyLength, 0);
+    Datagram reply(kSwitcherReplyFields, 0);
     wire::PutMagic(reply, module.switchReplyMagic ? wire::kSwitcherReplyAltMagic
                                                   : wire::kSwitcherReplyMagic);
     reply[wire::kSwitcherReplyStatusA] = 1;
     reply[wire::kSwitcherReplyStatusB] = 0;
     wire::PutAddress(reply, wire::kSwitcherReplyAddress, module.switcher);
-    return reply;
+    // Filled with zeros, not the pattern: a longer reply must not look like another address.
+    return FitToLength(std::move(reply), module.switcherLength, module.switcherLength);
 }
 
 Datagram BuildPassportReply(const ModuleConfig& module) {

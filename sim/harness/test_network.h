@@ -1,0 +1,16 @@
+#pragma once
+// The guard every broadcasting test and benchmark calls before it sends: broadcasts may only
+// leave from inside the private test network's panel side.
+#include <string>
+
+namespace harness {
+
+constexpr const char* kPanelNamespace = "vtl-panel";
+constexpr const char* kDeviceNamespace = "vtl-dev";
+constexpr const char* kPanelAddressText = "198.18.0.1";
+
+// True when this process runs inside vtl-panel: its only IPv4 address outside loopback is
+// 198.18.0.1. Otherwise false, with the reason in `why`.
+bool InsideTestNetworkPanel(std::string& why);
+
+}  // namespace harness

@@ -1,0 +1,98 @@
+// Broadcasts on the private test network: this executable runs inside vtl-panel (198.18.0.1)
+// and starts vantrel-modsim inside vtl-dev. It refuses to send anywhere else.
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include "netconfig/discovery.h"
+#include "netconfig/module_exchange.h"
+#include "sim/module_responder.h"
+#include "tests/net/capture_reader.h"
+#include "tests/net/net_test_support.h"
+#include "tests/net/testnet_fixture.h"
+
+namespace {
+
+using nettest::Ip;
+
+std::string RecordHex(const ModuleHelloRecord& record) { return nettest::Hex(record.bytes); }
+
+// The first 30 bytes of the hello the simulator sends for `spec`.
+std::string HelloRecordHex(const std::string& spec) {
+    sim::ModuleConfig module;
+    std::string error;
+    EXPECT_TRUE(sim::ParseModuleSpec(spec, module, error)) << error;
+    const sim::Datagram hello = sim::BuildHelloReply(module);
+    return nettest::Hex(std::span(hello).first(30));
+}
+
+class BroadcastOnTestNetwork : public nettest::TestNetworkFixture {};
+
+TEST_F(BroadcastOnTestNetwork, NoModuleListsNothingAfterTheWholeCollection) {
+    ASSERT_TRUE(StartModsim({}));
+    std::vector<ModuleHelloRecord> modules(1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(ListModules(Panel(), kWizardQueryCode, modules));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));
+    EXPECT_TRUE(modules.empty());
+    const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 2);
+    ASSERT_EQ(wire.size(), 2u);
+    const std::string request = "57695A6E4C695374" "000C" + std::string(32, '0');
+    EXPECT_EQ(wire[0].from, "198.18.0.1:9100");
+    EXPECT_EQ(wire[0].to, "255.255.255.255:9100");
+    EXPECT_EQ(wire[0].hex, request);
+    EXPECT_EQ(wire[1].from, "198.18.0.1:9101");
+    EXPECT_EQ(wire[1].to, "255.255.255.255:9101");
+    EXPECT_EQ(wire[1].hex, request);
+}
+
+TEST_F(BroadcastOnTestNetwork, OneRecordPerMacInOrderOfArrival) {
+    const std::string first = "ip=198.18.0.2,mac=00:0A:1B:2C:3D:01,gateway=198.18.0.1";
+    const std::string late = "ip=198.18.0.3,mac=00:0A:1B:2C:3D:02,reply=delay:300";
+    const std::string tooShort = "ip=198.18.0.4,mac=00:0A:1B:2C:3D:03,hello-length=29";
+    const std::string longer = "ip=198.18.0.5,mac=00:0A:1B:2C:3D:04,hello-length=40";
+    // Same MAC as the first, other addresses, answering a little later.
+    const std::string repeated =
+        "ip=198.18.0.6,mac=00:0A:1B:2C:3D:01,mask=255.0.0.0,reply=delay:150";
+    ASSERT_TRUE(StartModsim({"--module", first, "--module", late, "--module", tooShort,
+                             "--module", longer, "--module", repeated}));
+    std::vector<ModuleHelloRecord> modules;
+    EXPECT_TRUE(ListModules(Panel(), kWizardQueryCode, modules));
+    // Each module answered on both ports; the late one came last although it is listed second.
+    ASSERT_EQ(modules.size(), 3u);
+    EXPECT_EQ(RecordHex(modules[0]), HelloRecordHex(first));
+    EXPECT_EQ(RecordHex(modules[1]), HelloRecordHex(longer));
+    EXPECT_EQ(RecordHex(modules[2]), HelloRecordHex(late));
+    EXPECT_EQ(modules[0].Ip(), Ip("198.18.0.2"));
+    EXPECT_EQ(modules[0].Mask(), Ip("255.255.255.0"));
+}
+
+class NetworkSettingsOnTestNetwork : public nettest::TestNetworkFixture {};
+
+TEST_F(NetworkSettingsOnTestNetwork, ModuleTakesItsSettingsAndAnswersAtTheNewAddress) {
+    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.2,mac=00:0A:1B:2C:3D:4E,switcher=10.1.1.1"}));
+    const MacAddress mac = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
+    MacAddress other = mac;
+    other[5] = 0x4F;
+    std::uint32_t switcher = 0;
+    EXPECT_TRUE(SetModuleNetwork(Panel(), other, Ip("198.18.0.40"), Ip("255.255.0.0"), Panel()));
+    EXPECT_TRUE(ReadSwitcherAddress(Panel(), Ip("198.18.0.2"), switcher));
+
+    EXPECT_TRUE(SetModuleNetwork(Panel(), mac, Ip("198.18.0.50"), Ip("255.255.0.0"), Panel()));
+    const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 4);
+    ASSERT_EQ(wire.size(), 4u);
+    EXPECT_EQ(wire[2].hex, "5469426273457441" "000A1B2C3D4E" "C6120032" "FFFF0000" "C6120001");
+    EXPECT_EQ(wire[3].hex, wire[2].hex);
+    EXPECT_EQ(wire[3].to, "255.255.255.255:9101");
+
+    ASSERT_TRUE(ReadSwitcherAddress(Panel(), Ip("198.18.0.50"), switcher));
+    EXPECT_EQ(switcher, Ip("10.1.1.1"));
+    EXPECT_FALSE(ReadSwitcherAddress(Panel(), Ip("198.18.0.2"), switcher));
+    std::vector<ModuleHelloRecord> modules;
+    EXPECT_TRUE(ListModules(Panel(), kWizardQueryCode, modules));
+    ASSERT_EQ(modules.size(), 1u);
+    EXPECT_EQ(modules[0].Ip(), Ip("198.18.0.50"));
+    EXPECT_EQ(modules[0].Mask(), Ip("255.255.0.0"));
+    EXPECT_EQ(modules[0].Gateway(), Panel());
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// Every unicast exchange against vantrel-modsim on loopback: the panel side is 127.0.0.1, each
+// test talks to a module of its own on 127.0.0.1xx, and the capture shows what went out.
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include "netconfig/module_exchange.h"
+#include "sim/module_config.h"
+#include "sim/module_responder.h"
+#include "tests/net/capture_reader.h"
+#include "tests/net/loopback_fixture.h"
+#include "tests/net/net_test_support.h"
+
+namespace {
+
+using nettest::Ip;
+using Clock = std::chrono::steady_clock;
+
+// Generous: an answer that decides at once comes well within it, the 3000 ms wait never does.
+constexpr long kAtOnceMs = 1500;
+
+long MillisecondsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+const std::vector<std::string> kModules = {
+    "ip=127.0.0.101,mac=00:0A:1B:2C:3D:4E,switcher=10.1.1.1",
+    "ip=127.0.0.102,ports=9101,switcher=10.2.2.2",
+    "ip=127.0.0.103,switcher-magic=WiZnSwTc,switcher=10.3.3.3",
+    "ip=127.0.0.104,switcher-length=11,switcher=10.4.4.4",
+    "ip=127.0.0.105,reply=wrong-status",
+    "ip=127.0.0.106,reply=short",
+    "ip=127.0.0.107,reply=wrong-magic",
+    "ip=127.0.0.108,reply=delay:300,switcher=10.8.8.8",
+    "ip=127.0.0.109,reply=twice,switcher=10.9.9.9",
+    "ip=127.0.0.110,reply=trailing,switcher=10.10.10.10",
+    "ip=127.0.0.111,passport-length=600",
+    "ip=127.0.0.112,passport-length=300",
+    "ip=127.0.0.113,passport-length=289",
+    "ip=127.0.0.114,passport-length=290,reply=wrong-magic",
+    "ip=127.0.0.115",
+};
+
+class ExchangeOverLoopback : public nettest::LoopbackSimulatorSuite {
+protected:
+    static void SetUpTestSuite() {
+        std::vector<std::string> args;
+        for (const std::string& module : kModules) args.insert(args.end(), {"--module", module});
+        StartSuiteSimulator(args);
+    }
+
+    // The passport a module of kModules sends, as the simulator builds it.
+    static sim::Datagram PassportOf(const std::string& spec) {
+        sim::ModuleConfig module;
+        std::string error;
+        EXPECT_TRUE(sim::ParseModuleSpec(spec, module, error)) << error;
+        return sim::BuildPassportReply(module);
+    }
+};
+
+TEST_F(ExchangeOverLoopback, SwitcherReadSendsTheRequestOnBothPortsAndTakesTheAddress) {
+    std::uint32_t switcher = 0;
+    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.101"), switcher));
+    EXPECT_EQ(switcher, Ip("10.1.1.1"));
+    const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.101", 2);
+    ASSERT_EQ(wire.size(), 2u);
+    const std::string request = nettest::MagicThenZerosHex("WiZnInTr", 18);
+    EXPECT_EQ(wire[0].from, "127.0.0.1:9100");
+    EXPECT_EQ(wire[0].to, "127.0.0.101:9100");
+    EXPECT_EQ(wire[0].hex, request);
+    EXPECT_EQ(wire[1].from, "127.0.0.1:9101");
+    EXPECT_EQ(wire[1].to, "127.0.0.101:9101");
+    EXPECT_EQ(wire[1].hex, request);
+}
+
+TEST_F(ExchangeOverLoopback, ModuleAnsweringOnlyOn9101IsAccepted) {
+    std::uint32_t switcher = 0;
+    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.102"), switcher));
+    EXPECT_EQ(switcher, Ip("10.2.2.2"));
+    const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.102", 1);
+    ASSERT_EQ(wire.size(), 1u);
+    EXPECT_EQ(wire[0].to, "127.0.0.102:9101");
+}
+
+TEST_F(ExchangeOverLoopback, SwitchReplyMagicAndElevenByteRepliesAreAccepted) {
+    std::uint32_t switcher = 0;
+    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.103"), switcher));
+    EXPECT_EQ(switcher, Ip("10.3.3.3"));
+    // Eleven bytes end before the address, which then reads as zero.
+    switcher = 1;
+    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.104"), switcher));
+    EXPECT_EQ(switcher, 0u);
+}
+
+TEST_F(ExchangeOverLoopback, StatusTwoOrAWrongMagicFailsAtOnce) {
+    std::uint32_t switcher = 0;
+    auto start = Clock::now();
+    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.105"), switcher));
+    EXPECT_LT(MillisecondsSince(start), kAtOnceMs);
+    start = Clock::now();
+    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.107"), switcher));
+    EXPECT_LT(MillisecondsSince(start), kAtOnceMs);
+}
+
+TEST_F(ExchangeOverLoopback, TenByteReplyIsIgnoredUntilTheDeadline) {
+    std::uint32_t switcher = 0;
+    const auto start = Clock::now();
+    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.106"), switcher));
+    EXPECT_GE(MillisecondsSince(start), 2900);
+}
+
+TEST_F(ExchangeOverLoopback, DelayedTwiceAndTrailingRepliesAllSucceed) {
+    std::uint32_t switcher = 0;
+    const auto start = Clock::now();
+    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.108"), switcher));
+    EXPECT_GE(MillisecondsSince(start), 250);
+    EXPECT_EQ(switcher, Ip("10.8.8.8"));
+    // The second copy of a doubled reply meets closed sockets; the next read is not confused.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.109"), switcher));
+        EXPECT_EQ(switcher, Ip("10.9.9.9"));
+    }
+    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.110"), switcher));
+    EXPECT_EQ(switcher, Ip("10.10.10.10"));
+}
+
+TEST_F(ExchangeOverLoopback, PassportOf600BytesIsCutTo418) {
+    PassportBuffer passport{};
+    ASSERT_TRUE(ReadModulePassport(Local(), Ip("127.0.0.111"), passport));
+    const sim::Datagram sent = PassportOf(kModules[10]);
+    ASSERT_EQ(sent.size(), 600u);
+    EXPECT_TRUE(std::equal(passport.begin(), passport.end(), sent.begin()));
+    const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.111", 2);
+    ASSERT_EQ(wire.size(), 2u);
+    EXPECT_EQ(wire[0].hex, nettest::MagicThenZerosHex("WiZnGpAs", 18));
+}
+
+TEST_F(ExchangeOverLoopback, PassportOf300BytesLeavesTheRestZero) {
+    PassportBuffer passport;
+    passport.fill(0x55);
+    ASSERT_TRUE(ReadModulePassport(Local(), Ip("127.0.0.112"), passport));
+    const sim::Datagram sent = PassportOf(kModules[11]);
+    ASSERT_EQ(sent.size(), 300u);
+    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), passport.begin()));
+    EXPECT_TRUE(std::all_of(passport.begin() + 300, passport.end(), [](auto b) { return b == 0; }));
+}
+
+TEST_F(ExchangeOverLoopback, PassportOf289BytesIsIgnoredAndWrongMagicAt290FailsAtOnce) {
+    PassportBuffer passport{};
+    auto start = Clock::now();
+    EXPECT_FALSE(ReadModulePassport(Local(), Ip("127.0.0.113"), passport));
+    EXPECT_GE(MillisecondsSince(start), 2900);
+    start = Clock::now();
+    EXPECT_FALSE(ReadModulePassport(Local(), Ip("127.0.0.114"), passport));
+    EXPECT_LT(MillisecondsSince(start), kAtOnceMs);
+}
+
+TEST_F(ExchangeOverLoopback, WrittenSwitcherAddressIsReadBack) {
+    ASSERT_TRUE(WriteSwitcherAddress(Local(), Ip("127.0.0.115"), Ip("198.18.0.77")));
+    const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.115", 2);
+    ASSERT_EQ(wire.size(), 2u);
+    EXPECT_EQ(wire[0].hex, "57695A6E496E5477" "010000" "C612004D" "00000000");
+    EXPECT_EQ(wire[1].hex, wire[0].hex);
+    std::uint32_t switcher = 0;
+    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.115"), switcher));
+    EXPECT_EQ(switcher, Ip("198.18.0.77"));
+}
+
+TEST_F(ExchangeOverLoopback, WriteThatNoModuleHearsIsStillTrue) {
+    EXPECT_TRUE(WriteSwitcherAddress(Local(), Ip("127.0.0.130"), Ip("10.0.0.1")));
+}
+
+TEST_F(ExchangeOverLoopback, DeviceWithoutListenerFailsWellBeforeTheDeadline) {
+    std::uint32_t switcher = 0;
+    PassportBuffer passport{};
+    const auto start = Clock::now();
+    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.131"), switcher));
+    EXPECT_FALSE(ReadModulePassport(Local(), Ip("127.0.0.131"), passport));
+    EXPECT_LT(MillisecondsSince(start), kAtOnceMs);
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "tests/net/net_test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "netconfig/address_text.h"
+#include "sim/harness/modsim_process.h"
+
+namespace nettest {
+
+std::uint32_t Ip(std::string_view text) {
+    std::uint32_t address = 0;
+    EXPECT_TRUE(ParseIpAddress(text, address)) << text;
+    return address;
+}
+
+std::string Hex(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const std::uint8_t byte : bytes) {
+        text.push_back(kDigits[byte >> 4]);
+        text.push_back(kDigits[byte & 0x0F]);
+    }
+    return text;
+}
+
+std::string MagicThenZerosHex(std::string_view magic, std::size_t zeros) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(magic.data());
+    return Hex({bytes, magic.size()}) + std::string(zeros * 2, '0');
+}
+
+TempDir::TempDir() {
+    char pattern[] = "/tmp/vantrel-net-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    EXPECT_NE(made, nullptr);
+    path_ = made != nullptr ? made : "/tmp";
+}
+
+TempDir::~TempDir() {
+    if (path_ == "/tmp") return;
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+harness::ProgramResult RunCli(std::vector<std::string> args) {
+    constexpr unsigned kCommandTimeoutMs = 15000;
+    args.insert(args.begin(), harness::CliPath());
+    return harness::RunProgram(args, kCommandTimeoutMs);
+}
+
+}  // namespace nettest
