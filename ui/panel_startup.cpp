@@ -42,7 +42,7 @@ int RunControlPanel(int& argc, char** argv, const PanelRunOptions& options) {
 
     QApplication application(argc, argv);
     {
-        CControlPanelDlg window;
+        CControlPanelDlg window(options.adapters);
         std::unique_ptr<FirstPaintWatch> watch;
         if (options.afterFirstPaint) {
             watch = std::make_unique<FirstPaintWatch>(window, options.afterFirstPaint);

@@ -4,12 +4,16 @@
 #include <functional>
 #include <string>
 
+#include "ui/control_panel_dlg.h"
+
 struct PanelRunOptions {
     // The settings file; empty means the executable's path with ".ini".
     std::string settingsPath;
     // Called once, from the event loop, right after the main window was first painted; the
     // window is passed so the caller may close it. Used by the start-up benchmark.
-    std::function<void(class CControlPanelDlg&)> afterFirstPaint;
+    std::function<void(CControlPanelDlg&)> afterFirstPaint;
+    // The local adapters; empty means this computer's own.
+    CControlPanelDlg::AdapterSource adapters;
 };
 
 // Process exit status of a refused start (another copy holds the guard).

@@ -1,0 +1,83 @@
+// RefreshDeviceList over a long list: the rebuild alone, and the rebuild with the one repaint
+// that follows it. The window runs offscreen with a loopback adapter; nothing is sent.
+#include <cstdlib>
+#include <memory>
+
+#include <benchmark/benchmark.h>
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QWindow>
+
+#include "app/control_panel_app.h"
+#include "ui/control_panel_dlg.h"
+
+namespace {
+
+std::unique_ptr<CControlPanelDlg> OpenWindowWithDevices(QTemporaryDir& dir, int devices) {
+    const QString path = dir.filePath(QStringLiteral("bench-%1.ini").arg(devices));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return nullptr;
+    QByteArray text = "[Layout]\nLanguage=0\n[List]\nTotal=" + QByteArray::number(devices) + "\n";
+    for (int n = 0; n < devices; ++n) {
+        const quint32 address = 10u | (1u << 8) | (static_cast<quint32>(n / 250) << 16) |
+                                (static_cast<quint32>(2 + n % 250) << 24);
+        text += "IP" + QByteArray::number(n) + "=" + QByteArray::number(static_cast<qint32>(address)) + "\n";
+        text += "MAC" + QByteArray::number(n) + "=00:0A:1B:2C:" + QByteArray::number(n / 256 % 100).rightJustified(2, '0') +
+                ":" + QByteArray::number(n % 100).rightJustified(2, '0') + "\n";
+    }
+    file.write(text);
+    file.close();
+    TheApp().SetSettingsPath(path.toStdString());
+    auto window = std::make_unique<CControlPanelDlg>([](std::vector<std::uint32_t>& list) {
+        list = {0x0100007Fu};  // 127.0.0.1
+        return true;
+    });
+    window->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (window->windowHandle() == nullptr || !window->windowHandle()->isExposed()) {
+        if (waited.elapsed() > 5000) return nullptr;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return window;
+}
+
+void BM_RefreshDeviceList(benchmark::State& state) {
+    QTemporaryDir dir;
+    auto window = OpenWindowWithDevices(dir, static_cast<int>(state.range(0)));
+    if (!window) {
+        state.SkipWithError("the window did not open");
+        return;
+    }
+    for (auto _ : state) window->RefreshDeviceList(-1);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RefreshDeviceList)->Arg(128)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_RefreshDeviceListAndRepaint(benchmark::State& state) {
+    QTemporaryDir dir;
+    auto window = OpenWindowWithDevices(dir, static_cast<int>(state.range(0)));
+    if (!window) {
+        state.SkipWithError("the window did not open");
+        return;
+    }
+    for (auto _ : state) {
+        window->RefreshDeviceList(static_cast<int>(state.range(0)) - 1);
+        window->repaint();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_RefreshDeviceListAndRepaint)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
