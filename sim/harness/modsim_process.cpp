@@ -23,7 +23,7 @@ bool ModsimProcess::Start(const std::vector<std::string>& args, std::string& err
         command.push_back("--duration");
         command.push_back(kBackstopSeconds);
     }
-    if (inDeviceNamespace) command = InNamespace(kDeviceNamespace, command);
+    if (inDeviceNamespace) command = InNamespace(DeviceNamespace(), command);
     if (!child_.Start(command, error)) return false;
     if (child_.WaitForLine(kReadyLine, kReadyTimeoutMs)) return true;
     child_.Stop();

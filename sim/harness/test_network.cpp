@@ -1,11 +1,22 @@
 #include "sim/harness/test_network.h"
 
+#include <cstdlib>
 #include <vector>
 
 #include "netconfig/address_text.h"
 #include "platform/interface_addresses.h"
 
 namespace harness {
+
+namespace {
+std::string Prefix() {
+    const char* prefix = std::getenv("VANTREL_TESTNET_PREFIX");
+    return prefix != nullptr && *prefix != '\0' ? prefix : "vtl";
+}
+}  // namespace
+
+std::string PanelNamespace() { return Prefix() + "-panel"; }
+std::string DeviceNamespace() { return Prefix() + "-dev"; }
 
 bool InsideTestNetworkPanel(std::string& why) {
     std::vector<std::uint32_t> addresses;

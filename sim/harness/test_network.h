@@ -5,9 +5,11 @@
 
 namespace harness {
 
-constexpr const char* kPanelNamespace = "vtl-panel";
-constexpr const char* kDeviceNamespace = "vtl-dev";
 constexpr const char* kPanelAddressText = "198.18.0.1";
+
+// "vtl-panel" and "vtl-dev", or with the prefix VANTREL_TESTNET_PREFIX gives scripts/testnet.
+std::string PanelNamespace();
+std::string DeviceNamespace();
 
 // True when this process runs inside vtl-panel: its only IPv4 address outside loopback is
 // 198.18.0.1. Otherwise false, with the reason in `why`.
