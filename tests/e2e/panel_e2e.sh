@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The real vantrel-panel on a virtual X display inside the private test network: it opens with
+# its device list, a second start ends at once without a window and leaves the settings file
+# alone, Check All asks the simulated modules, and closing the window saves its place.
+# Usage: panel_e2e.sh PANEL MODSIM OUTPUT_DIR
+# Exit 77 (skipped) when not root or when the test network is down.
+set -euo pipefail
+
+panel_binary=$1
+modsim_binary=$2
+output_dir=$3
+root=$(cd "$(dirname "$0")/../.." && pwd)
+title="Control Panel Configuration"
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "panel_e2e: skipped: needs root for the test network"
+  exit 77
+fi
+if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
+  echo "panel_e2e: skipped: the test network is down (scripts/testnet up)"
+  exit 77
+fi
+for tool in Xvfb openbox xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "panel_e2e: $tool is missing (scripts/install-deps)" >&2; exit 1; }
+done
+
+# shellcheck source=../../scripts/x11-session
+. "$root/scripts/x11-session"
+
+work=$(mktemp -d /tmp/vantrel-e2e.XXXXXX)
+modsim_pid=
+panel_pid=
+cleanup() {
+  [ -n "$panel_pid" ] && kill "$panel_pid" 2>/dev/null && wait "$panel_pid" 2>/dev/null
+  [ -n "$modsim_pid" ] && kill "$modsim_pid" 2>/dev/null && wait "$modsim_pid" 2>/dev/null
+  x11_stop_all
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "panel_e2e: FAILED: $*" >&2
+  [ -f "$work/modsim.err" ] && sed 's/^/modsim: /' "$work/modsim.err" >&2
+  [ -f "$work/panel.err" ] && sed 's/^/panel: /' "$work/panel.err" >&2
+  exit 1
+}
+
+# The panel reads the settings file named after its executable: a copy of it in the work
+# folder uses the work folder's vantrel-panel.ini.
+cp "$panel_binary" "$work/vantrel-panel"
+settings=$work/vantrel-panel.ini
+cat >"$settings" <<INI
+[Layout]
+Language=0
+[Config]
+LocalIP=$(settings_int 198.18.0.1)
+[List]
+Total=3
+IP0=$(settings_int 198.18.0.20)
+MAC0=00:0A:1B:2C:3D:20
+IP1=$(settings_int 198.18.0.21)
+MAC1=00:0A:1B:2C:3D:21
+IP2=$(settings_int 198.18.0.22)
+MAC2=
+INI
+mkdir -m 0700 "$work/run"
+
+# Two modules answer; nothing plays 198.18.0.22, which fails at once.
+ip netns exec vtl-dev "$modsim_binary" --duration 90 --capture "$work/capture.txt" \
+  --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200 \
+  --module ip=198.18.0.21,mac=00:0A:1B:2C:3D:21 >"$work/modsim.out" 2>"$work/modsim.err" &
+modsim_pid=$!
+for _ in $(seq 100); do
+  grep -q '^vantrel-modsim: ready$' "$work/modsim.out" && break
+  sleep 0.1
+done
+grep -q '^vantrel-modsim: ready$' "$work/modsim.out" || fail "vantrel-modsim did not get ready"
+
+x11_start_virtual_display 1024x768 || fail "no virtual display"
+# The X libraries keep a few one-time allocations to the end; the panel's own leaks are the UI
+# tests' business.
+panel_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
+ip netns exec vtl-panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
+panel_pid=$!
+window=$(DISPLAY=$x11_display x11_wait_window "$title" 20) || fail "the panel's window did not appear"
+echo "panel_e2e: the window is up"
+
+# A second start: ends at once, status 1, no second window, the settings file unchanged.
+before=$(sha256sum "$settings")
+started=$(date +%s%N)
+set +e
+timeout 10 ip netns exec vtl-panel "${panel_env[@]}" "$work/vantrel-panel" >/dev/null 2>"$work/second.err"
+second_status=$?
+set -e
+elapsed_ms=$(( ($(date +%s%N) - started) / 1000000 ))
+[ "$second_status" -eq 1 ] || fail "the second start ended with status $second_status, not 1"
+[ "$elapsed_ms" -lt 5000 ] || fail "the second start took $elapsed_ms ms"
+[ "$(sha256sum "$settings")" = "$before" ] || fail "the second start changed the settings file"
+sleep 0.5
+[ "$(DISPLAY=$x11_display x11_count_windows "$title")" -eq 1 ] || fail "a second window appeared"
+echo "panel_e2e: the second start ended after $elapsed_ms ms with status 1 and no window"
+
+# Check All: each listed device is asked from the panel's address.
+DISPLAY=$x11_display x11_press_check_all "$window"
+for _ in $(seq 50); do
+  [ "$(grep -c '57695A6E496E5472' "$work/capture.txt" 2>/dev/null || true)" -ge 2 ] && break
+  sleep 0.1
+done
+grep -q '^[0-9]* 198\.18\.0\.1:9100 198\.18\.0\.20:9100 57695A6E496E5472' "$work/capture.txt" \
+  || fail "Check All did not ask 198.18.0.20 (capture: $(cat "$work/capture.txt" 2>/dev/null))"
+grep -q ' 198\.18\.0\.21:9101 57695A6E496E5472' "$work/capture.txt" || fail "Check All did not ask 198.18.0.21"
+sleep 1
+mkdir -p "$output_dir"
+DISPLAY=$x11_display x11_screenshot "$output_dir/panel_e2e.png" || fail "no screenshot"
+echo "panel_e2e: screenshot $output_dir/panel_e2e.png"
+
+# Closing from the window manager ends the program and saves the window's place.
+DISPLAY=$x11_display xdotool windowactivate --sync "$window" key alt+F4 >/dev/null 2>&1 || true
+for _ in $(seq 100); do
+  kill -0 "$panel_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$panel_pid" 2>/dev/null && fail "the panel did not end when its window was closed"
+set +e
+wait "$panel_pid"
+panel_status=$?
+set -e
+panel_pid=
+[ "$panel_status" -eq 0 ] || fail "the panel ended with status $panel_status"
+for key in Left Top Width Height; do
+  grep -q "^$key=-\?[0-9]\+$" "$settings" || fail "the settings file has no Layout $key after closing"
+done
+echo "panel_e2e: closed with status 0; Layout saved"
+echo "1 passed, 0 failed"
