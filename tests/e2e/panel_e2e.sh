@@ -76,12 +76,12 @@ for _ in $(seq 100); do
 done
 grep -q '^vantrel-modsim: ready$' "$work/modsim.out" || fail "vantrel-modsim did not get ready"
 
-x11_start_virtual_display 1024x768 || fail "no virtual display"
+x11_start_virtual_display 1024x768 140 || fail "no virtual display"
 # The X libraries keep a few one-time allocations to the end; the panel's own leaks are the UI
 # tests' business.
 panel_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
   ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
-ip netns exec vtl-panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
+timeout 140 ip netns exec vtl-panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
 panel_pid=$!
 window=$(DISPLAY=$x11_display x11_wait_window "$title" 20) || fail "the panel's window did not appear"
 echo "panel_e2e: the window is up"
