@@ -66,7 +66,7 @@ INI
 mkdir -m 0700 "$work/run"
 
 # Two modules answer; nothing plays 198.18.0.22, which fails at once.
-ip netns exec vtl-dev "$modsim_binary" --duration 90 --capture "$work/capture.txt" \
+"$root/scripts/testnet" device "$modsim_binary" --duration 90 --capture "$work/capture.txt" \
   --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200 \
   --module ip=198.18.0.21,mac=00:0A:1B:2C:3D:21 >"$work/modsim.out" 2>"$work/modsim.err" &
 modsim_pid=$!
@@ -81,7 +81,7 @@ x11_start_virtual_display 1024x768 140 || fail "no virtual display"
 # tests' business.
 panel_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
   ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
-timeout 140 ip netns exec vtl-panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
+timeout 140 "$root/scripts/testnet" panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
 panel_pid=$!
 window=$(DISPLAY=$x11_display x11_wait_window "$title" 20) || fail "the panel's window did not appear"
 echo "panel_e2e: the window is up"
@@ -90,7 +90,7 @@ echo "panel_e2e: the window is up"
 before=$(sha256sum "$settings")
 started=$(date +%s%N)
 set +e
-timeout 10 ip netns exec vtl-panel "${panel_env[@]}" "$work/vantrel-panel" >/dev/null 2>"$work/second.err"
+timeout 10 "$root/scripts/testnet" panel "${panel_env[@]}" "$work/vantrel-panel" >/dev/null 2>"$work/second.err"
 second_status=$?
 set -e
 elapsed_ms=$(( ($(date +%s%N) - started) / 1000000 ))
