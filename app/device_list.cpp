@@ -1,7 +1,8 @@
 #include "app/device_list.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
+#include <string_view>
 
 #include "app/settings_file.h"
 
@@ -10,17 +11,19 @@ namespace {
 constexpr const char* kListSection = "List";
 constexpr const char* kTotalKey = "Total";
 
+// "IP%d" and "MAC%d" of one position, without a formatted print per key: a long list reads
+// and writes two keys per device.
 struct DeviceKeys {
-    char ip[24];
-    char mac[24];
+    explicit DeviceKeys(std::size_t position) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, position).ptr;
+        const std::string_view number(digits, static_cast<std::size_t>(end - digits));
+        ip.append("IP").append(number);
+        mac.append("MAC").append(number);
+    }
+    std::string ip;
+    std::string mac;
 };
-
-DeviceKeys KeysFor(std::size_t position) {
-    DeviceKeys keys{};
-    std::snprintf(keys.ip, sizeof keys.ip, "IP%zu", position);
-    std::snprintf(keys.mac, sizeof keys.mac, "MAC%zu", position);
-    return keys;
-}
 
 }  // namespace
 
@@ -32,7 +35,7 @@ void LoadDeviceList(SettingsFile& settings, DeviceList& list) {
         std::clamp(settings.ReadInt(kListSection, kTotalKey, 0), 0, kMaxLoadedDevices);
     list.reserve(static_cast<std::size_t>(total));
     for (std::size_t n = 0; n < static_cast<std::size_t>(total); ++n) {
-        const DeviceKeys keys = KeysFor(n);
+        const DeviceKeys keys(n);
         auto record = std::make_unique<DeviceRecord>();
         record->address = SettingIntToAddress(settings.ReadInt(kListSection, keys.ip, 0));
         record->mac = settings.ReadText(kListSection, keys.mac);
@@ -45,7 +48,7 @@ bool SaveDeviceList(SettingsFile& settings, const DeviceList& list) {
     settings.BeginBatch();
     settings.WriteInt(kListSection, kTotalKey, static_cast<std::int32_t>(list.size()));
     for (std::size_t n = 0; n < list.size(); ++n) {
-        const DeviceKeys keys = KeysFor(n);
+        const DeviceKeys keys(n);
         settings.WriteInt(kListSection, keys.ip, AddressToSettingInt(list[n]->address));
         settings.WriteText(kListSection, keys.mac, list[n]->mac);
     }

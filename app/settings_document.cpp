@@ -1,5 +1,7 @@
 #include "app/settings_document.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -17,15 +19,39 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
+char ToLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string Lower(std::string_view text) {
     std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : lower) c = ToLower(c);
     return lower;
 }
 
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (ToLower(a[i]) != ToLower(b[i])) return false;
+    return true;
+}
+
+// FNV-1a over the lower-case name, seeded with the section, then mixed so that the low bits
+// that pick a slot depend on every byte.
+std::uint32_t KeyHash(std::uint32_t section, std::string_view key) {
+    std::uint64_t hash = 0xCBF29CE484222325ull ^ section;
+    for (const char c : key) {
+        hash ^= static_cast<unsigned char>(ToLower(c));
+        hash *= 0x100000001B3ull;
+    }
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 33;
+    return static_cast<std::uint32_t>(hash);
+}
+
 bool HasLineBreakOrNul(std::string_view text) {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+    for (const char c : text)
+        if (c == '\r' || c == '\n' || c == '\0') return true;
+    return false;
 }
 
 struct LineView {
@@ -67,52 +93,150 @@ LineView Classify(std::string_view text) {
 }  // namespace
 
 void SettingsDocument::Clear() {
+    text_.clear();
+    written_.clear();
     byteOrderMark_ = false;
     newLineEnd_ = LineEnd::kLf;
-    sections_.clear();
-    sections_.emplace_back();
+    sections_.assign(1, Section{});
     sectionIndex_.clear();
+    keys_.assign(16, KeySlot{});
+    keyCount_ = 0;
+    lastFound_ = Position{};
 }
 
-void SettingsDocument::Parse(std::string_view bytes) {
+std::string_view SettingsDocument::TextOf(const Line& line) const {
+    return std::string_view(line.rewritten ? written_ : text_).substr(line.begin, line.length);
+}
+
+void SettingsDocument::Parse(std::string bytes) {
     Clear();
-    if (bytes.starts_with(kByteOrderMark)) {
-        byteOrderMark_ = true;
-        bytes.remove_prefix(kByteOrderMark.size());
-    }
-    bool sawLineEnd = false;
+    text_ = std::move(bytes);
+    if (text_.size() > kEmpty) text_.resize(kEmpty);  // offsets are 32-bit; callers stay far below
+    const std::string_view all(text_);
     std::size_t start = 0;
-    while (start < bytes.size()) {
-        const auto newline = bytes.find('\n', start);
+    if (all.starts_with(kByteOrderMark)) {
+        byteOrderMark_ = true;
+        start = kByteOrderMark.size();
+    }
+    // Room for every line as a key, so the table never grows while parsing.
+    const auto lineCount = static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')) + 1;
+    std::size_t slots = 16;
+    while (slots * 3 < lineCount * 4) slots *= 2;
+    keys_.assign(slots, KeySlot{});
+
+    // A key waits a few lines before it goes into the table, while the slot it will probe is
+    // fetched: a long list's table is far larger than the caches.
+    constexpr std::size_t kAhead = 8;
+    PendingKey pending[kAhead];
+    std::size_t oldest = 0, waiting = 0;
+    auto indexOldest = [&] {  // in file order, so that the first key of a name wins
+        IndexPendingKey(pending[oldest]);
+        oldest = (oldest + 1) % kAhead;
+        --waiting;
+    };
+    auto add = [&](const Line& line) {
+        PendingKey key;
+        if (!AddParsedLine(line, key)) return;
+        __builtin_prefetch(&keys_[key.hash & (keys_.size() - 1)]);
+        if (waiting == kAhead) indexOldest();
+        pending[(oldest + waiting++) % kAhead] = key;
+    };
+    bool sawLineEnd = false;
+    while (start < all.size()) {
+        Line line;
+        line.begin = static_cast<std::uint32_t>(start);
+        const auto newline = all.find('\n', start);
         if (newline == std::string_view::npos) {
-            AddParsedLine(bytes.substr(start), LineEnd::kNone);
+            line.length = static_cast<std::uint32_t>(all.size() - start);
+            add(line);
             break;
         }
-        std::string_view text = bytes.substr(start, newline - start);
-        LineEnd end = LineEnd::kLf;
-        if (text.ends_with('\r')) {
-            text.remove_suffix(1);
-            end = LineEnd::kCrLf;
+        line.length = static_cast<std::uint32_t>(newline - start);
+        line.end = LineEnd::kLf;
+        if (line.length > 0 && all[newline - 1] == '\r') {
+            --line.length;
+            line.end = LineEnd::kCrLf;
         }
-        if (!sawLineEnd) newLineEnd_ = end;
+        if (!sawLineEnd) newLineEnd_ = line.end;
         sawLineEnd = true;
-        AddParsedLine(text, end);
+        add(line);
         start = newline + 1;
+    }
+    while (waiting > 0) indexOldest();
+}
+
+bool SettingsDocument::AddParsedLine(const Line& line, PendingKey& key) {
+    const LineView view = Classify(TextOf(line));
+    if (view.kind == LineView::kSection) {
+        sections_.emplace_back();
+        if (!view.name.empty())
+            sectionIndex_.try_emplace(Lower(view.name), static_cast<std::uint32_t>(sections_.size() - 1));
+    }
+    const auto sectionNumber = static_cast<std::uint32_t>(sections_.size() - 1);
+    Section& section = sections_.back();
+    section.lines.push_back(line);
+    if (view.kind != LineView::kEntry || sectionNumber == 0) return false;
+    section.lastEntry = static_cast<std::uint32_t>(section.lines.size() - 1);
+    key = PendingKey{KeyHash(sectionNumber, view.name), sectionNumber, section.lastEntry, view.name};
+    return true;
+}
+
+void SettingsDocument::IndexPendingKey(const PendingKey& key) {
+    sections_[key.section].lines[key.line].indexed = AddKey(key.section, key.line, key.name, key.hash);
+}
+
+std::size_t SettingsDocument::FindSlot(std::uint32_t section, std::string_view key,
+                                       std::uint32_t hash) const {
+    const std::size_t mask = keys_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const KeySlot& slot = keys_[at];
+        if (slot.section == kEmpty) return at;
+        if (slot.hash == hash && slot.section == section &&
+            EqualsIgnoringCase(Classify(TextOf(sections_[section].lines[slot.line])).name, key))
+            return at;
     }
 }
 
-void SettingsDocument::AddParsedLine(std::string_view text, LineEnd end) {
-    const LineView view = Classify(text);
-    if (view.kind == LineView::kSection) {
-        sections_.emplace_back();
-        if (!view.name.empty()) sectionIndex_.try_emplace(Lower(view.name), sections_.size() - 1);
+bool SettingsDocument::AddKey(std::uint32_t section, std::uint32_t line, std::string_view key,
+                              std::uint32_t hash) {
+    if ((keyCount_ + 1) * 4 > keys_.size() * 3) GrowKeys();
+    KeySlot& slot = keys_[FindSlot(section, key, hash)];
+    if (slot.section != kEmpty) return false;  // a later duplicate: the first key of a name wins
+    slot = KeySlot{hash, section, line};
+    ++keyCount_;
+    return true;
+}
+
+SettingsDocument::Position SettingsDocument::Locate(std::uint32_t section, std::string_view key,
+                                                    std::size_t* freeSlot) const {
+    if (lastFound_.section == section) {
+        const auto& lines = sections_[section].lines;
+        const std::uint32_t next = lastFound_.line + 1;
+        if (next < lines.size() && lines[next].indexed &&
+            EqualsIgnoringCase(Classify(TextOf(lines[next])).name, key)) {
+            lastFound_.line = next;
+            return lastFound_;
+        }
     }
-    Section& section = sections_.back();
-    section.lines.push_back(Line{std::string(text), end});
-    const bool named = sections_.size() > 1;
-    if (view.kind == LineView::kEntry && named) {
-        section.lastEntry = section.lines.size() - 1;
-        section.keys.try_emplace(Lower(view.name), section.lastEntry);
+    const std::size_t at = FindSlot(section, key, KeyHash(section, key));
+    const KeySlot& slot = keys_[at];
+    if (slot.section == kEmpty) {
+        if (freeSlot != nullptr) *freeSlot = at;
+        return Position{};
+    }
+    lastFound_ = Position{slot.section, slot.line};
+    return lastFound_;
+}
+
+void SettingsDocument::GrowKeys() {
+    std::vector<KeySlot> old(keys_.size() * 2);
+    old.swap(keys_);
+    const std::size_t mask = keys_.size() - 1;
+    for (const KeySlot& slot : old) {
+        if (slot.section == kEmpty) continue;
+        std::size_t at = slot.hash & mask;
+        while (keys_[at].section != kEmpty) at = (at + 1) & mask;
+        keys_[at] = slot;
     }
 }
 
@@ -120,13 +244,26 @@ std::optional<std::string_view> SettingsDocument::Find(std::string_view section,
                                                        std::string_view key) const {
     const auto named = sectionIndex_.find(Lower(section));
     if (named == sectionIndex_.end()) return std::nullopt;
-    const Section& found = sections_[named->second];
-    const auto entry = found.keys.find(Lower(key));
-    if (entry == found.keys.end()) return std::nullopt;
-    return Classify(found.lines[entry->second].text).value;
+    const Position found = Locate(named->second, key);
+    if (found.section == kEmpty) return std::nullopt;
+    return Classify(TextOf(sections_[found.section].lines[found.line])).value;
+}
+
+SettingsDocument::Line SettingsDocument::AppendWritten(std::string_view text, LineEnd end) {
+    Line line;
+    line.begin = static_cast<std::uint32_t>(written_.size());
+    line.length = static_cast<std::uint32_t>(text.size());
+    line.end = end;
+    line.rewritten = true;
+    written_.append(text);
+    return line;
 }
 
 bool SettingsDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
+    // Offsets are 32-bit: a document rewritten that often starts over from its own text, which
+    // drops the text of the lines replaced since. Names and values are bounded, so one Set
+    // cannot pass the limit.
+    if (written_.size() > (1u << 30)) Parse(Serialize());
     std::string lowerSection = Lower(section);
     auto named = sectionIndex_.find(lowerSection);
     if (named == sectionIndex_.end()) {
@@ -135,30 +272,44 @@ bool SettingsDocument::Set(std::string_view section, std::string_view key, std::
             EnsureLineEnd(it->lines.back());
             break;
         }
+        std::string header;
+        header.append("[").append(section).append("]");
+        const Line line = AppendWritten(header, newLineEnd_);
         sections_.emplace_back();
-        sections_.back().lines.push_back(
-            Line{"[" + std::string(section) + "]", newLineEnd_});
-        named = sectionIndex_.emplace(std::move(lowerSection), sections_.size() - 1).first;
+        sections_.back().lines.push_back(line);
+        named = sectionIndex_.emplace(std::move(lowerSection),
+                                      static_cast<std::uint32_t>(sections_.size() - 1)).first;
     }
-    Section& target = sections_[named->second];
-    std::string lowerKey = Lower(key);
-    const auto entry = target.keys.find(lowerKey);
-    if (entry != target.keys.end()) {
-        Line& line = target.lines[entry->second];
-        const LineView view = Classify(line.text);
+    const std::uint32_t number = named->second;
+    // Grown first, so that the free slot a miss finds is the one the new key takes.
+    if ((keyCount_ + 1) * 4 > keys_.size() * 3) GrowKeys();
+    std::size_t freeSlot = keys_.size();
+    const Position found = Locate(number, key, &freeSlot);
+    if (found.section != kEmpty) {
+        Line& line = sections_[number].lines[found.line];
+        const LineView view = Classify(TextOf(line));
         if (view.value == value) return false;
-        line.text = line.text.substr(0, view.valueAt).append(value);
+        std::string text(TextOf(line).substr(0, view.valueAt));
+        text.append(value);
+        Line rewritten = AppendWritten(text, line.end);
+        rewritten.indexed = true;
+        line = rewritten;
         return true;
     }
-    EnsureLineEnd(target.lines[target.lastEntry]);
-    const std::size_t at = target.lastEntry + 1;
     std::string text(key);
     text.append("=").append(value);
-    target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                        Line{std::move(text), newLineEnd_});
+    Line line = AppendWritten(text, newLineEnd_);
+    line.indexed = true;
+    Section& target = sections_[number];
+    EnsureLineEnd(target.lines[target.lastEntry]);
+    const std::uint32_t at = target.lastEntry + 1;
+    target.lines.insert(target.lines.begin() + at, line);
     // Only blank, junk and comment lines follow the last key, so no indexed line has moved.
-    target.keys.emplace(std::move(lowerKey), at);
     target.lastEntry = at;
+    if (freeSlot == keys_.size()) freeSlot = FindSlot(number, key, KeyHash(number, key));
+    keys_[freeSlot] = KeySlot{KeyHash(number, key), number, at};
+    ++keyCount_;
+    lastFound_ = Position{number, at};
     return true;
 }
 
@@ -178,23 +329,25 @@ std::string_view SettingsDocument::LineEndText(LineEnd end) {
 std::string SettingsDocument::Serialize() const {
     std::size_t size = byteOrderMark_ ? kByteOrderMark.size() : 0;
     for (const Section& section : sections_)
-        for (const Line& line : section.lines) size += line.text.size() + 2;
+        for (const Line& line : section.lines) size += line.length + 2;
     std::string bytes;
     bytes.reserve(size);
     if (byteOrderMark_) bytes.append(kByteOrderMark);
     for (const Section& section : sections_)
-        for (const Line& line : section.lines) bytes.append(line.text).append(LineEndText(line.end));
+        for (const Line& line : section.lines) bytes.append(TextOf(line)).append(LineEndText(line.end));
     return bytes;
 }
 
 bool SettingsDocument::IsValidSectionName(std::string_view name) {
-    return !name.empty() && Trim(name).size() == name.size() && !HasLineBreakOrNul(name) &&
+    return !name.empty() && name.size() <= kMaxTextBytes && Trim(name).size() == name.size() && !HasLineBreakOrNul(name) &&
            name.find(']') == std::string_view::npos;
 }
 
 bool SettingsDocument::IsValidKeyName(std::string_view name) {
-    return !name.empty() && Trim(name).size() == name.size() && !HasLineBreakOrNul(name) &&
+    return !name.empty() && name.size() <= kMaxTextBytes && Trim(name).size() == name.size() && !HasLineBreakOrNul(name) &&
            name.find('=') == std::string_view::npos && name.front() != '[' && name.front() != ';';
 }
 
-bool SettingsDocument::IsValidValue(std::string_view value) { return !HasLineBreakOrNul(value); }
+bool SettingsDocument::IsValidValue(std::string_view value) {
+    return value.size() <= kMaxTextBytes && !HasLineBreakOrNul(value);
+}

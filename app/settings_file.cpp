@@ -1,6 +1,6 @@
 #include "app/settings_file.h"
 
-#include <cstdio>
+#include <charconv>
 #include <vector>
 
 #include "app/settings_document.h"
@@ -8,10 +8,38 @@
 
 namespace {
 
-struct PendingWrite {
-    std::string section;
-    std::string key;
-    std::string value;
+// The writes of a batch, kept to be applied again when the file changes before the commit.
+// One buffer holds all their text: a saved device list is two writes per device.
+class WriteLog {
+public:
+    void Add(std::string_view section, std::string_view key, std::string_view value) {
+        entries_.push_back(Entry{text_.size(), static_cast<std::uint32_t>(section.size()),
+                                 static_cast<std::uint32_t>(key.size()),
+                                 static_cast<std::uint32_t>(value.size())});
+        text_.append(section).append(key).append(value);
+    }
+    template <typename Apply>
+    void ForEach(Apply apply) const {
+        const std::string_view text(text_);
+        for (const Entry& entry : entries_) {
+            apply(text.substr(entry.at, entry.section),
+                  text.substr(entry.at + entry.section, entry.key),
+                  text.substr(entry.at + entry.section + entry.key, entry.value));
+        }
+    }
+    bool Empty() const { return entries_.empty(); }
+    void Clear() {
+        text_.clear();
+        entries_.clear();
+    }
+
+private:
+    struct Entry {
+        std::size_t at;
+        std::uint32_t section, key, value;  // lengths; each is at most kMaxTextBytes
+    };
+    std::string text_;
+    std::vector<Entry> entries_;
 };
 
 }  // namespace
@@ -19,21 +47,23 @@ struct PendingWrite {
 struct SettingsFile::State {
     std::string path;
     SettingsDocument document;      // the file's lines, plus the open batch's writes
-    std::string bytes;              // what the file held when last read or written
-    platform::FileStamp stamp;      // the version bytes came from
-    bool cached = false;            // bytes and stamp describe a version of the file
+    std::string written;            // what our last write put in the file, while ownWrite
+    bool ownWrite = false;          // else the file held document.ParsedText()
+    platform::FileStamp stamp;      // the version last read or written
+    bool cached = false;            // the copy in memory describes the version of stamp
     bool recent = false;            // that version was young enough to hide a same-stamp rewrite
     bool readable = true;           // false: something is at the path that cannot be read
     std::uint64_t parses = 0;
     int batchDepth = 0;
-    std::vector<PendingWrite> batch;
+    WriteLog batch;
 
+    const std::string& FileBytes() const { return ownWrite ? written : document.ParsedText(); }
     // Brings the copy in memory up to the file. True when the document was parsed anew, which
     // drops the writes of an open batch from it.
     bool Refresh();
     // Writes the file with these writes applied to what it holds now; `applied` tells that the
     // document already carries them.
-    bool Replace(const std::vector<PendingWrite>& writes, bool applied);
+    bool Replace(const WriteLog& writes, bool applied);
     bool Write(std::string_view section, std::string_view key, std::string_view value);
 };
 
@@ -47,31 +77,36 @@ bool SettingsFile::State::Refresh() {
     // A rewrite within the same stamp tick as the version read would go unseen by the stamp
     // alone; until the tick is surely over, the bytes are compared as well.
     recent = result == platform::FileRead::kOk && readAt - stamp.mtimeNs < kRecentWriteNs;
-    const bool same = cached && read == bytes;
+    const bool same = cached && read == FileBytes();
     cached = true;
     if (same) return false;
-    bytes = std::move(read);
-    document.Parse(bytes);
+    document.Parse(std::move(read));
+    written.clear();
+    ownWrite = false;
     ++parses;
     return true;
 }
 
-bool SettingsFile::State::Replace(const std::vector<PendingWrite>& writes, bool applied) {
-    if (Refresh() || !applied)
-        for (const PendingWrite& write : writes) document.Set(write.section, write.key, write.value);
+bool SettingsFile::State::Replace(const WriteLog& writes, bool applied) {
+    if (Refresh() || !applied) {
+        writes.ForEach([this](std::string_view section, std::string_view key, std::string_view value) {
+            document.Set(section, key, value);
+        });
+    }
     if (!readable) {
         cached = false;  // the next read parses the file again, without these writes
         return false;
     }
     std::string serialized = document.Serialize();
-    if (serialized == bytes && stamp.kind == platform::FileKind::kRegular) return true;
-    platform::FileStamp written;
-    if (!platform::ReplaceFileAtomically(path, serialized, written)) {
+    if (serialized == FileBytes() && stamp.kind == platform::FileKind::kRegular) return true;
+    platform::FileStamp replaced;
+    if (!platform::ReplaceFileAtomically(path, serialized, replaced)) {
         cached = false;
         return false;
     }
-    bytes = std::move(serialized);
-    stamp = written;
+    written = std::move(serialized);
+    ownWrite = true;
+    stamp = replaced;
     recent = true;
     return true;
 }
@@ -81,13 +116,14 @@ bool SettingsFile::State::Write(std::string_view section, std::string_view key,
     if (!SettingsDocument::IsValidSectionName(section) || !SettingsDocument::IsValidKeyName(key) ||
         !SettingsDocument::IsValidValue(value))
         return false;
-    PendingWrite write{std::string(section), std::string(key), std::string(value)};
     if (batchDepth > 0) {
         document.Set(section, key, value);
-        batch.push_back(std::move(write));
+        batch.Add(section, key, value);
         return true;
     }
-    return Replace({std::move(write)}, false);
+    WriteLog single;
+    single.Add(section, key, value);
+    return Replace(single, false);
 }
 
 SettingsFile::SettingsFile(std::string path) : state_(std::make_unique<State>()) {
@@ -117,9 +153,9 @@ std::string SettingsFile::ReadText(std::string_view section, std::string_view ke
 }
 
 bool SettingsFile::WriteInt(std::string_view section, std::string_view key, std::int32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
-    return state_->Write(section, key, text);
+    char text[16];  // "%d" of any 32-bit value fits
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return state_->Write(section, key, std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
 bool SettingsFile::WriteText(std::string_view section, std::string_view key,
@@ -129,7 +165,7 @@ bool SettingsFile::WriteText(std::string_view section, std::string_view key,
 
 void SettingsFile::BeginBatch() {
     if (state_->batchDepth++ == 0) {
-        state_->batch.clear();
+        state_->batch.Clear();
         state_->Refresh();
     }
 }
@@ -137,9 +173,9 @@ void SettingsFile::BeginBatch() {
 bool SettingsFile::CommitBatch() {
     State& state = *state_;
     if (state.batchDepth == 0 || --state.batchDepth > 0) return true;
-    std::vector<PendingWrite> writes = std::move(state.batch);
-    state.batch.clear();
-    return writes.empty() || state.Replace(writes, true);
+    WriteLog writes = std::move(state.batch);
+    state.batch.Clear();
+    return writes.Empty() || state.Replace(writes, true);
 }
 
 std::uint64_t SettingsFile::ParseCount() const { return state_->parses; }

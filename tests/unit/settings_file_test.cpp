@@ -146,6 +146,21 @@ TEST_F(SettingsFileText, DuplicateKeysAndSectionsChangeOnlyTheFirst) {
               "[List]\nTotal=3\nTotal=7\n[Layout]\nLeft=1\n[list]\nTotal=5\nIP0=99\n");
 }
 
+TEST_F(SettingsFileText, FirstKeyOfANameWinsWhateverTheOrderOfReads) {
+    SettingsFile settings(PathWith("[List]\nIP0=1\nIP1=2\nip0=3\nIP2=4\n"));
+    // Reading in file order tries the next line first; a later duplicate must not answer.
+    EXPECT_EQ(settings.ReadInt("List", "IP1", 0), 2);
+    EXPECT_EQ(settings.ReadInt("List", "IP0", 0), 1);
+    EXPECT_EQ(settings.ReadInt("List", "IP1", 0), 2);
+    EXPECT_EQ(settings.ReadInt("List", "IP2", 0), 4);
+    settings.BeginBatch();
+    ASSERT_TRUE(settings.WriteInt("List", "IP1", 5));
+    ASSERT_TRUE(settings.WriteInt("List", "IP0", 6));
+    ASSERT_TRUE(settings.WriteInt("List", "IP3", 7));
+    ASSERT_TRUE(settings.CommitBatch());
+    EXPECT_EQ(ReadBytes(settings.Path()), "[List]\nIP0=6\nIP1=5\nip0=3\nIP2=4\nIP3=7\n");
+}
+
 TEST_F(SettingsFileText, MegabyteLongLinesReadAndSurviveRewrites) {
     const std::string longValue(3 << 20, 'x');
     const std::string junk(2 << 20, 'j');
