@@ -1,0 +1,114 @@
+// Loading and saving long device lists through the settings file, as the main window does when
+// it opens (load) and after an Add or Remove (save). Each load starts from a new SettingsFile,
+// so it reads and parses the whole file; each save really replaces the file on disk (write,
+// fsync, rename).
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/device_list.h"
+#include "app/settings_file.h"
+
+namespace {
+
+class BenchFolder {
+public:
+    BenchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~BenchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string File(const char* name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+DeviceList MakeList(std::size_t count) {
+    DeviceList list;
+    for (std::size_t n = 0; n < count; ++n) {
+        auto record = std::make_unique<DeviceRecord>();
+        record->address = 0xC8000000u + static_cast<std::uint32_t>(n);  // the last numbers vary
+        char mac[18];
+        std::snprintf(mac, sizeof mac, "00:11:22:%02X:%02X:%02X", static_cast<unsigned>(n >> 16 & 0xFF),
+                      static_cast<unsigned>(n >> 8 & 0xFF), static_cast<unsigned>(n & 0xFF));
+        record->mac = mac;
+        AppendDevice(list, std::move(record));
+    }
+    return list;
+}
+
+void BM_LoadDeviceList(benchmark::State& state) {
+    const auto count = static_cast<std::size_t>(state.range(0));
+    BenchFolder folder;
+    const std::string path = folder.File("vantrel-panel.ini");
+    {
+        SettingsFile settings(path);
+        if (!SaveDeviceList(settings, MakeList(count))) state.SkipWithError("cannot write the list");
+    }
+    for (auto _ : state) {
+        SettingsFile settings(path);
+        DeviceList list;
+        LoadDeviceList(settings, list);
+        if (list.size() != count) state.SkipWithError("wrong number of devices loaded");
+        benchmark::DoNotOptimize(list.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count));
+}
+
+// Saving as the panel does after Add and Remove: the list was loaded from the file, and each
+// save changes "Total" and the last device's keys, so the file is really replaced each time.
+void BM_SaveDeviceList(benchmark::State& state) {
+    const auto count = static_cast<std::size_t>(state.range(0));
+    BenchFolder folder;
+    const std::string path = folder.File("vantrel-panel.ini");
+    SettingsFile settings(path);
+    if (!SaveDeviceList(settings, MakeList(count))) state.SkipWithError("cannot write the list");
+    DeviceList list;
+    LoadDeviceList(settings, list);
+    std::uint32_t added = 0;
+    for (auto _ : state) {
+        if (list.size() == count) {
+            auto record = std::make_unique<DeviceRecord>();
+            record->address = ++added;  // a new address each time, so the last keys change too
+            record->mac = "00:AA:BB:CC:DD:EE";
+            AppendDevice(list, std::move(record));
+        } else {
+            RemoveDeviceAt(list, list.size() - 1);
+        }
+        if (!SaveDeviceList(settings, list)) state.SkipWithError("cannot write the list");
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count));
+}
+
+// The first save into a file without a list: every key is added.
+void BM_SaveDeviceListIntoNewFile(benchmark::State& state) {
+    const auto count = static_cast<std::size_t>(state.range(0));
+    BenchFolder folder;
+    const std::string path = folder.File("vantrel-panel.ini");
+    const DeviceList list = MakeList(count);
+    for (auto _ : state) {
+        state.PauseTiming();
+        unlink(path.c_str());
+        SettingsFile settings(path);
+        state.ResumeTiming();
+        if (!SaveDeviceList(settings, list)) state.SkipWithError("cannot write the list");
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count));
+}
+
+BENCHMARK(BM_LoadDeviceList)->Arg(1000)->Arg(10000)->Arg(65536)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveDeviceList)->Arg(1000)->Arg(10000)->Arg(65536)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveDeviceListIntoNewFile)->Arg(1000)->Arg(4096)->Arg(16384)->Arg(65536)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
