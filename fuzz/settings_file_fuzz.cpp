@@ -1,0 +1,115 @@
+// Arbitrary bytes as a settings file: they must read back byte for byte when nothing is
+// written, every write must read back, writes must not disturb other keys, and a file of any
+// content must survive the engine's read, write and re-read without a crash.
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/settings_document.h"
+#include "app/settings_file.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+struct Name {
+    std::string section;
+    std::string key;
+};
+
+// Fixed names the panel uses, in odd letter cases, and one made of the input's last bytes.
+std::array<Name, 5> NamesFor(std::string_view bytes) {
+    std::string derived(bytes.substr(bytes.size() > 6 ? bytes.size() - 6 : 0));
+    if (!SettingsDocument::IsValidKeyName(derived)) derived = "Derived";
+    return {Name{"Layout", "Left"}, Name{"LIST", "total"}, Name{"list", "IP0"},
+            Name{"List", "MAC0"}, Name{"List", derived}};
+}
+
+bool SameName(const Name& a, const Name& b) {
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    return lower(a.section) == lower(b.section) && lower(a.key) == lower(b.key);
+}
+
+void CheckDocument(std::string_view bytes) {
+    SettingsDocument document;
+    document.Parse(std::string(bytes));
+    Check(document.Serialize() == bytes);
+
+    const auto names = NamesFor(bytes);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::array<std::optional<std::string>, names.size()> before;
+        for (std::size_t j = 0; j < names.size(); ++j)
+            if (const auto value = document.Find(names[j].section, names[j].key))
+                before[j] = std::string(*value);
+
+        const std::string value = "v" + std::to_string(i) + " x";
+        const std::string unchanged = document.Serialize();
+        if (!document.Set(names[i].section, names[i].key, value))
+            Check(document.Serialize() == unchanged && before[i] == value);
+
+        SettingsDocument reread;
+        reread.Parse(document.Serialize());
+        for (std::size_t j = 0; j < names.size(); ++j) {
+            const auto now = reread.Find(names[j].section, names[j].key);
+            if (SameName(names[i], names[j])) {
+                Check(now.has_value() && *now == value);
+            } else {
+                Check(now.has_value() == before[j].has_value());
+                if (now) Check(*now == *before[j]);
+            }
+        }
+        document.Parse(reread.Serialize());
+    }
+}
+
+// One file per fuzzing process, in memory where there is a RAM disk; removed at exit.
+struct ScratchFile {
+    ScratchFile() {
+        const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        path = std::string(folder) + "/vantrel-settings-fuzz-" + std::to_string(getpid()) + ".ini";
+    }
+    ~ScratchFile() { unlink(path.c_str()); }
+    std::string path;
+};
+
+void CheckFile(std::string_view bytes) {
+    static const ScratchFile scratch;
+    const std::string& path = scratch.path;
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    SettingsFile settings(path);
+    (void)settings.ReadInt("Layout", "Left", -1);
+    (void)settings.ReadText("List", "MAC0");
+    const std::int32_t number = bytes.empty() ? 0 : static_cast<std::int8_t>(bytes[0]) * 16777259;
+    Check(settings.WriteInt("List", "IP0", number));
+    Check(settings.WriteText("list", "mac0", "00:11:22:33:44:55"));
+    Check(settings.ReadInt("LIST", "ip0", 0) == number);
+
+    SettingsFile fresh(path);
+    Check(fresh.ReadInt("List", "IP0", 0) == number);
+    Check(fresh.ReadText("List", "MAC0") == "00:11:22:33:44:55");
+    (void)ParseProfileInt(bytes, 7);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    CheckDocument(bytes);
+    CheckFile(bytes);
+    return 0;
+}
