@@ -66,6 +66,4 @@ TEST(ControlPanelApp, UnwritableSettingsLoseValuesSilently) {
     EXPECT_EQ(app.ReadSettingInt("Layout", "Left", -1), -1);
 }
 
-TEST(ControlPanelApp, OneApplicationObjectPerProcess) { EXPECT_EQ(&TheApp(), &TheApp()); }
-
 }  // namespace
