@@ -17,7 +17,8 @@ constexpr std::string_view kUsage =
     "  passport [--from LOCAL] DEVICE --out PATH   save a device's passport file\n"
     "  discover [--from LOCAL] [--query N] [--json]  list modules by broadcast\n"
     "  set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
-    "Without --from the adapter stored by the panel (Config/LocalIP) is used.\n";
+    "Without --from the adapter stored by the panel (Config/LocalIP) is used. Every command\n"
+    "takes --settings FILE to use another settings file than the panel's own.\n";
 
 struct Command {
     std::string_view name;
