@@ -4,11 +4,14 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "app/settings_file.h"
@@ -61,6 +64,27 @@ TEST(SettingsSharing, ChangeByAnotherProcessIsSeenAtTheNextRead) {
 
     InOtherProcess([&] { unlink(path.c_str()); });
     EXPECT_EQ(settings.ReadInt("List", "Total", -1), -1);
+}
+
+TEST(SettingsSharing, WriteAfterAnotherProcessChangedTheFileKeepsItsKeys) {
+    TempFolder folder;
+    const std::string path = folder.File("panel.ini");
+    WriteBytes(path, "[Layout]\nLeft=1\n[List]\nTotal=0\n");
+    SettingsFile settings(path);
+    ASSERT_EQ(settings.ReadInt("Layout", "Left", -1), 1);
+
+    // Same size, in place, right after our read; then a rename by the other program.
+    InOtherProcess([&] { OverwriteInPlace(path, "[Layout]\nLeft=2\n[List]\nTotal=0\n"); });
+    ASSERT_TRUE(settings.WriteInt("Layout", "Top", 3));
+    EXPECT_EQ(ReadBytes(path), "[Layout]\nLeft=2\nTop=3\n[List]\nTotal=0\n");
+
+    InOtherProcess([&] {
+        WriteBytes(path + ".new", "[Layout]\nLeft=2\nTop=3\n[Config]\nLocalIP=16777226\n");
+        if (rename((path + ".new").c_str(), path.c_str()) != 0) _exit(1);
+    });
+    ASSERT_TRUE(settings.WriteText("List", "MAC0", "x"));
+    EXPECT_EQ(ReadBytes(path),
+              "[Layout]\nLeft=2\nTop=3\n[Config]\nLocalIP=16777226\n[List]\nMAC0=x\n");
 }
 
 TEST(SettingsSharing, SameSizeRewriteThatKeepsTheOldModificationTimeIsSeen) {
@@ -143,8 +167,10 @@ TEST(SettingsSharing, KilledWriterNeverLeavesATornFile) {
         const pid_t writer = fork();
         ASSERT_GE(writer, 0);
         if (writer == 0) {
+            // Bounded, so that a writer whose parent died before the kill still ends.
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
             SettingsFile settings(path);
-            for (bool big = true;; big = !big) {
+            for (bool big = true; std::chrono::steady_clock::now() < deadline; big = !big) {
                 const int count = big ? 3000 : 200;
                 settings.BeginBatch();
                 settings.WriteInt("List", "Total", count);
@@ -152,6 +178,7 @@ TEST(SettingsSharing, KilledWriterNeverLeavesATornFile) {
                     settings.WriteInt("List", "IP" + std::to_string(n), big ? 2 : 1);
                 settings.CommitBatch();
             }
+            _exit(0);
         }
         // Kill times spread over the whole cycle of building, writing and renaming.
         std::this_thread::sleep_for(std::chrono::milliseconds(3 + round * 7 % 45));
@@ -162,6 +189,51 @@ TEST(SettingsSharing, KilledWriterNeverLeavesATornFile) {
         ASSERT_TRUE(bytes == initial || bytes == large || bytes == small)
             << "round " << round << ": a torn file of " << bytes.size() << " bytes";
     }
+}
+
+// A writer that the file size limit stops after `limit` bytes of its new file: killed there by
+// SIGXFSZ, or, with the signal ignored, told that the disk is full.
+int WriteStoppedAfter(const std::string& path, rlim_t limit, bool ignoreSignal) {
+    const pid_t writer = fork();
+    if (writer < 0) return -1;
+    if (writer == 0) {
+        if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
+        const rlimit bound{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &bound) != 0) _exit(3);
+        SettingsFile settings(path);
+        settings.BeginBatch();
+        for (int n = 0; n < 2000; ++n) settings.WriteInt("List", "IP" + std::to_string(n), n);
+        _exit(settings.CommitBatch() ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(writer, &status, 0) != writer) return -1;
+    return status;
+}
+
+TEST(SettingsSharing, WriterKilledPartWayThroughTheNewFileLeavesTheOldOne) {
+    TempFolder folder;
+    const std::string path = folder.File("panel.ini");
+    const std::string original = "[Layout]\nLeft=1\n[List]\nTotal=0\n";
+    for (const rlim_t limit : {rlim_t{0}, rlim_t{7}, rlim_t{4096}, rlim_t{20000}}) {
+        WriteBytes(path, original);
+        const int status = WriteStoppedAfter(path, limit, false);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "limit " << limit;
+        EXPECT_EQ(ReadBytes(path), original) << "limit " << limit;
+    }
+}
+
+TEST(SettingsSharing, FullDiskLosesTheWriteSilentlyAndLeavesNothingBehind) {
+    TempFolder folder;
+    const std::string path = folder.File("panel.ini");
+    const std::string original = "[Layout]\nLeft=1\n[List]\nTotal=0\n";
+    WriteBytes(path, original);
+    const int status = WriteStoppedAfter(path, 4096, true);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);  // the commit reported the failure
+    EXPECT_EQ(ReadBytes(path), original);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
+    EXPECT_EQ(entries, 1u);  // no temporary file left beside it
 }
 
 }  // namespace
