@@ -30,8 +30,10 @@ void ApplyReplyMode(const ModuleConfig& module, std::vector<Datagram>& replies) 
     for (Datagram& reply : replies) {
         switch (module.reply) {
         case ReplyMode::WrongStatus:
-            if (wire::HasMagic(reply, wire::kSwitcherReplyMagic) ||
-                wire::HasMagic(reply, wire::kSwitcherReplyAltMagic))
+            // A switcher reply cut to 8 bytes (switcher-length) has no byte 8 to spoil.
+            if (reply.size() > wire::kSwitcherReplyStatusA &&
+                (wire::HasMagic(reply, wire::kSwitcherReplyMagic) ||
+                 wire::HasMagic(reply, wire::kSwitcherReplyAltMagic)))
                 reply[wire::kSwitcherReplyStatusA] = 2;
             break;
         case ReplyMode::WrongMagic:

@@ -137,6 +137,20 @@ TEST(ReplyModes, ShapeEveryReply) {
     EXPECT_EQ(sim::RespondToDatagram(module, Request("WiZnInTr", 26)).delayMs, 300u);
 }
 
+TEST(ReplyModes, WrongStatusOnASwitcherReplyCutBeforeByteEightLeavesItAsItIs) {
+    ModuleConfig module = Module();
+    module.reply = ReplyMode::WrongStatus;
+    for (const std::size_t length : {8u, 9u}) {
+        module.switcherLength = length;
+        const auto replies = Replies(module, "WiZnInTr");
+        ASSERT_EQ(replies.size(), 1u);
+        EXPECT_EQ(replies[0].size(), length);
+        if (length > 8) {
+            EXPECT_EQ(replies[0][8], 2);
+        }
+    }
+}
+
 TEST(ReplyModes, SilentModuleStillTakesWrites) {
     ModuleConfig module = Module();
     module.reply = ReplyMode::Silent;
