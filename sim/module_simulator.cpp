@@ -28,9 +28,10 @@ std::string DescribeEndpoint(std::uint32_t address, std::uint16_t port) {
 platform::SocketHandle OpenBoundSocket(std::uint32_t address, std::uint16_t port,
                                        std::string& error) {
     const platform::SocketHandle socket = platform::OpenUdpSocket();
-    // Reusing the address lets a panel on the same host bind its own side of the port.
-    if (socket != platform::kInvalidSocket && platform::SetReuseAddress(socket) &&
-        platform::SetNonBlocking(socket) && platform::Bind(socket, address, port))
+    // No SO_REUSEADDR: a module's own address never overlaps the panel's, and without it a
+    // second simulator on the same address is refused instead of silently sharing the port.
+    if (socket != platform::kInvalidSocket && platform::SetNonBlocking(socket) &&
+        platform::Bind(socket, address, port))
         return socket;
     error = "cannot bind " + DescribeEndpoint(address, port) + ": " + std::strerror(errno);
     platform::CloseSocket(socket);

@@ -81,4 +81,17 @@ TEST(ModsimProgram, AnAddressThatIsNotLocalFailsWithExitOne) {
               "vantrel-modsim: cannot bind 198.18.0.99:9100: Cannot assign requested address\n");
 }
 
+TEST(ModsimProgram, AnAddressAnotherSimulatorHoldsFailsWithExitOne) {
+    // A second simulator on the same address would otherwise share its ports and take half of
+    // the datagrams meant for the first.
+    harness::ModsimProcess first;
+    std::string error;
+    ASSERT_TRUE(first.Start({"--module", "ip=127.0.0.165"}, error)) << error;
+    const auto result = RunModsim({"--module", "ip=127.0.0.165", "--duration", "1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "vantrel-modsim: cannot bind 127.0.0.165:9100: Address already in use\n");
+    EXPECT_EQ(result.out, "");
+}
+
 }  // namespace
