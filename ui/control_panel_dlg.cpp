@@ -100,7 +100,7 @@ void CControlPanelDlg::CreateControls() {
     // The controls stand where the template puts them for this size; any later size, the
     // minimum's included, moves them from here.
     previousClientSize_ = client;
-    setMinimumSize(DialogSizeToPixels(baseUnits_, kMinimumWidth, kMinimumHeight));
+    ApplyMinimumSize();
 }
 
 void CControlPanelDlg::ChooseLanguage() {

@@ -53,6 +53,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
@@ -75,6 +77,8 @@ private:
     void SetUpList();
     void Recaption();
     void ChooseAdapter();
+    // Sets the smallest client size so that the whole window, frame included, keeps the minimum.
+    void ApplyMinimumSize();
     void RestorePlacement();
     void SavePlacement();
     // Applies the anchor table for a client area grown by dx, dy.

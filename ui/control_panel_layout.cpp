@@ -2,7 +2,9 @@
 // place and size kept in section "Layout" of the settings file.
 #include <algorithm>
 
+#include <QMoveEvent>
 #include <QResizeEvent>
+#include <QShowEvent>
 
 #include "app/control_panel_app.h"
 #include "ui/control_panel_dlg.h"
@@ -27,6 +29,33 @@ void CControlPanelDlg::resizeEvent(QResizeEvent* event) {
                          size.height() - previousClientSize_->height());
     update();
     previousClientSize_ = size;
+}
+
+void CControlPanelDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ApplyMinimumSize();
+}
+
+void CControlPanelDlg::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    // The window manager's frame arrives after mapping, and the window moves into it.
+    ApplyMinimumSize();
+}
+
+// The minimum counts the whole window, frame included, while Qt sizes the client area, so the
+// frame comes off. The window manager's frame is known once the window is mapped. Until then, and
+// where no frame is drawn (offscreen, a bare X server), the frame of the desktop the template was
+// drawn for is counted: its minimum is 21 units taller than its client area, and those units are
+// caption and borders, so the designed client size is exactly the smallest. The side borders are
+// a few pixels and the minimum width lies far below the designed width, so the width minimum is
+// kept whole while no frame is known.
+void CControlPanelDlg::ApplyMinimumSize() {
+    const QSize whole = DialogSizeToPixels(baseUnits_, kMinimumWidth, kMinimumHeight);
+    QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.width() <= 0 && frame.height() <= 0)
+        frame = QSize(0, whole.height() - DialogUnitsToPixelsY(baseUnits_, kClientHeight));
+    const QSize client = (whole - frame).expandedTo(QSize(0, 0));
+    if (client != minimumSize()) setMinimumSize(client);
 }
 
 void CControlPanelDlg::MoveAnchoredControls(int dx, int dy) {
