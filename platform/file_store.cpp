@@ -144,7 +144,9 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents, F
     const bool hadFile = stat(target.c_str(), &old) == 0;
     if (hadFile && !S_ISREG(old.st_mode)) return false;  // never replace a folder or a device
     // A file the user made read-only stays as it is, although the folder would allow a rename.
-    if (hadFile && access(target.c_str(), W_OK) != 0) return false;
+    // access() lets root write anything, so for root "read-only" is a mode without write bits.
+    if (hadFile && (access(target.c_str(), W_OK) != 0 || (geteuid() == 0 && (old.st_mode & 0222) == 0)))
+        return false;
 
     std::string temporary;
     const int fd = CreateTemporaryBeside(target, temporary);

@@ -102,6 +102,20 @@ TEST(SettingsFailures, ReadOnlyFileIsLeftAsItIs) {
     }), "");
 }
 
+// Root may write any file, but a file without a single write permission was made read-only
+// on purpose, and the panel must not replace it either way.
+TEST(SettingsFailures, ReadOnlyFileIsLeftAsItIsWhoeverRunsThePanel) {
+    TempFolder folder;
+    const std::string path = folder.File("panel.ini");
+    WriteBytes(path, "[Layout]\nLeft=1\n");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    SettingsFile settings(path);
+    EXPECT_FALSE(settings.WriteInt("Layout", "Left", 2));
+    EXPECT_EQ(ReadBytes(path), "[Layout]\nLeft=1\n");
+    EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), 1);
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"panel.ini"});
+}
+
 TEST(SettingsFailures, UnreadableFileIsNeverOverwritten) {
     TempFolder folder;
     const std::string path = folder.File("panel.ini");
