@@ -67,6 +67,17 @@ TEST_F(SettingsFileText, HandEditedFileReadsWithoutItsBlanks) {
     EXPECT_EQ(settings.ReadText("List", "MAC1"), "");
 }
 
+TEST_F(SettingsFileText, EmptyValueReadsAsTheDefaultAndTextLosesItsBlanks) {
+    SettingsFile settings(PathWith("[Layout]\nLeft=\nTop= \t \nWidth = +7 px\n[List]\n"
+                                   "MAC0=\t aa:bb \t\nMAC1= \r\nMAC2=a = b\n"));
+    EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), -1);
+    EXPECT_EQ(settings.ReadInt("Layout", "Top", -1), -1);
+    EXPECT_EQ(settings.ReadInt("Layout", "Width", -1), 7);
+    EXPECT_EQ(settings.ReadText("List", "MAC0"), "aa:bb");
+    EXPECT_EQ(settings.ReadText("List", "MAC1"), "");
+    EXPECT_EQ(settings.ReadText("List", "MAC2"), "a = b");  // the first "=" ends the key
+}
+
 TEST_F(SettingsFileText, RewriteChangesOnlyTheValueAndKeepsEveryOtherByte) {
     const std::string original = Fixture("hand_edited.ini");
     SettingsFile settings(PathWith(original));

@@ -16,7 +16,9 @@ class TempFolder {
 public:
     TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+        // Without its folder a test would write beside "/"; better to stop at once.
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ignored;
