@@ -1,5 +1,6 @@
 // The network commands of vantrel-cli: every argument is checked before anything is sent, and
 // every exchange goes out from the address ChooseLocalAddress settled on.
+#include <cstring>
 #include <iostream>
 #include <vector>
 
@@ -62,6 +63,17 @@ public:
         return false;
     }
 
+    // A device is one host: 0.0.0.0, broadcast and multicast addresses (first octet 224 and
+    // up) are refused before anything could be sent to many hosts at once.
+    bool ParseDevice(const std::string& text, std::uint32_t& address, int& exitCode) const {
+        if (!ParseAddress(text, "device", address, exitCode)) return false;
+        std::uint8_t firstOctet = 0;
+        std::memcpy(&firstOctet, &address, 1);
+        if (address != 0 && firstOctet < 224) return true;
+        exitCode = BadArguments("device '" + text + "' is not the address of one host");
+        return false;
+    }
+
     bool ExpectPositional(const Arguments& args, std::size_t count, const char* usage,
                           int& exitCode) const {
         if (args.size() == count) return true;
@@ -105,7 +117,7 @@ int RunCheckCommand(Arguments args) {
     if (args.empty()) return command.BadArguments("usage: check [--from LOCAL] DEVICE... [--json]");
     std::vector<CheckResult> results(args.size());
     for (std::size_t i = 0; i < args.size(); ++i)
-        if (!command.ParseAddress(args[i], "device", results[i].address, code)) return code;
+        if (!command.ParseDevice(args[i], results[i].address, code)) return code;
     std::uint32_t local = 0;
     if (!command.ChooseLocal(local, code)) return code;
 
@@ -133,7 +145,7 @@ int RunSwitcherCommand(Arguments args) {
         return code;
     std::uint32_t device = 0;
     std::uint32_t switcher = 0;
-    if (!command.ParseAddress(args[0], "device", device, code) ||
+    if (!command.ParseDevice(args[0], device, code) ||
         !command.ParseAddress(args[1], "switcher address", switcher, code))
         return code;
     std::uint32_t local = 0;
@@ -155,7 +167,7 @@ int RunPassportCommand(Arguments args) {
     if (!command.ExpectPositional(args, 1, "passport [--from LOCAL] DEVICE --out PATH", code))
         return code;
     std::uint32_t device = 0;
-    if (!command.ParseAddress(args[0], "device", device, code)) return code;
+    if (!command.ParseDevice(args[0], device, code)) return code;
     std::uint32_t local = 0;
     if (!command.ChooseLocal(local, code)) return code;
 

@@ -145,4 +145,25 @@ TEST(CliNetworkCommands, BadArgumentsExitWithTwo) {
     EXPECT_NE(messages.find("--gateway is required"), std::string::npos);
 }
 
+// A module is always one host: an address that would reach many (broadcast, multicast) or none
+// is refused as an argument, so nothing is sent to it.
+TEST(CliNetworkCommands, DeviceAddressesThatAreNotOneHostExitWithTwo) {
+    for (const char* device : {"0.0.0.0", "255.255.255.255", "224.0.0.1", "239.255.255.250",
+                               "240.0.0.1"}) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", device}), cli::kExitBadArguments)
+            << device;
+        EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", device, "10.0.0.1"}),
+                  cli::kExitBadArguments)
+            << device;
+        EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", device, "--out", "/nonexistent"}),
+                  cli::kExitBadArguments)
+            << device;
+        const std::string messages = testing::internal::GetCapturedStderr();
+        EXPECT_NE(messages.find(std::string("device '") + device + "' is not the address of one host"),
+                  std::string::npos)
+            << messages;
+    }
+}
+
 }  // namespace
