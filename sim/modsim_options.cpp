@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -95,9 +96,14 @@ bool LoadModules(const ModsimOptions& options, std::vector<ModuleConfig>& module
                  std::string& error) {
     modules.clear();
     for (const std::string& path : options.configFiles) {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) {
-            error = "cannot read the configuration file \"" + path + "\": " + std::strerror(errno);
+        // A folder opens like a file and reads as empty, so it would pass for one without modules.
+        std::error_code folderCheck;
+        const bool folder = std::filesystem::is_directory(path, folderCheck);
+        std::ifstream file;
+        if (!folder) file.open(path, std::ios::binary);
+        if (folder || !file) {
+            error = "cannot read the configuration file \"" + path +
+                    "\": " + std::strerror(folder ? EISDIR : errno);
             return false;
         }
         std::ostringstream text;

@@ -180,4 +180,14 @@ TEST(ModsimArguments, NeedAModuleUnlessOnlyListening) {
               "directory");
 }
 
+TEST(ModsimArguments, AFolderGivenAsConfigurationFileIsRefused) {
+    sim::ModsimOptions options;
+    options.configFiles = {"/tmp"};
+    options.moduleSpecs = {"ip=127.0.0.2"};
+    std::vector<ModuleConfig> modules;
+    std::string error;
+    EXPECT_FALSE(sim::LoadModules(options, modules, error));
+    EXPECT_EQ(error, "cannot read the configuration file \"/tmp\": Is a directory");
+}
+
 }  // namespace
