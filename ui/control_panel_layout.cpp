@@ -14,6 +14,9 @@ using namespace main_dialog;
 
 namespace {
 constexpr int kLargestRestoredSide = 8192;
+// Far off every screen, yet near enough that the window's edges, frame included, are still
+// pixel numbers: a hand-edited value near the ends of the integer range would overflow them.
+constexpr int kFarthestRestoredPlace = 1 << 24;
 }
 
 void CControlPanelDlg::resizeEvent(QResizeEvent* event) {
@@ -84,8 +87,11 @@ void CControlPanelDlg::RestorePlacement() {
     const int height = app.ReadSettingInt("Layout", "Height", -1);
     if (left == -1 || top == -1 || width == -1 || height == -1) return;
     // Not compared with the screens: a place off every screen is restored as it is. A size no
-    // screen has comes from a damaged file and would only cost the memory of its backing store.
-    setGeometry(left, top, std::min(width, kLargestRestoredSide), std::min(height, kLargestRestoredSide));
+    // screen has comes from a damaged file and would only cost the memory of its backing store;
+    // a size below the minimum grows to it.
+    setGeometry(std::clamp(left, -kFarthestRestoredPlace, kFarthestRestoredPlace),
+                std::clamp(top, -kFarthestRestoredPlace, kFarthestRestoredPlace),
+                std::clamp(width, 0, kLargestRestoredSide), std::clamp(height, 0, kLargestRestoredSide));
 }
 
 void CControlPanelDlg::SavePlacement() {

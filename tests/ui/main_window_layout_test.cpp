@@ -215,6 +215,30 @@ private slots:
         QCOMPARE(window->size(), OpeningSize(Units(), *window));
     }
 
+    void anExtremePlaceOrSizeOpensAWindowAllTheSame_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("largest place") << Layout(2147483647, 2147483647, 900, 420);
+        QTest::newRow("smallest place") << Layout(-2147483648, -2147483648, 900, 420);
+        QTest::newRow("largest size") << Layout(2147483000, 2147483000, 2147483647, 2147483647);
+        QTest::newRow("smallest size") << Layout(0, 0, -2147483648, -2147483648);
+        QTest::newRow("zero size") << Layout(30, 40, 0, 0);
+    }
+
+    void anExtremePlaceOrSizeOpensAWindowAllTheSame() {
+        QFETCH(QString, layout);
+        TempSettings settings(layout);
+        {
+            auto window = OpenWindow(AdapterList({Loopback(1)}));
+            QVERIFY(window);
+            const QRect placed = window->geometry();
+            QVERIFY(placed.width() >= window->minimumWidth() && placed.width() <= 8192);
+            QVERIFY(placed.height() >= window->minimumHeight() && placed.height() <= 8192);
+            QVERIFY(placed.right() > placed.left() && placed.bottom() > placed.top());
+        }
+        // The place it had is saved as usual.
+        QVERIFY(settings.Text().contains(QStringLiteral("Height=")));
+    }
+
     void aPlaceOffEveryScreenIsRestoredAsItIs() {
         TempSettings settings(Layout(7000, 5000, 900, 420));
         {
