@@ -102,6 +102,11 @@ private:
 int RunAdaptersCommand(Arguments args) {
     const NetworkCommand command("adapters");
     const bool json = TakeFlag(args, "--json");
+    // Taken like every command's --settings, so scripts can pass it to all; adapters reads no
+    // settings.
+    bool missing = false;
+    TakeOption(args, "--settings", missing);
+    if (missing) return command.BadArguments("--settings needs a file");
     if (!args.empty()) return command.BadArguments("unexpected argument '" + args[0] + "'");
     std::vector<std::uint32_t> adapters;
     const bool any = GetLocalAdapters(adapters);

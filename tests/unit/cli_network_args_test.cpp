@@ -166,4 +166,15 @@ TEST(CliNetworkCommands, DeviceAddressesThatAreNotOneHostExitWithTwo) {
     }
 }
 
+TEST(CliNetworkCommands, AdaptersTakesSettingsLikeEveryCommand) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_NE(cli::RunAdaptersCommand({"--settings", "other.ini", "--json"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunAdaptersCommand({"--json", "--settings"}), cli::kExitBadArguments);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(out.substr(0, 1), "[") << out;
+    EXPECT_NE(messages.find("adapters: --settings needs a file"), std::string::npos) << messages;
+}
+
 }  // namespace
