@@ -5,6 +5,7 @@
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QWindow>
 
 #include "app/control_panel_app.h"
 #include "ui/control_panel_dlg.h"
@@ -41,8 +42,14 @@ void CControlPanelDlg::showEvent(QShowEvent* event) {
 
 void CControlPanelDlg::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
-    // The window manager's frame arrives after mapping, and the window moves into it.
     ApplyMinimumSize();
+}
+
+void CControlPanelDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // A window manager tells its frame after it has mapped the window, and a window it keeps in
+    // place need not move; it activates the window once the frame is there.
+    if (event->type() == QEvent::ActivationChange) ApplyMinimumSize();
 }
 
 // The minimum counts the whole window, frame included, while Qt sizes the client area, so the
@@ -54,7 +61,10 @@ void CControlPanelDlg::moveEvent(QMoveEvent* event) {
 // kept whole while no frame is known.
 void CControlPanelDlg::ApplyMinimumSize() {
     const QSize whole = DialogSizeToPixels(baseUnits_, kMinimumWidth, kMinimumHeight);
-    QSize frame = frameGeometry().size() - geometry().size();
+    // Asked of the native window each time: the widget's own frameGeometry() keeps the frame it
+    // saw at the last move or resize.
+    const QWindow* native = windowHandle();
+    QSize frame = native == nullptr ? QSize() : native->frameGeometry().size() - native->geometry().size();
     if (frame.width() <= 0 && frame.height() <= 0)
         frame = QSize(0, whole.height() - DialogUnitsToPixelsY(baseUnits_, kClientHeight));
     const QSize client = (whole - frame).expandedTo(QSize(0, 0));
