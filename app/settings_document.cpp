@@ -349,5 +349,8 @@ bool SettingsDocument::IsValidKeyName(std::string_view name) {
 }
 
 bool SettingsDocument::IsValidValue(std::string_view value) {
-    return value.size() <= kMaxTextBytes && !HasLineBreakOrNul(value);
+    // A CR reads as a blank: inside a value it reads back, at its end it is dropped like any
+    // blank. Refusing it would leave a hand-edited value like "b\rc" impossible to write back.
+    return value.size() <= kMaxTextBytes &&
+           value.find_first_of(std::string_view("\n\0", 2)) == std::string_view::npos;
 }

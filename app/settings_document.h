@@ -54,7 +54,8 @@ public:
     // either end, and nothing that would read as another kind of line; none above kMaxTextBytes.
     static bool IsValidSectionName(std::string_view name);
     static bool IsValidKeyName(std::string_view name);
-    // A value may hold anything but a line break or NUL; blanks at its ends do not read back.
+    // A value may hold anything but LF or NUL; blanks (CR among them) at its ends do not read
+    // back.
     static bool IsValidValue(std::string_view value);
 
 private:

@@ -20,8 +20,8 @@
 //   disk leaves either the old or the new file. A write that cannot happen reports false and
 //   changes nothing; no caller is required to look. Writes are refused (false) when the file
 //   exists but cannot be read, so that its other values are never lost; when a name or value
-//   could not read back (empty, a line break, a NUL, "=" in a key, "]" in a section); and when
-//   the file is read-only.
+//   could not read back (an empty name, a line break in a name, a LF or NUL anywhere, "=" in a
+//   key, "]" in a section); and when the file is read-only.
 // - Damaged input never crashes: CR LF or LF, a UTF-8 byte order mark, NUL bytes, junk lines,
 //   megabyte-long lines, a missing final newline, a directory or unreadable file at the path
 //   (these read as defaults), a file above kMaxFileBytes (read as unreadable).

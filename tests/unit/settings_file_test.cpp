@@ -188,7 +188,7 @@ TEST_F(SettingsFileText, NamesAndValuesThatCannotReadBackAreRefused) {
     SettingsFile settings(PathWith(original));
     EXPECT_FALSE(settings.WriteText("List", "MAC0", "a\nb"));
     EXPECT_FALSE(settings.WriteText("List", "MAC0", std::string("a\0b", 3)));
-    EXPECT_FALSE(settings.WriteText("List", "MAC0", "a\rb"));
+    EXPECT_FALSE(settings.WriteText("List", "MA\rC0", "a"));
     EXPECT_FALSE(settings.WriteInt("List", "IP=0", 1));
     EXPECT_FALSE(settings.WriteInt("List", "", 1));
     EXPECT_FALSE(settings.WriteInt("List", " IP0", 1));
@@ -200,6 +200,9 @@ TEST_F(SettingsFileText, NamesAndValuesThatCannotReadBackAreRefused) {
     // Blanks around a value are written, but a read drops them as it does for hand-edited files.
     EXPECT_TRUE(settings.WriteText("List", "MAC0", "  padded  "));
     EXPECT_EQ(settings.ReadText("List", "MAC0"), "padded");
+    // A CR reads as a blank: inside a value it reads back.
+    EXPECT_TRUE(settings.WriteText("List", "MAC0", "a\rb"));
+    EXPECT_EQ(settings.ReadText("List", "MAC0"), "a\rb");
 }
 
 }  // namespace
