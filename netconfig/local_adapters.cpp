@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <arpa/inet.h>
+
 #include "platform/interface_addresses.h"
 
 namespace {
@@ -24,10 +26,16 @@ std::vector<std::uint32_t> FilterAdapterAddresses(const std::vector<std::uint32_
     return usable;
 }
 
+void SortAddressTable(std::vector<std::uint32_t>& table) {
+    std::stable_sort(table.begin(), table.end(),
+                     [](std::uint32_t a, std::uint32_t b) { return ntohl(a) < ntohl(b); });
+}
+
 bool GetLocalAdapters(std::vector<std::uint32_t>& list) {
     list.clear();
     std::vector<std::uint32_t> table;
     if (!platform::ReadInterfaceAddresses(table)) return false;
+    SortAddressTable(table);
     list = FilterAdapterAddresses(table);
     return !list.empty();
 }

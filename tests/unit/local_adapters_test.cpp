@@ -32,4 +32,17 @@ TEST(LocalAdapters, FirstOctetsWithTheHighBitAndLowSevenBitsSetAreBothSkipped) {
     EXPECT_EQ(FilterAdapterAddresses({AddressOf(254, 0, 0, 1), AddressOf(63, 0, 0, 1)}).size(), 2u);
 }
 
+TEST(LocalAdapters, TheSystemTableIsTakenInAscendingAddressOrder) {
+    // Byte order matters: 10.0.0.2 is a larger 32-bit value in memory order than 192.168.1.1
+    // on a little-endian machine, yet comes first.
+    std::vector<std::uint32_t> table = {AddressOf(192, 168, 1, 1), AddressOf(10, 0, 0, 2),
+                                        AddressOf(127, 0, 0, 1), AddressOf(10, 0, 0, 1),
+                                        AddressOf(172, 16, 0, 1)};
+    SortAddressTable(table);
+    const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 1), AddressOf(10, 0, 0, 2),
+                                                 AddressOf(127, 0, 0, 1), AddressOf(172, 16, 0, 1),
+                                                 AddressOf(192, 168, 1, 1)};
+    EXPECT_EQ(table, expected);
+}
+
 }  // namespace
