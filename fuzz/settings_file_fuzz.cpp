@@ -51,8 +51,11 @@ void CheckDocument(std::string_view bytes) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         std::array<std::optional<std::string>, names.size()> before;
         for (std::size_t j = 0; j < names.size(); ++j)
-            if (const auto value = document.Find(names[j].section, names[j].key))
+            if (const auto value = document.Find(names[j].section, names[j].key)) {
+                // Whatever a file holds can be written back (a device list saves what it read).
+                Check(SettingsDocument::IsValidValue(*value));
                 before[j] = std::string(*value);
+            }
 
         const std::string value = "v" + std::to_string(i) + " x";
         const std::string unchanged = document.Serialize();
@@ -72,6 +75,23 @@ void CheckDocument(std::string_view bytes) {
         }
         document.Parse(reread.Serialize());
     }
+}
+
+// A value made of the input's first bytes reads back as itself without the blanks at its ends.
+void CheckValueReadsBack(std::string_view bytes) {
+    const std::string value(bytes.substr(0, 12));
+    if (!SettingsDocument::IsValidValue(value)) return;
+    SettingsDocument document;
+    document.Parse(std::string(bytes));
+    document.Set("List", "MAC0", value);
+    SettingsDocument reread;
+    reread.Parse(document.Serialize());
+    std::string_view expected(value);
+    constexpr std::string_view kBlanks = " \t\r\v\f";
+    while (!expected.empty() && kBlanks.find(expected.front()) != std::string_view::npos) expected.remove_prefix(1);
+    while (!expected.empty() && kBlanks.find(expected.back()) != std::string_view::npos) expected.remove_suffix(1);
+    const auto now = reread.Find("List", "MAC0");
+    Check(now.has_value() && *now == expected);
 }
 
 // One file per fuzzing process, in memory where there is a RAM disk; removed at exit.
@@ -110,6 +130,7 @@ void CheckFile(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     CheckDocument(bytes);
+    CheckValueReadsBack(bytes);
     CheckFile(bytes);
     return 0;
 }
