@@ -20,7 +20,7 @@ if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
   echo "panel_e2e: skipped: the test network is down (scripts/testnet up)"
   exit 77
 fi
-for tool in Xvfb openbox xdotool import convert; do
+for tool in Xvfb openbox xdotool xprop xwininfo import convert; do
   command -v "$tool" >/dev/null || { echo "panel_e2e: $tool is missing (scripts/install-deps)" >&2; exit 1; }
 done
 
@@ -111,6 +111,22 @@ grep -q '^[0-9]* 198\.18\.0\.1:9100 198\.18\.0\.20:9100 57695A6E496E5472' "$work
   || fail "Check All did not ask 198.18.0.20 (capture: $(cat "$work/capture.txt" 2>/dev/null))"
 grep -q ' 198\.18\.0\.21:9101 57695A6E496E5472' "$work/capture.txt" || fail "Check All did not ask 198.18.0.21"
 sleep 1
+
+# The minimum holds the whole window, frame included: the smallest client the window manager
+# allows plus the frame it drew is 440 dialog units wide. The unit comes from the client width
+# the window opened at, the designed 539 units.
+client_width=$(DISPLAY=$x11_display xwininfo -id "$window" | awk '/^ *Width:/ {print $2}')
+hints=$(DISPLAY=$x11_display xprop -id "$window" WM_NORMAL_HINTS _NET_FRAME_EXTENTS)
+min_width=$(sed -n 's/.*minimum size: \([0-9]*\) by [0-9]*.*/\1/p' <<<"$hints")
+extents=$(sed -n 's/^_NET_FRAME_EXTENTS(CARDINAL) = //p' <<<"$hints")
+IFS=', ' read -r frame_left frame_right _ _ <<<"$extents"
+[ -n "$client_width" ] && [ -n "$min_width" ] && [ -n "$frame_right" ] || fail "no size hints or frame: $hints"
+char_width=$(( (client_width * 4 + 269) / 539 ))
+whole_min_width=$(( min_width + frame_left + frame_right ))
+[ "$whole_min_width" -eq $(( (440 * char_width + 2) / 4 )) ] \
+  || fail "the smallest window is $whole_min_width pixels wide with its frame, not 440 units ($hints)"
+echo "panel_e2e: the smallest window, frame included, is 440 units ($whole_min_width pixels) wide"
+
 mkdir -p "$output_dir"
 DISPLAY=$x11_display x11_screenshot "$output_dir/panel_e2e.png" || fail "no screenshot"
 echo "panel_e2e: screenshot $output_dir/panel_e2e.png"
