@@ -30,9 +30,11 @@ done
 work=$(mktemp -d /tmp/vantrel-e2e.XXXXXX)
 modsim_pid=
 panel_pid=
+# Runs under set -e: a program ended by its signal reports a failure, which must not stop the
+# clean-up before the simulator, the display and the work folder are gone.
 cleanup() {
-  [ -n "$panel_pid" ] && kill "$panel_pid" 2>/dev/null && wait "$panel_pid" 2>/dev/null
-  [ -n "$modsim_pid" ] && kill "$modsim_pid" 2>/dev/null && wait "$modsim_pid" 2>/dev/null
+  if [ -n "$panel_pid" ]; then kill "$panel_pid" 2>/dev/null || true; wait "$panel_pid" 2>/dev/null || true; fi
+  if [ -n "$modsim_pid" ]; then kill "$modsim_pid" 2>/dev/null || true; wait "$modsim_pid" 2>/dev/null || true; fi
   x11_stop_all
   rm -rf "$work"
 }
