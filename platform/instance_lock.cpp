@@ -15,7 +15,8 @@ std::string InstanceLock::LockFilePath(const std::string& name) {
 
 bool InstanceLock::Acquire(const std::string& name) {
     Release();
-    const int fd = open(LockFilePath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Never through a link: another user could plant one in a shared /tmp.
+    const int fd = open(LockFilePath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return false;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
