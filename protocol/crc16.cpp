@@ -4,7 +4,7 @@
 
 namespace {
 
-// The two tables of the Modbus serial-line specification. "Hi" and "Lo" name the CRC bytes as
+// The two tables published for Modbus over serial line. "Hi" and "Lo" name the CRC bytes as
 // they go on the wire there (the table called Hi updates the byte sent first, which is the low
 // byte of the CRC value).
 constexpr std::array<std::uint8_t, 256> kCrcTableHi = {

@@ -13,9 +13,9 @@
 namespace sim {
 
 const char* const kModsimUsage =
-    "usage: vantrel-modsim [--config FILE]... [--module SPEC]... [--capture FILE]\n"
+    "usage: vantrel-modsim [--config FILE]... [--module MODULE]... [--capture FILE]\n"
     "                      [--duration SECONDS] [--broadcast]\n"
-    "  SPEC is key=value[,key=value...] with the keys of a [module] section: ip (required),\n"
+    "  MODULE is key=value[,key=value...] with the keys of a [module] section: ip (required),\n"
     "  mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply,\n"
     "  passport-length, passport, hello-length. See sim/README.md.\n";
 
@@ -110,13 +110,13 @@ bool LoadModules(const ModsimOptions& options, std::vector<ModuleConfig>& module
         text << file.rdbuf();
         if (!ParseConfigText(text.str(), path, modules, error)) return false;
     }
-    for (const std::string& spec : options.moduleSpecs) {
+    for (const std::string& moduleText : options.moduleSpecs) {
         ModuleConfig module;
-        if (!ParseModuleSpec(spec, module, error)) return false;
+        if (!ParseModuleSpec(moduleText, module, error)) return false;
         modules.push_back(module);
     }
     if (modules.empty() && !options.broadcast) {
-        error = "no modules: give --module SPEC or --config FILE";
+        error = "no modules: give --module MODULE or --config FILE";
         return false;
     }
     return CheckModuleSet(modules, error);
