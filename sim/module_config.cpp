@@ -198,11 +198,11 @@ bool IsModuleAddressAllowed(std::uint32_t address) {
     return bytes[0] == 198 && bytes[1] == 18 && bytes[2] == 0 && bytes[3] >= 2 && bytes[3] <= 254;
 }
 
-bool ParseModuleSpec(std::string_view spec, ModuleConfig& module, std::string& error) {
+bool ParseModuleSpec(std::string_view moduleText, ModuleConfig& module, std::string& error) {
     module = ModuleConfig{};
     SeenKeys seen;
     std::string what;
-    std::string_view rest = spec;
+    std::string_view rest = moduleText;
     while (!rest.empty()) {
         const auto comma = rest.find(',');
         const std::string_view pair = Trim(rest.substr(0, comma));
@@ -215,11 +215,11 @@ bool ParseModuleSpec(std::string_view spec, ModuleConfig& module, std::string& e
                             Trim(pair.substr(equals + 1)), what)) {
             continue;
         }
-        error = "--module " + Quoted(spec) + ": " + what;
+        error = "--module " + Quoted(moduleText) + ": " + what;
         return false;
     }
     if (!FinishModule(module, seen, what)) {
-        error = "--module " + Quoted(spec) + ": " + what;
+        error = "--module " + Quoted(moduleText) + ": " + what;
         return false;
     }
     return true;

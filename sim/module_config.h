@@ -45,7 +45,7 @@ constexpr unsigned kMaxDelayMs = 60000;
 
 // One module from comma-separated key=value pairs ("ip=127.0.0.2,reply=silent"). On failure
 // `error` names the offending pair and `module` is unspecified.
-bool ParseModuleSpec(std::string_view spec, ModuleConfig& module, std::string& error);
+bool ParseModuleSpec(std::string_view moduleText, ModuleConfig& module, std::string& error);
 
 // Every [module] section of a configuration file's text, in order. `source` names the file in
 // errors, which read "source:line: what is wrong".

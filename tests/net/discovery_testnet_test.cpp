@@ -16,11 +16,11 @@ using nettest::Ip;
 
 std::string RecordHex(const ModuleHelloRecord& record) { return nettest::Hex(record.bytes); }
 
-// The first 30 bytes of the hello the simulator sends for `spec`.
-std::string HelloRecordHex(const std::string& spec) {
+// The first 30 bytes of the hello the simulator sends for `moduleText`.
+std::string HelloRecordHex(const std::string& moduleText) {
     sim::ModuleConfig module;
     std::string error;
-    EXPECT_TRUE(sim::ParseModuleSpec(spec, module, error)) << error;
+    EXPECT_TRUE(sim::ParseModuleSpec(moduleText, module, error)) << error;
     const sim::Datagram hello = sim::BuildHelloReply(module);
     return nettest::Hex(std::span(hello).first(30));
 }

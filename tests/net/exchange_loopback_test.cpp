@@ -50,10 +50,10 @@ protected:
     }
 
     // The passport a module of kModules sends, as the simulator builds it.
-    static sim::Datagram PassportOf(const std::string& spec) {
+    static sim::Datagram PassportOf(const std::string& moduleText) {
         sim::ModuleConfig module;
         std::string error;
-        EXPECT_TRUE(sim::ParseModuleSpec(spec, module, error)) << error;
+        EXPECT_TRUE(sim::ParseModuleSpec(moduleText, module, error)) << error;
         return sim::BuildPassportReply(module);
     }
 };

@@ -10,10 +10,10 @@ using sim::ModuleConfig;
 using sim::ReplyMode;
 using nettest::Ip;
 
-std::string SpecError(const std::string& spec) {
+std::string SpecError(const std::string& moduleText) {
     ModuleConfig module;
     std::string error;
-    EXPECT_FALSE(sim::ParseModuleSpec(spec, module, error)) << spec;
+    EXPECT_FALSE(sim::ParseModuleSpec(moduleText, module, error)) << moduleText;
     return error;
 }
 
@@ -170,7 +170,7 @@ TEST(ModsimArguments, NeedAModuleUnlessOnlyListening) {
     std::vector<ModuleConfig> modules;
     std::string error;
     EXPECT_FALSE(sim::LoadModules(options, modules, error));
-    EXPECT_EQ(error, "no modules: give --module SPEC or --config FILE");
+    EXPECT_EQ(error, "no modules: give --module MODULE or --config FILE");
     options.broadcast = true;
     EXPECT_TRUE(sim::LoadModules(options, modules, error));
     options.configFiles = {"/nonexistent/modules.ini"};
