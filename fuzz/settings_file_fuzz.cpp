@@ -114,7 +114,10 @@ void CheckFile(std::string_view bytes) {
     SettingsFile settings(path);
     (void)settings.ReadInt("Layout", "Left", -1);
     (void)settings.ReadText("List", "MAC0");
-    const std::int32_t number = bytes.empty() ? 0 : static_cast<std::int8_t>(bytes[0]) * 16777259;
+    // Spread over the whole 32-bit range, negatives included; unsigned arithmetic wraps safely.
+    const std::int32_t number =
+        bytes.empty() ? 0
+                      : static_cast<std::int32_t>(static_cast<std::uint8_t>(bytes[0]) * 16777259u);
     Check(settings.WriteInt("List", "IP0", number));
     Check(settings.WriteText("list", "mac0", "00:11:22:33:44:55"));
     Check(settings.ReadInt("LIST", "ip0", 0) == number);
