@@ -54,7 +54,7 @@ LocalAddressChoice CheckFromAddress(std::string_view text,
 LocalAddressChoice CheckStoredAdapter(std::int32_t storedLocalIp,
                                       const std::vector<std::uint32_t>& usableAdapters,
                                       const std::string& settingsPath) {
-    const auto address = static_cast<std::uint32_t>(storedLocalIp);
+    const auto address = SettingIntToAddress(storedLocalIp);
     if (address == 0)
         return Refuse("no --from given and no adapter stored in " + settingsPath +
                       " (Config/LocalIP); give --from LOCAL");

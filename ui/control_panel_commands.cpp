@@ -91,7 +91,7 @@ void CControlPanelDlg::OnAdapterChanged(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= adapterList_.size()) return;
     chosenAdapter_ = index;
     localAddress_ = adapterList_[static_cast<std::size_t>(index)];
-    TheApp().WriteSettingInt("Config", "LocalIP", static_cast<std::int32_t>(localAddress_));
+    TheApp().WriteSettingInt("Config", "LocalIP", AddressToSettingInt(localAddress_));
 }
 
 void CControlPanelDlg::OnListSelectionChanged() { UpdateCommandStates(); }

@@ -143,7 +143,7 @@ void CControlPanelDlg::Recaption() {
 void CControlPanelDlg::ChooseAdapter() {
     adapterList_.clear();
     adapterSource_(adapterList_);
-    localAddress_ = static_cast<std::uint32_t>(TheApp().ReadSettingInt("Config", "LocalIP", 0));
+    localAddress_ = SettingIntToAddress(TheApp().ReadSettingInt("Config", "LocalIP", 0));
     adapterBox_->clear();
     if (adapterList_.empty()) {
         LocalizedMessageBox(kNoAdapterMessageId, MessageStyle::Error);
@@ -156,7 +156,7 @@ void CControlPanelDlg::ChooseAdapter() {
     if (chosenAdapter_ == -1) {
         chosenAdapter_ = 0;
         localAddress_ = adapterList_[0];
-        TheApp().WriteSettingInt("Config", "LocalIP", static_cast<std::int32_t>(localAddress_));
+        TheApp().WriteSettingInt("Config", "LocalIP", AddressToSettingInt(localAddress_));
     }
     adapterBox_->setCurrentIndex(chosenAdapter_);
 }
