@@ -63,14 +63,8 @@ TEST_F(ExchangeOverLoopback, SwitcherReadSendsTheRequestOnBothPortsAndTakesTheAd
     ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.101"), switcher));
     EXPECT_EQ(switcher, Ip("10.1.1.1"));
     const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.101", 2);
-    ASSERT_EQ(wire.size(), 2u);
-    const std::string request = nettest::MagicThenZerosHex("WiZnInTr", 18);
-    EXPECT_EQ(wire[0].from, "127.0.0.1:9100");
-    EXPECT_EQ(wire[0].to, "127.0.0.101:9100");
-    EXPECT_EQ(wire[0].hex, request);
-    EXPECT_EQ(wire[1].from, "127.0.0.1:9101");
-    EXPECT_EQ(wire[1].to, "127.0.0.101:9101");
-    EXPECT_EQ(wire[1].hex, request);
+    nettest::ExpectSentOnBothPorts(wire, "127.0.0.1", "127.0.0.101",
+                                   nettest::MagicThenZerosHex("WiZnInTr", 18));
 }
 
 TEST_F(ExchangeOverLoopback, ModuleAnsweringOnlyOn9101IsAccepted) {

@@ -32,6 +32,17 @@ std::string MagicThenZerosHex(std::string_view magic, std::size_t zeros) {
     return Hex({bytes, magic.size()}) + std::string(zeros * 2, '0');
 }
 
+void ExpectSentOnBothPorts(const std::vector<CapturedDatagram>& wire, const std::string& fromHost,
+                           const std::string& toHost, const std::string& hex) {
+    ASSERT_EQ(wire.size(), 2u);
+    EXPECT_EQ(wire[0].from, fromHost + ":9100");
+    EXPECT_EQ(wire[0].to, toHost + ":9100");
+    EXPECT_EQ(wire[0].hex, hex);
+    EXPECT_EQ(wire[1].from, fromHost + ":9101");
+    EXPECT_EQ(wire[1].to, toHost + ":9101");
+    EXPECT_EQ(wire[1].hex, hex);
+}
+
 TempDir::TempDir() {
     char pattern[] = "/tmp/vantrel-net-XXXXXX";
     const char* made = mkdtemp(pattern);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sim/harness/child_process.h"
+#include "tests/net/capture_reader.h"
 
 namespace nettest {
 
@@ -15,6 +16,11 @@ std::uint32_t Ip(std::string_view text);
 std::string Hex(std::span<const std::uint8_t> bytes);
 // The magic followed by `zeros` zero bytes, in capture form.
 std::string MagicThenZerosHex(std::string_view magic, std::size_t zeros);
+
+// The capture holds exactly one request from `fromHost` to `toHost` on port 9100, then one on
+// 9101, both carrying `hex`.
+void ExpectSentOnBothPorts(const std::vector<CapturedDatagram>& wire, const std::string& fromHost,
+                           const std::string& toHost, const std::string& hex);
 
 // A fresh folder under /tmp, removed with everything in it when the object goes.
 class TempDir {
