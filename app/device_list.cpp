@@ -1,31 +1,14 @@
 #include "app/device_list.h"
 
 #include <algorithm>
-#include <charconv>
 #include <string_view>
 
+#include "app/panel_settings.h"
 #include "app/settings_file.h"
 
-namespace {
-
-constexpr const char* kListSection = "List";
-constexpr const char* kTotalKey = "Total";
-
-// "IP%d" and "MAC%d" of one position, without a formatted print per key: a long list reads
-// and writes two keys per device.
-struct DeviceKeys {
-    explicit DeviceKeys(std::size_t position) {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, position).ptr;
-        const std::string_view number(digits, static_cast<std::size_t>(end - digits));
-        ip.append("IP").append(number);
-        mac.append("MAC").append(number);
-    }
-    std::string ip;
-    std::string mac;
-};
-
-}  // namespace
+using panel_settings::DeviceKeys;
+using panel_settings::kListSection;
+using panel_settings::kTotalKey;
 
 void LoadDeviceList(SettingsFile& settings, DeviceList& list) {
     FreeDeviceList(list);

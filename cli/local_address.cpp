@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/panel_settings.h"
 #include "app/settings_file.h"
 #include "netconfig/address_text.h"
 #include "netconfig/local_adapters.h"
@@ -51,10 +52,9 @@ LocalAddressChoice CheckFromAddress(std::string_view text,
     return {true, address, {}};
 }
 
-LocalAddressChoice CheckStoredAdapter(std::int32_t storedLocalIp,
+LocalAddressChoice CheckStoredAdapter(std::uint32_t address,
                                       const std::vector<std::uint32_t>& usableAdapters,
                                       const std::string& settingsPath) {
-    const auto address = SettingIntToAddress(storedLocalIp);
     if (address == 0)
         return Refuse("no --from given and no adapter stored in " + settingsPath +
                       " (Config/LocalIP); give --from LOCAL");
@@ -73,7 +73,7 @@ LocalAddressChoice ChooseLocalAddress(const LocalAddressOptions& options) {
     }
     const std::string path = options.settingsPath ? *options.settingsPath : DefaultSettingsPath();
     SettingsFile settings(path);
-    const std::int32_t stored = settings.ReadInt("Config", "LocalIP", 0);
+    const std::uint32_t stored = panel_settings::ReadLocalAdapter(settings);
     std::vector<std::uint32_t> adapters;
     GetLocalAdapters(adapters);
     return CheckStoredAdapter(stored, adapters, path);

@@ -32,7 +32,7 @@ LocalAddressChoice CheckFromAddress(std::string_view text,
                                     const std::vector<std::uint32_t>& interfaceTable);
 
 // Without --from: the panel's stored "Config"/"LocalIP", when it is one of the usable adapters.
-LocalAddressChoice CheckStoredAdapter(std::int32_t storedLocalIp,
+LocalAddressChoice CheckStoredAdapter(std::uint32_t storedAddress,
                                       const std::vector<std::uint32_t>& usableAdapters,
                                       const std::string& settingsPath);
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include <arpa/inet.h>
-
 #include "platform/interface_addresses.h"
 
 namespace {
@@ -13,6 +11,14 @@ bool IsUsableAdapterAddress(std::uint32_t address) {
     std::uint8_t octets[4];
     std::memcpy(octets, &address, sizeof octets);
     return address != 0 && (octets[0] & 0x7F) != 0x7F;
+}
+
+// The dotted form's order: first number most significant, whatever this machine's byte order.
+std::uint32_t DottedOrder(std::uint32_t address) {
+    std::uint8_t octets[4];
+    std::memcpy(octets, &address, sizeof octets);
+    return std::uint32_t{octets[0]} << 24 | std::uint32_t{octets[1]} << 16 |
+           std::uint32_t{octets[2]} << 8 | octets[3];
 }
 }  // namespace
 
@@ -28,7 +34,7 @@ std::vector<std::uint32_t> FilterAdapterAddresses(const std::vector<std::uint32_
 
 void SortAddressTable(std::vector<std::uint32_t>& table) {
     std::stable_sort(table.begin(), table.end(),
-                     [](std::uint32_t a, std::uint32_t b) { return ntohl(a) < ntohl(b); });
+                     [](std::uint32_t a, std::uint32_t b) { return DottedOrder(a) < DottedOrder(b); });
 }
 
 bool GetLocalAdapters(std::vector<std::uint32_t>& list) {

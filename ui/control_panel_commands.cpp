@@ -4,11 +4,12 @@
 
 #include "app/control_panel_app.h"
 #include "app/localized_strings.h"
+#include "app/panel_settings.h"
 #include "netconfig/address_text.h"
 #include "netconfig/module_exchange.h"
 #include "ui/control_panel_dlg.h"
-#include "ui/exchange_scope.h"
-#include "ui/localized_message_box.h"
+#include "widgets/exchange_scope.h"
+#include "widgets/localized_message_box.h"
 #include "ui/main_dialog_template.h"
 
 using namespace main_dialog;
@@ -84,14 +85,14 @@ void CControlPanelDlg::OnLanguageChanged(int index) {
     Recaption();
     // The "Online" column shows the answer texts, so the rows follow the language as well.
     RefreshDeviceList(SelectedPosition());
-    TheApp().WriteSettingInt("Layout", "Language", language);
+    panel_settings::WriteLanguage(TheApp().Settings(), language);
 }
 
 void CControlPanelDlg::OnAdapterChanged(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= adapterList_.size()) return;
     chosenAdapter_ = index;
     localAddress_ = adapterList_[static_cast<std::size_t>(index)];
-    TheApp().WriteSettingInt("Config", "LocalIP", AddressToSettingInt(localAddress_));
+    panel_settings::WriteLocalAdapter(TheApp().Settings(), localAddress_);
 }
 
 void CControlPanelDlg::OnListSelectionChanged() { UpdateCommandStates(); }

@@ -10,10 +10,11 @@
 
 #include "app/control_panel_app.h"
 #include "app/localized_strings.h"
+#include "app/panel_settings.h"
 #include "netconfig/address_text.h"
 #include "netconfig/local_adapters.h"
-#include "ui/exchange_scope.h"
-#include "ui/localized_message_box.h"
+#include "widgets/exchange_scope.h"
+#include "widgets/localized_message_box.h"
 #include "ui/main_dialog_template.h"
 #include "ui/status_images.h"
 
@@ -104,7 +105,7 @@ void CControlPanelDlg::CreateControls() {
 }
 
 void CControlPanelDlg::ChooseLanguage() {
-    const int language = TheApp().ReadSettingInt("Layout", "Language", DefaultLanguage());
+    const int language = panel_settings::ReadLanguage(TheApp().Settings(), DefaultLanguage());
     SetLanguage(language);
     languageBox_->setCurrentIndex(language != 0 ? 1 : 0);
 }
@@ -143,7 +144,7 @@ void CControlPanelDlg::Recaption() {
 void CControlPanelDlg::ChooseAdapter() {
     adapterList_.clear();
     adapterSource_(adapterList_);
-    localAddress_ = SettingIntToAddress(TheApp().ReadSettingInt("Config", "LocalIP", 0));
+    localAddress_ = panel_settings::ReadLocalAdapter(TheApp().Settings());
     adapterBox_->clear();
     if (adapterList_.empty()) {
         LocalizedMessageBox(kNoAdapterMessageId, MessageStyle::Error);
@@ -156,7 +157,7 @@ void CControlPanelDlg::ChooseAdapter() {
     if (chosenAdapter_ == -1) {
         chosenAdapter_ = 0;
         localAddress_ = adapterList_[0];
-        TheApp().WriteSettingInt("Config", "LocalIP", AddressToSettingInt(localAddress_));
+        panel_settings::WriteLocalAdapter(TheApp().Settings(), localAddress_);
     }
     adapterBox_->setCurrentIndex(chosenAdapter_);
 }

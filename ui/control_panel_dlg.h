@@ -15,7 +15,7 @@
 #include <QSize>
 
 #include "app/device_list.h"
-#include "ui/dialog_units.h"
+#include "widgets/dialog_units.h"
 
 class QComboBox;
 class QPushButton;

@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "app/control_panel_app.h"
+#include "app/panel_settings.h"
 #include "ui/control_panel_dlg.h"
 #include "ui/main_dialog_template.h"
 
@@ -90,28 +91,20 @@ void CControlPanelDlg::MoveAnchoredControls(int dx, int dy) {
 // belongs to the window manager and is known only once the window is mapped, so the client
 // rectangle is what comes back exactly at the next start.
 void CControlPanelDlg::RestorePlacement() {
-    CControlPanelApp& app = TheApp();
-    const int left = app.ReadSettingInt("Layout", "Left", -1);
-    const int top = app.ReadSettingInt("Layout", "Top", -1);
-    const int width = app.ReadSettingInt("Layout", "Width", -1);
-    const int height = app.ReadSettingInt("Layout", "Height", -1);
-    if (left == -1 || top == -1 || width == -1 || height == -1) return;
+    panel_settings::WindowPlace place;
+    if (!panel_settings::ReadWindowPlace(TheApp().Settings(), place)) return;
     // Not compared with the screens: a place off every screen is restored as it is. A size no
     // screen has comes from a damaged file and would only cost the memory of its backing store;
     // a size below the minimum grows to it.
-    setGeometry(std::clamp(left, -kFarthestRestoredPlace, kFarthestRestoredPlace),
-                std::clamp(top, -kFarthestRestoredPlace, kFarthestRestoredPlace),
-                std::clamp(width, 0, kLargestRestoredSide), std::clamp(height, 0, kLargestRestoredSide));
+    setGeometry(std::clamp(place.left, -kFarthestRestoredPlace, kFarthestRestoredPlace),
+                std::clamp(place.top, -kFarthestRestoredPlace, kFarthestRestoredPlace),
+                std::clamp(place.width, 0, kLargestRestoredSide),
+                std::clamp(place.height, 0, kLargestRestoredSide));
 }
 
 void CControlPanelDlg::SavePlacement() {
     // The normal rectangle, also when the window was closed maximised.
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    SettingsFile& settings = TheApp().Settings();
-    settings.BeginBatch();
-    settings.WriteInt("Layout", "Left", normal.left());
-    settings.WriteInt("Layout", "Top", normal.top());
-    settings.WriteInt("Layout", "Width", normal.width());
-    settings.WriteInt("Layout", "Height", normal.height());
-    settings.CommitBatch();
+    panel_settings::WriteWindowPlace(TheApp().Settings(),
+                                     {normal.left(), normal.top(), normal.width(), normal.height()});
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "app/settings_file.h"
 #include "cli/commands.h"
 #include "cli/local_address.h"
 #include "cli/network_args.h"
@@ -36,7 +37,7 @@ TEST(CliFromAddress, RefusesForeignAndMalformedAddresses) {
 TEST(CliStoredAdapter, UsesTheStoredAdapterOnlyWhenItIsUsable) {
     const std::vector<std::uint32_t> adapters = {AddressOf(10, 0, 0, 1), AddressOf(192, 168, 1, 200)};
     // The settings file keeps addresses as signed integers: 192.168.1.200 is -939415360.
-    const auto stored = cli::CheckStoredAdapter(-939415360, adapters, "panel.ini");
+    const auto stored = cli::CheckStoredAdapter(SettingIntToAddress(-939415360), adapters, "panel.ini");
     EXPECT_TRUE(stored.ok);
     EXPECT_EQ(stored.address, AddressOf(192, 168, 1, 200));
 
@@ -44,7 +45,7 @@ TEST(CliStoredAdapter, UsesTheStoredAdapterOnlyWhenItIsUsable) {
     EXPECT_FALSE(unset.ok);
     EXPECT_NE(unset.error.find("panel.ini"), std::string::npos);
 
-    const auto gone = cli::CheckStoredAdapter(16777226 /* 10.0.0.1 */, {AddressOf(10, 0, 0, 2)}, "p");
+    const auto gone = cli::CheckStoredAdapter(AddressOf(10, 0, 0, 1), {AddressOf(10, 0, 0, 2)}, "p");
     EXPECT_FALSE(gone.ok);
     EXPECT_NE(gone.error.find("10.0.0.1"), std::string::npos);
 }

@@ -1,4 +1,4 @@
-#include "ui/exchange_scope.h"
+#include "widgets/exchange_scope.h"
 
 #include <QApplication>
 #include <QCoreApplication>

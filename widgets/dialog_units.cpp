@@ -1,4 +1,4 @@
-#include "ui/dialog_units.h"
+#include "widgets/dialog_units.h"
 
 #include <QFontMetrics>
 

@@ -1,4 +1,4 @@
-#include "ui/localized_message_box.h"
+#include "widgets/localized_message_box.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,0 +1,17 @@
+# Run with -DSOURCE_DIR=...: fails when a core file outside platform/ includes an operating-system
+# header, so the core stays one platform/ away from another system.
+set(forbidden "arpa/|netinet/|net/|sys/|linux/|unistd\\.h|fcntl\\.h|ifaddrs\\.h|poll\\.h|netdb\\.h|signal\\.h|pthread\\.h|dirent\\.h|errno\\.h|windows\\.h|winsock|ws2tcpip|iphlpapi")
+set(problems "")
+foreach(folder app protocol netconfig)
+  file(GLOB_RECURSE sources ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+  foreach(source ${sources})
+    file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*<(${forbidden})")
+    foreach(line ${lines})
+      file(RELATIVE_PATH name ${SOURCE_DIR} ${source})
+      string(APPEND problems "${name}: ${line}\n")
+    endforeach()
+  endforeach()
+endforeach()
+if(problems)
+  message(FATAL_ERROR "operating-system headers belong in platform/:\n${problems}")
+endif()
