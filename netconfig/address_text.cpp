@@ -1,6 +1,9 @@
 #include "netconfig/address_text.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include "app/text_chars.h"
 
 namespace {
 
@@ -14,13 +17,6 @@ bool ParseDecimalOctet(std::string_view text, std::uint8_t& octet) {
     if (value > 255) return false;
     octet = static_cast<std::uint8_t>(value);
     return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -64,11 +60,21 @@ bool ParseMacAddress(std::string_view text, MacAddress& mac) {
     for (std::size_t i = 0; i < 6; ++i) {
         const std::size_t at = i * 3;
         if (i > 0 && text[at - 1] != separator) return false;
-        const int high = HexDigit(text[at]);
-        const int low = HexDigit(text[at + 1]);
+        const int high = HexDigitValue(text[at]);
+        const int low = HexDigitValue(text[at + 1]);
         if (high < 0 || low < 0) return false;
         parsed[i] = static_cast<std::uint8_t>(high * 16 + low);
     }
     mac = parsed;
     return true;
 }
+
+std::uint8_t FirstOctet(std::uint32_t address) {
+    std::uint8_t octet = 0;
+    std::memcpy(&octet, &address, 1);
+    return octet;
+}
+
+bool IsLoopbackAddress(std::uint32_t address) { return FirstOctet(address) == 127; }
+
+bool IsSingleHostAddress(std::uint32_t address) { return address != 0 && FirstOctet(address) < 224; }

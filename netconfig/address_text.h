@@ -19,3 +19,10 @@ std::string FormatIpAddress(std::uint32_t address);
 bool ParseIpAddress(std::string_view text, std::uint32_t& address);
 // Six two-digit hexadecimal bytes separated by ':' or '-', either letter case.
 bool ParseMacAddress(std::string_view text, MacAddress& mac);
+
+// The first number of the dotted form.
+std::uint8_t FirstOctet(std::uint32_t address);
+// 127.x.x.x.
+bool IsLoopbackAddress(std::uint32_t address);
+// One host: not 0.0.0.0, not broadcast and not multicast (first number 224 and up).
+bool IsSingleHostAddress(std::uint32_t address);

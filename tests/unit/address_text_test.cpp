@@ -50,3 +50,25 @@ TEST(AddressText, ParsesMacWithEitherSeparatorAndCase) {
 }
 
 }  // namespace
+
+TEST(AddressClasses, FirstOctetIsTheDottedFormsFirstNumberWhateverTheByteOrder) {
+    std::uint32_t address = 0;
+    ASSERT_TRUE(ParseIpAddress("127.200.1.2", address));
+    EXPECT_EQ(FirstOctet(address), 127);
+    EXPECT_TRUE(IsLoopbackAddress(address));
+    ASSERT_TRUE(ParseIpAddress("126.0.0.127", address));
+    EXPECT_FALSE(IsLoopbackAddress(address));
+}
+
+TEST(AddressClasses, OneHostExcludesZeroBroadcastAndMulticast) {
+    for (const char* text : {"0.0.0.0", "255.255.255.255", "224.0.0.1", "239.1.1.1", "240.0.0.1"}) {
+        std::uint32_t address = 0;
+        ASSERT_TRUE(ParseIpAddress(text, address));
+        EXPECT_FALSE(IsSingleHostAddress(address)) << text;
+    }
+    for (const char* text : {"1.0.0.0", "223.255.255.254", "198.18.0.10", "127.0.0.1"}) {
+        std::uint32_t address = 0;
+        ASSERT_TRUE(ParseIpAddress(text, address));
+        EXPECT_TRUE(IsSingleHostAddress(address)) << text;
+    }
+}
