@@ -1,9 +1,49 @@
 #include "app/control_panel_app.h"
 
+#include <filesystem>
+#include <optional>
+
 #include "app/localized_strings.h"
 #include "platform/paths.h"
 
-bool CControlPanelApp::AcquireInstanceGuard() { return guard_.Acquire(kInstanceGuardName); }
+namespace {
+
+// The absolute path with links followed as far as they exist; a file that does not exist yet
+// keeps its own name.
+std::string ResolvedPath(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error);
+    if (error) return path;
+    const auto resolved = std::filesystem::weakly_canonical(absolute, error);
+    return (error ? absolute.lexically_normal() : resolved).string();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (ResolvedPath(a) == ResolvedPath(b)) return true;
+    std::error_code error;  // a hard link is the same file under another name
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+}  // namespace
+
+bool CControlPanelApp::AcquireInstanceGuard() {
+    if (!guard_.Acquire(kInstanceGuardName)) return false;
+    // Without a path yet, the guard says nothing until SetSettingsPath: an empty line would
+    // tell the command line that no file is in use.
+    if (!settingsPath_.empty()) PublishSettingsPath();
+    return true;
+}
+
+void CControlPanelApp::PublishSettingsPath() {
+    if (guard_.Held()) guard_.Publish(ResolvedPath(settingsPath_));
+}
+
+bool CControlPanelApp::PanelHoldsSettingsFile(const std::string& path) {
+    std::optional<std::string> held;
+    if (!platform::InstanceLock::ReadHolder(kInstanceGuardName, held)) return false;
+    return !held || SameFile(*held, path);
+}
 
 void CControlPanelApp::ReleaseInstanceGuard() { guard_.Release(); }
 
@@ -19,6 +59,7 @@ void CControlPanelApp::UseExecutableSettingsPath() {
 void CControlPanelApp::SetSettingsPath(std::string path) {
     settingsPath_ = std::move(path);
     settings_.SetPath(settingsPath_);
+    PublishSettingsPath();
 }
 
 const std::string& CControlPanelApp::SettingsPath() const { return settingsPath_; }

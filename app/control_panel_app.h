@@ -14,6 +14,8 @@ public:
     static constexpr int kTitleStringId = 57344;
 
     // Start-up steps 1-2: false when another copy holds the guard (or it cannot be made).
+    // While held, the guard shows the settings path to other programs (see
+    // PanelHoldsSettingsFile), so a command-line edit cannot be undone by this copy's next save.
     bool AcquireInstanceGuard();
     // Shutdown step 1.
     void ReleaseInstanceGuard();
@@ -26,6 +28,11 @@ public:
     void SetSettingsPath(std::string path);
     const std::string& SettingsPath() const;
 
+    // True while a running copy holds the guard and uses this settings file: the same file after
+    // resolving relative paths and links. Also true while that copy has not yet said which file
+    // it uses, since an edit could then be lost.
+    static bool PanelHoldsSettingsFile(const std::string& path);
+
     // String 57344, loaded without the language offset: the caption of every message box.
     std::string ApplicationTitle() const;
 
@@ -37,6 +44,8 @@ public:
     SettingsFile& Settings() { return settings_; }
 
 private:
+    void PublishSettingsPath();
+
     platform::InstanceLock guard_;
     std::string settingsPath_;
     SettingsFile settings_;

@@ -1,11 +1,16 @@
 #pragma once
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
 // A named guard that only one process of the user can hold at a time, like a named mutex:
 // an advisory lock on a per-user lock file, dropped by the system when the holder exits or
 // crashes. Held until the object is destroyed.
+//
+// The lock file lives only in a folder of this user's that nobody else may write, so another
+// local user can neither take the name first nor plant a file or link in its place.
 class InstanceLock {
 public:
     InstanceLock() = default;
@@ -19,7 +24,19 @@ public:
     void Release();
     bool Held() const { return fd_ >= 0; }
 
-    // Where the lock file of that name lives: $XDG_RUNTIME_DIR, else /tmp, with the user id.
+    // Replaces the one line of text that the holder shows to whoever asks (see ReadHolder).
+    // False when the guard is not held or the text cannot be written.
+    bool Publish(std::string_view note);
+
+    // Whether some holder has the guard of that name right now. note gets the holder's
+    // published line, or nullopt while it has not finished publishing one.
+    static bool ReadHolder(const std::string& name, std::optional<std::string>& note);
+
+    // The private folder of lock files: $XDG_RUNTIME_DIR when it is a folder this user owns
+    // and nobody else may write, else ~/.cache/vantrel (made 0700 when missing, and refused
+    // when it is not private). The empty text when there is no such folder.
+    static std::string LockFolder();
+    // LockFolder()/NAME.lock, or the empty text without a folder.
     static std::string LockFilePath(const std::string& name);
 
 private:
