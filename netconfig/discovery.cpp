@@ -54,9 +54,10 @@ bool ListModules(std::uint32_t localAddress, std::uint16_t queryCode,
 
 bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,
                       std::uint32_t ipAddress, std::uint32_t networkMask,
-                      std::uint32_t defaultGateway) {
+                      std::uint32_t defaultGateway, bool* sent) {
     const auto request = BuildSetNetworkRequest(moduleMac, ipAddress, networkMask, defaultGateway);
     std::vector<ModuleHelloRecord> unused;
-    BroadcastExchange(localAddress, request, BroadcastMode::SendOnly, unused);
+    const bool anySent = BroadcastExchange(localAddress, request, BroadcastMode::SendOnly, unused);
+    if (sent != nullptr) *sent = anySent;
     return true;
 }

@@ -33,6 +33,7 @@ bool BroadcastExchange(std::uint32_t localAddress, std::span<const std::uint8_t,
                        BroadcastMode mode, std::vector<ModuleHelloRecord>& resultList);
 bool ListModules(std::uint32_t localAddress, std::uint16_t queryCode,
                  std::vector<ModuleHelloRecord>& resultList);
+// Always true, as the module never confirms; the optional `sent` tells whether any socket sent.
 bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,
                       std::uint32_t ipAddress, std::uint32_t networkMask,
-                      std::uint32_t defaultGateway);
+                      std::uint32_t defaultGateway, bool* sent = nullptr);

@@ -42,31 +42,36 @@ bool ExchangeModuleDatagram(std::uint32_t localAddress, std::uint32_t deviceAddr
 }
 
 bool ReadSwitcherAddress(std::uint32_t localAddress, std::uint32_t deviceAddress,
-                         std::uint32_t& switcherAddress) {
+                         std::uint32_t& switcherAddress, bool* answered) {
     const auto request = BuildReadSwitcherRequest();
     std::array<std::uint8_t, wire::kReceiveBufferSize> reply{};
     std::size_t stored = 0;
-    if (!ExchangeModuleDatagram(localAddress, deviceAddress, request.data(), request.size(),
-                                reply.data(), reply.size(), wire::kSwitcherReplyMinLength,
-                                &stored))
-        return false;
-    return CheckSwitcherReply(std::span(reply).first(stored), switcherAddress);
+    const bool received =
+        ExchangeModuleDatagram(localAddress, deviceAddress, request.data(), request.size(),
+                               reply.data(), reply.size(), wire::kSwitcherReplyMinLength, &stored);
+    if (answered != nullptr) *answered = received;
+    return received && CheckSwitcherReply(std::span(reply).first(stored), switcherAddress);
 }
 
 bool WriteSwitcherAddress(std::uint32_t localAddress, std::uint32_t deviceAddress,
-                          std::uint32_t switcherAddress) {
+                          std::uint32_t switcherAddress, bool* sent) {
     const auto request = BuildWriteSwitcherRequest(switcherAddress);
-    ExchangeModuleDatagram(localAddress, deviceAddress, request.data(), request.size(), nullptr,
-                           0, 0);
+    // Opened here rather than through ExchangeModuleDatagram, whose send-only call reports
+    // nothing, so the caller can learn whether any socket sent.
+    ExchangeSockets sockets;
+    for (std::size_t i = 0; i < ExchangeSockets::kCount; ++i)
+        sockets.OpenConnected(i, localAddress, deviceAddress, request);
+    if (sent != nullptr) *sent = sockets.AnyUsable();
     return true;
 }
 
 bool ReadModulePassport(std::uint32_t localAddress, std::uint32_t deviceAddress,
-                        PassportBuffer& passport) {
+                        PassportBuffer& passport, bool* answered) {
     passport.fill(0);
     const auto request = BuildReadPassportRequest();
-    return ExchangeModuleDatagram(localAddress, deviceAddress, request.data(), request.size(),
-                                  passport.data(), passport.size(),
-                                  wire::kPassportReplyMinLength) &&
-           CheckPassportReply(passport);
+    const bool received =
+        ExchangeModuleDatagram(localAddress, deviceAddress, request.data(), request.size(),
+                               passport.data(), passport.size(), wire::kPassportReplyMinLength);
+    if (answered != nullptr) *answered = received;
+    return received && CheckPassportReply(passport);
 }

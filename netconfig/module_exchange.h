@@ -17,13 +17,16 @@ bool ExchangeModuleDatagram(std::uint32_t localAddress, std::uint32_t deviceAddr
                             std::uint8_t* replyBuffer, std::size_t replyCapacity,
                             std::size_t minimumReplyLength, std::size_t* replyLength = nullptr);
 
+// The optional `answered` tells a device that answered with something else (true, while the
+// result is false) from a silent one; `sent` tells whether any socket sent the request.
+
 // "WiZnInTr" -> "WiZnInTc"/"WiZnSwTc" with bytes 8, 9 = 1, 0; switcherAddress is bytes 11-14.
 bool ReadSwitcherAddress(std::uint32_t localAddress, std::uint32_t deviceAddress,
-                         std::uint32_t& switcherAddress);
+                         std::uint32_t& switcherAddress, bool* answered = nullptr);
 // "WiZnInTw", no reply; always true.
 bool WriteSwitcherAddress(std::uint32_t localAddress, std::uint32_t deviceAddress,
-                          std::uint32_t switcherAddress);
+                          std::uint32_t switcherAddress, bool* sent = nullptr);
 // "WiZnGpAs" -> "WiZnPaSs" of at least 290 bytes, its first 418 stored; the buffer is cleared
 // first, so bytes a shorter reply does not reach are zero.
 bool ReadModulePassport(std::uint32_t localAddress, std::uint32_t deviceAddress,
-                        PassportBuffer& passport);
+                        PassportBuffer& passport, bool* answered = nullptr);
