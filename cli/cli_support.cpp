@@ -1,6 +1,7 @@
 #include "cli/cli_support.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "platform/paths.h"
@@ -38,6 +39,20 @@ std::string DefaultSettingsPath() {
     const auto slash = self.find_last_of('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : self.substr(0, slash);
     return folder + "/vantrel-panel.ini";
+}
+
+bool CheckSettingsFile(const std::string& path, bool mustExist, std::string& error) {
+    std::error_code ignored;
+    const auto status = std::filesystem::status(path, ignored);
+    if (std::filesystem::is_directory(status)) {
+        error = "--settings: " + path + " is a folder, not a settings file";
+        return false;
+    }
+    if (mustExist && !std::filesystem::exists(status)) {
+        error = "--settings: " + path + " does not exist";
+        return false;
+    }
+    return true;
 }
 
 int Fail(int code, const std::string& message) {

@@ -25,6 +25,10 @@ bool TakeFlag(Arguments& args, std::string_view name);
 // The panel's own settings file: vantrel-panel.ini beside this executable.
 std::string DefaultSettingsPath();
 
+// A settings file a command is about to use: a folder is never one, and a missing file is an
+// error when mustExist (a file the user named to be read). False with a one-line reason.
+bool CheckSettingsFile(const std::string& path, bool mustExist, std::string& error);
+
 // Prints "vantrel-cli: message" to standard error and returns code.
 int Fail(int code, const std::string& message);
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <iostream>
 
+#include "app/control_panel_app.h"
 #include "app/device_list.h"
 #include "app/settings_file.h"
 #include "cli/commands.h"
@@ -13,19 +14,36 @@ namespace cli {
 
 namespace {
 
-int BadArguments(const std::string& message) { return Fail(kExitBadArguments, "devices: " + message); }
+// One devices command as typed ("devices", "devices add", "devices remove") and its file.
+struct DevicesRun {
+    std::string name;
+    SettingsFile settings;
+    bool force = false;
+
+    int Fail(int code, const std::string& message) const { return cli::Fail(code, name + ": " + message); }
+    int BadArguments(const std::string& message) const { return Fail(kExitBadArguments, message); }
+
+    // The panel saves its whole list from memory, so an edit under a running panel that uses
+    // this same file would be undone at its next save.
+    bool PanelAllowsEdit(int& exitCode) const {
+        if (force || !CControlPanelApp::PanelHoldsSettingsFile(settings.Path())) return true;
+        exitCode = Fail(kExitFailed, "the panel has the device list of " + settings.Path() +
+                                         " open and would undo this; close it or give --force");
+        return false;
+    }
+};
 
 // The rest of the arguments must be exactly the positional ones; an option here is unknown
 // ("-1" is a bad position, not an option).
-bool OnlyPositional(const Arguments& args, std::size_t most, int& exitCode) {
+bool OnlyPositional(const DevicesRun& run, const Arguments& args, std::size_t most, int& exitCode) {
     for (const auto& arg : args) {
         if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
-            exitCode = BadArguments("unknown option '" + arg + "'");
+            exitCode = run.BadArguments("unknown option '" + arg + "'");
             return false;
         }
     }
     if (args.size() <= most) return true;
-    exitCode = BadArguments("unexpected argument '" + args[most] + "'");
+    exitCode = run.BadArguments("unexpected argument '" + args[most] + "'");
     return false;
 }
 
@@ -63,53 +81,58 @@ void PrintJson(const DeviceList& list) {
     std::cout << "]\n";
 }
 
-int Save(SettingsFile& settings, const DeviceList& list) {
-    if (SaveDeviceList(settings, list)) return kExitOk;
-    return Fail(kExitFailed, "devices: cannot write " + settings.Path());
+int Save(DevicesRun& run, const DeviceList& list) {
+    if (SaveDeviceList(run.settings, list)) return kExitOk;
+    return run.Fail(kExitFailed, "cannot write " + run.settings.Path());
 }
 
-int AddDevice(SettingsFile& settings, const Arguments& args) {
+int AddDevice(DevicesRun& run, const Arguments& args) {
     int exitCode = kExitOk;
-    if (!OnlyPositional(args, 2, exitCode)) return exitCode;
-    if (args.empty()) return BadArguments("usage: devices add IP [MAC] [--settings FILE]");
+    if (!OnlyPositional(run, args, 2, exitCode)) return exitCode;
+    if (args.empty()) return run.BadArguments("usage: devices add IP [MAC] [--settings FILE] [--force]");
     auto record = std::make_unique<DeviceRecord>();
     if (!ParseIpAddress(args[0], record->address))
-        return BadArguments("'" + args[0] + "' is not an IPv4 address");
+        return run.BadArguments("'" + args[0] + "' is not an IPv4 address");
+    // The panel would send its checks to every host of a broadcast or multicast address.
+    if (!IsSingleHostAddress(record->address))
+        return run.BadArguments("'" + args[0] + "' is not the address of one host");
     if (args.size() == 2) {
         MacAddress mac{};
         if (!ParseMacAddress(args[1], mac))
-            return BadArguments("'" + args[1] + "' is not a MAC address (six hexadecimal bytes)");
+            return run.BadArguments("'" + args[1] + "' is not a MAC address (six hexadecimal bytes)");
         record->mac = FormatMacAddress(mac);
     }
+    if (!run.PanelAllowsEdit(exitCode)) return exitCode;
     DeviceList list;
-    LoadDeviceList(settings, list);
+    LoadDeviceList(run.settings, list);
     // The panel never loads more than this many, so a device beyond them would be lost.
     if (list.size() >= static_cast<std::size_t>(kMaxLoadedDevices))
-        return Fail(kExitFailed, "devices: the list is full (" + std::to_string(list.size()) + " devices)");
+        return run.Fail(kExitFailed, "the list is full (" + std::to_string(list.size()) + " devices)");
     const std::string added = FormatIpAddress(record->address);
     AppendDevice(list, std::move(record));
-    if (const int saved = Save(settings, list); saved != kExitOk) return saved;
+    if (const int saved = Save(run, list); saved != kExitOk) return saved;
     std::cout << "added device " << list.size() << ": " << added << '\n';
     return kExitOk;
 }
 
-int RemoveDevice(SettingsFile& settings, const Arguments& args) {
+int RemoveDevice(DevicesRun& run, const Arguments& args) {
     int exitCode = kExitOk;
-    if (!OnlyPositional(args, 1, exitCode)) return exitCode;
-    if (args.empty()) return BadArguments("usage: devices remove POSITION [--settings FILE]");
+    if (!OnlyPositional(run, args, 1, exitCode)) return exitCode;
+    if (args.empty()) return run.BadArguments("usage: devices remove POSITION [--settings FILE] [--force]");
     const std::string& text = args[0];
     std::size_t position = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
     if (error != std::errc() || end != text.data() + text.size() || text.front() == '+')
-        return BadArguments("position '" + text + "' is not a number");
+        return run.BadArguments("position '" + text + "' is not a number");
+    if (!run.PanelAllowsEdit(exitCode)) return exitCode;
     DeviceList list;
-    LoadDeviceList(settings, list);
+    LoadDeviceList(run.settings, list);
     if (position < 1 || position > list.size())
-        return BadArguments("position " + text + " is outside the list (" +
-                            std::to_string(list.size()) + " devices)");
+        return run.BadArguments("position " + text + " is outside the list (" +
+                                std::to_string(list.size()) + " devices)");
     const std::string removed = FormatIpAddress(list[position - 1]->address);
     RemoveDeviceAt(list, position - 1);
-    if (const int saved = Save(settings, list); saved != kExitOk) return saved;
+    if (const int saved = Save(run, list); saved != kExitOk) return saved;
     std::cout << "removed device " << position << ": " << removed << '\n';
     return kExitOk;
 }
@@ -117,21 +140,32 @@ int RemoveDevice(SettingsFile& settings, const Arguments& args) {
 }  // namespace
 
 int RunDevicesCommand(Arguments args) {
+    std::string name = "devices";
+    const bool add = !args.empty() && args.front() == "add";
+    const bool remove = !args.empty() && args.front() == "remove";
+    if (add || remove) {
+        name += " " + args.front();
+        args.erase(args.begin());
+    }
     bool missingValue = false;
     const auto settingsPath = TakeOption(args, "--settings", missingValue);
+    DevicesRun run{name, SettingsFile(settingsPath ? *settingsPath : DefaultSettingsPath())};
     if (missingValue || (settingsPath && settingsPath->empty()))
-        return BadArguments("--settings needs a file");
-    SettingsFile settings(settingsPath ? *settingsPath : DefaultSettingsPath());
+        return run.BadArguments("--settings needs a file");
+    // Adding may create the named file, as the panel would; everything else reads it first.
+    std::string error;
+    if (!CheckSettingsFile(run.settings.Path(), settingsPath && !add, error))
+        return run.BadArguments(error);
 
-    if (!args.empty() && args.front() == "add") return AddDevice(settings, {args.begin() + 1, args.end()});
-    if (!args.empty() && args.front() == "remove")
-        return RemoveDevice(settings, {args.begin() + 1, args.end()});
-
+    if (add || remove) {
+        run.force = TakeFlag(args, "--force");
+        return add ? AddDevice(run, args) : RemoveDevice(run, args);
+    }
     const bool json = TakeFlag(args, "--json");
     int exitCode = kExitOk;
-    if (!OnlyPositional(args, 0, exitCode)) return exitCode;
+    if (!OnlyPositional(run, args, 0, exitCode)) return exitCode;
     DeviceList list;
-    LoadDeviceList(settings, list);
+    LoadDeviceList(run.settings, list);
     if (json) PrintJson(list);
     else PrintTable(list);
     return kExitOk;

@@ -1,7 +1,6 @@
 #include "cli/local_address.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/panel_settings.h"
 #include "app/settings_file.h"
@@ -14,12 +13,6 @@ namespace cli {
 namespace {
 
 LocalAddressChoice Refuse(std::string error) { return {false, 0, std::move(error)}; }
-
-bool IsLoopback(std::uint32_t address) {
-    std::uint8_t firstOctet = 0;
-    std::memcpy(&firstOctet, &address, 1);
-    return firstOctet == 127;
-}
 
 bool Contains(const std::vector<std::uint32_t>& list, std::uint32_t address) {
     return std::find(list.begin(), list.end(), address) != list.end();
@@ -47,7 +40,7 @@ LocalAddressChoice CheckFromAddress(std::string_view text,
     std::uint32_t address = 0;
     if (!ParseIpAddress(text, address))
         return Refuse("--from: '" + std::string(text) + "' is not an IPv4 address");
-    if (!IsLoopback(address) && !Contains(interfaceTable, address))
+    if (!IsLoopbackAddress(address) && !Contains(interfaceTable, address))
         return Refuse("--from: " + FormatIpAddress(address) + " is not an address of this machine");
     return {true, address, {}};
 }
@@ -72,6 +65,9 @@ LocalAddressChoice ChooseLocalAddress(const LocalAddressOptions& options) {
         return CheckFromAddress(*options.from, table);
     }
     const std::string path = options.settingsPath ? *options.settingsPath : DefaultSettingsPath();
+    // A file the user named must be there to be read; the panel's own may not exist yet.
+    if (std::string error; !CheckSettingsFile(path, options.settingsPath.has_value(), error))
+        return Refuse(error);
     SettingsFile settings(path);
     const std::uint32_t stored = panel_settings::ReadLocalAdapter(settings);
     std::vector<std::uint32_t> adapters;

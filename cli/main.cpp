@@ -6,43 +6,88 @@
 
 namespace {
 
-constexpr std::string_view kUsage =
-    "usage: vantrel-cli COMMAND [ARGS]\n"
-    "  devices [--settings FILE] [--json]          list the stored devices\n"
-    "  devices add IP [MAC] [--settings FILE]      append a device and save the list\n"
-    "  devices remove POSITION [--settings FILE]   remove the device at POSITION (1-based)\n"
-    "  adapters [--json]                           usable local adapters\n"
-    "  check [--from LOCAL] DEVICE... [--json]     ask devices for their switcher address\n"
-    "  switcher set [--from LOCAL] DEVICE ADDRESS  set a device's switcher address\n"
-    "  passport [--from LOCAL] DEVICE --out PATH   save a device's passport file\n"
-    "  discover [--from LOCAL] [--query N] [--json]  list modules by broadcast\n"
-    "  set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
-    "Without --from the adapter stored by the panel (Config/LocalIP) is used. Every command\n"
-    "takes --settings FILE to use another settings file than the panel's own.\n";
-
+// One entry per command. Its help starts with the command's usage lines (each beginning
+// "vantrel-cli "), which the overview lists; the rest is shown only by "COMMAND --help".
 struct Command {
     std::string_view name;
     int (*run)(cli::Arguments);
+    std::string_view help;
 };
 
 constexpr Command kCommands[] = {
-    {"devices", cli::RunDevicesCommand},   {"adapters", cli::RunAdaptersCommand},
-    {"check", cli::RunCheckCommand},       {"switcher", cli::RunSwitcherCommand},
-    {"passport", cli::RunPassportCommand}, {"discover", cli::RunDiscoverCommand},
-    {"set-network", cli::RunSetNetworkCommand},
+    {"devices", cli::RunDevicesCommand,
+     "vantrel-cli devices [--settings FILE] [--json]\n"
+     "vantrel-cli devices add IP [MAC] [--settings FILE] [--force]\n"
+     "vantrel-cli devices remove POSITION [--settings FILE] [--force]\n"
+     "Lists the stored devices, appends one, or removes the one shown as \"#\" POSITION.\n"
+     "While the panel runs with the same settings file, add and remove refuse (the panel\n"
+     "would undo them at its next save) unless --force is given.\n"},
+    {"adapters", cli::RunAdaptersCommand,
+     "vantrel-cli adapters [--json]\n"
+     "Lists the usable local adapters, the addresses --from accepts besides 127.x.x.x.\n"},
+    {"check", cli::RunCheckCommand,
+     "vantrel-cli check [--from LOCAL] DEVICE... [--json]\n"
+     "Asks each device for its switcher address; exits 1 when any does not answer.\n"},
+    {"switcher", cli::RunSwitcherCommand,
+     "vantrel-cli switcher set [--from LOCAL] DEVICE ADDRESS\n"
+     "Sends a new switcher address; modules do not confirm it.\n"},
+    {"passport", cli::RunPassportCommand,
+     "vantrel-cli passport [--from LOCAL] DEVICE --out PATH\n"
+     "Saves the device's passport file at PATH, or under its proposed name when PATH is a\n"
+     "folder, and prints the file's path.\n"},
+    {"discover", cli::RunDiscoverCommand,
+     "vantrel-cli discover [--from LOCAL] [--query N] [--json]\n"
+     "Lists the modules that answer a broadcast within 2 s.\n"},
+    {"set-network", cli::RunSetNetworkCommand,
+     "vantrel-cli set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
+     "Gives the module with that MAC new network settings by broadcast; modules do not\n"
+     "confirm them.\n"},
 };
+
+constexpr std::string_view kCommonHelp =
+    "Without --from the adapter stored by the panel (Config/LocalIP) is used. Every command\n"
+    "takes --settings FILE to use another settings file than the panel's own.\n";
+
+constexpr std::string_view kUsageLinePrefix = "vantrel-cli ";
+
+void PrintOverview() {
+    std::cout << "usage: vantrel-cli COMMAND [ARGS]\n";
+    for (const auto& command : kCommands) {
+        std::string_view help = command.help;
+        while (help.starts_with(kUsageLinePrefix)) {
+            const auto end = help.find('\n') + 1;
+            std::cout << "  " << help.substr(kUsageLinePrefix.size(), end - kUsageLinePrefix.size());
+            help.remove_prefix(end);
+        }
+    }
+    std::cout << kCommonHelp << "vantrel-cli COMMAND --help describes one command.\n";
+}
+
+bool AsksForHelp(const cli::Arguments& args) {
+    for (const auto& arg : args)
+        if (arg == "--help" || arg == "-h") return true;
+    return false;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h") {
-        (argc < 2 ? std::cerr : std::cout) << kUsage;
-        return argc < 2 ? cli::kExitBadArguments : cli::kExitOk;
-    }
+    constexpr std::string_view kHint = "; 'vantrel-cli --help' lists the commands";
+    if (argc < 2) return cli::Fail(cli::kExitBadArguments, "no command given" + std::string(kHint));
     const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h") {
+        PrintOverview();
+        return cli::kExitOk;
+    }
     cli::Arguments args(argv + 2, argv + argc);
-    for (const auto& command : kCommands)
-        if (command.name == name) return command.run(std::move(args));
-    std::cerr << "vantrel-cli: unknown command '" << name << "'\n" << kUsage;
-    return cli::kExitBadArguments;
+    for (const auto& command : kCommands) {
+        if (command.name != name) continue;
+        if (AsksForHelp(args)) {
+            std::cout << command.help << kCommonHelp;
+            return cli::kExitOk;
+        }
+        return command.run(std::move(args));
+    }
+    return cli::Fail(cli::kExitBadArguments,
+                     "unknown command '" + std::string(name) + "'" + std::string(kHint));
 }

@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <array>
+#include <cstring>
+
 #include "netconfig/passport_file.h"
 
 namespace cli {
@@ -16,6 +19,17 @@ bool ParseQueryCode(std::string_view text, std::uint16_t& code) {
     if (value > 0xFFFF) return false;
     code = static_cast<std::uint16_t>(value);
     return true;
+}
+
+bool IsContiguousMask(std::uint32_t mask) {
+    std::array<std::uint8_t, 4> bytes{};
+    std::memcpy(bytes.data(), &mask, bytes.size());
+    const std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) << 24 |
+                                static_cast<std::uint32_t>(bytes[1]) << 16 |
+                                static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
+    // The host part must be a run of ones at the low end: adding one then clears them all.
+    const std::uint32_t hostBits = ~value;
+    return (hostBits & (hostBits + 1)) == 0;
 }
 
 std::string FirstOption(const Arguments& args) {

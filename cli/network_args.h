@@ -14,6 +14,10 @@ namespace cli {
 // A decimal number 0-65535, digits only.
 bool ParseQueryCode(std::string_view text, std::uint16_t& code);
 
+// A network mask: ones from the first bit, then zeros only (0.0.0.0 and 255.255.255.255
+// included). Network byte order, like every address.
+bool IsContiguousMask(std::uint32_t mask);
+
 // The first argument that looks like an option ("-x", "--x"), or the empty text.
 std::string FirstOption(const Arguments& args);
 

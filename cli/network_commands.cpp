@@ -1,6 +1,5 @@
 // The network commands of vantrel-cli: every argument is checked before anything is sent, and
 // every exchange goes out from the address ChooseLocalAddress settled on.
-#include <cstring>
 #include <iostream>
 #include <vector>
 
@@ -19,11 +18,20 @@ namespace cli {
 namespace {
 
 constexpr const char* kNotResponding = "Device is not responding!";
+constexpr const char* kUnexpectedReply = "answered with an unexpected reply";
+// Neither the switcher address nor network settings are ever confirmed by a module.
+constexpr const char* kSentUnconfirmed = "sent; modules do not confirm";
+
+// What one device's silence or wrong answer is called in a message.
+std::string NoAnswer(std::uint32_t device, bool answered) {
+    return FormatIpAddress(device) + ": " + (answered ? kUnexpectedReply : kNotResponding);
+}
 
 // One command's argument handling: it knows the command's name for every message.
 class NetworkCommand {
 public:
     explicit NetworkCommand(std::string_view name) : name_(name) {}
+    const std::string& Name() const { return name_; }
 
     int Fail(int code, const std::string& message) const {
         return cli::Fail(code, name_ + ": " + message);
@@ -63,15 +71,24 @@ public:
         return false;
     }
 
-    // A device is one host: 0.0.0.0, broadcast and multicast addresses (first octet 224 and
-    // up) are refused before anything could be sent to many hosts at once.
-    bool ParseDevice(const std::string& text, std::uint32_t& address, int& exitCode) const {
-        if (!ParseAddress(text, "device", address, exitCode)) return false;
-        std::uint8_t firstOctet = 0;
-        std::memcpy(&firstOctet, &address, 1);
-        if (address != 0 && firstOctet < 224) return true;
-        exitCode = BadArguments("device '" + text + "' is not the address of one host");
+    // Refused before anything could be sent to many hosts at once, or to none.
+    bool ParseHost(const std::string& text, const char* what, std::uint32_t& address,
+                   int& exitCode) const {
+        if (!ParseAddress(text, what, address, exitCode)) return false;
+        if (IsSingleHostAddress(address)) return true;
+        exitCode = BadArguments(std::string(what) + " '" + text + "' is not the address of one host");
         return false;
+    }
+    bool ParseDevice(const std::string& text, std::uint32_t& address, int& exitCode) const {
+        return ParseHost(text, "device", address, exitCode);
+    }
+
+    // A send-only command: exit 0 when some socket sent, else 1, since nothing reached a module.
+    int ReportSent(bool sent, std::uint32_t local, const std::string& what) const {
+        if (!sent) return Fail(kExitFailed, "nothing was sent from " + FormatIpAddress(local) +
+                                                ": no socket could send");
+        std::cout << what << ": " << kSentUnconfirmed << '\n';
+        return kExitOk;
     }
 
     bool ExpectPositional(const Arguments& args, std::size_t count, const char* usage,
@@ -126,24 +143,32 @@ int RunCheckCommand(Arguments args) {
     std::uint32_t local = 0;
     if (!command.ChooseLocal(local, code)) return code;
 
-    std::size_t silent = 0;
+    std::size_t silent = 0, unexpected = 0;
     for (auto& result : results) {
-        result.online = ReadSwitcherAddress(local, result.address, result.switcher);
-        if (!result.online) ++silent;
+        result.online = ReadSwitcherAddress(local, result.address, result.switcher, &result.answered);
+        if (!result.online) ++(result.answered ? unexpected : silent);
     }
     std::cout << (json ? CheckJson(results) : CheckText(results)) << std::flush;
-    if (silent == 0) return kExitOk;
+    if (silent + unexpected == 0) return kExitOk;
     if (results.size() == 1)
-        return command.Fail(kExitFailed, FormatIpAddress(results[0].address) + ": " + kNotResponding);
-    return command.Fail(kExitFailed, std::to_string(silent) + " of " +
-                                         std::to_string(results.size()) + " devices did not answer");
+        return command.Fail(kExitFailed, NoAnswer(results[0].address, results[0].answered));
+    const std::string ofAll = " of " + std::to_string(results.size()) + " devices ";
+    std::string summary;
+    if (silent > 0) summary = std::to_string(silent) + ofAll + "did not answer";
+    if (unexpected > 0)
+        summary += (summary.empty() ? "" : "; ") + std::to_string(unexpected) + ofAll + kUnexpectedReply;
+    return command.Fail(kExitFailed, summary);
 }
 
 int RunSwitcherCommand(Arguments args) {
+    if (args.empty() || args[0] != "set") {
+        const NetworkCommand typed("switcher");
+        if (args.empty() || args[0].starts_with("-"))
+            return typed.BadArguments("usage: switcher set [--from LOCAL] DEVICE ADDRESS");
+        return typed.BadArguments("unknown subcommand '" + args[0] + "'; the only one is 'set'");
+    }
     NetworkCommand command("switcher set");
     int code = kExitOk;
-    if (args.empty() || args[0] != "set")
-        return command.BadArguments("usage: switcher set [--from LOCAL] DEVICE ADDRESS");
     args.erase(args.begin());
     if (!command.TakeCommonOptions(args, code)) return code;
     if (!command.ExpectPositional(args, 2, "switcher set [--from LOCAL] DEVICE ADDRESS", code))
@@ -157,10 +182,10 @@ int RunSwitcherCommand(Arguments args) {
     if (!command.ChooseLocal(local, code)) return code;
 
     // The module never confirms a new switcher address, so there is nothing to wait for.
-    WriteSwitcherAddress(local, device, switcher);
-    std::cout << "sent switcher address " << FormatIpAddress(switcher) << " to "
-              << FormatIpAddress(device) << '\n';
-    return kExitOk;
+    bool sent = false;
+    WriteSwitcherAddress(local, device, switcher, &sent);
+    return command.ReportSent(sent, local, "switcher address " + FormatIpAddress(switcher) +
+                                               " for " + FormatIpAddress(device));
 }
 
 int RunPassportCommand(Arguments args) {
@@ -177,8 +202,9 @@ int RunPassportCommand(Arguments args) {
     if (!command.ChooseLocal(local, code)) return code;
 
     PassportBuffer passport{};
-    if (!ReadModulePassport(local, device, passport))
-        return command.Fail(kExitFailed, FormatIpAddress(device) + ": " + kNotResponding);
+    bool answered = false;
+    if (!ReadModulePassport(local, device, passport, &answered))
+        return command.Fail(kExitFailed, NoAnswer(device, answered));
     const std::string path = PassportOutputPath(out, passport, platform::CurrentLocalTime());
     if (!WritePassportFile(path, device, passport))
         return command.Fail(kExitFailed, "cannot write " + path);
@@ -229,18 +255,21 @@ int RunSetNetworkCommand(Arguments args) {
     if (!ParseMacAddress(macText, mac))
         return command.BadArguments("--mac '" + macText + "' is not a MAC address like 00:0A:1B:2C:3D:4E");
     std::uint32_t ip = 0, mask = 0, gateway = 0;
-    if (!command.ParseAddress(ipText, "--ip", ip, code) ||
+    if (!command.ParseHost(ipText, "--ip", ip, code) ||
         !command.ParseAddress(maskText, "--mask", mask, code) ||
         !command.ParseAddress(gatewayText, "--gateway", gateway, code))
         return code;
+    // A module given such a mask would misjudge which hosts are on its own segment.
+    if (!IsContiguousMask(mask))
+        return command.BadArguments("--mask '" + maskText + "' is not a network mask (its ones must come first)");
     std::uint32_t local = 0;
     if (!command.ChooseLocal(local, code)) return code;
 
-    SetModuleNetwork(local, mac, ip, mask, gateway);
-    std::cout << "sent network settings to " << FormatMacAddress(mac) << ": ip "
-              << FormatIpAddress(ip) << " mask " << FormatIpAddress(mask) << " gateway "
-              << FormatIpAddress(gateway) << '\n';
-    return kExitOk;
+    bool sent = false;
+    SetModuleNetwork(local, mac, ip, mask, gateway, &sent);
+    return command.ReportSent(sent, local, "network settings for " + FormatMacAddress(mac) + " (ip " +
+                                               FormatIpAddress(ip) + ", mask " + FormatIpAddress(mask) +
+                                               ", gateway " + FormatIpAddress(gateway) + ")");
 }
 
 }  // namespace cli

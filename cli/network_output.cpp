@@ -59,8 +59,8 @@ std::string CheckText(const std::vector<CheckResult>& results) {
                           FormatIpAddress(result.address).c_str(),
                           FormatIpAddress(result.switcher).c_str());
         else
-            std::snprintf(line, sizeof line, "%-15s  offline\n",
-                          FormatIpAddress(result.address).c_str());
+            std::snprintf(line, sizeof line, "%-15s  %s\n", FormatIpAddress(result.address).c_str(),
+                          result.answered ? "unexpected reply" : "offline");
         out += line;
     }
     return out;

@@ -13,6 +13,7 @@ struct CheckResult {
     std::uint32_t address = 0;
     bool online = false;
     std::uint32_t switcher = 0;  // meaningful only when online
+    bool answered = false;       // some reply came, even one that was not the expected one
 };
 
 // An array of dotted addresses.
@@ -21,6 +22,7 @@ std::string AdaptersText(const std::vector<std::uint32_t>& adapters);
 
 // [{"address": "a.b.c.d", "online": true, "switcher": "a.b.c.d"}, ...], "switcher" null offline.
 std::string CheckJson(const std::vector<CheckResult>& results);
+// One row per device: online with its switcher, "offline", or "unexpected reply".
 std::string CheckText(const std::vector<CheckResult>& results);
 
 // [{"mac": "00:0A:1B:2C:3D:4E", "ip": ..., "mask": ..., "gateway": ...}, ...] in list order.

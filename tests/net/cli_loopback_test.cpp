@@ -4,7 +4,9 @@
 #include <regex>
 
 #include "protocol/crc16.h"
+#include "tests/support/temp_folder.h"
 #include "tests/net/capture_reader.h"
+#include "tests/net/cli_test_support.h"
 #include "tests/net/loopback_fixture.h"
 #include "tests/net/net_test_support.h"
 
@@ -14,7 +16,8 @@ class CliOverLoopback : public nettest::LoopbackSimulatorSuite {
 protected:
     static void SetUpTestSuite() {
         StartSuiteSimulator({"--module", "ip=127.0.0.140,mac=00:0A:1B:2C:3D:4E,switcher=10.1.1.1",
-                             "--module", "ip=127.0.0.141,switcher=10.4.1.1"});
+                             "--module", "ip=127.0.0.141,switcher=10.4.1.1",
+                             "--module", "ip=127.0.0.143,reply=wrong-magic"});
     }
 };
 
@@ -39,6 +42,7 @@ TEST_F(CliOverLoopback, SwitcherSetIsSeenByTheNextCheck) {
     auto result =
         nettest::RunCli({"switcher", "set", "--from", "127.0.0.1", "127.0.0.141", "10.4.2.2"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "switcher address 10.4.2.2 for 127.0.0.141: sent; modules do not confirm\n");
     const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.141", 2);
     ASSERT_EQ(wire.size(), 2u);
     EXPECT_EQ(wire[0].hex, "57695A6E496E5477" "010000" "0A040202" "00000000");
@@ -48,7 +52,7 @@ TEST_F(CliOverLoopback, SwitcherSetIsSeenByTheNextCheck) {
 }
 
 TEST_F(CliOverLoopback, PassportIntoAFolderGetsTheProposedNameAndAValidRecord) {
-    nettest::TempDir out;
+    test_support::TempFolder out;
     const auto result =
         nettest::RunCli({"passport", "--from", "127.0.0.1", "127.0.0.140", "--out", out.Path()});
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -78,7 +82,7 @@ TEST_F(CliOverLoopback, PassportIntoAFolderGetsTheProposedNameAndAValidRecord) {
 }
 
 TEST_F(CliOverLoopback, PassportOfASilentDeviceWritesNothing) {
-    nettest::TempDir out;
+    test_support::TempFolder out;
     const auto result =
         nettest::RunCli({"passport", "--from", "127.0.0.1", "127.0.0.142", "--out", out.Path()});
     EXPECT_EQ(result.exitCode, 1);
@@ -111,6 +115,39 @@ TEST_F(CliOverLoopback, BadArgumentsExitTwoWithOneLineAndSendNothing) {
         EXPECT_EQ(result.out, "") << shown;
     }
     EXPECT_EQ(nettest::ReadCapture(CapturePath()).size(), before);
+}
+
+// A module that answers with something else is there but wrong: saying it is silent would send
+// the operator looking for a cable.
+TEST_F(CliOverLoopback, AWrongReplyIsReportedAsSuchNotAsSilence) {
+    auto result = nettest::RunCli({"check", "--from", "127.0.0.1", "127.0.0.143"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "127.0.0.143      unexpected reply\n");
+    EXPECT_EQ(result.err, "vantrel-cli: check: 127.0.0.143: answered with an unexpected reply\n");
+
+    result = nettest::RunCli({"check", "--from", "127.0.0.1", "127.0.0.143", "127.0.0.142", "127.0.0.140"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "vantrel-cli: check: 1 of 3 devices did not answer; "
+                          "1 of 3 devices answered with an unexpected reply\n");
+
+    test_support::TempFolder out;
+    result = nettest::RunCli({"passport", "--from", "127.0.0.1", "127.0.0.143", "--out", out.Path()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "vantrel-cli: passport: 127.0.0.143: answered with an unexpected reply\n");
+    EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+}
+
+TEST_F(CliOverLoopback, SwitcherSetThatCouldNotSendExitsOne) {
+    const nettest::BlockedPorts blocked(nettest::Ip("127.0.0.150"));
+    ASSERT_TRUE(blocked.AllBound());
+    const auto result =
+        nettest::RunCli({"switcher", "set", "--from", "127.0.0.150", "127.0.0.141", "10.4.9.9"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "vantrel-cli: switcher set: nothing was sent from 127.0.0.150: no socket could send\n");
+    for (const auto& datagram : nettest::ReadCapture(CapturePath()))
+        EXPECT_EQ(datagram.hex.find("0A040909"), std::string::npos) << datagram.hex;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/net/capture_reader.h"
+#include "tests/net/cli_test_support.h"
 #include "tests/net/testnet_fixture.h"
 
 namespace {
@@ -31,12 +32,30 @@ TEST_F(CliOnTestNetwork, SetNetworkMovesTheModuleSoCheckFindsItThere) {
                                    "00:0A:1B:2C:3D:4E", "--ip", "198.18.0.60", "--mask",
                                    "255.255.255.0", "--gateway", "198.18.0.1"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "network settings for 00:0A:1B:2C:3D:4E (ip 198.18.0.60, mask 255.255.255.0, "
+              "gateway 198.18.0.1): sent; modules do not confirm\n");
     result =
         nettest::RunCli({"check", "--from", "198.18.0.1", "198.18.0.60", "198.18.0.2", "--json"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out,
               "[{\"address\": \"198.18.0.60\", \"online\": true, \"switcher\": \"10.1.1.1\"}, "
               "{\"address\": \"198.18.0.2\", \"online\": false, \"switcher\": null}]\n");
+}
+
+TEST_F(CliOnTestNetwork, SetNetworkThatCouldNotSendExitsOne) {
+    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.2,mac=00:0A:1B:2C:3D:4E"}));
+    const nettest::BlockedPorts blocked(Panel());
+    ASSERT_TRUE(blocked.AllBound());
+    const auto result = nettest::RunCli({"set-network", "--from", "198.18.0.1", "--mac",
+                                         "00:0A:1B:2C:3D:4E", "--ip", "198.18.0.61", "--mask",
+                                         "255.255.255.0", "--gateway", "198.18.0.1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "vantrel-cli: set-network: nothing was sent from 198.18.0.1: no socket could send\n");
+    for (const auto& datagram : nettest::ReadCapture(CapturePath()))
+        EXPECT_EQ(datagram.hex.find("C612003D"), std::string::npos) << datagram.hex;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// vantrel-cli devices, run as the real program on private settings files.
+// vantrel-cli devices and the command line as a whole, run as the real program on private
+// settings files.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -7,7 +8,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
+#include "app/control_panel_app.h"
 #include "settings_test_support.h"
 
 extern char** environ;
@@ -24,21 +28,23 @@ struct CliRun {
     std::string err;
 };
 
-// Runs vantrel-cli with the arguments and collects its exit code and both outputs.
-CliRun RunCli(const std::vector<std::string>& args, const TempFolder& folder) {
+// Runs vantrel-cli (or another copy of it) with the arguments and collects its exit code and
+// both outputs.
+CliRun RunCli(const std::vector<std::string>& args, const TempFolder& folder,
+              const std::string& program = VANTREL_CLI_PATH) {
     const std::string outPath = folder.File("stdout"), errPath = folder.File("stderr");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> all{VANTREL_CLI_PATH, "devices"};
+    std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& arg : all) argv.push_back(arg.data());
     argv.push_back(nullptr);
     CliRun run;
     pid_t child = 0;
-    if (posix_spawn(&child, VANTREL_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
         int status = 0;
         waitpid(child, &status, 0);
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -52,14 +58,31 @@ CliRun RunCli(const std::vector<std::string>& args, const TempFolder& folder) {
 constexpr const char* kTwoDevices =
     "[List]\nTotal=2\nIP0=167880896\nMAC0=00:11:22:33:44:55\nIP1=-939415360\nMAC1=\n";
 
+std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
 class CliDevices : public ::testing::Test {
 protected:
+    // A private lock folder, shared with the programs started here, so a panel running on this
+    // machine takes no part and a panel made here is seen by them.
+    void SetUp() override {
+        if (const char* saved = std::getenv("XDG_RUNTIME_DIR")) savedRuntime_ = saved;
+        setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
+    }
+    void TearDown() override {
+        if (savedRuntime_) setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
+        else unsetenv("XDG_RUNTIME_DIR");
+    }
+
     CliRun Devices(std::vector<std::string> args) {
+        args.insert(args.begin(), "devices");
         args.insert(args.end(), {"--settings", path_});
         return RunCli(args, folder_);
     }
-    TempFolder folder_;
+    TempFolder folder_, runtime_;
     std::string path_ = folder_.File("vantrel-panel.ini");
+    std::optional<std::string> savedRuntime_;
 };
 
 TEST_F(CliDevices, ListsStoredDevicesAsJsonAndAsTable) {
@@ -80,11 +103,37 @@ TEST_F(CliDevices, ListsStoredDevicesAsJsonAndAsTable) {
     EXPECT_EQ(ReadBytes(path_), kTwoDevices);
 }
 
-TEST_F(CliDevices, MissingFileListsNothingAndIsNotCreated) {
-    const CliRun json = Devices({"--json"});
-    EXPECT_EQ(json.exitCode, 0);
+TEST_F(CliDevices, MissingDefaultFileListsNothingAndIsNotCreated) {
+    // The default file lies beside the program, so a copy of it runs in a folder of its own.
+    const std::string program = folder_.File("vantrel-cli");
+    std::filesystem::copy_file(VANTREL_CLI_PATH, program);
+    const CliRun json = RunCli({"devices", "--json"}, folder_, program);
+    EXPECT_EQ(json.exitCode, 0) << json.err;
     EXPECT_EQ(json.out, "[]\n");
     EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
+// A file the user named and mistyped must not look like an empty list.
+TEST_F(CliDevices, NamedSettingsFileThatIsMissingOrAFolderIsAnError) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--json"}, {"remove", "1"}}) {
+        const CliRun run = Devices(args);
+        EXPECT_EQ(run.exitCode, 2) << args[0];
+        EXPECT_EQ(run.err, "vantrel-cli: devices" + std::string(args[0] == "remove" ? " remove" : "") +
+                               ": --settings: " + path_ + " does not exist\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(path_));
+    for (const auto& command : std::vector<std::string>{"devices", "check"}) {
+        const CliRun run = RunCli({command, "--settings", folder_.Path(), "127.0.0.2"}, folder_);
+        EXPECT_EQ(run.exitCode, 2) << command;
+        EXPECT_EQ(run.err, "vantrel-cli: " + command + ": --settings: " + folder_.Path() +
+                               " is a folder, not a settings file\n");
+    }
+    const CliRun add = RunCli({"devices", "add", "10.0.0.1", "--settings", folder_.Path()}, folder_);
+    EXPECT_EQ(add.exitCode, 2);
+    EXPECT_NE(add.err.find("is a folder"), std::string::npos) << add.err;
+    const CliRun check = RunCli({"check", "--settings", path_, "127.0.0.2"}, folder_);
+    EXPECT_EQ(check.exitCode, 2);
+    EXPECT_EQ(check.err, "vantrel-cli: check: --settings: " + path_ + " does not exist\n");
 }
 
 TEST_F(CliDevices, AddAppendsAndRemoveTakesTheShownPosition) {
@@ -117,16 +166,99 @@ TEST_F(CliDevices, BadArgumentsExitTwoWithOneLineAndLeaveTheFileAlone) {
     for (const auto& args : bad) {
         const CliRun run = Devices(args);
         EXPECT_EQ(run.exitCode, 2) << args[0];
-        EXPECT_TRUE(run.err.starts_with("vantrel-cli: devices: ")) << run.err;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        // Named after the command as typed.
+        const std::string typed = args[0] == "add" || args[0] == "remove" ? "devices " + args[0] : "devices";
+        EXPECT_TRUE(run.err.starts_with("vantrel-cli: " + typed + ": ")) << run.err;
+        EXPECT_EQ(LineCount(run.err), 1u) << run.err;
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(ReadBytes(path_), kTwoDevices);
-    EXPECT_EQ(RunCli({"--settings"}, folder_).exitCode, 2);
+    EXPECT_EQ(RunCli({"devices", "--settings"}, folder_).exitCode, 2);
+}
+
+// The panel would check such a device by sending to many hosts at once, or to none.
+TEST_F(CliDevices, AddRefusesAddressesThatAreNotOneHost) {
+    WriteBytes(path_, kTwoDevices);
+    for (const char* address : {"0.0.0.0", "255.255.255.255", "224.0.0.1", "240.1.2.3"}) {
+        const CliRun run = Devices({"add", address});
+        EXPECT_EQ(run.exitCode, 2) << address;
+        EXPECT_EQ(run.err, "vantrel-cli: devices add: '" + std::string(address) +
+                               "' is not the address of one host\n");
+    }
+    EXPECT_EQ(ReadBytes(path_), kTwoDevices);
+    EXPECT_EQ(Devices({"add", "223.255.255.254"}).exitCode, 0);
+}
+
+// A running panel saves its whole list from memory, which would silently undo an edit made
+// under it; only its own file is protected.
+TEST_F(CliDevices, EditsAreRefusedWhileThePanelHoldsTheSameFile) {
+    WriteBytes(path_, kTwoDevices);
+    CControlPanelApp panel;
+    panel.SetSettingsPath(path_);
+    ASSERT_TRUE(panel.AcquireInstanceGuard());
+    std::filesystem::create_symlink(path_, folder_.File("link.ini"));
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"devices", "add", "10.0.0.1", "--settings", path_},
+             {"devices", "remove", "1", "--settings", path_},
+             {"devices", "add", "10.0.0.1", "--settings", folder_.File("link.ini")}}) {
+        const CliRun run = RunCli(args, folder_);
+        EXPECT_EQ(run.exitCode, 1) << args[1];
+        EXPECT_EQ(run.err, "vantrel-cli: devices " + args[1] + ": the panel has the device list of " +
+                               args.back() + " open and would undo this; close it or give --force\n");
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(ReadBytes(path_), kTwoDevices);
+    EXPECT_EQ(Devices({"--json"}).exitCode, 0);  // reading is harmless
+
+    const std::string other = folder_.File("other.ini");
+    EXPECT_EQ(RunCli({"devices", "add", "10.0.0.1", "--settings", other}, folder_).exitCode, 0);
+    const CliRun forced = Devices({"add", "10.0.0.1", "--force"});
+    EXPECT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_EQ(forced.out, "added device 3: 10.0.0.1\n");
+
+    panel.ReleaseInstanceGuard();
+    EXPECT_EQ(Devices({"remove", "3"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(path_).substr(0, 15), "[List]\nTotal=2\n");
+}
+
+TEST_F(CliDevices, UnknownOrMissingCommandExitsTwoWithOneLineAndAHint) {
+    const CliRun unknown = RunCli({"lsit", "--json"}, folder_);
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.err,
+              "vantrel-cli: unknown command 'lsit'; 'vantrel-cli --help' lists the commands\n");
+    EXPECT_EQ(unknown.out, "");
+    const CliRun none = RunCli({}, folder_);
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_EQ(LineCount(none.err), 1u) << none.err;
+    const CliRun switcher = RunCli({"switcher", "get", "127.0.0.2"}, folder_);
+    EXPECT_EQ(switcher.exitCode, 2);
+    EXPECT_EQ(switcher.err, "vantrel-cli: switcher: unknown subcommand 'get'; the only one is 'set'\n");
+}
+
+TEST_F(CliDevices, HelpOfEveryCommandGoesToStandardOutput) {
+    const CliRun overview = RunCli({"--help"}, folder_);
+    EXPECT_EQ(overview.exitCode, 0);
+    const std::vector<std::vector<std::string>> commands = {
+        {"devices"},  {"devices", "add"}, {"devices", "remove"}, {"adapters"},    {"check"},
+        {"switcher"}, {"switcher", "set"}, {"passport"},         {"discover"},    {"set-network"}};
+    for (auto args : commands) {
+        std::string shown = "vantrel-cli";
+        for (const auto& word : args) shown += " " + word;
+        EXPECT_NE(overview.out.find("  " + shown.substr(12)), std::string::npos) << shown;
+        for (const char* help : {"--help", "-h"}) {
+            args.push_back(help);
+            const CliRun run = RunCli(args, folder_);
+            args.pop_back();
+            EXPECT_EQ(run.exitCode, 0) << shown;
+            EXPECT_EQ(run.err, "") << shown;
+            EXPECT_NE(run.out.find(shown), std::string::npos) << shown << '\n' << run.out;
+        }
+    }
 }
 
 TEST_F(CliDevices, UnwritableSettingsFileFailsWithoutChangingIt) {
-    const CliRun run = RunCli({"add", "10.0.0.1", "--settings", folder_.File("no-folder/x.ini")}, folder_);
+    const CliRun run =
+        RunCli({"devices", "add", "10.0.0.1", "--settings", folder_.File("no-folder/x.ini")}, folder_);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
 }

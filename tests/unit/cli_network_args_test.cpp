@@ -99,6 +99,30 @@ TEST(CliOutput, CheckJsonHasNullSwitcherForSilentDevices) {
     EXPECT_NE(text.find("127.0.0.2"), std::string::npos);
     EXPECT_NE(text.find("10.1.1.1"), std::string::npos);
     EXPECT_EQ(text.find("9.9.9.9"), std::string::npos);
+    EXPECT_EQ(cli::CheckText({{AddressOf(127, 0, 0, 4), false, 0, true}}),
+              "127.0.0.4        unexpected reply\n");
+}
+
+TEST(CliNetworkMask, OnlyOnesThenZerosIsAMask) {
+    for (const auto mask : {AddressOf(255, 255, 255, 0), AddressOf(255, 255, 255, 255),
+                            AddressOf(0, 0, 0, 0), AddressOf(255, 255, 255, 252), AddressOf(128, 0, 0, 0),
+                            AddressOf(255, 255, 240, 0)})
+        EXPECT_TRUE(cli::IsContiguousMask(mask)) << FormatIpAddress(mask);
+    for (const auto mask : {AddressOf(255, 0, 255, 0), AddressOf(0, 255, 255, 255),
+                            AddressOf(255, 255, 255, 253), AddressOf(0, 0, 0, 255),
+                            AddressOf(255, 255, 15, 0), AddressOf(254, 255, 255, 0)})
+        EXPECT_FALSE(cli::IsContiguousMask(mask)) << FormatIpAddress(mask);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip", "10.0.0.9",
+                                         "--mask", "255.0.255.0", "--gateway", "10.0.0.1"}),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip",
+                                         "255.255.255.255", "--mask", "255.0.0.0", "--gateway", "10.0.0.1"}),
+              cli::kExitBadArguments);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "vantrel-cli: set-network: --mask '255.0.255.0' is not a network mask (its ones must come first)\n"
+              "vantrel-cli: set-network: --ip '255.255.255.255' is not the address of one host\n");
 }
 
 TEST(CliOutput, ModulesJsonKeepsListOrder) {
