@@ -19,6 +19,7 @@
 
 #include <QTimer>
 
+#include "app/control_panel_app.h"
 #include "platform/paths.h"
 #include "ui/panel_startup.h"
 
@@ -161,7 +162,7 @@ void BM_StartToFirstPaintAndIdleMemory(benchmark::State& state) {
     state.counters["worst_first_paint_ms"] = worstMs;
     state.counters["idle_rss_MB"] = static_cast<double>(worstRssKb) / 1024.0;
     std::remove(settings.c_str());
-    std::remove((std::string(folder) + "/QVM_ControlPanel." + std::to_string(getuid()) + ".lock").c_str());
+    std::remove(platform::InstanceLock::LockFilePath(CControlPanelApp::kInstanceGuardName).c_str());
     rmdir(folder);
 }
 BENCHMARK(BM_StartToFirstPaintAndIdleMemory)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
