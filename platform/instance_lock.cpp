@@ -140,7 +140,8 @@ bool InstanceLock::Publish(std::string_view note) {
 
 bool InstanceLock::ReadHolder(const std::string& name, std::optional<std::string>& note) {
     note.reset();
-    const int fd = OpenLockFile(name, O_RDONLY, false);
+    // Non-blocking, so a reader never hangs on something that is not a plain file.
+    const int fd = OpenLockFile(name, O_RDONLY | O_NONBLOCK, false);
     if (fd < 0) return false;  // no lock file: nobody ever held it here
     struct flock probe = WholeFile(F_RDLCK);
     // A lock that cannot be asked about counts as held: the caller then stays careful.
