@@ -73,6 +73,33 @@ int CreateTemporaryBeside(const std::string& target, std::string& temporary) {
     return -1;
 }
 
+// For a folder that refuses the temporary file of an atomic replacement while the file itself
+// may be written: the file is overwritten where it stands. Room for the longer text is reserved
+// before the first byte changes, so a full disk (or a size limit) fails with the old file
+// untouched; only a crash or an input/output error in the middle can leave a mix of both.
+bool RewriteInPlace(const std::string& target, std::string_view contents, FileStamp& newStamp) {
+    const int fd = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat old {};
+    bool ok = fstat(fd, &old) == 0 && S_ISREG(old.st_mode);
+    const auto newSize = static_cast<off_t>(contents.size());
+    if (ok && newSize > old.st_size && posix_fallocate(fd, 0, newSize) != 0) {
+        (void)!ftruncate(fd, old.st_size);  // drops what a partial reservation added
+        ok = false;
+    }
+    for (off_t at = 0; ok && at < newSize;) {
+        const ssize_t put = pwrite(fd, contents.data() + at, static_cast<std::size_t>(newSize - at), at);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) ok = false;
+        else at += put;
+    }
+    ok = ok && (newSize >= old.st_size || ftruncate(fd, newSize) == 0) && fsync(fd) == 0;
+    struct stat written {};
+    if (ok && fstat(fd, &written) == 0) newStamp = StampOf(written);
+    close(fd);
+    return ok;
+}
+
 void SyncFolder(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -150,7 +177,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents, F
 
     std::string temporary;
     const int fd = CreateTemporaryBeside(target, temporary);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        const bool folderRefused = errno == EACCES || errno == EPERM;
+        return hadFile && folderRefused && RewriteInPlace(target, contents, newStamp);
+    }
     bool ok = true;
     if (hadFile) {
         ok = fchmod(fd, old.st_mode & 07777) == 0;
