@@ -53,6 +53,10 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::str
 // reserved first), but a crash or a kill in the middle of the write can leave a mix of old and new
 // text. A read-only file, a missing file in such a folder, or anything but a regular file at the
 // path is never written (false).
+//
+// A writer killed before its rename leaves its new file ("<file>.tmp.<process id>.<n>") behind;
+// each replacement removes such files of the same target whose process is gone and that have
+// not changed for an hour.
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents, FileStamp& newStamp);
 
 // The wall clock in nanoseconds, the clock file time stamps are taken from.

@@ -2,8 +2,10 @@
 // nothing at the path is damaged or left behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -166,6 +168,40 @@ TEST(SettingsFailures, InPlaceRewriteThatDoesNotFitLeavesTheOldFileWhole) {
         if (settings.ReadInt("Layout", "Left", 0) != 1) return "the old value does not read";
         return {};
     }), "");
+}
+
+// A process id that surely belongs to no process now: a child that has ended and been reaped.
+pid_t EndedProcess() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return child;
+}
+
+void MakeFile(const std::string& path, std::int64_t ageSeconds) {
+    WriteBytes(path, "partial");
+    const timespec times[2] = {{time(nullptr) - ageSeconds, 0}, {time(nullptr) - ageSeconds, 0}};
+    utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+// Only temporary files of this target, whose writer is gone and that are old, are removed.
+TEST(SettingsFailures, StaleTemporariesOfEndedWritersAreRemovedByTheNextWrite) {
+    TempFolder folder;
+    const std::string path = folder.File("panel.ini");
+    const std::string ended = std::to_string(EndedProcess());
+    constexpr std::int64_t kTwoHours = 7200;
+    MakeFile(path + ".tmp." + ended + ".3", kTwoHours);                 // stale
+    MakeFile(path + ".tmp.1.0", kTwoHours);                             // process 1 is alive
+    MakeFile(path + ".tmp." + ended + ".4", 60);                        // too young to judge
+    MakeFile(path + ".tmp." + ended + ".x", kTwoHours);                 // not our pattern
+    MakeFile(folder.File("other.ini.tmp." + ended + ".0"), kTwoHours);  // another file's
+    SettingsFile settings(path);
+    ASSERT_TRUE(settings.WriteInt("Layout", "Left", 1));
+    std::vector<std::string> expected{"other.ini.tmp." + ended + ".0", "panel.ini", "panel.ini.tmp.1.0",
+                                      "panel.ini.tmp." + ended + ".4", "panel.ini.tmp." + ended + ".x"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderEntries(folder.Path()), expected);
 }
 
 }  // namespace
