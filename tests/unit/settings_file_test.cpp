@@ -13,15 +13,7 @@ using test_support::ReadBytes;
 using test_support::TempFolder;
 using test_support::WriteBytes;
 
-class SettingsFileText : public ::testing::Test {
-protected:
-    std::string PathWith(const std::string& bytes) {
-        const std::string path = folder_.File("panel.ini");
-        WriteBytes(path, bytes);
-        return path;
-    }
-    TempFolder folder_;
-};
+using SettingsFileText = test_support::SettingsFileTest;
 
 TEST_F(SettingsFileText, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {
     const std::string path = folder_.File("panel.ini");

@@ -46,13 +46,8 @@ std::vector<ExpectedRead> ExpectedReads(const std::string& name) {
     return reads;
 }
 
-class SettingsProfileForms : public ::testing::Test {
+class SettingsProfileForms : public test_support::SettingsFileTest {
 protected:
-    std::string PathWith(const std::string& bytes) {
-        const std::string path = folder_.File("panel.ini");
-        WriteBytes(path, bytes);
-        return path;
-    }
     void ExpectReads(SettingsFile& settings, const std::string& expected) {
         for (const auto& read : ExpectedReads(expected)) {
             const std::string where = expected + " " + read.section + "/" + read.key;
@@ -63,7 +58,6 @@ protected:
             }
         }
     }
-    TempFolder folder_;
 };
 
 const char* const kForms[] = {"quoted_values", "utf16le", "utf16be", "utf16le_damaged", "lone_cr",
