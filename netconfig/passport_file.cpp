@@ -76,7 +76,8 @@ bool WritePassportFile(const std::string& path, std::uint32_t deviceAddress,
                        const PassportBuffer& passport) {
     const std::string text = FormatPassportFile(BuildPassportRecord(deviceAddress, passport));
     // Written beside the target and renamed over it: a failure at any step leaves the old file
-    // (or none), never a half-written one.
+    // (or none), never a half-written one. Over an existing file in a folder the user may not
+    // write, the file is rewritten in place instead (see ReplaceFileAtomically).
     platform::FileStamp written;
     return platform::ReplaceFileAtomically(path, text, written);
 }
