@@ -17,8 +17,7 @@ constexpr std::size_t kDataLengthField = 8;
 constexpr std::size_t kAddressOffset = 12;
 constexpr std::size_t kChecksumOffset = 16;
 constexpr std::size_t kDataOffset = 62;
-static_assert(kDataOffset + kPassportBufferSize == kPassportRecordSize);
-static_assert(wire::kPassportStoredLength == kPassportBufferSize);
+static_assert(kDataOffset + wire::kPassportStoredLength == wire::kPassportRecordLength);
 
 constexpr std::size_t kBytesPerLine = 32;
 constexpr const char* kFirstLine = "---DEVICEPASSPORT---";
@@ -37,7 +36,8 @@ PassportRecord BuildPassportRecord(std::uint32_t deviceAddress, const PassportBu
     PassportRecord record{};
     PutLittleEndian32(record, kFormatOffset, kRecordFormat);
     PutLittleEndian32(record, kDataOffsetField, static_cast<std::uint32_t>(kDataOffset));
-    PutLittleEndian32(record, kDataLengthField, static_cast<std::uint32_t>(kPassportBufferSize));
+    PutLittleEndian32(record, kDataLengthField,
+                      static_cast<std::uint32_t>(wire::kPassportStoredLength));
     std::memcpy(record.data() + kAddressOffset, &deviceAddress, sizeof deviceAddress);
     std::copy(passport.begin(), passport.end(), record.begin() + kDataOffset);
     // The checksum covers the whole record with its own two bytes still zero; low byte first.
@@ -51,7 +51,7 @@ std::string FormatPassportFile(const PassportRecord& record) {
     std::string text;
     text.reserve(1027);
     text.append(kFirstLine).append(kLineEnd);
-    for (std::size_t line = 0; line < kPassportRecordSize; line += kBytesPerLine) {
+    for (std::size_t line = 0; line < wire::kPassportRecordLength; line += kBytesPerLine) {
         for (std::size_t i = line; i < line + kBytesPerLine; ++i) {
             char hex[3];
             std::snprintf(hex, sizeof hex, "%02X", record[i]);

@@ -163,7 +163,8 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
 
 void ModuleSimulator::Deliver(std::size_t moduleIndex, std::size_t port, Endpoint from,
                               std::span<const std::uint8_t> datagram) {
-    const ModuleResponse response = RespondToDatagram(modules_[moduleIndex].config, datagram);
+    const ModuleResponse response =
+        RespondToDatagram(modules_[moduleIndex].config, wire::kPorts[port], datagram);
     if (response.takeNetwork) MoveModule(moduleIndex, response);
     for (const Datagram& reply : response.replies) {
         if (response.delayMs == 0) {
