@@ -33,7 +33,7 @@ void CControlPanelDlg::OnCheck() {
         device.online = 1;
     } else {
         device.online = 0;
-        LocalizedMessageBox(kNotRespondingMessageId, MessageStyle::Error);
+        LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
     }
     device.tested = 1;
     RefreshDeviceList(position);
@@ -55,7 +55,7 @@ void CControlPanelDlg::OnRemove() {
     const int position = SelectedPosition();
     if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
     const std::string address = FormatIpAddress(devices_[static_cast<std::size_t>(position)]->address);
-    const std::string question = FormatWithText(LoadLocalizedString(kRemoveQuestionId), address);
+    const std::string question = FormatWithText(LoadLocalizedString(string_ids::kRemoveQuestion), address);
     if (LocalizedMessageBoxText(question, MessageStyle::Question) != MessageAnswer::Yes) return;
     RemoveDeviceAt(devices_, static_cast<std::size_t>(position));
     SaveDeviceList(TheApp().Settings(), devices_);

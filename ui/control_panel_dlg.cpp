@@ -15,6 +15,7 @@
 #include "netconfig/local_adapters.h"
 #include "widgets/exchange_scope.h"
 #include "widgets/localized_message_box.h"
+#include "ui/device_list_view.h"
 #include "ui/main_dialog_template.h"
 #include "ui/status_images.h"
 
@@ -62,7 +63,7 @@ void CControlPanelDlg::CreateControls() {
         QWidget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::List:
-            widget = list_ = new QTreeWidget(this);
+            widget = list_ = new DeviceListView(this);
             break;
         case ControlKind::DropDown: {
             auto* box = new QComboBox(this);
@@ -137,8 +138,8 @@ void CControlPanelDlg::Recaption() {
     for (int id : kCaptionedButtons) static_cast<QPushButton*>(Control(id))->setText(Localized(id));
     for (int column = 0; column < static_cast<int>(kColumns.size()); ++column)
         list_->headerItem()->setText(column, Localized(kColumns[static_cast<std::size_t>(column)].headerId));
-    answerYes_ = Localized(kAnswerYesId);
-    answerNo_ = Localized(kAnswerNoId);
+    answerYes_ = Localized(string_ids::kAnswerYes);
+    answerNo_ = Localized(string_ids::kAnswerNo);
 }
 
 void CControlPanelDlg::ChooseAdapter() {
@@ -147,7 +148,7 @@ void CControlPanelDlg::ChooseAdapter() {
     localAddress_ = panel_settings::ReadLocalAdapter(TheApp().Settings());
     adapterBox_->clear();
     if (adapterList_.empty()) {
-        LocalizedMessageBox(kNoAdapterMessageId, MessageStyle::Error);
+        LocalizedMessageBox(string_ids::kNoAdapter, MessageStyle::Error);
         return;
     }
     for (std::size_t index = 0; index < adapterList_.size(); ++index) {

@@ -1,5 +1,6 @@
 // The main window without exchanges: what it shows when it opens, the availability of its
 // commands, the adapter and language choices, Remove, and the keys.
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
@@ -29,6 +30,24 @@ QStringList Headers(const CControlPanelDlg& window) {
 
 int RowCount(const CControlPanelDlg& window) {
     return static_cast<QTreeWidget*>(window.Control(kDeviceList))->topLevelItemCount();
+}
+
+QList<int> SelectedRows(const QTreeWidget& list) {
+    QList<int> rows;
+    for (const QModelIndex& index : list.selectionModel()->selectedRows()) rows << index.row();
+    return rows;
+}
+
+// The device list of an active window with the keyboard focus, as the operator finds it after
+// the window opened: nothing selected, and row 0 current.
+QTreeWidget* FocusedList(CControlPanelDlg& window) {
+    auto* list = static_cast<QTreeWidget*>(window.Control(kDeviceList));
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) return nullptr;
+    list->setFocus();
+    if (QApplication::focusWidget() != list || !list->selectedItems().isEmpty()) return nullptr;
+    if (list->currentIndex().row() != 0) return nullptr;
+    return list;
 }
 
 std::vector<std::uint32_t> Devices(int count) {
@@ -81,6 +100,9 @@ private slots:
         QTest::newRow("no adapter, selection") << false << 3 << true << "-----R-";
         QTest::newRow("adapter, empty list") << true << 0 << false << "A---D--";
         QTest::newRow("adapter, no selection") << true << 3 << false << "A-C-D--";
+        QTest::newRow("adapter, one device") << true << 1 << false << "A-C-D--";
+        QTest::newRow("adapter, one device, selection") << true << 1 << true << "ABCSDRP";
+        QTest::newRow("no adapter, one device") << false << 1 << false << "-------";
         QTest::newRow("adapter, selection") << true << 3 << true << "ABCSDRP";
         QTest::newRow("adapter, 127 devices") << true << 127 << true << "ABCSDRP";
         QTest::newRow("adapter, 128 devices") << true << 128 << true << "ABCS-RP";
@@ -109,7 +131,7 @@ private slots:
         QVERIFY(window->Control(kDeviceList)->isEnabled());
     }
 
-    void withoutAdapterMessage10115ThenOnlyViewingAndRemove() {
+    void withoutAdapterTheOperatorIsToldThenOnlyViewingAndRemove() {
         TempSettings settings(QStringLiteral("[Config]\nLocalIP=%1\n").arg(SettingsInt(Loopback(1))) +
                               DeviceListText({Loopback(2), Loopback(3)}));
         ModalOperator answers(QMessageBox::Yes);
@@ -197,6 +219,87 @@ private slots:
         QCOMPARE(Caption(*window, kCloseButton), QStringLiteral("Close"));
         QCOMPARE(Headers(*window).at(4), QStringLiteral("Switcher IP address"));
         QVERIFY(settings.Text().contains(QStringLiteral("Language=0")));
+    }
+
+    void chosenLanguageIsKeptInLayoutAndTheNextStartOpensInIt() {
+        // Another section's "Language" key must not count.
+        TempSettings settings(QStringLiteral("[Config]\nLanguage=7\n[Layout]\nLanguage=0\n"));
+        {
+            auto window = OpenWindow(AdapterList({Loopback(1)}));
+            QVERIFY(window);
+            QTest::keyClick(window->Control(kLanguageBox), Qt::Key_Down);
+        }
+        QCOMPARE(SectionValue(settings.Text(), QStringLiteral("Layout"), QStringLiteral("Language")), QStringLiteral("1"));
+        QCOMPARE(SectionValue(settings.Text(), QStringLiteral("Config"), QStringLiteral("Language")), QStringLiteral("7"));
+
+        SetLanguage(kEnglish);
+        auto next = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(next);
+        QCOMPARE(static_cast<QComboBox*>(next->Control(kLanguageBox))->currentIndex(), 1);
+        QCOMPARE(Caption(*next, kCloseButton), QStringLiteral("Закрыть"));
+    }
+
+    // Qt makes row 0 current when the list gets the focus; the keys still select as in the
+    // desktop's list views.
+    void listKeysWithNothingSelectedSelectTheFirstOrLastRow_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("Down") << int(Qt::Key_Down) << 0;
+        QTest::newRow("Up") << int(Qt::Key_Up) << 0;
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0;
+        QTest::newRow("End") << int(Qt::Key_End) << 2;
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 0;
+        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0;
+        QTest::newRow("Space") << int(Qt::Key_Space) << 0;
+    }
+
+    void listKeysWithNothingSelectedSelectTheFirstOrLastRow() {
+        QFETCH(int, key);
+        QFETCH(int, selected);
+        TempSettings settings(DeviceListText({Loopback(2), Loopback(3), Loopback(4)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        auto* list = FocusedList(*window);
+        QVERIFY(list);
+        QTest::keyClick(list, static_cast<Qt::Key>(key));
+        QCOMPARE(SelectedRows(*list), QList<int>{selected});
+        QCOMPARE(list->currentIndex().row(), selected);
+        QVERIFY(window->Control(kCheckButton)->isEnabled());
+    }
+
+    void listKeysAfterASelectionMoveAsUsual() {
+        TempSettings settings(DeviceListText({Loopback(2), Loopback(3), Loopback(4)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        auto* list = FocusedList(*window);
+        QVERIFY(list);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(SelectedRows(*list), QList<int>{1});
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(SelectedRows(*list), QList<int>{2});
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(SelectedRows(*list), QList<int>{1});
+        // After a removal nothing is selected again, and Down starts from the top.
+        {
+            ModalOperator answers(QMessageBox::Yes);
+            QTest::keyClick(list, Qt::Key_Delete);
+            QCOMPARE(answers.Seen().size(), std::size_t{1});
+        }
+        QCOMPARE(SelectedRows(*list), QList<int>{});
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(SelectedRows(*list), QList<int>{0});
+    }
+
+    void listKeysInAnEmptyListSelectNothing() {
+        TempSettings settings;
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        auto* list = static_cast<QTreeWidget*>(window->Control(kDeviceList));
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Space, Qt::Key_PageUp}) QTest::keyClick(list, key);
+        QCOMPARE(SelectedRows(*list), QList<int>{});
+        QVERIFY(!window->Control(kRemoveButton)->isEnabled());
     }
 
     void removeAnsweredNoOrWithEnterChangesNothing() {

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "app/control_panel_app.h"
+#include "ui/main_dialog_template.h"
 
 namespace uitest {
 
@@ -43,6 +44,21 @@ QString TempSettings::Text() const {
 void TempSettings::Write(const QString& text) const {
     QFile file(Path());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text.toUtf8());
+}
+
+QString SectionValue(const QString& text, const QString& section, const QString& key) {
+    bool inSection = false;
+    for (const QString& raw : text.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            inSection = line.mid(1, line.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const auto equals = line.indexOf(QLatin1Char('='));
+        if (inSection && equals > 0 && line.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return line.mid(equals + 1).trimmed();
+    }
+    return {};
 }
 
 QString DeviceListText(const std::vector<std::uint32_t>& addresses) {
@@ -118,7 +134,7 @@ std::unique_ptr<CControlPanelDlg> OpenWindow(CControlPanelDlg::AdapterSource ada
 
 namespace {
 QTreeWidget* List(const CControlPanelDlg& window) {
-    return static_cast<QTreeWidget*>(window.Control(1000));
+    return static_cast<QTreeWidget*>(window.Control(main_dialog::kDeviceList));
 }
 }  // namespace
 
