@@ -10,6 +10,7 @@
 #include "ui/control_panel_dlg.h"
 #include "widgets/exchange_scope.h"
 #include "widgets/localized_message_box.h"
+#include "widgets/platform_texts.h"
 #include "ui/main_dialog_template.h"
 
 using namespace main_dialog;
@@ -82,6 +83,7 @@ void CControlPanelDlg::OnPassport() {
 void CControlPanelDlg::OnLanguageChanged(int index) {
     const int language = index == 1 ? kRussian : kEnglish;
     SetLanguage(language);
+    UsePlatformTexts(language);
     Recaption();
     // The "Online" column shows the answer texts, so the rows follow the language as well.
     RefreshDeviceList(SelectedPosition());

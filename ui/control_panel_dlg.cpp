@@ -15,6 +15,7 @@
 #include "netconfig/local_adapters.h"
 #include "widgets/exchange_scope.h"
 #include "widgets/localized_message_box.h"
+#include "widgets/platform_texts.h"
 #include "ui/device_list_view.h"
 #include "ui/main_dialog_template.h"
 #include "ui/status_images.h"
@@ -108,6 +109,7 @@ void CControlPanelDlg::CreateControls() {
 void CControlPanelDlg::ChooseLanguage() {
     const int language = panel_settings::ReadLanguage(TheApp().Settings(), DefaultLanguage());
     SetLanguage(language);
+    UsePlatformTexts(language);
     languageBox_->setCurrentIndex(language != 0 ? 1 : 0);
 }
 

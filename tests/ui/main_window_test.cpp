@@ -2,6 +2,8 @@
 // commands, the adapter and language choices, Remove, and the keys.
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QWizard>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -11,6 +13,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/main_dialog_template.h"
 #include "ui/panel_startup.h"
+#include "widgets/platform_texts.h"
 
 using namespace uitest;
 using namespace main_dialog;
@@ -62,7 +65,10 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() {
+        SetLanguage(kEnglish);
+        UsePlatformTexts(kEnglish);
+    }
 
     void opensWithStoredDevicesNotYetAsked() {
         TempSettings settings(QStringLiteral("[Layout]\nLanguage=0\n[List]\nTotal=2\nIP0=%1\nMAC0=00:0a:1b:2c:3d:4e\nIP1=%2\n")
@@ -300,6 +306,57 @@ private slots:
         for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Space, Qt::Key_PageUp}) QTest::keyClick(list, key);
         QCOMPARE(SelectedRows(*list), QList<int>{});
         QVERIFY(!window->Control(kRemoveButton)->isEnabled());
+    }
+
+    void platformTextsFollowTheInterfaceLanguage() {
+        QVERIFY2(QFile::exists(InstalledPlatformTranslations() + QStringLiteral("/qtbase_ru.qm")),
+                 "Qt's Russian translations are missing (scripts/install-deps installs them)");
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        SelectRow(*window, 0);
+        {
+            ModalOperator answers(QMessageBox::No);
+            QTest::keyClick(window->Control(kDeviceList), Qt::Key_Delete);
+            QCOMPARE(answers.Seen().size(), std::size_t{1});
+            QCOMPARE(answers.Seen()[0].buttonTexts, (QStringList{"&Да", "&Нет"}));
+            QCOMPARE(answers.Seen()[0].text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
+            QCOMPARE(answers.Seen()[0].title, QStringLiteral("Vantrel"));
+        }
+        QWizard wizard;
+        QCOMPARE(wizard.buttonText(QWizard::NextButton), QStringLiteral("&Далее >"));
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        files.setAcceptMode(QFileDialog::AcceptSave);
+        QCOMPARE(files.labelText(QFileDialog::Accept), QStringLiteral("&Сохранить"));
+        // What the program fixes in English stays English.
+        QCOMPARE(window->windowTitle(), QStringLiteral("Control Panel Configuration"));
+        auto* language = static_cast<QComboBox*>(window->Control(kLanguageBox));
+        QCOMPARE(language->itemText(0), QStringLiteral("English"));
+        QCOMPARE(language->itemText(1), QStringLiteral("Russian"));
+
+        // Back to English while the window is open: the next box speaks English throughout.
+        QTest::keyClick(language, Qt::Key_Up);
+        ModalOperator answers(QMessageBox::No);
+        QTest::keyClick(window->Control(kDeviceList), Qt::Key_Delete);
+        QCOMPARE(answers.Seen().size(), std::size_t{1});
+        QCOMPARE(answers.Seen()[0].buttonTexts, (QStringList{"&Yes", "&No"}));
+        QCOMPARE(QWizard().buttonText(QWizard::NextButton), QStringLiteral("&Next >"));
+    }
+
+    void withoutQtTranslationsPlatformTextsStayEnglish() {
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        QTemporaryDir noTranslations;
+        QVERIFY(!UsePlatformTexts(kRussian, noTranslations.path()));
+        SelectRow(*window, 0);
+        ModalOperator answers(QMessageBox::Yes);
+        QTest::keyClick(window->Control(kDeviceList), Qt::Key_Delete);
+        QCOMPARE(answers.Seen().size(), std::size_t{1});
+        QCOMPARE(answers.Seen()[0].buttonTexts, (QStringList{"&Yes", "&No"}));
+        QCOMPARE(answers.Seen()[0].text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
+        QCOMPARE(RowCount(*window), 0);
     }
 
     void removeAnsweredNoOrWithEnterChangesNothing() {

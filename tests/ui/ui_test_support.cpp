@@ -96,6 +96,8 @@ void ModalOperator::Look() {
     seen.text = box->text();
     seen.icon = box->icon();
     seen.buttons = box->standardButtons();
+    for (QMessageBox::StandardButton button : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No})
+        if (box->button(button) != nullptr) seen.buttonTexts << box->button(button)->text();
     if (box->defaultButton() != nullptr) seen.defaultButton = box->standardButton(box->defaultButton());
     seen_.push_back(seen);
     if (action_ == Action::PressEnter) {

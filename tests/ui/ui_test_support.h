@@ -53,6 +53,7 @@ struct SeenBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QMessageBox::StandardButtons buttons;
+    QStringList buttonTexts;  // OK, Yes, No, those the box has, in this order
 };
 
 // Answers every modal message box that opens while it lives: it notes what the box showed,
