@@ -36,6 +36,7 @@ namespace {
 constexpr const char* kChildFlag = "--panel-child";
 constexpr const char* kDialogChildFlag = "--empty-dialog-child";
 constexpr int kChildBoundMs = 15000;
+constexpr std::uint32_t kLoopbackAdapter = 0x0100007Fu;  // 127.0.0.1, network byte order
 
 long ResidentKilobytes() {
     std::ifstream status("/proc/self/status");
@@ -49,7 +50,7 @@ int RunChild(int argc, char** argv, const char* settingsPath) {
     PanelRunOptions options;
     options.settingsPath = settingsPath;
     options.adapters = [](std::vector<std::uint32_t>& list) {
-        list = {0x0100007Fu};
+        list = {kLoopbackAdapter};
         return true;
     };
     options.afterFirstPaint = [](CControlPanelDlg& window) {
@@ -175,7 +176,9 @@ double Median(std::vector<double> values) {
 std::string WriteSettings(const std::string& folder) {
     const std::string path = folder + "/panel.ini";
     std::ofstream file(path, std::ios::trunc);
-    file << "[Layout]\nLanguage=0\n[List]\nTotal=20\n";
+    // The adapter the child is given is the one stored, as at every start after the first.
+    file << "[Layout]\nLanguage=0\n[Config]\nLocalIP=" << static_cast<std::int32_t>(kLoopbackAdapter)
+         << "\n[List]\nTotal=20\n";
     for (int n = 0; n < 20; ++n)
         file << "IP" << n << "=" << static_cast<std::int32_t>(10u | (1u << 8) | (1u << 16) | (static_cast<unsigned>(n + 2) << 24))
              << "\nMAC" << n << "=00:0A:1B:2C:3D:" << (n < 10 ? "0" : "") << n << "\n";
