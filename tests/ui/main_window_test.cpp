@@ -35,6 +35,15 @@ int RowCount(const CControlPanelDlg& window) {
     return static_cast<QTreeWidget*>(window.Control(kDeviceList))->topLevelItemCount();
 }
 
+// Selects row 0 and presses Delete; the question the operator saw, answered with `answer`. An
+// empty box when none or more than one showed.
+SeenBox RemoveQuestionForFirstRow(CControlPanelDlg& window, QMessageBox::StandardButton answer) {
+    SelectRow(window, 0);
+    ModalOperator answers(answer);
+    QTest::keyClick(window.Control(kDeviceList), Qt::Key_Delete);
+    return answers.Seen().size() == 1 ? answers.Seen()[0] : SeenBox{};
+}
+
 QList<int> SelectedRows(const QTreeWidget& list) {
     QList<int> rows;
     for (const QModelIndex& index : list.selectionModel()->selectedRows()) rows << index.row();
@@ -314,15 +323,9 @@ private slots:
         TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
-        SelectRow(*window, 0);
-        {
-            ModalOperator answers(QMessageBox::No);
-            QTest::keyClick(window->Control(kDeviceList), Qt::Key_Delete);
-            QCOMPARE(answers.Seen().size(), std::size_t{1});
-            QCOMPARE(answers.Seen()[0].buttonTexts, (QStringList{"&Да", "&Нет"}));
-            QCOMPARE(answers.Seen()[0].text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
-            QCOMPARE(answers.Seen()[0].title, QStringLiteral("Vantrel"));
-        }
+        const SeenBox russian = RemoveQuestionForFirstRow(*window, QMessageBox::No);
+        QCOMPARE(russian.buttonTexts, (QStringList{"&Да", "&Нет"}));
+        QCOMPARE(russian.text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
         QWizard wizard;
         QCOMPARE(wizard.buttonText(QWizard::NextButton), QStringLiteral("&Далее >"));
         QFileDialog files;
@@ -337,10 +340,7 @@ private slots:
 
         // Back to English while the window is open: the next box speaks English throughout.
         QTest::keyClick(language, Qt::Key_Up);
-        ModalOperator answers(QMessageBox::No);
-        QTest::keyClick(window->Control(kDeviceList), Qt::Key_Delete);
-        QCOMPARE(answers.Seen().size(), std::size_t{1});
-        QCOMPARE(answers.Seen()[0].buttonTexts, (QStringList{"&Yes", "&No"}));
+        QCOMPARE(RemoveQuestionForFirstRow(*window, QMessageBox::No).buttonTexts, (QStringList{"&Yes", "&No"}));
         QCOMPARE(QWizard().buttonText(QWizard::NextButton), QStringLiteral("&Next >"));
     }
 
@@ -350,12 +350,9 @@ private slots:
         QVERIFY(window);
         QTemporaryDir noTranslations;
         QVERIFY(!UsePlatformTexts(kRussian, noTranslations.path()));
-        SelectRow(*window, 0);
-        ModalOperator answers(QMessageBox::Yes);
-        QTest::keyClick(window->Control(kDeviceList), Qt::Key_Delete);
-        QCOMPARE(answers.Seen().size(), std::size_t{1});
-        QCOMPARE(answers.Seen()[0].buttonTexts, (QStringList{"&Yes", "&No"}));
-        QCOMPARE(answers.Seen()[0].text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
+        const SeenBox box = RemoveQuestionForFirstRow(*window, QMessageBox::Yes);
+        QCOMPARE(box.buttonTexts, (QStringList{"&Yes", "&No"}));
+        QCOMPARE(box.text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
         QCOMPARE(RowCount(*window), 0);
     }
 
@@ -409,12 +406,9 @@ private slots:
         TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
-        SelectRow(*window, 0);
-        ModalOperator answers(QMessageBox::No);
-        QTest::keyClick(window->Control(kDeviceList), Qt::Key_Delete);
-        QCOMPARE(answers.Seen().size(), std::size_t{1});
-        QCOMPARE(answers.Seen()[0].text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
-        QCOMPARE(answers.Seen()[0].title, QStringLiteral("Vantrel"));
+        const SeenBox box = RemoveQuestionForFirstRow(*window, QMessageBox::No);
+        QCOMPARE(box.text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
+        QCOMPARE(box.title, QStringLiteral("Vantrel"));
     }
 
     void enterAndEscapeLeaveTheWindowOpen() {
