@@ -1,4 +1,4 @@
-// The main window: its controls, the opening steps, the list and the availability rules.
+// The main window: its controls, how it opens, the list and the availability rules.
 #include "ui/control_panel_dlg.h"
 
 #include <QComboBox>
@@ -281,7 +281,8 @@ void CControlPanelDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CControlPanelDlg::closeEvent(QCloseEvent* event) {
-    // The close box waits until the exchange under way has ended.
+    // The close box ends the window as Close does, but not while an exchange runs: pressed then,
+    // it is ignored, and the window stays open with the command's result.
     if (ExchangeScope::Active()) {
         event->ignore();
         return;
