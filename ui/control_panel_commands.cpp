@@ -10,6 +10,7 @@
 #include "ui/control_panel_dlg.h"
 #include "widgets/exchange_scope.h"
 #include "widgets/localized_message_box.h"
+#include "widgets/platform_texts.h"
 #include "ui/main_dialog_template.h"
 
 using namespace main_dialog;
@@ -33,7 +34,7 @@ void CControlPanelDlg::OnCheck() {
         device.online = 1;
     } else {
         device.online = 0;
-        LocalizedMessageBox(kNotRespondingMessageId, MessageStyle::Error);
+        LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
     }
     device.tested = 1;
     RefreshDeviceList(position);
@@ -55,7 +56,7 @@ void CControlPanelDlg::OnRemove() {
     const int position = SelectedPosition();
     if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
     const std::string address = FormatIpAddress(devices_[static_cast<std::size_t>(position)]->address);
-    const std::string question = FormatWithText(LoadLocalizedString(kRemoveQuestionId), address);
+    const std::string question = FormatWithText(LoadLocalizedString(string_ids::kRemoveQuestion), address);
     if (LocalizedMessageBoxText(question, MessageStyle::Question) != MessageAnswer::Yes) return;
     RemoveDeviceAt(devices_, static_cast<std::size_t>(position));
     SaveDeviceList(TheApp().Settings(), devices_);
@@ -82,6 +83,7 @@ void CControlPanelDlg::OnPassport() {
 void CControlPanelDlg::OnLanguageChanged(int index) {
     const int language = index == 1 ? kRussian : kEnglish;
     SetLanguage(language);
+    UsePlatformTexts(language);
     Recaption();
     // The "Online" column shows the answer texts, so the rows follow the language as well.
     RefreshDeviceList(SelectedPosition());
