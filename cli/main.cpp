@@ -15,6 +15,7 @@ constexpr std::string_view kUsage =
     "  check [--from LOCAL] DEVICE... [--json]     ask devices for their switcher address\n"
     "  switcher set [--from LOCAL] DEVICE ADDRESS  set a device's switcher address\n"
     "  passport [--from LOCAL] DEVICE --out PATH   save a device's passport file\n"
+    "  passport verify FILE... [--json]            check saved passport files\n"
     "  discover [--from LOCAL] [--query N] [--json]  list modules by broadcast\n"
     "  set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
     "Without --from the adapter stored by the panel (Config/LocalIP) is used. Every command\n"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
     }
     const std::string_view name = argv[1];
     cli::Arguments args(argv + 2, argv + argc);
+    if (name == "passport" && !args.empty() && args.front() == "verify")
+        return cli::RunPassportVerifyCommand(cli::Arguments(args.begin() + 1, args.end()));
     for (const auto& command : kCommands)
         if (command.name == name) return command.run(std::move(args));
     std::cerr << "vantrel-cli: unknown command '" << name << "'\n" << kUsage;
