@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "sim/harness/modsim_process.h"
+#include "tests/ui/ui_test_support.h"
 
 namespace uitest {
 
@@ -54,6 +55,22 @@ private:
     bool ready_ = false;
     bool stopped_ = false;
     std::string error_;
+};
+
+// One module played at 127.0.0.2 and listed as the only device of a main window that works from
+// 127.0.0.1, with its row selected.
+struct OneDeviceWindow {
+    explicit OneDeviceWindow(const std::string& module)
+        : modsim({module}), settings(DeviceListText({Loopback(2)})) {
+        if (!modsim.Ready()) return;
+        window = OpenWindow(AdapterList({Loopback(1)}));
+        if (window) SelectRow(*window, 0);
+    }
+    bool Ready() const { return modsim.Ready() && window != nullptr; }
+
+    CapturedModsim modsim;
+    TempSettings settings;
+    std::unique_ptr<CControlPanelDlg> window;
 };
 
 }  // namespace uitest

@@ -17,9 +17,11 @@
 #include "app/localized_strings.h"
 #include "netconfig/passport_file.h"
 #include "platform/tick.h"
+#include "tests/ui/captured_modsim.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/main_dialog_template.h"
+#include "ui/passport_save.h"
 
 using namespace uitest;
 using namespace main_dialog;
@@ -111,13 +113,10 @@ private slots:
     void init() { SetLanguage(kEnglish); }
 
     void savedFileHoldsTheModulesPassportUnderTheProposedName() {
-        Modsim modsim({kModule});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2)}));
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& window = device.window;
         QTemporaryDir folder;
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
         QString proposed;
         ModalScript operatorAnswers({SaveAs(proposed, folder.filePath(QStringLiteral("saved")))});
         const QString before = Stamp(platform::CurrentLocalTime());
@@ -140,12 +139,9 @@ private slots:
     }
 
     void cancelWritesNothingAndSaysNothing() {
-        Modsim modsim({kModule});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& window = device.window;
         const QStringList filesBefore = QDir::current().entryList(QDir::Files);
         ModalScript operatorAnswers({Reject()});
         ClickButton(*window, kPassportButton);
@@ -154,16 +150,13 @@ private slots:
     }
 
     void overwriteAnsweredNoKeepsTheOldFileYesReplacesIt() {
-        Modsim modsim({kModule});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2)}));
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& window = device.window;
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("old.txt"));
         const QByteArray old("an earlier passport\r\n\0kept", 27);
         Write(path, old);
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
         QString proposed;
         {
             bool dialogStayedOpen = false;
@@ -181,9 +174,9 @@ private slots:
     }
 
     void aFolderThatRefusesTheFileShowsFileSaveFailed() {
-        Modsim modsim({kModule});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2)}));
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& window = device.window;
         QTemporaryDir folder;
         const QString locked = folder.filePath(QStringLiteral("locked"));
         QVERIFY(QDir().mkdir(locked));
@@ -192,9 +185,6 @@ private slots:
                           QFile::ReadOther | QFile::ExeOther;
         QVERIFY(QFile::setPermissions(folder.path(), look | QFile::WriteOwner));
         QVERIFY(QFile::setPermissions(locked, look));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
         QString proposed;
         ModalScript operatorAnswers({SaveAs(proposed, locked + QStringLiteral("/passport.txt")),
                                      PressButton(QMessageBox::Ok)});
@@ -208,22 +198,36 @@ private slots:
     }
 
     void aMissingFolderKeepsTheDialogOpen() {
-        Modsim modsim({kModule});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2)}));
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& window = device.window;
         QTemporaryDir folder;
         QString proposed;
         bool dialogStayedOpen = false;
         ModalScript operatorAnswers({SaveAs(proposed, folder.filePath(QStringLiteral("missing/p.txt"))),
                                      AnswerThenLeave(QMessageBox::Ok, dialogStayedOpen)});
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
         ClickButton(*window, kPassportButton);
         QVERIFY(dialogStayedOpen);
         QCOMPARE(operatorAnswers.Seen().size(), 2);
         QVERIFY(operatorAnswers.Seen()[1].contains(QStringLiteral("missing")));
         QVERIFY(!QDir(folder.filePath(QStringLiteral("missing"))).exists());
+    }
+
+    void filterTextBecomesQtNameFilters_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("filters");
+        QTest::newRow("English") << "Text files (*.txt)|*.txt||" << QStringList{"Text files (*.txt)"};
+        QTest::newRow("Russian") << "Текстовые файлы (*.txt)|*.txt||" << QStringList{"Текстовые файлы (*.txt)"};
+        QTest::newRow("pattern not in the description")
+            << "Passports|*.txt;*.pas|All files|*.*||" << QStringList{"Passports (*.txt *.pas)", "All files (*.*)"};
+        QTest::newRow("no closing pair") << "Text files (*.txt)|*.txt" << QStringList{"Text files (*.txt)"};
+        QTest::newRow("description without pattern") << "Text files||" << QStringList{};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+    void filterTextBecomesQtNameFilters() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, filters);
+        QCOMPARE(QtNameFilters(text.toStdString()), filters);
     }
 
     void aSilentDeviceShowsNotRespondingAndNoDialog() {

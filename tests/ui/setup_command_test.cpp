@@ -42,6 +42,8 @@ void DoubleClick(QWidget* viewport, QPoint where) {
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, where);
 }
 
+constexpr const char* kModule = "ip=127.0.0.2,switcher=10.1.1.1";
+
 std::uint32_t AskSwitcher(int device) {
     std::uint32_t switcher = 0;
     if (!ReadSwitcherAddress(Loopback(1), Loopback(device), switcher)) return 0xFFFFFFFF;
@@ -57,12 +59,9 @@ private slots:
     void init() { SetLanguage(kEnglish); }
 
     void setupAsksFirstThenSendsTheTypedAddress() {
-        CapturedModsim modsim({"ip=127.0.0.2,switcher=10.1.1.1"});
-        QVERIFY2(modsim.Ready(), modsim.Error());
-        TempSettings settings(DeviceListText({Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& [modsim, settings, window] = device;
         QStringList shown;
         ModalScript operatorAnswers({TypeInDialog(shown, QStringLiteral("192.168.1.20"))});
         ClickButton(*window, kSetupButton);
@@ -90,12 +89,9 @@ private slots:
     }
 
     void aDeviceThatAnsweredIsNotAskedAgainAndCancelChangesNothing() {
-        CapturedModsim modsim({"ip=127.0.0.2,switcher=10.1.1.1"});
-        QVERIFY2(modsim.Ready(), modsim.Error());
-        TempSettings settings(DeviceListText({Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& [modsim, settings, window] = device;
         ClickButton(*window, kCheckButton);
         const QStringList before = RowTexts(*window, 0);
         QCOMPARE(before.mid(3), (QStringList{"Yes", "10.1.1.1"}));
@@ -118,12 +114,9 @@ private slots:
     }
 
     void confirmingTheSameAddressSendsNothing() {
-        CapturedModsim modsim({"ip=127.0.0.2,switcher=10.1.1.1"});
-        QVERIFY2(modsim.Ready(), modsim.Error());
-        TempSettings settings(DeviceListText({Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& [modsim, settings, window] = device;
         QStringList shown;
         ModalScript operatorAnswers({TypeInDialog(shown, QString())});
         ClickButton(*window, kSetupButton);
@@ -134,12 +127,9 @@ private slots:
     }
 
     void zerosSendNoneAndEmptyTheSwitcherColumn() {
-        CapturedModsim modsim({"ip=127.0.0.2,switcher=10.1.1.1"});
-        QVERIFY2(modsim.Ready(), modsim.Error());
-        TempSettings settings(DeviceListText({Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
-        SelectRow(*window, 0);
+        OneDeviceWindow device(kModule);
+        QVERIFY2(device.Ready(), device.modsim.Error());
+        auto& [modsim, settings, window] = device;
         QStringList shown;
         ModalScript operatorAnswers({TypeInDialog(shown, QStringLiteral("0.0.0.0"))});
         ClickButton(*window, kSetupButton);
