@@ -1,5 +1,6 @@
 #include "netconfig/passport_verify.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
