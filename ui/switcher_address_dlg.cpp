@@ -18,7 +18,10 @@ QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id
 }  // namespace
 
 CSwitcherAddressDlg::CSwitcherAddressDlg(QWidget* parent) : QDialog(parent) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // A fixed modal frame: caption and close box, nothing to minimize or maximize. Without the
+    // customize hint the window manager would add its default buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     CreateControls();
     setWindowTitle(Localized(kTitleId));
 }
