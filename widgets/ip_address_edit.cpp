@@ -113,6 +113,10 @@ bool CIpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
     const int index = IndexOf(watched);
     if (index < 0) return QFrame::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) return HandleKey(index, *static_cast<QKeyEvent*>(event));
+    // The dot that a third digit's move swallows is only the one typed right after it.
+    if (event->type() == QEvent::MouseButtonPress) autoMovedInto_ = -1;
+    if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::OtherFocusReason)
+        autoMovedInto_ = -1;
     if (event->type() == QEvent::FocusIn) {
         // Entering from outside (Tab, the dialog opening, a page shown) selects the text so that
         // typing replaces it; a click places the cursor as usual.

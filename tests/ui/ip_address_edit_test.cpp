@@ -101,6 +101,17 @@ private slots:
         QCOMPARE(form.edit->Field(3)->text(), QStringLiteral("254"));
     }
 
+    void aDotAfterTheOperatorClickedIntoTheFieldMovesOn() {
+        Form form;
+        QVERIFY(form.Open());
+        form.Key(Qt::Key_Tab);
+        form.Type(QStringLiteral("192"));
+        QCOMPARE(form.FocusedField(), 1);
+        QTest::mouseClick(form.edit->Field(1), Qt::LeftButton);
+        form.Type(QStringLiteral("."));
+        QCOMPARE(form.FocusedField(), 2);
+    }
+
     void aDotOrABlankMovesToTheNextFieldAndSelectsIt() {
         Form form;
         form.edit->SetAddress(Dotted(1, 2, 3, 4));
