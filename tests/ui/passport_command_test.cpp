@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -142,11 +143,19 @@ private slots:
         OneDeviceWindow device(kModule);
         QVERIFY2(device.Ready(), device.modsim.Error());
         auto& window = device.window;
-        const QStringList filesBefore = QDir::current().entryList(QDir::Files);
-        ModalScript operatorAnswers({Reject()});
+        QTemporaryDir folder;
+        QString proposed;
+        // The operator goes to a folder of their own, then cancels.
+        ModalScript operatorAnswers({[&](QWidget& dialog) {
+            proposed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            static_cast<QFileDialog&>(dialog).setDirectory(folder.path());
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        }});
         ClickButton(*window, kPassportButton);
         QCOMPARE(operatorAnswers.Seen(), QStringList{"QFileDialog"});
-        QCOMPARE(QDir::current().entryList(QDir::Files), filesBefore);
+        QVERIFY(proposed.startsWith(QStringLiteral("passport_")));
+        QVERIFY(QDir(folder.path()).isEmpty());
+        QVERIFY(!QFile::exists(proposed + QStringLiteral(".txt")));
     }
 
     void overwriteAnsweredNoKeepsTheOldFileYesReplacesIt() {
