@@ -30,6 +30,13 @@ public:
     }
 };
 
+// The folder of the last passport saved in this run: the next Save As opens there, as the
+// system's own dialog does, so saving a row of devices needs no walk back to it each time.
+QString& LastPassportFolder() {
+    static QString folder;
+    return folder;
+}
+
 }  // namespace
 
 QStringList QtNameFilters(const std::string& filterText) {
@@ -58,10 +65,14 @@ bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress, const Passpo
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.setNameFilters(QtNameFilters(filterText));
+    if (!LastPassportFolder().isEmpty() && QFileInfo(LastPassportFolder()).isDir())
+        dialog.setDirectory(LastPassportFolder());
     dialog.selectFile(QString::fromStdString(proposed));
     if (dialog.exec() != QDialog::Accepted) return true;
 
     const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty()) return true;
-    return WritePassportFile(QFile::encodeName(path).toStdString(), deviceAddress, passport);
+    if (!WritePassportFile(QFile::encodeName(path).toStdString(), deviceAddress, passport)) return false;
+    LastPassportFolder() = QFileInfo(path).absolutePath();
+    return true;
 }

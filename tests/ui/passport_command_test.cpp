@@ -137,6 +137,15 @@ private slots:
         QCOMPARE(saved, ExpectedFile());
         QCOMPARE(window->Devices()[0]->tested, 0);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+        // The next Save As opens in the folder of this save.
+        QString opensIn;
+        ModalScript again({[&opensIn](QWidget& dialog) {
+            opensIn = static_cast<QFileDialog&>(dialog).directory().absolutePath();
+            static_cast<QFileDialog&>(dialog).reject();
+        }});
+        ClickButton(*window, kPassportButton);
+        QCOMPARE(opensIn, QDir(folder.path()).absolutePath());
     }
 
     void cancelWritesNothingAndSaysNothing() {
