@@ -119,26 +119,28 @@ private slots:
         auto& window = device.window;
         QTemporaryDir folder;
         QString proposed;
-        ModalScript operatorAnswers({SaveAs(proposed, folder.filePath(QStringLiteral("saved")))});
-        const QString before = Stamp(platform::CurrentLocalTime());
-        ClickButton(*window, kPassportButton);
-        const QString after = Stamp(platform::CurrentLocalTime());
+        {
+            ModalScript operatorAnswers({SaveAs(proposed, folder.filePath(QStringLiteral("saved")))});
+            const QString before = Stamp(platform::CurrentLocalTime());
+            ClickButton(*window, kPassportButton);
+            const QString after = Stamp(platform::CurrentLocalTime());
 
-        QCOMPARE(operatorAnswers.Seen(), QStringList{"QFileDialog"});
-        // Named after the MAC address in the reply, not the one in the list, and the time the
-        // dialog opened.
-        const auto match = QRegularExpression(QStringLiteral("^passport_000A1B2C3D4E_(\\d{14})$")).match(proposed);
-        QVERIFY2(match.hasMatch(), qPrintable(proposed));
-        QVERIFY(before <= match.captured(1) && match.captured(1) <= after);
-        // The default suffix was added.
-        const QByteArray saved = Read(folder.filePath(QStringLiteral("saved.txt")));
-        QCOMPARE(saved.size(), 1027);
-        QVERIFY(saved.startsWith("---DEVICEPASSPORT---\r\n010000003E000000A20100007F000002"));
-        QCOMPARE(saved, ExpectedFile());
-        QCOMPARE(window->Devices()[0]->tested, 0);
-        QCOMPARE(QApplication::overrideCursor(), nullptr);
+            QCOMPARE(operatorAnswers.Seen(), QStringList{"QFileDialog"});
+            // Named after the MAC address in the reply, not the one in the list, and the time the
+            // dialog opened.
+            const auto match = QRegularExpression(QStringLiteral("^passport_000A1B2C3D4E_(\\d{14})$")).match(proposed);
+            QVERIFY2(match.hasMatch(), qPrintable(proposed));
+            QVERIFY(before <= match.captured(1) && match.captured(1) <= after);
+            // The default suffix was added.
+            const QByteArray saved = Read(folder.filePath(QStringLiteral("saved.txt")));
+            QCOMPARE(saved.size(), 1027);
+            QVERIFY(saved.startsWith("---DEVICEPASSPORT---\r\n010000003E000000A20100007F000002"));
+            QCOMPARE(saved, ExpectedFile());
+            QCOMPARE(window->Devices()[0]->tested, 0);
+            QCOMPARE(QApplication::overrideCursor(), nullptr);
+        }
 
-        // The next Save As opens in the folder of this save.
+        // The next Save As opens in the folder of this save (the first operator has gone).
         QString opensIn;
         ModalScript again({[&opensIn](QWidget& dialog) {
             opensIn = static_cast<QFileDialog&>(dialog).directory().absolutePath();
