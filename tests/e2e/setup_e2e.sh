@@ -121,7 +121,9 @@ xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 xdotool key --delay 100 Tab Tab Tab space
 wait_for_capture ' 198\.18\.0\.1:910[01] 198\.18\.0\.20:910[01] 57695A6E47704173' 30 \
   || fail "Passport did not ask the device"
-sleep 1.5
+save_as=$(x11_wait_window "Save As" 10) || fail "Passport opened no Save As dialog"
+xdotool windowactivate --sync "$save_as" >/dev/null 2>&1 || true
+sleep 0.5
 x11_screenshot "$output_dir/passport_save_dialog.png" || fail "no screenshot"
 xdotool key ctrl+a
 xdotool type --delay 40 "$work/saved/device20"
