@@ -33,8 +33,10 @@ constexpr Command kCommands[] = {
      "Sends a new switcher address; modules do not confirm it.\n"},
     {"passport", cli::RunPassportCommand,
      "vantrel-cli passport [--from LOCAL] DEVICE --out PATH\n"
+     "vantrel-cli passport verify FILE... [--json]\n"
      "Saves the device's passport file at PATH, or under its proposed name when PATH is a\n"
-     "folder, and prints the file's path.\n"},
+     "folder, and prints the file's path. \"passport verify\" checks saved passport files:\n"
+     "their marker and data lines, the record's layout and its checksum.\n"},
     {"discover", cli::RunDiscoverCommand,
      "vantrel-cli discover [--from LOCAL] [--query N] [--json]\n"
      "Lists the modules that answer a broadcast within 2 s.\n"},
@@ -80,6 +82,9 @@ int main(int argc, char** argv) {
         return cli::kExitOk;
     }
     cli::Arguments args(argv + 2, argv + argc);
+    // "passport verify" reads files only; it answers its own --help.
+    if (name == "passport" && !args.empty() && args.front() == "verify")
+        return cli::RunPassportVerifyCommand(cli::Arguments(args.begin() + 1, args.end()));
     for (const auto& command : kCommands) {
         if (command.name != name) continue;
         if (AsksForHelp(args)) {
