@@ -10,19 +10,10 @@
 
 namespace {
 
-// The record's header, as the passport writer lays it out (little-endian integers).
-constexpr std::size_t kFormatField = 0;
-constexpr std::size_t kDataOffsetField = 4;
-constexpr std::size_t kDataLengthField = 8;
-constexpr std::size_t kAddressField = 12;
-constexpr std::size_t kChecksumField = 16;
-constexpr std::size_t kDataOffset = kPassportRecordSize - kPassportBufferSize;
-constexpr std::uint32_t kFormat = 1;
+using wire::kPassportFileFirstLine;
+using wire::kPassportFileLastLine;
 
-constexpr std::string_view kFirstLine = "---DEVICEPASSPORT---";
-constexpr std::string_view kLastLine = "---DATAEND---";
-constexpr std::size_t kBytesPerLine = 32;
-constexpr std::size_t kDataLines = kPassportRecordSize / kBytesPerLine;
+constexpr std::size_t kDataLines = wire::kPassportRecordLength / wire::kPassportFileBytesPerLine;
 constexpr std::size_t kLineCount = kDataLines + 2;
 
 std::string LineProblem(std::size_t line, const std::string& what) {
@@ -82,9 +73,9 @@ std::string CheckHeaderField(const PassportRecord& record, std::size_t offset, c
 
 std::string CheckChecksum(const PassportRecord& record) {
     const std::uint16_t stored =
-        static_cast<std::uint16_t>(record[kChecksumField] | record[kChecksumField + 1] << 8);
+        static_cast<std::uint16_t>(record[wire::kPassportRecordChecksum] | record[wire::kPassportRecordChecksum + 1] << 8);
     PassportRecord zeroed = record;
-    zeroed[kChecksumField] = zeroed[kChecksumField + 1] = 0;
+    zeroed[wire::kPassportRecordChecksum] = zeroed[wire::kPassportRecordChecksum + 1] = 0;
     const std::uint16_t computed = CalcCRC16(zeroed);
     if (stored == computed) return {};
     char text[96];
@@ -94,7 +85,7 @@ std::string CheckChecksum(const PassportRecord& record) {
 
 // Reads data line `line` (2-16) into the record; empty when it is 64 upper-case hex digits.
 std::string ReadDataLine(std::string_view text, std::size_t line, PassportRecord& record) {
-    if (text.size() != 2 * kBytesPerLine)
+    if (text.size() != 2 * wire::kPassportFileBytesPerLine)
         return LineProblem(line, std::to_string(text.size()) + " characters, expected 64 hexadecimal digits");
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -102,8 +93,8 @@ std::string ReadDataLine(std::string_view text, std::size_t line, PassportRecord
             return LineProblem(line, Shown(c) + " at column " + std::to_string(i + 1) +
                                          " is not an upper-case hexadecimal digit");
     }
-    const std::size_t first = (line - 2) * kBytesPerLine;
-    for (std::size_t i = 0; i < kBytesPerLine; ++i)
+    const std::size_t first = (line - 2) * wire::kPassportFileBytesPerLine;
+    for (std::size_t i = 0; i < wire::kPassportFileBytesPerLine; ++i)
         record[first + i] = static_cast<std::uint8_t>(HexDigitValue(text[2 * i]) << 4 | HexDigitValue(text[2 * i + 1]));
     return {};
 }
@@ -136,25 +127,25 @@ PassportCheck VerifyPassportText(std::string_view text) {
                                        std::to_string(lines.size()));
     };
 
-    if (readable < 1) return fail(missing(1, kFirstLine));
-    if (lineAt(1) != kFirstLine) return fail(LineProblem(1, "expected " + std::string(kFirstLine)));
+    if (readable < 1) return fail(missing(1, kPassportFileFirstLine));
+    if (lineAt(1) != kPassportFileFirstLine) return fail(LineProblem(1, "expected " + std::string(kPassportFileFirstLine)));
     for (std::size_t number = 2; number < 2 + kDataLines; ++number) {
         if (readable < number) return fail(missing(number, "a data line"));
         std::string problem = ReadDataLine(lineAt(number), number, check.record);
         if (!problem.empty()) return fail(std::move(problem));
     }
     check.decoded = true;
-    std::memcpy(&check.deviceAddress, check.record.data() + kAddressField, sizeof check.deviceAddress);
-    std::memcpy(check.mac.data(), check.record.data() + kDataOffset + wire::kPassportMac, check.mac.size());
+    std::memcpy(&check.deviceAddress, check.record.data() + wire::kPassportRecordAddress, sizeof check.deviceAddress);
+    std::memcpy(check.mac.data(), check.record.data() + wire::kPassportRecordData + wire::kPassportMac, check.mac.size());
 
-    if (readable < kLineCount) return fail(missing(kLineCount, kLastLine));
-    if (lineAt(kLineCount) != kLastLine) return fail(LineProblem(kLineCount, "expected " + std::string(kLastLine)));
+    if (readable < kLineCount) return fail(missing(kLineCount, kPassportFileLastLine));
+    if (lineAt(kLineCount) != kPassportFileLastLine) return fail(LineProblem(kLineCount, "expected " + std::string(kPassportFileLastLine)));
     if (!split.problem.empty()) return fail(split.problem);
-    if (lines.size() > kLineCount) return fail(LineProblem(kLineCount + 1, "text after " + std::string(kLastLine)));
+    if (lines.size() > kLineCount) return fail(LineProblem(kLineCount + 1, "text after " + std::string(kPassportFileLastLine)));
 
-    for (std::string problem : {CheckHeaderField(check.record, kFormatField, "format", kFormat),
-                                CheckHeaderField(check.record, kDataOffsetField, "data offset", kDataOffset),
-                                CheckHeaderField(check.record, kDataLengthField, "data length", kPassportBufferSize),
+    for (std::string problem : {CheckHeaderField(check.record, wire::kPassportRecordFormatField, "format", wire::kPassportRecordFormat),
+                                CheckHeaderField(check.record, wire::kPassportRecordDataOffsetField, "data offset", wire::kPassportRecordData),
+                                CheckHeaderField(check.record, wire::kPassportRecordDataLengthField, "data length", wire::kPassportStoredLength),
                                 CheckChecksum(check.record)}) {
         if (!problem.empty()) return fail(std::move(problem));
     }

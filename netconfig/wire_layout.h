@@ -55,8 +55,22 @@ constexpr std::size_t kPassportStoredLength = 418;
 constexpr std::size_t kPassportMac = 8;  // 6 bytes
 constexpr std::size_t kPassportFieldsEnd = kPassportMac + kMacLength;  // passport data follows
 
-// The passport file's record: a header, then the stored passport, under one checksum.
+// The passport file's record: a header of little-endian integers, then the stored passport,
+// under one checksum computed with the checksum's own two bytes zero.
 constexpr std::size_t kPassportRecordLength = 480;
+constexpr std::uint32_t kPassportRecordFormat = 1;
+constexpr std::size_t kPassportRecordFormatField = 0;
+constexpr std::size_t kPassportRecordDataOffsetField = 4;
+constexpr std::size_t kPassportRecordDataLengthField = 8;
+constexpr std::size_t kPassportRecordAddress = 12;  // 4 bytes, as on the wire
+constexpr std::size_t kPassportRecordChecksum = 16;  // 2 bytes, low byte first
+constexpr std::size_t kPassportRecordData = 62;
+static_assert(kPassportRecordData + kPassportStoredLength == kPassportRecordLength);
+
+// The passport file: the record as hexadecimal lines between two marker lines.
+constexpr std::size_t kPassportFileBytesPerLine = 32;
+constexpr std::string_view kPassportFileFirstLine = "---DEVICEPASSPORT---";
+constexpr std::string_view kPassportFileLastLine = "---DATAEND---";
 
 // Both broadcast requests have one length.
 constexpr std::size_t kBroadcastRequestLength = 26;

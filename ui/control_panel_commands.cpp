@@ -82,7 +82,7 @@ void CControlPanelDlg::OnSetup() {
         device.online = CheckDevice(static_cast<std::size_t>(position)) ? 1 : 0;
         RefreshDeviceList(position);
         if (device.online == 0) {
-            LocalizedMessageBox(kNotRespondingMessageId, MessageStyle::Error);
+            LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
             return;
         }
     }
@@ -113,13 +113,13 @@ void CControlPanelDlg::OnPassport() {
     {
         ExchangeScope exchange(*this);
         if (!ReadModulePassport(localAddress_, address, passport)) {
-            LocalizedMessageBox(kNotRespondingMessageId, MessageStyle::Error);
+            LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
             return;
         }
     }
     // The exchange is over: the operator chooses the file under the normal cursor.
-    if (!SavePassportFile(this, address, passport, LoadLocalizedString(kPassportFilterId)))
-        LocalizedMessageBox(kFileSaveFailedMessageId, MessageStyle::Error);
+    if (!SavePassportFile(this, address, passport, LoadLocalizedString(string_ids::kPassportFileFilter)))
+        LocalizedMessageBox(string_ids::kFileSaveFailed, MessageStyle::Error);
 }
 
 void CControlPanelDlg::OnLanguageChanged(int index) {

@@ -20,6 +20,3 @@ QStringList QtNameFilters(const std::string& filterText);
 bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress, const PassportBuffer& passport,
                       const std::string& filterText);
 
-// The file-type filter of the Save As dialog, and the message for a file that cannot be written.
-inline constexpr int kPassportFilterId = 10103;
-inline constexpr int kFileSaveFailedMessageId = 10104;
