@@ -98,4 +98,26 @@ IoResult ReceiveWholeDatagram(SocketHandle socket, std::span<std::uint8_t> buffe
     return result;
 }
 
+SocketHandle OpenListeningSocket(std::uint32_t address, std::uint16_t port) {
+    const SocketHandle socket = OpenTcpSocket();
+    if (socket == kInvalidSocket) return kInvalidSocket;
+    if (SetReuseAddress(socket) && SetNonBlocking(socket) && Bind(socket, address, port) &&
+        listen(socket, SOMAXCONN) == 0)
+        return socket;
+    CloseSocket(socket);
+    return kInvalidSocket;
+}
+
+SocketHandle AcceptConnection(SocketHandle listener, std::uint32_t& fromAddress,
+                              std::uint16_t& fromPort) {
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    const int fd = accept4(listener, reinterpret_cast<sockaddr*>(&from), &length,
+                           SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) return kInvalidSocket;
+    fromAddress = from.sin_addr.s_addr;
+    fromPort = ntohs(from.sin_port);
+    return fd;
+}
+
 }  // namespace platform

@@ -37,4 +37,11 @@ IoResult ReceiveStream(SocketHandle socket, std::span<std::uint8_t> buffer);
 // reported as Failed (EMSGSIZE), and so is an empty one.
 IoResult ReceiveWholeDatagram(SocketHandle socket, std::span<std::uint8_t> buffer);
 
+// A non-blocking TCP socket listening on address:port (address reuse on, so a restarted server
+// binds again at once), or kInvalidSocket.
+SocketHandle OpenListeningSocket(std::uint32_t address, std::uint16_t port);
+// The next waiting connection, non-blocking, with the peer's address; kInvalidSocket when none.
+SocketHandle AcceptConnection(SocketHandle listener, std::uint32_t& fromAddress,
+                              std::uint16_t& fromPort);
+
 }  // namespace platform

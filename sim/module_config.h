@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "netconfig/address_text.h"
+#include "sim/control_config.h"
 
 namespace sim {
 
@@ -38,6 +39,7 @@ struct ModuleConfig {
     bool hasPassportData = false;
     std::vector<std::uint8_t> passportData;  // the bytes after the MAC, when given
     std::size_t helloLength = 30;
+    ControlConfig control;  // the control module on port 9000
 };
 
 constexpr std::size_t kMaxReplyLength = 1024;

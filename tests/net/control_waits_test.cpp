@@ -1,0 +1,81 @@
+// The failure paths of the module command protocol that end only after three attempts: a framed
+// reply cut short (three 2 s read waits), a silent datagram module (three 1 s waits), and
+// datagram replies that answer nothing (sent again at once). The slow ones are all here.
+#include <gtest/gtest.h>
+
+#include "protocol/module_interface.h"
+#include "tests/net/control_test_support.h"
+
+namespace {
+
+using nettest::CountOf;
+using nettest::Ip;
+
+const std::vector<std::string> kModules = {
+    "ip=127.0.0.231,control-fault=partial",
+    "ip=127.0.0.232,control-fault=wrong-sequence",
+    "ip=127.0.0.233,control-fault=short",
+    "ip=127.0.0.234,control-fault=long",
+    "ip=127.0.0.235,control=on",
+    "ip=127.0.0.236,control-fault=silent",
+};
+
+class ControlWaitsOverLoopback : public nettest::ControlSimulatorSuite {
+protected:
+    static void SetUpTestSuite() {
+        std::vector<std::string> args;
+        for (const std::string& module : kModules) args.insert(args.end(), {"--module", module});
+        StartSuiteSimulator(args);
+    }
+};
+
+TEST_F(ControlWaitsOverLoopback, ReplyCutShortEndsEachAttemptAfterTheReadWait) {
+    CModuleInterface module(Ip("127.0.0.231"));
+    std::uint32_t count = 0;
+    std::array<std::uint8_t, 2048> buffer{};
+    EXPECT_EQ(module.DoCommand(count, 0, 201, 0, 0, buffer.data()), kModuleNoAnswer);
+    const auto log = Log();
+    EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData(): NO RESPONSE!"), 3u);
+    EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData() [E2 E4 FF FF 01 ]"), 3u);
+    EXPECT_EQ(CountOf(log, "CTCPTransport::Disconnect(127.0.0.231:9000)"), 3u);
+    EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.231", 1).events.front(), "tcp-accepted");
+}
+
+TEST_F(ControlWaitsOverLoopback, DatagramRepliesThatAnswerNothingEndWithNoAnswerAfterThreeSends) {
+    for (const char* address : {"127.0.0.232", "127.0.0.233", "127.0.0.234"}) {
+        CModuleInterface module(Ip(address));
+        std::uint32_t count = 0;
+        std::array<std::uint8_t, 2048> buffer{};
+        EXPECT_EQ(module.DoCommand(count, 0, 402, 0, 0, buffer.data()), kModuleNoAnswer) << address;
+        // Every attempt carries the same sequence number.
+        EXPECT_EQ(nettest::ControlCapture(CapturePath(), address, 3).datagrams,
+                  std::vector<std::string>(3, "0400010000000000"))
+            << address;
+    }
+    // A reply too long for the buffer is never dumped; the short and the misnumbered ones are.
+    const auto log = Log();
+    EXPECT_EQ(CountOf(log, "RD: [00 00 02 00 ]"), 3u);
+    EXPECT_EQ(CountOf(log, "RD: [00 00 01 ]"), 3u);
+    EXPECT_EQ(CountOf(log, "WR: [04 00 01 00 00 00 00 00 ]"), 9u);
+    EXPECT_EQ(log.size(), 3u + 9u + 6u);
+}
+
+TEST_F(ControlWaitsOverLoopback, SilentModuleGetsTheDatagramThreeTimes) {
+    CModuleInterface module(Ip("127.0.0.236"));
+    std::uint32_t count = 0;
+    std::array<std::uint8_t, 2048> buffer{1, 2};
+    EXPECT_EQ(module.DoCommand(count, 0, 401, 0, 2, buffer.data()), kModuleNoAnswer);
+    EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.236", 3).datagrams,
+              std::vector<std::string>(3, "03000100000002000102"));
+    EXPECT_EQ(Log().size(), 1u + 3u);
+}
+
+TEST(UdpTransport, ReadBeforeAnyWriteReturnsAtOnceWithNothing) {
+    CUDPTransport transport;
+    transport.SetAddress(Ip("127.0.0.235"), 9000, 0);
+    std::array<std::uint8_t, 16> buffer{};
+    EXPECT_EQ(transport.ReadData(buffer.data(), buffer.size()), 0u);
+    EXPECT_FALSE(transport.IsOpen());
+}
+
+}  // namespace
