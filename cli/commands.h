@@ -11,5 +11,6 @@ int RunSwitcherCommand(Arguments args);    // switcher set
 int RunPassportCommand(Arguments args);    // passport
 int RunDiscoverCommand(Arguments args);    // discover
 int RunSetNetworkCommand(Arguments args);  // set-network
+int RunModuleCommand(Arguments args);      // command
 
 }  // namespace cli

@@ -17,6 +17,7 @@ constexpr std::string_view kUsage =
     "  passport [--from LOCAL] DEVICE --out PATH   save a device's passport file\n"
     "  discover [--from LOCAL] [--query N] [--json]  list modules by broadcast\n"
     "  set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
+    "  command DEVICE COMMAND... [--target N] [--param N] [--log FILE] [--dump] [--json]\n"
     "Without --from the adapter stored by the panel (Config/LocalIP) is used. Every command\n"
     "takes --settings FILE to use another settings file than the panel's own.\n";
 
@@ -29,7 +30,7 @@ constexpr Command kCommands[] = {
     {"devices", cli::RunDevicesCommand},   {"adapters", cli::RunAdaptersCommand},
     {"check", cli::RunCheckCommand},       {"switcher", cli::RunSwitcherCommand},
     {"passport", cli::RunPassportCommand}, {"discover", cli::RunDiscoverCommand},
-    {"set-network", cli::RunSetNetworkCommand},
+    {"set-network", cli::RunSetNetworkCommand}, {"command", cli::RunModuleCommand},
 };
 
 }  // namespace

@@ -36,6 +36,7 @@ const std::vector<std::string> kModules = {
     "ip=127.0.0.217,control-fault=close",
     "ip=127.0.0.218,control-fault=trickle:20",
     "ip=127.0.0.219,control=on",
+    "ip=127.0.0.220,control=on",
 };
 
 class ControlOverLoopback : public nettest::ControlSimulatorSuite {
@@ -263,6 +264,24 @@ TEST_F(ControlOverLoopback, TrickledReplyKeepsTheReadGoingAndIsDumpedPerReceive)
     // The reply came in several receives, each dumped, then as one packet.
     EXPECT_GE(CountStartingWith(log, "CTCPTransport::ReadData() ["), 2u);
     EXPECT_EQ(CountStartingWith(log, "RD: [E2 E4 FF FF 01 01 01 80 05 FD 03 00 00 00 "), 1u);
+}
+
+TEST_F(ControlOverLoopback, DataThatDoNotFitTheCommandAreRefusedBeforeAnythingIsSent) {
+    CModuleInterface module(Ip("127.0.0.220"));
+    EXPECT_EQ(Command(module, 302, Bytes(251, 1)), kModuleBadRequest);
+    EXPECT_EQ(Command(module, 401, Bytes(2041, 1)), kModuleBadRequest);
+    EXPECT_EQ(Command(module, 303, Bytes(65536, 1)), kModuleBadRequest);
+    EXPECT_EQ(Command(module, 501, Bytes(7, 1)), kModuleBadRequest);
+    std::uint32_t count = 0;
+    EXPECT_EQ(module.DoCommand(count, 0, 401, 0, -1, nullptr), kModuleBadRequest);
+    EXPECT_EQ(module.DoCommand(count, 0, 401, 0, 4, nullptr), kModuleBadRequest);
+    // The refused commands took no sequence number: the next datagram carries 1.
+    EXPECT_EQ(Command(module, 401, Bytes(2040, 1)), kModuleOk);
+    const auto wire = ControlCapture(CapturePath(), "127.0.0.220", 1);
+    ASSERT_EQ(wire.datagrams.size(), 1u);
+    EXPECT_EQ(wire.datagrams[0].substr(0, 16), "03000100" "0000F807");
+    EXPECT_TRUE(wire.events.empty());
+    EXPECT_EQ(CountOf(Log(), "CModuleInterface::DoCommand(): 251 data bytes do not fit command 302"), 1u);
 }
 
 TEST_F(ControlOverLoopback, UnknownCommandNumbersSendNothingAndSucceed) {
