@@ -14,9 +14,11 @@ namespace {
 
 enum class LogState : std::uint8_t { Unread, Off, On };
 
-// Process-wide, used from the one thread that runs the module commands.
+// Process-wide, used from the one thread that runs the module commands. The state stands alone
+// and is constant-initialized, so that with the log off a call tests it and nothing else.
+LogState g_state = LogState::Unread;
+
 struct LogSwitches {
-    LogState state = LogState::Unread;
     bool hexDump = false;
     bool settingsChosen = false;
     std::string settingsPath;
@@ -34,7 +36,7 @@ void ReadSwitches(LogSwitches& switches) {
     SettingsFile settings(settingsPath);
     namespace keys = panel_settings;
     const bool on = !settingsPath.empty() && settings.ReadInt(keys::kDebugSection, keys::kLogKey, 0) != 0;
-    switches.state = on ? LogState::On : LogState::Off;
+    g_state = on ? LogState::On : LogState::Off;
     if (!on) return;
     switches.hexDump = settings.ReadInt(keys::kDebugSection, keys::kSerialKey, 0) != 0;
     switches.logPath = platform::ReplaceExtension(settingsPath, ".log");
@@ -42,7 +44,7 @@ void ReadSwitches(LogSwitches& switches) {
 
 LogSwitches& ReadSwitchesOnce() {
     LogSwitches& switches = Switches();
-    if (switches.state == LogState::Unread) ReadSwitches(switches);
+    if (g_state == LogState::Unread) ReadSwitches(switches);
     return switches;
 }
 
@@ -60,8 +62,9 @@ std::string FormatDebugLogLine(int day, int month, int year, int hour, int minut
 }
 
 void DebugLog(const char* format, ...) {
+    if (g_state == LogState::Off) return;
     LogSwitches& switches = ReadSwitchesOnce();
-    if (switches.state != LogState::On) return;
+    if (g_state != LogState::On) return;
     char message[kMaxMessageLength + 1];
     va_list arguments;
     va_start(arguments, format);
@@ -76,7 +79,7 @@ void DebugLog(const char* format, ...) {
 
 bool DebugHexDumpOn() {
     const LogSwitches& switches = ReadSwitchesOnce();
-    return switches.state == LogState::On && switches.hexDump;
+    return g_state == LogState::On && switches.hexDump;
 }
 
 HexRow FormatHexRow(std::span<const std::uint8_t> bytes) {
@@ -103,6 +106,7 @@ void DebugLogHexRows(const char* prefix, std::span<const std::uint8_t> bytes) {
 void UseDebugLogSettings(const std::string& settingsPath) {
     LogSwitches& switches = Switches();
     switches = LogSwitches{};
+    g_state = LogState::Unread;
     switches.settingsChosen = true;
     switches.settingsPath = settingsPath;
 }
@@ -110,7 +114,7 @@ void UseDebugLogSettings(const std::string& settingsPath) {
 void ForceDebugLog(const std::string& logPath, bool hexDump) {
     LogSwitches& switches = Switches();
     switches = LogSwitches{};
-    switches.state = LogState::On;
+    g_state = LogState::On;
     switches.hexDump = hexDump;
     switches.logPath = logPath;
 }
