@@ -41,11 +41,7 @@ const std::vector<std::string> kModules = {
 
 class ControlOverLoopback : public nettest::ControlSimulatorSuite {
 protected:
-    static void SetUpTestSuite() {
-        std::vector<std::string> args;
-        for (const std::string& module : kModules) args.insert(args.end(), {"--module", module});
-        StartSuiteSimulator(args);
-    }
+    static void SetUpTestSuite() { StartModules(kModules); }
 };
 
 // A framed request as the interface builds it, in capture form (its layout is pinned down

@@ -61,6 +61,13 @@ inline std::size_t CountStartingWith(const std::vector<std::string>& lines, cons
 // A suite against one simulator whose every test logs, with hex dumps, into a file of its own.
 class ControlSimulatorSuite : public LoopbackSimulatorSuite {
 protected:
+    // For SetUpTestSuite: one simulator playing these modules ("--module" texts).
+    static void StartModules(const std::vector<std::string>& modules) {
+        std::vector<std::string> args;
+        for (const std::string& module : modules) args.insert(args.end(), {"--module", module});
+        StartSuiteSimulator(args);
+    }
+
     void SetUp() override {
         LoopbackSimulatorSuite::SetUp();
         logFolder_ = std::make_unique<TempDir>();

@@ -22,11 +22,7 @@ const std::vector<std::string> kModules = {
 
 class ControlWaitsOverLoopback : public nettest::ControlSimulatorSuite {
 protected:
-    static void SetUpTestSuite() {
-        std::vector<std::string> args;
-        for (const std::string& module : kModules) args.insert(args.end(), {"--module", module});
-        StartSuiteSimulator(args);
-    }
+    static void SetUpTestSuite() { StartModules(kModules); }
 };
 
 TEST_F(ControlWaitsOverLoopback, ReplyCutShortEndsEachAttemptAfterTheReadWait) {
