@@ -1,5 +1,6 @@
 #include "platform/stream_socket.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -7,13 +8,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/idle_hook.h"
 #include "platform/tick.h"
 
 namespace platform {
 
 namespace {
 
-// poll on one socket, restarted after a signal with the time that is left.
+// A window blocked in a wait still repaints: the idle hook runs between slices of this length.
+constexpr std::uint32_t kIdleSliceMs = 100;
+
+// poll on one socket in slices, restarted after a signal, until timeoutMs have passed.
 bool WaitFor(SocketHandle socket, short events, unsigned timeoutMs) {
     if (socket == kInvalidSocket) return false;
     const std::uint32_t start = TickCount();
@@ -21,9 +26,12 @@ bool WaitFor(SocketHandle socket, short events, unsigned timeoutMs) {
         const std::uint32_t spent = TickCount() - start;
         if (spent > timeoutMs) return false;
         pollfd entry{socket, events, 0};
-        const int ready = poll(&entry, 1, static_cast<int>(timeoutMs - spent));
+        const std::uint32_t slice = std::min<std::uint32_t>(timeoutMs - spent, kIdleSliceMs);
+        const int ready = poll(&entry, 1, static_cast<int>(slice));
         if (ready > 0) return true;
-        if (ready == 0 || errno != EINTR) return false;
+        if (ready < 0 && errno != EINTR) return false;
+        if (ready == 0 && spent + slice >= timeoutMs) return false;
+        RunIdleHook();
     }
 }
 
