@@ -34,7 +34,6 @@ const std::vector<std::string> kModules = {
     "ip=127.0.0.215,control-fault=status:1",
     "ip=127.0.0.216,control-fault=not-listening",
     "ip=127.0.0.217,control-fault=close",
-    "ip=127.0.0.218,control-fault=trickle:20",
     "ip=127.0.0.219,control=on",
     "ip=127.0.0.220,control=on",
 };
@@ -247,19 +246,6 @@ TEST_F(ControlOverLoopback, ConnectionClosedByTheDeviceIsMadeAgainForEachAttempt
     EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData(): CLOSED!"), 3u);
     EXPECT_EQ(CountOf(log, "CTCPTransport::Connect() = 0"), 3u);
     EXPECT_EQ(CountOf(log, "CTCPTransport::Disconnect(127.0.0.217:9000)"), 3u);
-}
-
-TEST_F(ControlOverLoopback, TrickledReplyKeepsTheReadGoingAndIsDumpedPerReceive) {
-    CModuleInterface module(Ip("127.0.0.218"));
-    Bytes value = {0x42};
-    EXPECT_EQ(Command(module, 203, value), kModuleOk);
-    const auto log = Log();
-    // 17 bytes out: a row of 16 and a row of 1, from the interface and again from the transport.
-    EXPECT_EQ(CountStartingWith(log, "WR: ["), 2u);
-    EXPECT_EQ(CountStartingWith(log, "CTCPTransport::WriteData() ["), 2u);
-    // The reply came in several receives, each dumped, then as one packet.
-    EXPECT_GE(CountStartingWith(log, "CTCPTransport::ReadData() ["), 2u);
-    EXPECT_EQ(CountStartingWith(log, "RD: [E2 E4 FF FF 01 01 01 80 05 FD 03 00 00 00 "), 1u);
 }
 
 TEST_F(ControlOverLoopback, DataThatDoNotFitTheCommandAreRefusedBeforeAnythingIsSent) {

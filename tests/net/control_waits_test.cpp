@@ -1,6 +1,7 @@
-// The failure paths of the module command protocol that end only after three attempts: a framed
-// reply cut short (three 2 s read waits), a silent datagram module (three 1 s waits), and
-// datagram replies that answer nothing (sent again at once). The slow ones are all here.
+// The module command protocol's waits: a framed reply cut short (three 2 s read waits), a silent
+// datagram module (three 1 s waits), datagram replies that answer nothing (sent again at once),
+// and a reply trickled slower than one wait allows in all. The slow tests are all here.
+#include <array>
 #include <gtest/gtest.h>
 
 #include "protocol/module_interface.h"
@@ -9,6 +10,7 @@
 namespace {
 
 using nettest::CountOf;
+using nettest::CountStartingWith;
 using nettest::Ip;
 
 const std::vector<std::string> kModules = {
@@ -18,6 +20,7 @@ const std::vector<std::string> kModules = {
     "ip=127.0.0.234,control-fault=long",
     "ip=127.0.0.235,control=on",
     "ip=127.0.0.236,control-fault=silent",
+    "ip=127.0.0.237,control-fault=trickle:150",
 };
 
 class ControlWaitsOverLoopback : public nettest::ControlSimulatorSuite {
@@ -64,6 +67,21 @@ TEST_F(ControlWaitsOverLoopback, SilentModuleGetsTheDatagramThreeTimes) {
     EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.236", 3).datagrams,
               std::vector<std::string>(3, "03000100000002000102"));
     EXPECT_EQ(Log().size(), 1u + 3u);
+}
+
+TEST_F(ControlWaitsOverLoopback, TrickledReplyKeepsTheReadGoingAndIsDumpedPerReceive) {
+    CModuleInterface module(Ip("127.0.0.237"));
+    std::array<std::uint8_t, 2048> value{0x42};
+    std::uint32_t count = 0;
+    // 16 reply bytes 150 ms apart take 2.4 s, longer than one wait: the bound is per wait.
+    EXPECT_EQ(module.DoCommand(count, 0, 203, 0, 1, value.data()), kModuleOk);
+    const auto log = Log();
+    // 17 bytes out: a row of 16 and a row of 1, from the interface and again from the transport.
+    EXPECT_EQ(CountStartingWith(log, "WR: ["), 2u);
+    EXPECT_EQ(CountStartingWith(log, "CTCPTransport::WriteData() ["), 2u);
+    // The reply came in many receives, each dumped, then as one packet.
+    EXPECT_GE(CountStartingWith(log, "CTCPTransport::ReadData() ["), 3u);
+    EXPECT_EQ(CountStartingWith(log, "RD: [E2 E4 FF FF 01 01 01 80 05 FD 03 00 00 00 "), 1u);
 }
 
 TEST(UdpTransport, ReadBeforeAnyWriteReturnsAtOnceWithNothing) {
