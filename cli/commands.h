@@ -12,5 +12,6 @@ int RunPassportCommand(Arguments args);    // passport
 int RunPassportVerifyCommand(Arguments args);  // passport verify (args start after "verify")
 int RunDiscoverCommand(Arguments args);    // discover
 int RunSetNetworkCommand(Arguments args);  // set-network
+int RunModuleCommand(Arguments args);      // command
 
 }  // namespace cli

@@ -44,6 +44,17 @@ constexpr Command kCommands[] = {
      "vantrel-cli set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
      "Gives the module with that MAC new network settings by broadcast; modules do not\n"
      "confirm them.\n"},
+    {"command", cli::RunModuleCommand,
+     "vantrel-cli command DEVICE COMMAND... [--target N] [--param N] [--log FILE] [--dump] [--json]\n"
+     "Sends module commands to DEVICE's control module (port 9000), in order, through one\n"
+     "connection. COMMAND is NUMBER or NUMBER:HEX, e.g. 202, 401:0102030405, 303:00112233.\n"
+     "  --target N     access-header target of 301-303 (low byte), default 0\n"
+     "  --param N      parameter: 303 uses its two low bits, 403 its low 16 bits; default 0\n"
+     "  --log FILE     write the diagnostic log into FILE (appending); --dump adds hex dumps\n"
+     "  --settings FILE  without --log, the log follows Debug/Log and Debug/Serial of FILE and\n"
+     "                 is written beside it with the extension .log (default: the panel's file)\n"
+     "  --json         [{\"command\": 401, \"result\": 0, \"data\": \"A1B2\"}, ...]\n"
+     "Exit 0 when every result is 0, 1 when any is not, 2 for bad arguments.\n"},
 };
 
 constexpr std::string_view kCommonHelp =

@@ -13,7 +13,8 @@ namespace {
 
 constexpr std::string_view kKnownKeys =
     "ip, mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply, "
-    "passport-length, passport, hello-length, reply-9100, reply-9101";
+    "passport-length, passport, hello-length, reply-9100, reply-9101, control, control-address, "
+    "control-fault";
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -149,6 +150,16 @@ bool ApplyKey(ModuleConfig& module, SeenKeys& seen, std::string_view rawKey,
         module.hasPassportData = true;
         expected = "hexadecimal bytes, at most " +
                    std::to_string(kMaxReplyLength - wire::kPassportFieldsEnd);
+    } else if (key == "control") {
+        ok = lowerValue == "on" || lowerValue == "off";
+        module.control.enabled = lowerValue == "on";
+        expected = "on or off";
+    } else if (key == "control-address") {
+        ok = ParseUnsigned(value, 255, number);
+        module.control.deviceAddress = static_cast<std::uint8_t>(number);
+        expected = "a device address from 0 to 255";
+    } else if (key == "control-fault") {
+        ok = ParseControlFault(lowerValue, module.control, expected);
     } else {
         error = "unknown key " + Quoted(key) + " (known: " + std::string(kKnownKeys) + ")";
         return false;

@@ -11,6 +11,7 @@
 
 #include "netconfig/address_text.h"
 #include "netconfig/wire_layout.h"
+#include "sim/control_config.h"
 
 namespace sim {
 
@@ -49,6 +50,7 @@ struct ModuleConfig {
     bool hasPassportData = false;
     std::vector<std::uint8_t> passportData;  // the bytes after the MAC, when given
     std::size_t helloLength = wire::kHelloRecordLength;
+    ControlConfig control;  // the control module on port 9000
 
     // How the replies to a request that came in on `port` (9100 or 9101) behave.
     ReplyBehaviour ReplyOn(std::uint16_t port) const;
