@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "app/control_panel_app.h"
 #include "platform/paths.h"
 
 namespace cli {
@@ -34,10 +35,7 @@ bool TakeFlag(Arguments& args, std::string_view name) {
 }
 
 std::string DefaultSettingsPath() {
-    const std::string self = platform::ExecutablePath();
-    const auto slash = self.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : self.substr(0, slash);
-    return folder + "/vantrel-panel.ini";
+    return CControlPanelApp::PanelSettingsPathBeside(platform::ExecutablePath());
 }
 
 int Fail(int code, const std::string& message) {
