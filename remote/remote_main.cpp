@@ -74,7 +74,6 @@ int main(int argc, char** argv) {
                                          : CControlPanelApp::PanelSettingsPathBeside(platform::ExecutablePath()));
 
     QApplication application(argc, argv);
-    application.setApplicationDisplayName(QString::fromStdString(app.ApplicationTitle()));
     CRemoteControlWnd window(device, std::move(skin));
     window.setWindowTitle(QString::fromStdString(app.ApplicationTitle() + " - " + options.device));
     // Placed where it was left, without correction, like the main window.
