@@ -52,6 +52,12 @@ std::string CControlPanelApp::SettingsPathForExecutable(const std::string& execu
     return platform::ReplaceExtension(executablePath, ".ini");
 }
 
+std::string CControlPanelApp::PanelSettingsPathBeside(const std::string& executablePath) {
+    const auto slash = executablePath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : executablePath.substr(0, slash);
+    return folder + "/vantrel-panel.ini";
+}
+
 void CControlPanelApp::UseExecutableSettingsPath() {
     SetSettingsPath(SettingsPathForExecutable(platform::ExecutablePath()));
 }

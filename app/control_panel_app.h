@@ -24,6 +24,9 @@ public:
     // Start-up step 4: the running executable's path with ".ini" as its extension.
     // The empty path (every read a default, every write refused) when the executable has no path.
     static std::string SettingsPathForExecutable(const std::string& executablePath);
+    // The panel's settings file as the other programs find it: "vantrel-panel.ini" in the
+    // folder of the given executable (the folder "." for a bare name).
+    static std::string PanelSettingsPathBeside(const std::string& executablePath);
     // SetSettingsPath for the running executable.
     void UseExecutableSettingsPath();
     void SetSettingsPath(std::string path);

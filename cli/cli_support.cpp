@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/control_panel_app.h"
 #include "platform/paths.h"
 
 namespace cli {
@@ -35,10 +36,7 @@ bool TakeFlag(Arguments& args, std::string_view name) {
 }
 
 std::string DefaultSettingsPath() {
-    const std::string self = platform::ExecutablePath();
-    const auto slash = self.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : self.substr(0, slash);
-    return folder + "/vantrel-panel.ini";
+    return CControlPanelApp::PanelSettingsPathBeside(platform::ExecutablePath());
 }
 
 bool CheckSettingsFile(const std::string& path, bool mustExist, std::string& error) {

@@ -21,6 +21,13 @@ TEST(ControlPanelApp, SettingsFileIsTheExecutableWithIniAsItsExtension) {
     EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(""), "");
 }
 
+// The other programs (vantrel-cli, vantrel-remote) share the panel's file in their own folder.
+TEST(ControlPanelApp, OtherProgramsFindThePanelsFileInTheirFolder) {
+    EXPECT_EQ(CControlPanelApp::PanelSettingsPathBeside("/opt/vantrel/bin/vantrel-remote"),
+              "/opt/vantrel/bin/vantrel-panel.ini");
+    EXPECT_EQ(CControlPanelApp::PanelSettingsPathBeside("vantrel-cli"), "./vantrel-panel.ini");
+}
+
 TEST(ControlPanelApp, RunningExecutableGivesTheSettingsPathBesideIt) {
     CControlPanelApp app;
     app.UseExecutableSettingsPath();
