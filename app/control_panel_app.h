@@ -14,14 +14,15 @@ public:
     static constexpr const char* kInstanceGuardName = "QVM_ControlPanel";
     static constexpr int kTitleStringId = string_ids::kApplicationTitle;
 
-    // Start-up steps 1-2: false when another copy holds the guard (or it cannot be made).
+    // Taken first at start-up, before a display is opened or a setting read: false when another
+    // copy holds the guard (or it cannot be made), and this copy then ends without a window.
     // While held, the guard shows the settings path to other programs (see
     // PanelHoldsSettingsFile), so a command-line edit cannot be undone by this copy's next save.
     bool AcquireInstanceGuard();
-    // Shutdown step 1.
+    // Dropped once the main window has closed and saved its place.
     void ReleaseInstanceGuard();
 
-    // Start-up step 4: the running executable's path with ".ini" as its extension.
+    // Where a copy keeps its settings: the running executable's path with ".ini" as its extension.
     // The empty path (every read a default, every write refused) when the executable has no path.
     static std::string SettingsPathForExecutable(const std::string& executablePath);
     // The panel's settings file as the other programs find it: "vantrel-panel.ini" in the
