@@ -9,4 +9,7 @@ namespace platform {
 // the system table cannot be read.
 bool ReadInterfaceAddresses(std::vector<std::uint32_t>& addresses);
 
+// The index of the interface that holds this address (network byte order), 0 when none does.
+unsigned InterfaceIndexOfAddress(std::uint32_t address);
+
 }  // namespace platform

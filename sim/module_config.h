@@ -38,6 +38,9 @@ struct ModuleConfig {
     bool hasPassportData = false;
     std::vector<std::uint8_t> passportData;  // the bytes after the MAC, when given
     std::size_t helloLength = 30;
+    // Answers the list request to 255.255.255.255, as a module still on a subnet the panel is
+    // not on must: it has no route back to the panel's own address.
+    bool helloByBroadcast = false;
 };
 
 constexpr std::size_t kMaxReplyLength = 1024;
@@ -57,7 +60,8 @@ bool ParseConfigText(std::string_view text, std::string_view source,
 bool CheckModuleSet(const std::vector<ModuleConfig>& modules, std::string& error);
 
 // The simulator only plays modules, and only answers peers, on loopback (127.0.0.0/8) and on
-// the private test network (198.18.0.0/24), so it can never talk to a shared network.
+// the private test network (198.18.0.0/24, and 198.18.1.0/24 on the device side for modules
+// still on a foreign "factory" subnet), so it can never talk to a shared network.
 bool IsTestNetworkAddress(std::uint32_t address);
 bool IsModuleAddressAllowed(std::uint32_t address);
 

@@ -98,6 +98,7 @@ ModuleResponse RespondToDatagram(ModuleConfig& module, std::span<const std::uint
         response.replies.push_back(BuildPassportReply(module));
     } else if (wire::HasMagic(datagram, wire::kListMagic)) {
         response.replies.push_back(BuildHelloReply(module));
+        response.toBroadcast = module.helloByBroadcast;
     } else if (wire::HasMagic(datagram, wire::kWriteSwitcherMagic)) {
         if (datagram.size() >= kWriteSwitcherNeeded)
             module.switcher = wire::GetAddress(datagram, wire::kWriteSwitcherAddress);
