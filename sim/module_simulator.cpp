@@ -146,6 +146,8 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
                                                     : modules_[owner.module].config.ip,
                           portNumber};
         if (capture_ != nullptr) capture_->Record(Elapsed(), from, to, datagram);
+        // A module's own broadcast hello comes back to the broadcast socket with no source.
+        if (owner.module == kNoModule && from.address == 0) continue;
         if (!IsTestNetworkAddress(from.address)) {
             if (!warnedForeignPeer_)
                 Warn("not answering " + FormatIpAddress(from.address) +

@@ -22,6 +22,8 @@ void CPageTibboAddConfigure::initializePage() {
     address_->SetAddress(IpFieldValueFromAddress(record.Ip()));
     mask_->SetAddress(IpFieldValueFromAddress(record.Mask()));
     gateway_->SetAddress(IpFieldValueFromAddress(record.Gateway()));
+    // Ready for typing a new address over the current one.
+    FocusForTyping(*address_);
 }
 
 bool CPageTibboAddConfigure::validatePage() {

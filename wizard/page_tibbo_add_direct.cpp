@@ -28,6 +28,8 @@ CPageTibboAddDirect::CPageTibboAddDirect(CTibboAddWizard& sheet)
 
 QWidget* CPageTibboAddDirect::Control(int id) const { return FindControl(controls_, id); }
 
+void CPageTibboAddDirect::initializePage() { FocusForTyping(*address_); }
+
 bool CPageTibboAddDirect::validatePage() {
     std::uint32_t address = 0;
     // An unfinished field, or 0.0.0.0, is not an answer yet: the page waits without a word.

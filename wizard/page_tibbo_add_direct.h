@@ -16,6 +16,7 @@ public:
     CIpAddressEdit& AddressField() const { return *address_; }
     QWidget* Control(int id) const;
 
+    void initializePage() override;
     // Accepts a valid address that no listed device has, and stores it in the hello record.
     bool validatePage() override;
 

@@ -42,7 +42,7 @@ CTibboAddWizard::CTibboAddWizard(QWidget* parent, ModuleSource source)
     setWizardStyle(QWizard::ClassicStyle);
     setOptions(QWizard::NoBackButtonOnLastPage | QWizard::NoDefaultButton);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setPage(kListPage, listPage_);
     setPage(kDirectPage, directPage_);
     setPage(kConfigurePage, configurePage_);
@@ -91,6 +91,9 @@ void CTibboAddWizard::OnPageChanged(int id) {
 void CTibboAddWizard::showEvent(QShowEvent* event) {
     // The caption follows the language the wizard opens in.
     setWindowTitle(LocalizedText(kCaptionId));
+    // The pages have the template's fixed size; the sheet is as large as they need and no
+    // larger, as a property sheet is.
+    setFixedSize(sizeHint());
     QWizard::showEvent(event);
 }
 

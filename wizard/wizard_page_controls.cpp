@@ -14,6 +14,11 @@ using namespace add_wizard;
 
 QString LocalizedText(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
 
+void FocusForTyping(QWidget& field) {
+    QMetaObject::invokeMethod(&field, [&field] { field.setFocus(Qt::TabFocusReason); },
+                              Qt::QueuedConnection);
+}
+
 QWidget* FindControl(const PageControls& controls, int id) {
     const auto found = controls.find(id);
     return found == controls.end() ? nullptr : found->second;

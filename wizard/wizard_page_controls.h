@@ -20,5 +20,9 @@ PageControls BuildPageControls(QWidget& page, std::span<const add_wizard::Contro
 void RecaptionControls(const PageControls& controls);
 
 QString LocalizedText(int id);
+
+// Gives the field the focus with its first number selected, once the page change that is under
+// way has settled (the sheet moves the focus to its buttons while it changes pages).
+void FocusForTyping(QWidget& field);
 // The control with that template id, or nullptr.
 QWidget* FindControl(const PageControls& controls, int id);
