@@ -21,6 +21,22 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
     return result;
 }
 
+// Room for the one control message these sockets exchange: the arrival or leaving interface.
+struct PacketInfoControl {
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> bytes;
+};
+
+msghdr MakeMessage(sockaddr_in& peer, iovec& part, PacketInfoControl& control) {
+    msghdr message{};
+    message.msg_name = &peer;
+    message.msg_namelen = sizeof peer;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control.bytes.data();
+    message.msg_controllen = control.bytes.size();
+    return message;
+}
+
 bool SetFlag(SocketHandle socket, int option) {
     const int on = 1;
     return setsockopt(socket, SOL_SOCKET, option, &on, sizeof on) == 0;
@@ -82,14 +98,8 @@ long SendToThroughInterface(SocketHandle socket, std::span<const std::uint8_t> b
                             std::uint32_t address, std::uint16_t port, unsigned interfaceIndex) {
     sockaddr_in remote = MakeAddress(address, port);
     iovec part{const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
-    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
-    msghdr message{};
-    message.msg_name = &remote;
-    message.msg_namelen = sizeof remote;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control.data();
-    message.msg_controllen = control.size();
+    PacketInfoControl control{};
+    msghdr message = MakeMessage(remote, part, control);
     cmsghdr* header = CMSG_FIRSTHDR(&message);
     header->cmsg_level = IPPROTO_IP;
     header->cmsg_type = IP_PKTINFO;
@@ -107,14 +117,8 @@ long SendToThroughInterface(SocketHandle socket, std::span<const std::uint8_t> b
 ReceiveResult Receive(SocketHandle socket, std::span<std::uint8_t> buffer) {
     sockaddr_in from{};
     iovec part{buffer.data(), buffer.size()};
-    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
-    msghdr message{};
-    message.msg_name = &from;
-    message.msg_namelen = sizeof from;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control.data();
-    message.msg_controllen = control.size();
+    PacketInfoControl control{};
+    msghdr message = MakeMessage(from, part, control);
     ssize_t received;
     do {
         received = recvmsg(socket, &message, 0);

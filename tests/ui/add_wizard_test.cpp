@@ -74,15 +74,19 @@ struct FakeSegment {
     }
 };
 
+// A wizard over a segment with these modules, as the main window sets it up.
 struct OpenWizard {
-    explicit OpenWizard(FakeSegment& segment) : wizard(nullptr, segment.Source()) {
+    explicit OpenWizard(std::vector<ModuleHelloRecord> modules, bool listResult = true)
+        : wizard(nullptr, segment.Source()) {
+        segment.modules = std::move(modules);
+        segment.listResult = listResult;
         wizard.localAdapter = Ip("192.168.1.5");
         wizard.queryCode = kWizardQueryCode;
         wizard.knownAddresses = {Ip("192.168.1.30")};
         wizard.knownMacs = {"00:0A:1B:2C:3D:01"};
     }
     // Shown, and the first search done.
-    bool Show(const FakeSegment& segment) {
+    bool Show() {
         wizard.show();
         wizard.activateWindow();
         return QTest::qWaitForWindowExposed(&wizard) &&
@@ -98,6 +102,7 @@ struct OpenWizard {
     void SelectRow(int row) const { List().setCurrentItem(List().topLevelItem(row)); }
     void Next() const { Button(QWizard::NextButton).click(); }
 
+    FakeSegment segment;
     CTibboAddWizard wizard;
 };
 
@@ -108,13 +113,10 @@ QStringList Rows(const QTreeWidget& list) {
     return rows;
 }
 
+// The numbers given, the remaining fields blank.
 void Fill(CIpAddressEdit& field, const QString& dotted) {
-    if (dotted.isEmpty()) {
-        field.ClearAddress();
-        return;
-    }
-    const QStringList parts = dotted.split('.');
     field.ClearAddress();
+    const QStringList parts = dotted.split('.', Qt::SkipEmptyParts);
     for (int i = 0; i < parts.size(); ++i) field.Field(i)->setText(parts[i]);
 }
 
@@ -152,15 +154,13 @@ private slots:
     }
 
     void firstSearchListsUnknownModulesSortedByMac() {
-        FakeSegment segment;
-        segment.modules = {Module(0x03, "192.168.1.33"), Module(0x01, "192.168.1.31"),
-                           Module(0xA2, "10.0.0.7"), Module(0x02, "192.168.1.30")};
-        OpenWizard open(segment);
+        OpenWizard open({Module(0x03, "192.168.1.33"), Module(0x01, "192.168.1.31"),
+                         Module(0xA2, "10.0.0.7"), Module(0x02, "192.168.1.30")});
         ModalOperator noBox;
-        QVERIFY(open.Show(segment));
+        QVERIFY(open.Show());
         QCOMPARE(open.wizard.windowTitle(), QStringLiteral("Add device"));
-        QCOMPARE(segment.searchedFrom, Ip("192.168.1.5"));
-        QCOMPARE(segment.queryCode, std::uint16_t{12});
+        QCOMPARE(open.segment.searchedFrom, Ip("192.168.1.5"));
+        QCOMPARE(open.segment.queryCode, std::uint16_t{12});
         // The listed MAC is gone; the listed address (but new MAC) stays.
         QCOMPARE(Rows(open.List()),
                  (QStringList{"00:0A:1B:2C:3D:02 192.168.1.30", "00:0A:1B:2C:3D:03 192.168.1.33",
@@ -173,18 +173,15 @@ private slots:
         QVERIFY(noBox.Seen().empty());
         // Refresh searches again; the timer never does.
         QTest::qWait(50);
-        QCOMPARE(segment.searches, 1);
+        QCOMPARE(open.segment.searches, 1);
         static_cast<QAbstractButton*>(open.wizard.ListPage().Control(kRefreshButton))->click();
-        QCOMPARE(segment.searches, 2);
+        QCOMPARE(open.segment.searches, 2);
     }
 
     void aFailedSearchShowsWhatArrivedThenSays10105() {
-        FakeSegment segment;
-        segment.modules = {Module(0x05, "192.168.1.35")};
-        segment.listResult = false;
-        OpenWizard open(segment);
+        OpenWizard open({Module(0x05, "192.168.1.35")}, false);
         ModalOperator operatorAnswers;
-        QVERIFY(open.Show(segment));
+        QVERIFY(open.Show());
         QTRY_COMPARE(operatorAnswers.Seen().size(), std::size_t{1});
         QCOMPARE(operatorAnswers.Seen()[0].text,
                  QStringLiteral("Ethernet adapter on this computer is not functioning properly!"));
@@ -193,10 +190,8 @@ private slots:
     }
 
     void notListedBoxTakesTheSelectionAndTheListAway() {
-        FakeSegment segment;
-        segment.modules = {Module(0x05, "192.168.1.35")};
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({Module(0x05, "192.168.1.35")});
+        QVERIFY(open.Show());
         auto& box = *static_cast<QCheckBox*>(open.wizard.ListPage().Control(kNotListedBox));
         open.SelectRow(0);
         QVERIFY(open.NextEnabled());
@@ -216,9 +211,8 @@ private slots:
     }
 
     void directEntryRefusesBadAndListedAddressesAndAddsWithAnEmptyMac() {
-        FakeSegment segment;
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({});
+        QVERIFY(open.Show());
         static_cast<QCheckBox*>(open.wizard.ListPage().Control(kNotListedBox))->click();
         open.Next();
         CIpAddressEdit& field = open.wizard.DirectPage().AddressField();
@@ -245,14 +239,12 @@ private slots:
         QCOMPARE(open.wizard.deviceAdded, 1u);
         QCOMPARE(open.wizard.helloRecord.Ip(), Ip("192.168.1.40"));
         QCOMPARE(FormatMacAddress(open.wizard.helloRecord.Mac()), std::string());
-        QVERIFY(segment.sent.empty());
+        QVERIFY(open.segment.sent.empty());
     }
 
     void configureSendsOnlyAChangeAndAcceptsAnEmptyMask() {
-        FakeSegment segment;
-        segment.modules = {Module(0x05, "192.168.1.35")};
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({Module(0x05, "192.168.1.35")});
+        QVERIFY(open.Show());
         open.SelectRow(0);
         open.Next();
         QCOMPARE(open.wizard.currentId(), int(kConfigurePage));
@@ -265,55 +257,49 @@ private slots:
         Fill(page.AddressField(), "192.168.1.60");
         open.Next();
         QCOMPARE(open.wizard.currentId(), int(kFinishPage));
-        QCOMPARE(segment.sent.size(), std::size_t{1});
-        QCOMPARE(segment.sent[0].from, Ip("192.168.1.5"));
-        QCOMPARE(FormatMacAddress(segment.sent[0].mac), std::string("00:0A:1B:2C:3D:05"));
-        QCOMPARE(segment.sent[0].ip, Ip("192.168.1.60"));
-        QCOMPARE(segment.sent[0].mask, 0u);
-        QCOMPARE(segment.sent[0].gateway, Ip("192.168.1.1"));
+        QCOMPARE(open.segment.sent.size(), std::size_t{1});
+        QCOMPARE(open.segment.sent[0].from, Ip("192.168.1.5"));
+        QCOMPARE(FormatMacAddress(open.segment.sent[0].mac), std::string("00:0A:1B:2C:3D:05"));
+        QCOMPARE(open.segment.sent[0].ip, Ip("192.168.1.60"));
+        QCOMPARE(open.segment.sent[0].mask, 0u);
+        QCOMPARE(open.segment.sent[0].gateway, Ip("192.168.1.1"));
         QCOMPARE(open.wizard.helloRecord.Ip(), Ip("192.168.1.60"));
         QCOMPARE(open.wizard.helloRecord.Mask(), 0u);
     }
 
     void configureUnchangedGoesStraightToFinishWithoutABroadcast() {
-        FakeSegment segment;
-        segment.modules = {Module(0x05, "192.168.1.35")};
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({Module(0x05, "192.168.1.35")});
+        QVERIFY(open.Show());
         open.SelectRow(0);
         open.Next();
         open.Next();
         QCOMPARE(open.wizard.currentId(), int(kFinishPage));
-        QVERIFY(segment.sent.empty());
+        QVERIFY(open.segment.sent.empty());
         QCOMPARE(open.wizard.helloRecord.Ip(), Ip("192.168.1.35"));
     }
 
     void configureRefusesTheModulesOwnAddressWhenItIsListed() {
-        FakeSegment segment;
-        segment.modules = {Module(0x05, "192.168.1.30")};
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({Module(0x05, "192.168.1.30")});
+        QVERIFY(open.Show());
         open.SelectRow(0);
         open.Next();
         ModalOperator operatorAnswers;
         open.Next();
         QCOMPARE(Texts(operatorAnswers.Seen()), QStringList{"Selected IP address is already used!"});
         QCOMPARE(open.wizard.currentId(), int(kConfigurePage));
-        QVERIFY(segment.sent.empty());
+        QVERIFY(open.segment.sent.empty());
     }
 
     void backReturnsToTheListAsItWasAndDirectKeepsThePickedMac() {
-        FakeSegment segment;
-        segment.modules = {Module(0x05, "192.168.1.35"), Module(0x06, "192.168.1.36")};
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({Module(0x05, "192.168.1.35"), Module(0x06, "192.168.1.36")});
+        QVERIFY(open.Show());
         open.SelectRow(1);
         open.Next();
         open.Button(QWizard::BackButton).click();
         QCOMPARE(open.wizard.currentId(), int(kListPage));
         QCOMPARE(open.wizard.ListPage().Selected(), 1);
         QCOMPARE(open.List().topLevelItemCount(), 2);
-        QCOMPARE(segment.searches, 1);
+        QCOMPARE(open.segment.searches, 1);
         static_cast<QCheckBox*>(open.wizard.ListPage().Control(kNotListedBox))->click();
         open.Next();
         Fill(open.wizard.DirectPage().AddressField(), "192.168.1.70");
@@ -323,10 +309,8 @@ private slots:
     }
 
     void enterEscapeAndTheCloseBoxNeverEndTheRun() {
-        FakeSegment segment;
-        segment.modules = {Module(0x05, "192.168.1.35")};
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({Module(0x05, "192.168.1.35")});
+        QVERIFY(open.Show());
         open.SelectRow(0);
         open.List().setFocus();
         for (const int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
@@ -352,10 +336,8 @@ private slots:
     }
 
     void theFirstArrowKeyPicksTheFirstModule() {
-        FakeSegment segment;
-        segment.modules = {Module(0x05, "192.168.1.35"), Module(0x06, "192.168.1.36")};
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({Module(0x05, "192.168.1.35"), Module(0x06, "192.168.1.36")});
+        QVERIFY(open.Show());
         open.List().setFocus();
         QTest::keyClick(&open.List(), Qt::Key_Down);
         QCOMPARE(open.wizard.ListPage().Selected(), 0);
@@ -365,9 +347,8 @@ private slots:
 
     void pagesAreCaptionedInTheLanguageTheWizardOpensIn() {
         SetLanguage(kRussian);
-        FakeSegment segment;
-        OpenWizard open(segment);
-        QVERIFY(open.Show(segment));
+        OpenWizard open({});
+        QVERIFY(open.Show());
         QCOMPARE(open.wizard.windowTitle(), QStringLiteral("Добавить устройство"));
         QCOMPARE(static_cast<QAbstractButton*>(open.wizard.ListPage().Control(kRefreshButton))->text(),
                  QStringLiteral("Обновить"));
