@@ -35,7 +35,10 @@ bool CPageTibboAddDirect::validatePage() {
     // An unfinished field, or 0.0.0.0, is not an answer yet: the page waits without a word.
     if (!ReadAddressField(*address_, address) || address == 0) return false;
     if (!AcceptNewDeviceAddress(sheet_, address)) return false;
-    // Only the address: a module picked earlier in this run keeps its other bytes.
+    // A device typed by hand has no MAC the panel knows. A module looked at on the list earlier
+    // in this run is not this device: keeping its MAC would list it under a foreign address and
+    // hide that module from every later search.
+    sheet_.helloRecord = ModuleHelloRecord{};
     sheet_.helloRecord.SetIp(address);
     sheet_.MarkDeviceAdded();
     return true;

@@ -290,7 +290,7 @@ private slots:
         QVERIFY(open.segment.sent.empty());
     }
 
-    void backReturnsToTheListAsItWasAndDirectKeepsThePickedMac() {
+    void backReturnsToTheListAsItWasAndDirectEntryDropsThePickedModule() {
         OpenWizard open({Module(0x05, "192.168.1.35"), Module(0x06, "192.168.1.36")});
         QVERIFY(open.Show());
         open.SelectRow(1);
@@ -304,8 +304,10 @@ private slots:
         open.Next();
         Fill(open.wizard.DirectPage().AddressField(), "192.168.1.70");
         open.Next();
-        QCOMPARE(FormatMacAddress(open.wizard.helloRecord.Mac()), std::string("00:0A:1B:2C:3D:06"));
+        // The module looked at is not the device typed in: no MAC comes with the address.
+        QCOMPARE(FormatMacAddress(open.wizard.helloRecord.Mac()), std::string());
         QCOMPARE(open.wizard.helloRecord.Ip(), Ip("192.168.1.70"));
+        QCOMPARE(open.wizard.helloRecord.Mask(), 0u);
     }
 
     void enterEscapeAndTheCloseBoxNeverEndTheRun() {
