@@ -2,6 +2,7 @@
 
 #include "netconfig/discovery_records.h"
 #include "netconfig/exchange_sockets.h"
+#include "platform/interface_addresses.h"
 
 namespace {
 constexpr std::uint32_t kCollectMs = 2000;
@@ -25,8 +26,13 @@ bool BroadcastExchange(std::uint32_t localAddress,
     if (mode == BroadcastMode::Collect) resultList.clear();
 
     ExchangeSockets sockets;
-    for (std::size_t i = 0; i < ExchangeSockets::kCount; ++i)
+    const unsigned adapterInterface =
+        mode == BroadcastMode::Collect ? platform::InterfaceIndexOfAddress(localAddress) : 0;
+    for (std::size_t i = 0; i < ExchangeSockets::kCount; ++i) {
+        // Listening before sending, so an immediate broadcast answer is not missed.
+        sockets.OpenListener(i, wire::kPorts[i], adapterInterface);
         sockets.OpenBroadcast(i, localAddress, request);
+    }
     // Nothing went out, so nothing can answer: say so instead of pretending a quiet segment.
     if (!sockets.AnyUsable()) return false;
 
@@ -38,10 +44,17 @@ bool BroadcastExchange(std::uint32_t localAddress,
     std::array<std::uint8_t, wire::kReceiveBufferSize> datagram{};
     const std::uint32_t start = platform::TickCount();
     PollUntil(sockets, start, kCollectMs, [&](std::size_t i) {
+        // The port's pass reads at most one datagram from each of its two sockets; both are
+        // non-blocking, so the one that is not readable just reports WouldBlock.
         const auto received = platform::Receive(sockets.Handle(i), datagram);
         if (received.status == platform::ReceiveStatus::Failed) sockets.MarkFailed(i);
         if (received.status == platform::ReceiveStatus::Received)
             AcceptHelloReply(std::span(datagram).first(received.length), resultList);
+        if (sockets.Listener(i) == platform::kInvalidSocket) return false;
+        const auto heard = platform::Receive(sockets.Listener(i), datagram);
+        if (heard.status == platform::ReceiveStatus::Failed) sockets.DropListener(i);
+        if (heard.status == platform::ReceiveStatus::Received && sockets.FromAdapter(heard))
+            AcceptHelloReply(std::span(datagram).first(heard.length), resultList);
         return false;  // collection always runs to its deadline
     });
     return true;

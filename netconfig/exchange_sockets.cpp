@@ -2,6 +2,26 @@
 
 ExchangeSockets::~ExchangeSockets() {
     for (const auto handle : handles_) platform::CloseSocket(handle);
+    for (const auto handle : listeners_) platform::CloseSocket(handle);
+}
+
+void ExchangeSockets::OpenListener(std::size_t i, std::uint16_t port, unsigned interfaceIndex) {
+    constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+    if (interfaceIndex == 0) return;
+    listenInterface_ = interfaceIndex;
+    const auto socket = platform::OpenUdpSocket();
+    if (socket != platform::kInvalidSocket && platform::SetReuseAddress(socket) &&
+        platform::SetNonBlocking(socket) && platform::SetReceiveArrivalInterface(socket) &&
+        platform::Bind(socket, kLimitedBroadcast, port)) {
+        listeners_[i] = socket;
+        return;
+    }
+    platform::CloseSocket(socket);
+}
+
+void ExchangeSockets::DropListener(std::size_t i) {
+    platform::CloseSocket(listeners_[i]);
+    listeners_[i] = platform::kInvalidSocket;
 }
 
 void ExchangeSockets::OpenConnected(std::size_t i, std::uint32_t localAddress,
@@ -34,13 +54,15 @@ bool ExchangeSockets::AnyUsable() const {
 }
 
 bool ExchangeSockets::WaitAnyReadable() const {
-    std::array<platform::SocketHandle, kCount> waiting{};
-    for (std::size_t i = 0; i < kCount; ++i)
-        waiting[i] = usable_[i] ? handles_[i] : platform::kInvalidSocket;
+    std::array<platform::SocketHandle, 2 * kCount> waiting{};
+    for (std::size_t i = 0; i < kCount; ++i) {
+        waiting[2 * i] = usable_[i] ? handles_[i] : platform::kInvalidSocket;
+        waiting[2 * i + 1] = usable_[i] ? listeners_[i] : platform::kInvalidSocket;
+    }
     return platform::WaitReadable(waiting, kPollStepMs) != 0;
 }
 
 bool ExchangeSockets::WaitOneReadable(std::size_t i) const {
-    const platform::SocketHandle one[1] = {handles_[i]};
-    return platform::WaitReadable(one, kPollStepMs) != 0;
+    const platform::SocketHandle port[2] = {handles_[i], listeners_[i]};
+    return platform::WaitReadable(port, kPollStepMs) != 0;
 }

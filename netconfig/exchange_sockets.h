@@ -34,6 +34,18 @@ public:
     void OpenBroadcast(std::size_t i, std::uint32_t localAddress,
                        std::span<const std::uint8_t> request);
 
+    // Broadcast reception for port i: a socket bound to 255.255.255.255 that takes only what
+    // arrived on interface `interfaceIndex` (the adapter's). A module still on a foreign subnet
+    // answers by limited broadcast, which Linux never hands to the adapter-bound socket. Without
+    // a listener (the port is taken, the interface unknown) the exchange goes on as before.
+    void OpenListener(std::size_t i, std::uint16_t port, unsigned interfaceIndex);
+    platform::SocketHandle Listener(std::size_t i) const { return listeners_[i]; }
+    // A datagram from the listener of a port counts only when it came in on the adapter.
+    bool FromAdapter(const platform::ReceiveResult& received) const {
+        return received.arrivalInterface == listenInterface_;
+    }
+    void DropListener(std::size_t i);
+
     bool Usable(std::size_t i) const { return usable_[i]; }
     bool AnyUsable() const;
     // A failed socket takes no further part; it stays open until the exchange ends.
@@ -41,7 +53,8 @@ public:
     platform::SocketHandle Handle(std::size_t i) const { return handles_[i]; }
 
     // One polling pass: wait up to 100 ms for any usable socket; if one became readable, then
-    // for each usable socket in port order wait up to 100 ms for it alone and, when readable,
+    // for each usable socket in port order wait up to 100 ms for it (or its port's listener)
+    // alone and, when readable,
     // call onReadable(i). onReadable returns true to end the exchange, which ends the pass.
     // Returns true when onReadable did. Runs the idle hook once, so a window can repaint.
     template <typename OnReadable>
@@ -62,6 +75,9 @@ private:
     std::array<platform::SocketHandle, kCount> handles_{platform::kInvalidSocket,
                                                         platform::kInvalidSocket};
     std::array<bool, kCount> usable_{};
+    std::array<platform::SocketHandle, kCount> listeners_{platform::kInvalidSocket,
+                                                          platform::kInvalidSocket};
+    unsigned listenInterface_ = 0;
 };
 
 // Runs the exchange's polling passes until onReadable ends it (true), the deadline passes or no

@@ -27,4 +27,17 @@ bool ReadInterfaceAddresses(std::vector<std::uint32_t>& addresses) {
     return true;
 }
 
+unsigned InterfaceIndexOfAddress(std::uint32_t address) {
+    ifaddrs* table = nullptr;
+    if (getifaddrs(&table) != 0) return 0;
+    unsigned index = 0;
+    for (const ifaddrs* row = table; row != nullptr && index == 0; row = row->ifa_next) {
+        if (row->ifa_addr == nullptr || row->ifa_addr->sa_family != AF_INET) continue;
+        if (reinterpret_cast<const sockaddr_in*>(row->ifa_addr)->sin_addr.s_addr == address)
+            index = if_nametoindex(row->ifa_name);
+    }
+    freeifaddrs(table);
+    return index;
+}
+
 }  // namespace platform

@@ -18,4 +18,7 @@ bool ReadInterfaceTable(std::vector<InterfaceAddress>& table);
 // The addresses alone, up or not: for the checks that must see every address this computer has.
 bool ReadInterfaceAddresses(std::vector<std::uint32_t>& addresses);
 
+// The index of the interface that holds this address (network byte order), 0 when none does.
+unsigned InterfaceIndexOfAddress(std::uint32_t address);
+
 }  // namespace platform

@@ -3,6 +3,8 @@
 #include "platform/tick.h"
 
 #include <arpa/inet.h>
+#include <array>
+#include <cstring>
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -21,6 +23,22 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
     return result;
 }
 
+// Room for the one control message these sockets exchange: the arrival or leaving interface.
+struct PacketInfoControl {
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> bytes;
+};
+
+msghdr MakeMessage(sockaddr_in& peer, iovec& part, PacketInfoControl& control) {
+    msghdr message{};
+    message.msg_name = &peer;
+    message.msg_namelen = sizeof peer;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control.bytes.data();
+    message.msg_controllen = control.bytes.size();
+    return message;
+}
+
 bool SetFlag(SocketHandle socket, int option) {
     const int on = 1;
     return setsockopt(socket, SOL_SOCKET, option, &on, sizeof on) == 0;
@@ -37,6 +55,11 @@ void CloseSocket(SocketHandle socket) {
 }
 
 bool SetReuseAddress(SocketHandle socket) { return SetFlag(socket, SO_REUSEADDR); }
+
+bool SetReceiveArrivalInterface(SocketHandle socket) {
+    const int on = 1;
+    return setsockopt(socket, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) == 0;
+}
 bool SetBroadcast(SocketHandle socket) { return SetFlag(socket, SO_BROADCAST); }
 
 bool SetNonBlocking(SocketHandle socket) {
@@ -76,13 +99,34 @@ long SendTo(SocketHandle socket, std::span<const std::uint8_t> bytes, std::uint3
     return static_cast<long>(sent);
 }
 
+long SendToThroughInterface(SocketHandle socket, std::span<const std::uint8_t> bytes,
+                            std::uint32_t address, std::uint16_t port, unsigned interfaceIndex) {
+    sockaddr_in remote = MakeAddress(address, port);
+    iovec part{const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
+    PacketInfoControl control{};
+    msghdr message = MakeMessage(remote, part, control);
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_ifindex = static_cast<int>(interfaceIndex);
+    std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    ssize_t sent;
+    do {
+        sent = sendmsg(socket, &message, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return static_cast<long>(sent);
+}
+
 ReceiveResult Receive(SocketHandle socket, std::span<std::uint8_t> buffer) {
     sockaddr_in from{};
-    socklen_t fromLength = sizeof from;
+    iovec part{buffer.data(), buffer.size()};
+    PacketInfoControl control{};
+    msghdr message = MakeMessage(from, part, control);
     ssize_t received;
     do {
-        received = recvfrom(socket, buffer.data(), buffer.size(), 0,
-                            reinterpret_cast<sockaddr*>(&from), &fromLength);
+        received = recvmsg(socket, &message, 0);
     } while (received < 0 && errno == EINTR);
     ReceiveResult result;
     if (received < 0) {
@@ -94,6 +138,13 @@ ReceiveResult Receive(SocketHandle socket, std::span<std::uint8_t> buffer) {
     result.length = static_cast<std::size_t>(received);
     result.fromAddress = from.sin_addr.s_addr;
     result.fromPort = ntohs(from.sin_port);
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level != IPPROTO_IP || header->cmsg_type != IP_PKTINFO) continue;
+        in_pktinfo info{};
+        std::memcpy(&info, CMSG_DATA(header), sizeof info);
+        result.arrivalInterface = static_cast<unsigned>(info.ipi_ifindex);
+    }
     return result;
 }
 

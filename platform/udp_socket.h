@@ -20,11 +20,20 @@ bool SetNonBlocking(SocketHandle socket);
 bool Bind(SocketHandle socket, std::uint32_t address, std::uint16_t port);
 // Fails for the address 0.0.0.0, as Winsock's connect does, instead of meaning this computer.
 bool Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port);
+// Asks for the arriving interface of every datagram (ReceiveResult::arrivalInterface). Linux
+// never hands a broadcast to a socket bound to a unicast address, so a receiver of broadcasts
+// binds the broadcast address and tells the interfaces apart by this.
+bool SetReceiveArrivalInterface(SocketHandle socket);
 
 // Bytes sent, or -1.
 long Send(SocketHandle socket, std::span<const std::uint8_t> bytes);
 long SendTo(SocketHandle socket, std::span<const std::uint8_t> bytes, std::uint32_t address,
             std::uint16_t port);
+// As SendTo, out through one interface (an index as arrivalInterface reports it). A limited
+// broadcast from an address that is local only by a route would otherwise leave through the
+// loopback interface.
+long SendToThroughInterface(SocketHandle socket, std::span<const std::uint8_t> bytes,
+                            std::uint32_t address, std::uint16_t port, unsigned interfaceIndex);
 
 enum class ReceiveStatus { Received, WouldBlock, Failed };
 struct ReceiveResult {
@@ -32,6 +41,7 @@ struct ReceiveResult {
     std::size_t length = 0;          // bytes stored; a longer datagram is cut to the buffer
     std::uint32_t fromAddress = 0;   // network byte order
     std::uint16_t fromPort = 0;
+    unsigned arrivalInterface = 0;   // 0 unless SetReceiveArrivalInterface was switched on
 };
 ReceiveResult Receive(SocketHandle socket, std::span<std::uint8_t> buffer);
 

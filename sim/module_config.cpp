@@ -13,8 +13,8 @@ namespace {
 
 constexpr std::string_view kKnownKeys =
     "ip, mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply, "
-    "passport-length, passport, hello-length, reply-9100, reply-9101, control, control-address, "
-    "control-fault";
+    "passport-length, passport, hello-length, hello-to, reply-9100, reply-9101, control, "
+    "control-address, control-fault";
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -144,6 +144,10 @@ bool ApplyKey(ModuleConfig& module, SeenKeys& seen, std::string_view rawKey,
          : key == "passport-length" ? module.passportLength
                                     : module.helloLength) = number;
         expected = "a length from 0 to " + std::to_string(kMaxReplyLength);
+    } else if (key == "hello-to") {
+        ok = lowerValue == "sender" || lowerValue == "broadcast";
+        module.helloByBroadcast = lowerValue == "broadcast";
+        expected = "sender or broadcast";
     } else if (key == "passport") {
         ok = ParseHexBytes(value, module.passportData) &&
              module.passportData.size() <= kMaxReplyLength - wire::kPassportFieldsEnd;
@@ -175,7 +179,7 @@ bool FinishModule(ModuleConfig& module, const SeenKeys& seen, std::string& error
     }
     if (!IsModuleAddressAllowed(module.ip)) {
         error = "ip " + FormatIpAddress(module.ip) +
-                " is outside 127.0.0.0/8 and the test network 198.18.0.2-198.18.0.254";
+                " is outside 127.0.0.0/8 and the test network 198.18.0.2-198.18.0.254, 198.18.1.1-198.18.1.254";
         return false;
     }
     if (seen.count("mac") == 0) {
@@ -195,14 +199,15 @@ ReplyBehaviour ModuleConfig::ReplyOn(std::uint16_t port) const {
 
 bool IsTestNetworkAddress(std::uint32_t address) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-    return IsLoopbackAddress(address) || (bytes[0] == 198 && bytes[1] == 18 && bytes[2] == 0);
+    return IsLoopbackAddress(address) || (bytes[0] == 198 && bytes[1] == 18 && bytes[2] <= 1);
 }
 
 bool IsModuleAddressAllowed(std::uint32_t address) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
     if (IsLoopbackAddress(address)) return true;
     // .1 is the panel side of the test network; .0 and .255 are not host addresses.
-    return bytes[0] == 198 && bytes[1] == 18 && bytes[2] == 0 && bytes[3] >= 2 && bytes[3] <= 254;
+    if (bytes[0] != 198 || bytes[1] != 18 || bytes[3] == 0 || bytes[3] == 255) return false;
+    return (bytes[2] == 0 && bytes[3] != 1) || bytes[2] == 1;
 }
 
 bool ParseModuleSpec(std::string_view moduleText, ModuleConfig& module, std::string& error) {

@@ -50,6 +50,9 @@ struct ModuleConfig {
     bool hasPassportData = false;
     std::vector<std::uint8_t> passportData;  // the bytes after the MAC, when given
     std::size_t helloLength = wire::kHelloRecordLength;
+    // Answers the list request to 255.255.255.255, as a module still on a subnet the panel is
+    // not on must: it has no route back to the panel's own address.
+    bool helloByBroadcast = false;
     ControlConfig control;  // the control module on port 9000
 
     // How the replies to a request that came in on `port` (9100 or 9101) behave.
@@ -73,7 +76,8 @@ bool ParseConfigText(std::string_view text, std::string_view source,
 bool CheckModuleSet(const std::vector<ModuleConfig>& modules, std::string& error);
 
 // The simulator only plays modules, and only answers peers, on loopback (127.0.0.0/8) and on
-// the private test network (198.18.0.0/24), so it can never talk to a shared network.
+// the private test network (198.18.0.0/24, and 198.18.1.0/24 on the device side for modules
+// still on a foreign "factory" subnet), so it can never talk to a shared network.
 bool IsTestNetworkAddress(std::uint32_t address);
 bool IsModuleAddressAllowed(std::uint32_t address);
 

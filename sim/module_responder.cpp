@@ -94,6 +94,7 @@ ModuleResponse RespondToDatagram(ModuleConfig& module, std::uint16_t port,
         response.replies.push_back(BuildPassportReply(module));
     } else if (wire::HasMagic(datagram, wire::kListMagic)) {
         response.replies.push_back(BuildHelloReply(module));
+        response.toBroadcast = module.helloByBroadcast;
     } else if (wire::HasMagic(datagram, wire::kWriteSwitcherMagic)) {
         if (datagram.size() >= wire::kWriteSwitcherFieldsEnd)
             module.switcher = wire::GetAddress(datagram, wire::kWriteSwitcherAddress);

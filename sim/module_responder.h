@@ -14,6 +14,7 @@ using Datagram = std::vector<std::uint8_t>;
 struct ModuleResponse {
     std::vector<Datagram> replies;  // in sending order, each to the requester's address and port
     unsigned delayMs = 0;           // how long the replies wait before they are sent
+    bool toBroadcast = false;       // to 255.255.255.255 on the requester's port instead
     // "TiBbsEtA" named this module: the caller moves it, since that means new sockets.
     bool takeNetwork = false;
     std::uint32_t newIp = 0;

@@ -30,7 +30,10 @@ platform::SocketHandle OpenBoundSocket(std::uint32_t address, std::uint16_t port
     const platform::SocketHandle socket = platform::OpenUdpSocket();
     // No SO_REUSEADDR: a module's own address never overlaps the panel's, and without it a
     // second simulator on the same address is refused instead of silently sharing the port.
+    // Broadcast and arrival interface: a module answering by broadcast sends its hello out
+    // through the interface the request came in on.
     if (socket != platform::kInvalidSocket && platform::SetNonBlocking(socket) &&
+        platform::SetBroadcast(socket) && platform::SetReceiveArrivalInterface(socket) &&
         platform::Bind(socket, address, port))
         return socket;
     error = "cannot bind " + DescribeEndpoint(address, port) + ": " + std::strerror(errno);
@@ -153,6 +156,8 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
                                                     : modules_[owner.module].config.ip,
                           portNumber};
         if (capture_ != nullptr) capture_->Record(Elapsed(), from, to, datagram);
+        // A module's own broadcast hello comes back to the broadcast socket with no source.
+        if (owner.module == kNoModule && from.address == 0) continue;
         if (!IsTestNetworkAddress(from.address)) {
             if (!warnedForeignPeer_)
                 Warn("not answering " + FormatIpAddress(from.address) +
@@ -161,36 +166,43 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
             continue;
         }
         if (owner.module != kNoModule) {
-            Deliver(owner.module, owner.port, from, datagram);
+            Deliver(owner.module, owner.port, from, received.arrivalInterface, datagram);
             continue;
         }
         // A broadcast reaches every module that answers on its port, in configuration order.
         for (std::size_t i = 0; i < modules_.size(); ++i)
             if (modules_[i].sockets[owner.port] != platform::kInvalidSocket)
-                Deliver(i, owner.port, from, datagram);
+                Deliver(i, owner.port, from, received.arrivalInterface, datagram);
     }
 }
 
 void ModuleSimulator::Deliver(std::size_t moduleIndex, std::size_t port, Endpoint from,
-                              std::span<const std::uint8_t> datagram) {
+                              unsigned arrivalInterface, std::span<const std::uint8_t> datagram) {
     const ModuleResponse response =
         RespondToDatagram(modules_[moduleIndex].config, wire::kPorts[port], datagram);
     if (response.takeNetwork) MoveModule(moduleIndex, response);
+    const Endpoint to = response.toBroadcast ? Endpoint{kLimitedBroadcast, from.port} : from;
+    const unsigned through = response.toBroadcast ? arrivalInterface : 0;
     for (const Datagram& reply : response.replies) {
         if (response.delayMs == 0) {
-            Send(moduleIndex, port, from, reply);
+            Send(moduleIndex, port, to, reply, through);
         } else {
             pending_.push_back(
-                {platform::TickCount() + response.delayMs, moduleIndex, port, from, reply});
+                {platform::TickCount() + response.delayMs, moduleIndex, port, to, reply, through});
         }
     }
 }
 
 void ModuleSimulator::Send(std::size_t moduleIndex, std::size_t port, Endpoint to,
-                           const Datagram& bytes) {
+                           const Datagram& bytes, unsigned throughInterface) {
     const platform::SocketHandle socket = modules_[moduleIndex].sockets[port];
     if (socket == platform::kInvalidSocket) return;
-    if (platform::SendTo(socket, bytes, to.address, to.port) != static_cast<long>(bytes.size()))
+    const long sent =
+        throughInterface == 0
+            ? platform::SendTo(socket, bytes, to.address, to.port)
+            : platform::SendToThroughInterface(socket, bytes, to.address, to.port,
+                                               throughInterface);
+    if (sent != static_cast<long>(bytes.size()))
         Warn("a reply to " + DescribeEndpoint(to.address, to.port) +
              " could not be sent: " + std::strerror(errno));
 }
@@ -232,7 +244,8 @@ void ModuleSimulator::SendDueReplies() {
             ++i;
             continue;
         }
-        Send(pending_[i].module, pending_[i].port, pending_[i].to, pending_[i].bytes);
+        Send(pending_[i].module, pending_[i].port, pending_[i].to, pending_[i].bytes,
+             pending_[i].throughInterface);
         pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
     }
 }

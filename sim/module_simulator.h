@@ -45,6 +45,7 @@ private:
         std::size_t port = 0;  // index into wire::kPorts
         Endpoint to;
         Datagram bytes;
+        unsigned throughInterface = 0;
     };
     // Which socket of the poll list belongs to whom.
     struct SocketOwner {
@@ -57,8 +58,10 @@ private:
     void CloseAll();
     void DrainSocket(platform::SocketHandle socket, SocketOwner owner);
     void Deliver(std::size_t moduleIndex, std::size_t port, Endpoint from,
-                 std::span<const std::uint8_t> datagram);
-    void Send(std::size_t moduleIndex, std::size_t port, Endpoint to, const Datagram& bytes);
+                 unsigned arrivalInterface, std::span<const std::uint8_t> datagram);
+    // throughInterface 0: as routed; otherwise out through that interface (broadcast replies).
+    void Send(std::size_t moduleIndex, std::size_t port, Endpoint to, const Datagram& bytes,
+              unsigned throughInterface);
     void MoveModule(std::size_t moduleIndex, const ModuleResponse& response);
     void SendDueReplies();
     unsigned MillisecondsUntilNextReply(unsigned limit) const;

@@ -1,11 +1,12 @@
 // The main window's commands: Check, Check All, Setup, Remove, Passport, Close, and the language
-// and adapter choices. Add opens the add-device wizard and is filled in with it.
+// and adapter choices. Add runs the add-device wizard and lists the device it reports.
 #include <QPushButton>
 
 #include "app/control_panel_app.h"
 #include "app/localized_strings.h"
 #include "app/panel_settings.h"
 #include "netconfig/address_text.h"
+#include "netconfig/discovery.h"
 #include "netconfig/module_exchange.h"
 #include "ui/control_panel_dlg.h"
 #include "ui/passport_save.h"
@@ -101,7 +102,27 @@ void CControlPanelDlg::OnSetup() {
 }
 
 void CControlPanelDlg::OnAdd() {
-    // The add-device wizard's command.
+    if (ExchangeScope::Active() || chosenAdapter_ < 0 ||
+        static_cast<std::size_t>(chosenAdapter_) >= adapterList_.size())
+        return;
+    CTibboAddWizard wizard(this, moduleSource_);
+    wizard.localAdapter = adapterList_[static_cast<std::size_t>(chosenAdapter_)];
+    wizard.queryCode = kWizardQueryCode;
+    for (const auto& device : devices_) {
+        wizard.knownAddresses.push_back(device->address);
+        if (!device->mac.empty()) wizard.knownMacs.push_back(device->mac);
+    }
+    wizard.exec();
+    if (wizard.deviceAdded == 0) return;
+
+    auto device = std::make_unique<DeviceRecord>();
+    device->address = wizard.helloRecord.Ip();
+    // Six zero bytes (an address typed by hand) format as the empty text.
+    device->mac = FormatMacAddress(wizard.helloRecord.Mac());
+    AppendDevice(devices_, std::move(device));
+    SaveDeviceList(TheApp().Settings(), devices_);
+    RefreshDeviceList(static_cast<int>(devices_.size()) - 1);
+    OnCheck();
 }
 
 void CControlPanelDlg::OnPassport() {

@@ -16,6 +16,7 @@
 
 #include "app/device_list.h"
 #include "widgets/dialog_units.h"
+#include "wizard/tibbo_add_wizard.h"
 
 class QComboBox;
 class QPushButton;
@@ -48,6 +49,8 @@ public:
     int ChosenAdapter() const { return chosenAdapter_; }
     std::uint32_t LocalAddress() const { return localAddress_; }
     const DialogBaseUnits& BaseUnits() const { return baseUnits_; }
+    // The broadcast commands the Add wizard runs; tests give their own.
+    void SetModuleSource(ModuleSource source) { moduleSource_ = std::move(source); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,4 +109,5 @@ private:
     int chosenAdapter_ = -1;
     std::uint32_t localAddress_ = 0;
     DeviceList devices_;
+    ModuleSource moduleSource_;
 };

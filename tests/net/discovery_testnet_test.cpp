@@ -1,9 +1,14 @@
 // Broadcasts on the private test network: this executable runs inside vtl-panel (198.18.0.1)
 // and starts vantrel-modsim inside vtl-dev. It refuses to send anywhere else.
+#include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "netconfig/discovery.h"
 #include "netconfig/module_exchange.h"
+#include "netconfig/wire_layout.h"
+#include "platform/udp_socket.h"
 #include "sim/module_responder.h"
 #include "tests/net/capture_reader.h"
 #include "tests/net/net_test_support.h"
@@ -64,6 +69,44 @@ TEST_F(BroadcastOnTestNetwork, OneRecordPerMacInOrderOfArrival) {
     EXPECT_EQ(RecordHex(modules[2]), HelloRecordHex(late));
     EXPECT_EQ(modules[0].Ip(), Ip("198.18.0.2"));
     EXPECT_EQ(modules[0].Mask(), Ip("255.255.255.0"));
+}
+
+// A hello broadcast on the panel side's loopback interface: a module on another interface,
+// which the listing must not take. A few copies over the first second, then it stops.
+void BroadcastHelloOnLoopback(const std::string& helloHex) {
+    const platform::SocketHandle socket = platform::OpenUdpSocket();
+    std::vector<std::uint8_t> hello;
+    for (std::size_t i = 0; i + 1 < helloHex.size(); i += 2)
+        hello.push_back(static_cast<std::uint8_t>(std::stoi(helloHex.substr(i, 2), nullptr, 16)));
+    if (platform::SetBroadcast(socket) && platform::Bind(socket, Ip("127.0.0.1"), 0)) {
+        for (int copy = 0; copy < 5; ++copy) {
+            for (const std::uint16_t port : wire::kPorts)
+                EXPECT_EQ(platform::SendTo(socket, hello, 0xFFFFFFFFu, port),
+                          static_cast<long>(hello.size()));
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    } else {
+        ADD_FAILURE() << "cannot set up the loopback broadcaster";
+    }
+    platform::CloseSocket(socket);
+}
+
+TEST_F(BroadcastOnTestNetwork, HearsBroadcastAnswersOnTheAdapterOnlyAndNeverItsOwnRequest) {
+    // Still at a factory address on another subnet: it can answer only by broadcast.
+    const std::string factory =
+        "ip=198.18.1.20,mac=00:0A:1B:2C:3D:01,mask=255.255.255.0,hello-to=broadcast";
+    const std::string configured = "ip=198.18.0.7,mac=00:0A:1B:2C:3D:02";
+    const std::string elsewhere = "ip=127.0.0.9,mac=00:0A:1B:2C:3D:03";
+    ASSERT_TRUE(StartModsim({"--module", factory, "--module", configured}));
+    std::thread loopbackModule(BroadcastHelloOnLoopback, HelloRecordHex(elsewhere));
+    std::vector<ModuleHelloRecord> modules;
+    EXPECT_TRUE(ListModules(Panel(), kWizardQueryCode, modules));
+    loopbackModule.join();
+
+    std::vector<std::string> listed;
+    for (const auto& record : modules) listed.push_back(RecordHex(record));
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{HelloRecordHex(factory), HelloRecordHex(configured)}));
 }
 
 class NetworkSettingsOnTestNetwork : public nettest::TestNetworkFixture {};

@@ -85,8 +85,8 @@ TEST(ModuleSpec, ErrorsQuoteTheSpecAndNameWhatIsWrong) {
     EXPECT_EQ(SpecError("ip=127.0.0.2,prots=both"),
               "--module \"ip=127.0.0.2,prots=both\": unknown key \"prots\" (known: ip, mac, mask, "
               "gateway, switcher, switcher-magic, switcher-length, ports, reply, passport-length, "
-              "passport, hello-length, reply-9100, reply-9101, control, control-address, "
-              "control-fault)");
+              "passport, hello-length, hello-to, reply-9100, reply-9101, control, "
+              "control-address, control-fault)");
     EXPECT_NE(SpecError("ip=127.0.0.300").find("ip \"127.0.0.300\" is not a dotted IPv4"),
               std::string::npos);
     EXPECT_NE(SpecError("mac=00:0A:1B:2C:3D:4E").find("module without an ip"), std::string::npos);
@@ -101,6 +101,8 @@ TEST(ModuleSpec, ErrorsQuoteTheSpecAndNameWhatIsWrong) {
     EXPECT_NE(SpecError("ip=127.0.0.2,passport=0g").find("passport \"0g\""), std::string::npos);
     EXPECT_NE(SpecError("ip=127.0.0.2,switcher-magic=wiznswtc").find("WiZnInTc or WiZnSwTc"),
               std::string::npos);
+    EXPECT_NE(SpecError("ip=127.0.0.2,hello-to=everyone").find("sender or broadcast"),
+              std::string::npos);
 }
 
 TEST(ModuleSpec, RefusesAddressesOffLoopbackAndTheTestNetwork) {
@@ -108,8 +110,12 @@ TEST(ModuleSpec, RefusesAddressesOffLoopbackAndTheTestNetwork) {
               std::string::npos);
     SpecError("ip=198.18.0.1");    // the panel's side
     SpecError("ip=198.18.0.255");  // the subnet's broadcast
-    SpecError("ip=198.18.1.2");
+    SpecError("ip=198.18.2.2");
+    SpecError("ip=198.18.1.255");
     EXPECT_TRUE(sim::IsModuleAddressAllowed(Ip("198.18.0.254")));
+    // The device side's "factory" subnet, where a module the panel cannot reach by unicast sits.
+    EXPECT_TRUE(sim::IsModuleAddressAllowed(Ip("198.18.1.20")));
+    EXPECT_FALSE(sim::IsTestNetworkAddress(Ip("198.18.2.1")));
     EXPECT_TRUE(sim::IsTestNetworkAddress(Ip("198.18.0.1")));
     EXPECT_FALSE(sim::IsTestNetworkAddress(Ip("10.0.0.1")));
 }

@@ -88,6 +88,15 @@ TEST(ModuleAnswers, HelloCarriesTheAddressesAndItsConfiguredLength) {
     EXPECT_EQ(Hex(std::span(longer).subspan(26)), "00000000" "1E1F2021222324252627");
 }
 
+TEST(ModuleAnswers, OnlyTheHelloOfABroadcastingModuleGoesToBroadcast) {
+    ModuleConfig module = Module();
+    EXPECT_FALSE(sim::RespondToDatagram(module, Request("WiZnLiSt", 26)).toBroadcast);
+    std::string error;
+    ASSERT_TRUE(sim::ParseModuleSpec("ip=198.18.1.20,hello-to=Broadcast", module, error)) << error;
+    EXPECT_TRUE(sim::RespondToDatagram(module, Request("WiZnLiSt", 26)).toBroadcast);
+    EXPECT_FALSE(sim::RespondToDatagram(module, Request("WiZnInTr", 26)).toBroadcast);
+}
+
 TEST(ModuleAnswers, NetworkSettingsAreTakenOnlyForTheModulesOwnMac) {
     ModuleConfig module = Module();
     Datagram settings = Request("TiBbsEtA", 26);

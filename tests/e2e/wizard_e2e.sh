@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# The add-device wizard in the real vantrel-panel on a virtual X display inside the private test
+# network, driven from the keyboard alone: Insert opens it, the search finds a module still at a
+# factory address on another subnet (it answers by broadcast), the first row is picked with the
+# arrow key, it gets a new address, Finish lists it, and the Check that ends Add reaches the
+# module at its new address. Screenshots of the list and the settings page go to OUTPUT_DIR.
+# Usage: wizard_e2e.sh PANEL MODSIM OUTPUT_DIR
+# Exit 77 (skipped) when not root or when the test network is down.
+set -euo pipefail
+
+panel_binary=$1
+modsim_binary=$2
+output_dir=$3
+root=$(cd "$(dirname "$0")/../.." && pwd)
+title="Control Panel Configuration"
+wizard_title="Add device"
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "wizard_e2e: skipped: needs root for the test network"
+  exit 77
+fi
+if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
+  echo "wizard_e2e: skipped: the test network is down (scripts/testnet up)"
+  exit 77
+fi
+for tool in Xvfb openbox xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "wizard_e2e: $tool is missing (scripts/install-deps)" >&2; exit 1; }
+done
+
+# shellcheck source=../../scripts/x11-session
+. "$root/scripts/x11-session"
+
+work=$(mktemp -d /tmp/vantrel-wizard-e2e.XXXXXX)
+modsim_pid=
+panel_pid=
+cleanup() {
+  if [ -n "$panel_pid" ]; then kill "$panel_pid" 2>/dev/null || true; wait "$panel_pid" 2>/dev/null || true; fi
+  if [ -n "$modsim_pid" ]; then kill "$modsim_pid" 2>/dev/null || true; wait "$modsim_pid" 2>/dev/null || true; fi
+  x11_stop_all
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "wizard_e2e: FAILED: $*" >&2
+  [ -f "$work/modsim.err" ] && sed 's/^/modsim: /' "$work/modsim.err" >&2
+  [ -f "$work/panel.err" ] && sed 's/^/panel: /' "$work/panel.err" >&2
+  exit 1
+}
+
+# Waits up to $1 tenths of a second for the capture to hold a line matching $2.
+wait_captured() {
+  local tenths=$1 pattern=$2
+  for _ in $(seq "$tenths"); do
+    grep -q "$pattern" "$work/capture.txt" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+cp "$panel_binary" "$work/vantrel-panel"
+settings=$work/vantrel-panel.ini
+cat >"$settings" <<INI
+[Layout]
+Language=0
+[Config]
+LocalIP=$(settings_int 198.18.0.1)
+[List]
+Total=1
+IP0=$(settings_int 198.18.0.20)
+MAC0=00:0A:1B:2C:3D:20
+INI
+mkdir -m 0700 "$work/run"
+
+# The listed module, one still at a factory address (198.18.1.20, answers by broadcast) and one
+# configured but not listed. The factory module's MAC sorts first.
+"$root/scripts/testnet" device "$modsim_binary" --broadcast --duration 90 --capture "$work/capture.txt" \
+  --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20 \
+  --module ip=198.18.1.20,mac=00:0A:1B:2C:3D:10,gateway=198.18.1.1,hello-to=broadcast \
+  --module ip=198.18.0.31,mac=00:0A:1B:2C:3D:31 >"$work/modsim.out" 2>"$work/modsim.err" &
+modsim_pid=$!
+for _ in $(seq 100); do
+  grep -q '^vantrel-modsim: ready$' "$work/modsim.out" && break
+  sleep 0.1
+done
+grep -q '^vantrel-modsim: ready$' "$work/modsim.out" || fail "vantrel-modsim did not get ready"
+
+x11_start_virtual_display 1024x768 120 || fail "no virtual display"
+export DISPLAY=$x11_display
+timeout 110 "$root/scripts/testnet" panel env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" \
+  QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$work/vantrel-panel" \
+  >"$work/panel.out" 2>"$work/panel.err" &
+panel_pid=$!
+window=$(x11_wait_window "$title" 20) || fail "the panel's window did not appear"
+xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+
+# Insert opens the wizard; its first search starts by itself.
+xdotool key Insert
+wizard=$(x11_wait_window "$wizard_title" 10) || fail "Insert did not open the wizard"
+wait_captured 50 ' 198\.18\.0\.1:9101 255\.255\.255\.255:9101 57695A6E4C695374000C0\{32\}$' \
+  || fail "the wizard did not search on both ports (capture: $(cat "$work/capture.txt" 2>/dev/null))"
+# The search collects for two seconds, then the rows are drawn.
+sleep 3
+mkdir -p "$output_dir"
+import -window "$wizard" "$output_dir/wizard_list.png" || fail "no screenshot of the list page"
+
+# Tab from Refresh to the list, Down picks the first module, Alt+N goes on.
+xdotool key --delay 150 Tab Down alt+n
+sleep 0.5
+import -window "$wizard" "$output_dir/wizard_configure.png" || fail "no screenshot of the settings page"
+# The new address over the shown one; the mask and gateway stay as the module reported them.
+xdotool type --delay 80 198.18.0.50
+xdotool key alt+n
+wait_captured 30 ' 255\.255\.255\.255:9100 5469426273457441000A1B2C3D10C6120032FFFFFF00C6120101$' \
+  || fail "the new settings were not broadcast (capture: $(cat "$work/capture.txt"))"
+sleep 0.5
+# Escape and Alt+F4 (the window manager's close) do not end the wizard; Alt+F presses Finish.
+xdotool key Escape
+xdotool key alt+F4
+sleep 0.5
+[ "$(x11_count_windows "$wizard_title")" -eq 1 ] \
+  || { import -window root "$output_dir/wizard_failed.png"; fail "Escape or Alt+F4 ended the wizard ($(x11_count_windows "$wizard_title") windows)"; }
+xdotool key alt+f
+wait_captured 40 ' 198\.18\.0\.50:9100 57695A6E496E5472' || fail "the new device was not checked at 198.18.0.50"
+sleep 0.5
+[ "$(x11_count_windows "$wizard_title")" -eq 0 ] || fail "the wizard is still open after Finish"
+grep -q '^Total=2$' "$settings" || fail "the settings file does not list two devices: $(cat "$settings")"
+grep -q "^IP1=$(settings_int 198.18.0.50)$" "$settings" || fail "the new device's address is not stored"
+grep -q '^MAC1=00:0A:1B:2C:3D:10$' "$settings" || fail "the new device's MAC is not stored"
+x11_screenshot "$output_dir/wizard_added.png" || fail "no screenshot after Add"
+echo "wizard_e2e: the module found by broadcast was added at 198.18.0.50 and checked there"
+echo "1 passed, 0 failed"
