@@ -25,7 +25,10 @@ struct ModuleSource {
         listModules = &ListModules;
     std::function<bool(std::uint32_t localAddress, const MacAddress& mac, std::uint32_t ip,
                        std::uint32_t mask, std::uint32_t gateway)>
-        setModuleNetwork = &SetModuleNetwork;
+        setModuleNetwork = [](std::uint32_t localAddress, const MacAddress& mac, std::uint32_t ip,
+                              std::uint32_t mask, std::uint32_t gateway) {
+            return SetModuleNetwork(localAddress, mac, ip, mask, gateway);
+        };
 };
 
 class CTibboAddWizard : public QWizard {

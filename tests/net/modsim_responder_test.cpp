@@ -90,11 +90,11 @@ TEST(ModuleAnswers, HelloCarriesTheAddressesAndItsConfiguredLength) {
 
 TEST(ModuleAnswers, OnlyTheHelloOfABroadcastingModuleGoesToBroadcast) {
     ModuleConfig module = Module();
-    EXPECT_FALSE(sim::RespondToDatagram(module, Request("WiZnLiSt", 26)).toBroadcast);
+    EXPECT_FALSE(sim::RespondToDatagram(module, wire::kPortA, Request("WiZnLiSt", 26)).toBroadcast);
     std::string error;
     ASSERT_TRUE(sim::ParseModuleSpec("ip=198.18.1.20,hello-to=Broadcast", module, error)) << error;
-    EXPECT_TRUE(sim::RespondToDatagram(module, Request("WiZnLiSt", 26)).toBroadcast);
-    EXPECT_FALSE(sim::RespondToDatagram(module, Request("WiZnInTr", 26)).toBroadcast);
+    EXPECT_TRUE(sim::RespondToDatagram(module, wire::kPortA, Request("WiZnLiSt", 26)).toBroadcast);
+    EXPECT_FALSE(sim::RespondToDatagram(module, wire::kPortA, Request("WiZnInTr", 26)).toBroadcast);
 }
 
 TEST(ModuleAnswers, NetworkSettingsAreTakenOnlyForTheModulesOwnMac) {
