@@ -20,10 +20,11 @@ public:
     // Shutdown step 1.
     void ReleaseInstanceGuard();
 
-    // Start-up step 4: the running executable's path with ".ini" as its extension.
-    // The empty path (every read a default, every write refused) when the executable has no path.
+    // Start-up step 4: the executable's path with ".ini" as its extension, or for an installed
+    // copy the file in the user's configuration folder (see settings_location.h).
+    // The empty path (every read a default, every write refused) when there is no place for it.
     static std::string SettingsPathForExecutable(const std::string& executablePath);
-    // SetSettingsPath for the running executable.
+    // SetSettingsPath for the running executable; makes the configuration folder when needed.
     void UseExecutableSettingsPath();
     void SetSettingsPath(std::string path);
     const std::string& SettingsPath() const;
