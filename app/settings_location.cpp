@@ -21,12 +21,18 @@ std::string NameOf(const std::string& path) {
 
 bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
 
+bool InstalledBySystem(const std::string& programPath) {
+    return programPath.starts_with("/usr/") || programPath.starts_with("/opt/");
+}
+
 }  // namespace
 
 std::string ChooseSettingsPath(const Facts& facts) {
     if (facts.programPath.empty()) return {};
     const std::string beside = platform::ReplaceExtension(facts.programPath, ".ini");
-    if (facts.besideExists || facts.folderWritable) return beside;
+    const bool writable =
+        facts.folderWritable && !(facts.administrator && InstalledBySystem(facts.programPath));
+    if (facts.besideExists || writable) return beside;
     // A relative XDG_CONFIG_HOME is invalid and must be ignored, so the file never lands
     // wherever the program happened to be started.
     std::string configHome = facts.configHome;
@@ -45,6 +51,7 @@ std::string SettingsPathForProgram(const std::string& programPath) {
         facts.besideExists =
             std::filesystem::exists(platform::ReplaceExtension(programPath, ".ini"), ignored);
         facts.folderWritable = platform::FolderWritable(FolderOf(programPath));
+        facts.administrator = platform::RunsAsAdministrator();
     }
     facts.configHome = platform::EnvironmentValue("XDG_CONFIG_HOME");
     facts.home = platform::HomeFolder();

@@ -17,11 +17,14 @@ struct Facts {
     std::string programPath;     // the program the file belongs to, absolute
     bool besideExists = false;   // a file already lies beside the program
     bool folderWritable = false; // the user can write the program's folder
+    bool administrator = false;  // the user may write any folder (root)
     std::string configHome;      // $XDG_CONFIG_HOME, may be empty
     std::string home;            // the user's home folder, may be empty
 };
 
-// The program's path with ".ini" when a file lies there or its folder is writable, else
+// The program's path with ".ini" when a file lies there or its folder is writable (for the
+// administrator, a folder outside /usr and /opt: one settings file put beside an installed copy
+// would become every user's, and none of them could save it), else
 // "<config home>/vantrel/<program name>.ini", where the config home is an absolute
 // $XDG_CONFIG_HOME or "<home>/.config". Empty when the program has no path, or when it would
 // need the configuration folder and no absolute one is known.

@@ -32,6 +32,8 @@ bool FolderWritable(const std::string& folder) {
     return access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool RunsAsAdministrator() { return geteuid() == 0; }
+
 std::string EnvironmentValue(const char* name) {
     const char* value = std::getenv(name);
     return value == nullptr ? std::string() : std::string(value);

@@ -14,6 +14,9 @@ std::string ReplaceExtension(const std::string& path, const std::string& newExte
 // user may write and search it).
 bool FolderWritable(const std::string& folder);
 
+// True for root, whom every folder lets write.
+bool RunsAsAdministrator();
+
 // The value of an environment variable; empty when it is not set.
 std::string EnvironmentValue(const char* name);
 

@@ -54,6 +54,26 @@ TEST(SettingsLocation, InstalledCopyUsesTheUsersConfigurationFolder) {
     EXPECT_EQ(ChooseSettingsPath(facts), "/home/op/.config/vantrel/vantrel-remote.ini");
 }
 
+// root may write /usr/bin, but a file made there by "sudo vantrel-cli" would become every user's
+// settings file, which none of them could save.
+TEST(SettingsLocation, AdministratorNeverPutsANewFileBesideAnInstalledCopy) {
+    Facts facts = InstalledCopy();
+    facts.folderWritable = true;
+    EXPECT_EQ(ChooseSettingsPath(facts), "/usr/bin/vantrel-panel.ini");  // a user owning /usr/bin
+    facts.administrator = true;
+    facts.home = "/root";
+    EXPECT_EQ(ChooseSettingsPath(facts), "/root/.config/vantrel/vantrel-panel.ini");
+    facts.programPath = "/opt/vantrel/vantrel-panel";
+    EXPECT_EQ(ChooseSettingsPath(facts), "/root/.config/vantrel/vantrel-panel.ini");
+    facts.besideExists = true;  // one the administrator placed on purpose
+    EXPECT_EQ(ChooseSettingsPath(facts), "/opt/vantrel/vantrel-panel.ini");
+    facts.besideExists = false;
+    facts.programPath = "/home/op/build/bin/vantrel-panel";
+    EXPECT_EQ(ChooseSettingsPath(facts), "/home/op/build/bin/vantrel-panel.ini");
+    facts.programPath = "/usrlocal/vantrel-panel";  // only the folders themselves count
+    EXPECT_EQ(ChooseSettingsPath(facts), "/usrlocal/vantrel-panel.ini");
+}
+
 // Without any place the empty path makes every write fail visibly instead of landing in "/".
 TEST(SettingsLocation, NoProgramPathOrNoAbsoluteHomeGivesNoPath) {
     Facts facts = InstalledCopy();
