@@ -6,12 +6,13 @@
 #include <string_view>
 
 #include "app/settings_file.h"
+#include "app/string_ids.h"
 #include "platform/instance_lock.h"
 
 class CControlPanelApp {
 public:
     static constexpr const char* kInstanceGuardName = "QVM_ControlPanel";
-    static constexpr int kTitleStringId = 57344;
+    static constexpr int kTitleStringId = string_ids::kApplicationTitle;
 
     // Start-up steps 1-2: false when another copy holds the guard (or it cannot be made).
     // While held, the guard shows the settings path to other programs (see

@@ -51,3 +51,26 @@ bool WriteWindowPlace(SettingsFile& settings, const WindowPlace& place) {
 }
 
 }  // namespace panel_settings
+
+namespace panel_settings {
+
+bool ReadSkinLayout(SettingsFile& settings, SkinPlace& place) {
+    settings.BeginBatch();
+    const bool present = !settings.ReadText(kSkinLayoutSection, kSkinLeftKey).empty() &&
+                         !settings.ReadText(kSkinLayoutSection, kSkinTopKey).empty();
+    if (present) {
+        place.left = settings.ReadInt(kSkinLayoutSection, kSkinLeftKey, 0);
+        place.top = settings.ReadInt(kSkinLayoutSection, kSkinTopKey, 0);
+    }
+    settings.CommitBatch();
+    return present;
+}
+
+bool WriteSkinLayout(SettingsFile& settings, const SkinPlace& place) {
+    settings.BeginBatch();
+    settings.WriteInt(kSkinLayoutSection, kSkinLeftKey, place.left);
+    settings.WriteInt(kSkinLayoutSection, kSkinTopKey, place.top);
+    return settings.CommitBatch();
+}
+
+}  // namespace panel_settings

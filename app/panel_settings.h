@@ -58,3 +58,20 @@ bool ReadWindowPlace(SettingsFile& settings, WindowPlace& place);
 bool WriteWindowPlace(SettingsFile& settings, const WindowPlace& place);
 
 }  // namespace panel_settings
+
+namespace panel_settings {
+
+inline constexpr std::string_view kSkinLeftKey = kLeftKey;
+inline constexpr std::string_view kSkinTopKey = kTopKey;
+
+// The remote control panel's place: the top-left corner of its window in screen pixels.
+struct SkinPlace {
+    int left = 0;
+    int top = 0;
+};
+// False unless both keys are there.
+bool ReadSkinLayout(SettingsFile& settings, SkinPlace& place);
+// One replacement of the file for both keys.
+bool WriteSkinLayout(SettingsFile& settings, const SkinPlace& place);
+
+}  // namespace panel_settings

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/settings_document.h"
+#include "app/settings_encoding.h"
 #include "platform/file_store.h"
 
 namespace {
@@ -47,8 +48,11 @@ private:
 struct SettingsFile::State {
     std::string path;
     SettingsDocument document;      // the file's lines, plus the open batch's writes
+    SettingsEncoding encoding = SettingsEncoding::kBytes;
+    bool exact = true;              // the document holds the file's text without loss
+    std::string encoded;            // the bytes of a UTF-16 file, which the document holds as UTF-8
     std::string written;            // what our last write put in the file, while ownWrite
-    bool ownWrite = false;          // else the file held document.ParsedText()
+    bool ownWrite = false;          // else the file held document.ParsedText() (or encoded)
     platform::FileStamp stamp;      // the version last read or written
     bool cached = false;            // the copy in memory describes the version of stamp
     bool recent = false;            // that version was young enough to hide a same-stamp rewrite
@@ -57,7 +61,9 @@ struct SettingsFile::State {
     int batchDepth = 0;
     WriteLog batch;
 
-    const std::string& FileBytes() const { return ownWrite ? written : document.ParsedText(); }
+    const std::string& FileBytes() const {
+        return ownWrite ? written : encoding == SettingsEncoding::kBytes ? document.ParsedText() : encoded;
+    }
     // Brings the copy in memory up to the file. True when the document was parsed anew, which
     // drops the writes of an open batch from it.
     bool Refresh();
@@ -80,7 +86,11 @@ bool SettingsFile::State::Refresh() {
     const bool same = cached && read == FileBytes();
     cached = true;
     if (same) return false;
-    document.Parse(std::move(read));
+    DecodedSettings decoded = DecodeSettingsText(std::move(read));
+    encoding = decoded.encoding;
+    exact = decoded.exact;
+    encoded = std::move(decoded.utf16);
+    document.Parse(std::move(decoded.text));
     written.clear();
     ownWrite = false;
     ++parses;
@@ -93,11 +103,14 @@ bool SettingsFile::State::Replace(const WriteLog& writes, bool applied) {
             document.Set(section, key, value);
         });
     }
-    if (!readable) {
+    // A file that cannot be read, or whose UTF-16 could not be read whole, is never written over:
+    // its other values would be lost. A value that UTF-16 cannot hold is refused the same way.
+    std::string serialized;
+    if (readable && exact) serialized = document.Serialize();
+    if (!readable || !exact || !EncodeSettingsText(serialized, encoding)) {
         cached = false;  // the next read parses the file again, without these writes
         return false;
     }
-    std::string serialized = document.Serialize();
     if (serialized == FileBytes() && stamp.kind == platform::FileKind::kRegular) return true;
     platform::FileStamp replaced;
     if (!platform::ReplaceFileAtomically(path, serialized, replaced)) {

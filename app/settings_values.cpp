@@ -2,25 +2,12 @@
 #include <cstring>
 
 #include "app/settings_file.h"
-
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-int DigitValue(char c, unsigned base) {
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    return digit >= 0 && static_cast<unsigned>(digit) < base ? digit : -1;
-}
-
-}  // namespace
+#include "app/text_chars.h"
 
 std::int32_t ParseProfileInt(std::string_view value, std::int32_t defaultValue) {
+    value = TrimLeadingBlanks(value);
+    if (value.empty()) return defaultValue;
     std::size_t at = 0;
-    while (at < value.size() && IsBlank(value[at])) ++at;
-    if (at == value.size()) return defaultValue;
 
     bool negative = false;
     if (value[at] == '+' || value[at] == '-') negative = value[at++] == '-';
@@ -32,8 +19,8 @@ std::int32_t ParseProfileInt(std::string_view value, std::int32_t defaultValue) 
     // Unsigned arithmetic wraps, which is exactly "modulo 2^32".
     std::uint32_t magnitude = 0;
     for (; at < value.size(); ++at) {
-        const int digit = DigitValue(value[at], base);
-        if (digit < 0) break;
+        const int digit = HexDigitValue(value[at]);
+        if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
         magnitude = magnitude * base + static_cast<std::uint32_t>(digit);
     }
     return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);

@@ -1,10 +1,10 @@
 #include "app/string_table.h"
 
+#include "app/text_chars.h"
+
 namespace {
 
 constexpr int kMaxStringId = 65535;  // string resource ids are 16-bit
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool Unescape(std::string_view text, std::string& out) {
     out.clear();
@@ -29,8 +29,8 @@ bool ParseEntry(std::string_view line, int& id, std::string& text) {
         if (id > kMaxStringId) return false;
     }
     if (at == 0 || at == line.size() || !IsBlank(line[at])) return false;
-    while (at < line.size() && IsBlank(line[at])) ++at;
-    return at < line.size() && Unescape(line.substr(at), text);
+    const std::string_view entry = TrimLeadingBlanks(line.substr(at));
+    return !entry.empty() && Unescape(entry, text);
 }
 
 }  // namespace

@@ -10,8 +10,9 @@ namespace bench {
 
 class ExchangeTimes {
 public:
+    // Returns the median in milliseconds, so a benchmark can relate it to another one.
     template <typename Exchange>
-    void Measure(benchmark::State& state, Exchange exchange) {
+    double Measure(benchmark::State& state, Exchange exchange) {
         for (auto _ : state) {
             const auto start = std::chrono::steady_clock::now();
             const bool ok = exchange();
@@ -20,19 +21,21 @@ public:
             times_.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
             if (!ok) failures_++;
         }
-        Report(state);
+        return Report(state);
     }
 
 private:
-    void Report(benchmark::State& state) {
-        if (times_.empty()) return;
+    double Report(benchmark::State& state) {
+        if (times_.empty()) return 0;
         std::sort(times_.begin(), times_.end());
-        state.counters["median_ms"] = times_[times_.size() / 2];
+        const double median = times_[times_.size() / 2];
+        state.counters["median_ms"] = median;
         state.counters["max_ms"] = times_.back();
         state.counters["min_ms"] = times_.front();
         state.counters["failed"] = static_cast<double>(failures_);
         times_.clear();
         failures_ = 0;
+        return median;
     }
 
     std::vector<double> times_;

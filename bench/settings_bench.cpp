@@ -4,33 +4,16 @@
 // fsync, rename).
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "app/device_list.h"
 #include "app/settings_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
-
-class BenchFolder {
-public:
-    BenchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File(const char* name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 DeviceList MakeList(std::size_t count) {
     DeviceList list;
@@ -48,7 +31,7 @@ DeviceList MakeList(std::size_t count) {
 
 void BM_LoadDeviceList(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
-    BenchFolder folder;
+    test_support::TempFolder folder("vantrel-bench");
     const std::string path = folder.File("vantrel-panel.ini");
     {
         SettingsFile settings(path);
@@ -68,7 +51,7 @@ void BM_LoadDeviceList(benchmark::State& state) {
 // save changes "Total" and the last device's keys, so the file is really replaced each time.
 void BM_SaveDeviceList(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
-    BenchFolder folder;
+    test_support::TempFolder folder("vantrel-bench");
     const std::string path = folder.File("vantrel-panel.ini");
     SettingsFile settings(path);
     if (!SaveDeviceList(settings, MakeList(count))) state.SkipWithError("cannot write the list");
@@ -92,7 +75,7 @@ void BM_SaveDeviceList(benchmark::State& state) {
 // The first save into a file without a list: every key is added.
 void BM_SaveDeviceListIntoNewFile(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
-    BenchFolder folder;
+    test_support::TempFolder folder("vantrel-bench");
     const std::string path = folder.File("vantrel-panel.ini");
     const DeviceList list = MakeList(count);
     for (auto _ : state) {

@@ -9,7 +9,9 @@ int RunAdaptersCommand(Arguments args);    // adapters
 int RunCheckCommand(Arguments args);       // check
 int RunSwitcherCommand(Arguments args);    // switcher set
 int RunPassportCommand(Arguments args);    // passport
+int RunPassportVerifyCommand(Arguments args);  // passport verify (args start after "verify")
 int RunDiscoverCommand(Arguments args);    // discover
 int RunSetNetworkCommand(Arguments args);  // set-network
+int RunModuleCommand(Arguments args);      // command
 
 }  // namespace cli

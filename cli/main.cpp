@@ -48,8 +48,10 @@ constexpr Command kCommands[] = {
      "Sends a new switcher address; modules do not confirm it.\n"},
     {"passport", cli::RunPassportCommand,
      "vantrel-cli passport [--from LOCAL] DEVICE --out PATH\n"
+     "vantrel-cli passport verify FILE... [--json]\n"
      "Saves the device's passport file at PATH, or under its proposed name when PATH is a\n"
-     "folder, and prints the file's path.\n"},
+     "folder, and prints the file's path. \"passport verify\" checks saved passport files:\n"
+     "their marker and data lines, the record's layout and its checksum.\n"},
     {"discover", cli::RunDiscoverCommand,
      "vantrel-cli discover [--from LOCAL] [--query N] [--json]\n"
      "Lists the modules that answer a broadcast within 2 s.\n"},
@@ -57,6 +59,17 @@ constexpr Command kCommands[] = {
      "vantrel-cli set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
      "Gives the module with that MAC new network settings by broadcast; modules do not\n"
      "confirm them.\n"},
+    {"command", cli::RunModuleCommand,
+     "vantrel-cli command DEVICE COMMAND... [--target N] [--param N] [--log FILE] [--dump] [--json]\n"
+     "Sends module commands to DEVICE's control module (port 9000), in order, through one\n"
+     "connection. COMMAND is NUMBER or NUMBER:HEX, e.g. 202, 401:0102030405, 303:00112233.\n"
+     "  --target N     access-header target of 301-303 (low byte), default 0\n"
+     "  --param N      parameter: 303 uses its two low bits, 403 its low 16 bits; default 0\n"
+     "  --log FILE     write the diagnostic log into FILE (appending); --dump adds hex dumps\n"
+     "  --settings FILE  without --log, the log follows Debug/Log and Debug/Serial of FILE and\n"
+     "                 is written beside it with the extension .log (default: the panel's file)\n"
+     "  --json         [{\"command\": 401, \"result\": 0, \"data\": \"A1B2\"}, ...]\n"
+     "Exit 0 when every result is 0, 1 when any is not, 2 for bad arguments.\n"},
     {"settings-path", RunSettingsPathCommand,
      "vantrel-cli settings-path [--log]\n"
      "Prints the panel's settings file that the commands use without --settings (beside the\n"
@@ -105,6 +118,9 @@ int main(int argc, char** argv) {
         return cli::kExitOk;
     }
     cli::Arguments args(argv + 2, argv + argc);
+    // "passport verify" reads files only; it answers its own --help.
+    if (name == "passport" && !args.empty() && args.front() == "verify")
+        return cli::RunPassportVerifyCommand(cli::Arguments(args.begin() + 1, args.end()));
     for (const auto& command : kCommands) {
         if (command.name != name) continue;
         if (AsksForHelp(args)) {

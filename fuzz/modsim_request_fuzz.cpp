@@ -18,16 +18,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     module.passportLength = static_cast<std::size_t>(data[1]) * 4;
     module.helloLength = data[1];
     module.switcherLength = data[1] / 8;
+    module.portReply[1] = sim::ReplyBehaviour{static_cast<sim::ReplyMode>((data[0] >> 3) % 8), 0};
+    const std::uint16_t port = wire::kPorts[(data[0] >> 6) & 1];
     const std::span<const std::uint8_t> datagram(data + 2, size - 2);
 
-    const sim::ModuleResponse response = sim::RespondToDatagram(module, datagram);
+    const sim::ModuleResponse response = sim::RespondToDatagram(module, port, datagram);
     const std::size_t limit = sim::kMaxReplyLength + sim::kTrailingLength;
     if (response.replies.size() > 2) std::abort();
     for (const sim::Datagram& reply : response.replies)
         if (reply.size() > limit) std::abort();
     if (response.takeNetwork &&
         (datagram.size() < wire::kSetNetworkLength ||
-         std::memcmp(datagram.data() + wire::kSetNetworkMac, module.mac.data(), 6) != 0))
+         std::memcmp(datagram.data() + wire::kSetNetworkMac, module.mac.data(),
+                     wire::kMacLength) != 0))
         std::abort();
     return 0;
 }

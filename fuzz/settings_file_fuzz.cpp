@@ -1,6 +1,7 @@
 // Arbitrary bytes as a settings file: they must read back byte for byte when nothing is
-// written, every write must read back, writes must not disturb other keys, and a file of any
-// content must survive the engine's read, write and re-read without a crash.
+// written, every write must read back, writes must not disturb other keys, UTF-16 must turn into
+// text and back without loss, and a file of any content must survive the engine's read, write
+// and re-read without a crash (or, damaged UTF-16, refuse the write and stay as it was).
 #include <unistd.h>
 
 #include <array>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "app/settings_document.h"
+#include "app/settings_encoding.h"
 #include "app/settings_file.h"
 
 namespace {
@@ -77,7 +79,7 @@ void CheckDocument(std::string_view bytes) {
     }
 }
 
-// A value made of the input's first bytes reads back as itself without the blanks at its ends.
+// A value made of the input's first bytes reads back as itself, blanks and quotes included.
 void CheckValueReadsBack(std::string_view bytes) {
     const std::string value(bytes.substr(0, 12));
     if (!SettingsDocument::IsValidValue(value)) return;
@@ -86,12 +88,22 @@ void CheckValueReadsBack(std::string_view bytes) {
     document.Set("List", "MAC0", value);
     SettingsDocument reread;
     reread.Parse(document.Serialize());
-    std::string_view expected(value);
-    constexpr std::string_view kBlanks = " \t\r\v\f";
-    while (!expected.empty() && kBlanks.find(expected.front()) != std::string_view::npos) expected.remove_prefix(1);
-    while (!expected.empty() && kBlanks.find(expected.back()) != std::string_view::npos) expected.remove_suffix(1);
     const auto now = reread.Find("List", "MAC0");
-    Check(now.has_value() && *now == expected);
+    Check(now.has_value() && *now == value);
+}
+
+// UTF-16 read whole comes back byte for byte; the text of any file encodes unless it is damaged
+// UTF-16 or holds bytes that are not UTF-8.
+void CheckEncoding(std::string_view bytes) {
+    DecodedSettings decoded = DecodeSettingsText(std::string(bytes));
+    if (decoded.encoding == SettingsEncoding::kBytes) {
+        Check(decoded.text == bytes);
+        return;
+    }
+    Check(decoded.utf16 == bytes);
+    std::string encoded = decoded.text;
+    Check(EncodeSettingsText(encoded, decoded.encoding));
+    if (decoded.exact) Check(encoded == bytes);
 }
 
 // One file per fuzzing process, in memory where there is a RAM disk; removed at exit.
@@ -103,6 +115,16 @@ struct ScratchFile {
     ~ScratchFile() { unlink(path.c_str()); }
     std::string path;
 };
+
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+        std::fclose(file);
+    }
+    return bytes;
+}
 
 void CheckFile(std::string_view bytes) {
     static const ScratchFile scratch;
@@ -118,8 +140,14 @@ void CheckFile(std::string_view bytes) {
     const std::int32_t number =
         bytes.empty() ? 0
                       : static_cast<std::int32_t>(static_cast<std::uint8_t>(bytes[0]) * 16777259u);
-    Check(settings.WriteInt("List", "IP0", number));
-    Check(settings.WriteText("list", "mac0", "00:11:22:33:44:55"));
+    // Damaged UTF-16 is never written over: its damaged bytes would be lost.
+    const bool writable = DecodeSettingsText(std::string(bytes)).exact;
+    Check(settings.WriteInt("List", "IP0", number) == writable);
+    Check(settings.WriteText("list", "mac0", "00:11:22:33:44:55") == writable);
+    if (!writable) {
+        Check(FileBytes(path) == bytes);
+        return;
+    }
     Check(settings.ReadInt("LIST", "ip0", 0) == number);
 
     SettingsFile fresh(path);
@@ -134,6 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     CheckDocument(bytes);
     CheckValueReadsBack(bytes);
+    CheckEncoding(bytes);
     CheckFile(bytes);
     return 0;
 }

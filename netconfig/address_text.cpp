@@ -21,7 +21,7 @@ bool ParseDecimalOctet(std::string_view text, std::uint8_t& octet) {
 
 }  // namespace
 
-std::string FormatMacAddress(std::span<const std::uint8_t, 6> mac) {
+std::string FormatMacAddress(std::span<const std::uint8_t, wire::kMacLength> mac) {
     bool allZero = true;
     for (const auto byte : mac) allZero = allZero && byte == 0;
     if (allZero) return {};
@@ -41,9 +41,9 @@ std::string FormatIpAddress(std::uint32_t address) {
 bool ParseIpAddress(std::string_view text, std::uint32_t& address) {
     std::uint32_t parsed = 0;
     auto* bytes = reinterpret_cast<std::uint8_t*>(&parsed);
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < wire::kAddressLength; ++i) {
         const auto dot = text.find('.');
-        const bool last = i == 3;
+        const bool last = i + 1 == wire::kAddressLength;
         if (last != (dot == std::string_view::npos)) return false;
         if (!ParseDecimalOctet(text.substr(0, dot), bytes[i])) return false;
         text = last ? std::string_view{} : text.substr(dot + 1);
@@ -57,7 +57,7 @@ bool ParseMacAddress(std::string_view text, MacAddress& mac) {
     const char separator = text[2];
     if (separator != ':' && separator != '-') return false;
     MacAddress parsed{};
-    for (std::size_t i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < parsed.size(); ++i) {
         const std::size_t at = i * 3;
         if (i > 0 && text[at - 1] != separator) return false;
         const int high = HexDigitValue(text[at]);

@@ -7,10 +7,12 @@
 #include <string>
 #include <string_view>
 
-using MacAddress = std::array<std::uint8_t, 6>;
+#include "netconfig/wire_layout.h"
+
+using MacAddress = std::array<std::uint8_t, wire::kMacLength>;
 
 // "%02X:%02X:%02X:%02X:%02X:%02X"; the empty text for six zero bytes.
-std::string FormatMacAddress(std::span<const std::uint8_t, 6> mac);
+std::string FormatMacAddress(std::span<const std::uint8_t, wire::kMacLength> mac);
 // "%d.%d.%d.%d", lowest-addressed byte first.
 std::string FormatIpAddress(std::uint32_t address);
 

@@ -19,7 +19,8 @@ void WaitWithSocketsOpen(std::uint32_t milliseconds) {
 }
 }  // namespace
 
-bool BroadcastExchange(std::uint32_t localAddress, std::span<const std::uint8_t, 26> request,
+bool BroadcastExchange(std::uint32_t localAddress,
+                       std::span<const std::uint8_t, wire::kBroadcastRequestLength> request,
                        BroadcastMode mode, std::vector<ModuleHelloRecord>& resultList) {
     if (mode == BroadcastMode::Collect) resultList.clear();
 

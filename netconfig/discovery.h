@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "netconfig/address_text.h"
+#include "netconfig/wire_layout.h"
 
 // The first 30 bytes of a module's "WiZnHeLo" reply, byte for byte.
 struct ModuleHelloRecord {
-    std::array<std::uint8_t, 30> bytes{};
+    std::array<std::uint8_t, wire::kHelloRecordLength> bytes{};
 
     MacAddress Mac() const;            // bytes 8-13
     std::uint32_t Ip() const;          // bytes 14-17, network byte order
@@ -29,7 +30,8 @@ constexpr std::uint16_t kWizardQueryCode = 12;
 // Sends the 26-byte request to 255.255.255.255 on ports 9100 and 9101 from localAddress.
 // Collect: gathers hello replies for 2000 ms, in order of arrival, one per MAC. Send only:
 // keeps the sockets open 200 ms. Returns false only when neither socket could send.
-bool BroadcastExchange(std::uint32_t localAddress, std::span<const std::uint8_t, 26> request,
+bool BroadcastExchange(std::uint32_t localAddress,
+                       std::span<const std::uint8_t, wire::kBroadcastRequestLength> request,
                        BroadcastMode mode, std::vector<ModuleHelloRecord>& resultList);
 bool ListModules(std::uint32_t localAddress, std::uint16_t queryCode,
                  std::vector<ModuleHelloRecord>& resultList);

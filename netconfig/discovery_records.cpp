@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-static_assert(sizeof(ModuleHelloRecord{}.bytes) == wire::kHelloMinLength);
+static_assert(wire::kHelloMinLength == wire::kHelloRecordLength);
 
 MacAddress ModuleHelloRecord::Mac() const {
     MacAddress mac{};

@@ -9,8 +9,7 @@
 #include "netconfig/discovery.h"
 #include "netconfig/wire_layout.h"
 
-using BroadcastRequest = std::array<std::uint8_t, wire::kListRequestLength>;
-static_assert(wire::kListRequestLength == wire::kSetNetworkLength);
+using BroadcastRequest = std::array<std::uint8_t, wire::kBroadcastRequestLength>;
 
 // "WiZnLiSt", the query code high byte first, zeros.
 BroadcastRequest BuildListRequest(std::uint16_t queryCode);

@@ -3,44 +3,45 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/interface_addresses.h"
+#include "netconfig/address_text.h"
 
 namespace {
-// 127 (loopback) and 255 are the first octets with their low seven bits all set.
-bool IsUsableAdapterAddress(std::uint32_t address) {
-    std::uint8_t octets[4];
-    std::memcpy(octets, &address, sizeof octets);
-    return address != 0 && (octets[0] & 0x7F) != 0x7F;
+// 127 (loopback) and 255 are the first octets with their low seven bits all set. The system's
+// own table leaves out adapters that are down, so a down one is never offered or chosen.
+bool IsUsableAdapter(const platform::InterfaceAddress& row) {
+    return row.up && row.address != 0 && (FirstOctet(row.address) & 0x7F) != 0x7F;
 }
 
 // The dotted form's order: first number most significant, whatever this machine's byte order.
 std::uint32_t DottedOrder(std::uint32_t address) {
-    std::uint8_t octets[4];
+    std::uint8_t octets[wire::kAddressLength];
     std::memcpy(octets, &address, sizeof octets);
     return std::uint32_t{octets[0]} << 24 | std::uint32_t{octets[1]} << 16 |
            std::uint32_t{octets[2]} << 8 | octets[3];
 }
 }  // namespace
 
-std::vector<std::uint32_t> FilterAdapterAddresses(const std::vector<std::uint32_t>& table) {
+std::vector<std::uint32_t> FilterAdapterAddresses(
+    const std::vector<platform::InterfaceAddress>& table) {
     std::vector<std::uint32_t> usable;
-    for (const auto address : table) {
-        if (!IsUsableAdapterAddress(address)) continue;
-        if (std::find(usable.begin(), usable.end(), address) != usable.end()) continue;
-        usable.push_back(address);
+    for (const auto& row : table) {
+        if (!IsUsableAdapter(row)) continue;
+        if (std::find(usable.begin(), usable.end(), row.address) != usable.end()) continue;
+        usable.push_back(row.address);
     }
     return usable;
 }
 
-void SortAddressTable(std::vector<std::uint32_t>& table) {
-    std::stable_sort(table.begin(), table.end(),
-                     [](std::uint32_t a, std::uint32_t b) { return DottedOrder(a) < DottedOrder(b); });
+void SortAddressTable(std::vector<platform::InterfaceAddress>& table) {
+    std::stable_sort(table.begin(), table.end(), [](const auto& a, const auto& b) {
+        return DottedOrder(a.address) < DottedOrder(b.address);
+    });
 }
 
 bool GetLocalAdapters(std::vector<std::uint32_t>& list) {
     list.clear();
-    std::vector<std::uint32_t> table;
-    if (!platform::ReadInterfaceAddresses(table)) return false;
+    std::vector<platform::InterfaceAddress> table;
+    if (!platform::ReadInterfaceTable(table)) return false;
     SortAddressTable(table);
     list = FilterAdapterAddresses(table);
     return !list.empty();

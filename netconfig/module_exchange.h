@@ -5,8 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr std::size_t kPassportBufferSize = 418;
-using PassportBuffer = std::array<std::uint8_t, kPassportBufferSize>;
+#include "netconfig/wire_layout.h"
+
+using PassportBuffer = std::array<std::uint8_t, wire::kPassportStoredLength>;
 
 // Sends `request` from localAddress to deviceAddress on both ports and takes the first datagram
 // of at least minimumReplyLength bytes (copied up to replyCapacity; replyLength gets the count).

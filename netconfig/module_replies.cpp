@@ -39,7 +39,7 @@ bool CheckSwitcherReply(std::span<const std::uint8_t> reply, std::uint32_t& swit
     if (reply[wire::kSwitcherReplyStatusB] != 0 || reply[wire::kSwitcherReplyStatusA] != 1)
         return false;
     // A short reply is read as if the rest of a cleared buffer followed it.
-    std::array<std::uint8_t, wire::kSwitcherReplyAddress + 4> head{};
+    std::array<std::uint8_t, wire::kSwitcherReplyFieldsEnd> head{};
     std::copy_n(reply.begin(), std::min(reply.size(), head.size()), head.begin());
     switcherAddress = wire::GetAddress(head, wire::kSwitcherReplyAddress);
     return true;

@@ -10,19 +10,10 @@
 
 namespace {
 
-constexpr std::uint32_t kRecordFormat = 1;
-constexpr std::size_t kFormatOffset = 0;
-constexpr std::size_t kDataOffsetField = 4;
-constexpr std::size_t kDataLengthField = 8;
-constexpr std::size_t kAddressOffset = 12;
-constexpr std::size_t kChecksumOffset = 16;
-constexpr std::size_t kDataOffset = 62;
-static_assert(kDataOffset + kPassportBufferSize == kPassportRecordSize);
-static_assert(wire::kPassportStoredLength == kPassportBufferSize);
+using wire::kPassportFileBytesPerLine;
+using wire::kPassportFileFirstLine;
+using wire::kPassportFileLastLine;
 
-constexpr std::size_t kBytesPerLine = 32;
-constexpr const char* kFirstLine = "---DEVICEPASSPORT---";
-constexpr const char* kLastLine = "---DATAEND---";
 // Written explicitly, so the file is the same on every platform.
 constexpr const char* kLineEnd = "\r\n";
 
@@ -35,31 +26,32 @@ void PutLittleEndian32(PassportRecord& record, std::size_t offset, std::uint32_t
 
 PassportRecord BuildPassportRecord(std::uint32_t deviceAddress, const PassportBuffer& passport) {
     PassportRecord record{};
-    PutLittleEndian32(record, kFormatOffset, kRecordFormat);
-    PutLittleEndian32(record, kDataOffsetField, static_cast<std::uint32_t>(kDataOffset));
-    PutLittleEndian32(record, kDataLengthField, static_cast<std::uint32_t>(kPassportBufferSize));
-    std::memcpy(record.data() + kAddressOffset, &deviceAddress, sizeof deviceAddress);
-    std::copy(passport.begin(), passport.end(), record.begin() + kDataOffset);
+    PutLittleEndian32(record, wire::kPassportRecordFormatField, wire::kPassportRecordFormat);
+    PutLittleEndian32(record, wire::kPassportRecordDataOffsetField, static_cast<std::uint32_t>(wire::kPassportRecordData));
+    PutLittleEndian32(record, wire::kPassportRecordDataLengthField,
+                      static_cast<std::uint32_t>(wire::kPassportStoredLength));
+    std::memcpy(record.data() + wire::kPassportRecordAddress, &deviceAddress, sizeof deviceAddress);
+    std::copy(passport.begin(), passport.end(), record.begin() + wire::kPassportRecordData);
     // The checksum covers the whole record with its own two bytes still zero; low byte first.
     const std::uint16_t checksum = CalcCRC16(record);
-    record[kChecksumOffset] = static_cast<std::uint8_t>(checksum & 0xFF);
-    record[kChecksumOffset + 1] = static_cast<std::uint8_t>(checksum >> 8);
+    record[wire::kPassportRecordChecksum] = static_cast<std::uint8_t>(checksum & 0xFF);
+    record[wire::kPassportRecordChecksum + 1] = static_cast<std::uint8_t>(checksum >> 8);
     return record;
 }
 
 std::string FormatPassportFile(const PassportRecord& record) {
     std::string text;
     text.reserve(1027);
-    text.append(kFirstLine).append(kLineEnd);
-    for (std::size_t line = 0; line < kPassportRecordSize; line += kBytesPerLine) {
-        for (std::size_t i = line; i < line + kBytesPerLine; ++i) {
+    text.append(kPassportFileFirstLine).append(kLineEnd);
+    for (std::size_t line = 0; line < wire::kPassportRecordLength; line += kPassportFileBytesPerLine) {
+        for (std::size_t i = line; i < line + kPassportFileBytesPerLine; ++i) {
             char hex[3];
             std::snprintf(hex, sizeof hex, "%02X", record[i]);
             text.append(hex);
         }
         text.append(kLineEnd);
     }
-    text.append(kLastLine).append(kLineEnd);
+    text.append(kPassportFileLastLine).append(kLineEnd);
     return text;
 }
 
@@ -76,7 +68,8 @@ bool WritePassportFile(const std::string& path, std::uint32_t deviceAddress,
                        const PassportBuffer& passport) {
     const std::string text = FormatPassportFile(BuildPassportRecord(deviceAddress, passport));
     // Written beside the target and renamed over it: a failure at any step leaves the old file
-    // (or none), never a half-written one.
+    // (or none), never a half-written one. Over an existing file in a folder the user may not
+    // write, the file is rewritten in place instead (see ReplaceFileAtomically).
     platform::FileStamp written;
     return platform::ReplaceFileAtomically(path, text, written);
 }

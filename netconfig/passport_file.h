@@ -6,10 +6,10 @@
 #include <string>
 
 #include "netconfig/module_exchange.h"
+#include "netconfig/wire_layout.h"
 #include "platform/tick.h"
 
-constexpr std::size_t kPassportRecordSize = 480;
-using PassportRecord = std::array<std::uint8_t, kPassportRecordSize>;
+using PassportRecord = std::array<std::uint8_t, wire::kPassportRecordLength>;
 
 PassportRecord BuildPassportRecord(std::uint32_t deviceAddress, const PassportBuffer& passport);
 // The whole file's text, 1027 bytes.

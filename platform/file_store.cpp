@@ -6,9 +6,13 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <charconv>
 
 namespace platform {
 
@@ -61,16 +65,81 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// A name beside target that no other writer (thread or process) picks at the same time.
+constexpr std::string_view kTemporaryMark = ".tmp.";
+
+// A name beside target that no other writer (thread or process) picks at the same time:
+// "<target>.tmp.<process id>.<counter>".
 int CreateTemporaryBeside(const std::string& target, std::string& temporary) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temporary = target + ".tmp." + std::to_string(getpid()) + "." +
+        temporary = target + std::string(kTemporaryMark) + std::to_string(getpid()) + "." +
                     std::to_string(counter.fetch_add(1));
         const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
+}
+
+// For a folder that refuses the temporary file of an atomic replacement while the file itself
+// may be written: the file is overwritten where it stands. Room for the longer text is reserved
+// before the first byte changes, so a full disk (or a size limit) fails with the old file
+// untouched; only a crash or an input/output error in the middle can leave a mix of both.
+bool RewriteInPlace(const std::string& target, std::string_view contents, FileStamp& newStamp) {
+    const int fd = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat old {};
+    bool ok = fstat(fd, &old) == 0 && S_ISREG(old.st_mode);
+    const auto newSize = static_cast<off_t>(contents.size());
+    if (ok && newSize > old.st_size && posix_fallocate(fd, 0, newSize) != 0) {
+        (void)!ftruncate(fd, old.st_size);  // drops what a partial reservation added
+        ok = false;
+    }
+    for (off_t at = 0; ok && at < newSize;) {
+        const ssize_t put = pwrite(fd, contents.data() + at, static_cast<std::size_t>(newSize - at), at);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) ok = false;
+        else at += put;
+    }
+    ok = ok && (newSize >= old.st_size || ftruncate(fd, newSize) == 0) && fsync(fd) == 0;
+    struct stat written {};
+    if (ok && fstat(fd, &written) == 0) newStamp = StampOf(written);
+    close(fd);
+    return ok;
+}
+
+// The process id in a temporary name of ours for target ("<pid>.<counter>" after the mark), or 0.
+pid_t WriterOf(std::string_view name, std::string_view targetName) {
+    if (!name.starts_with(targetName) || !name.substr(targetName.size()).starts_with(kTemporaryMark)) return 0;
+    const std::string_view rest = name.substr(targetName.size() + kTemporaryMark.size());
+    pid_t pid = 0;
+    unsigned counter = 0;
+    const char* end = rest.data() + rest.size();
+    const auto afterPid = std::from_chars(rest.data(), end, pid);
+    if (afterPid.ec != std::errc() || afterPid.ptr == end || *afterPid.ptr != '.' || pid <= 0) return 0;
+    const auto afterCounter = std::from_chars(afterPid.ptr + 1, end, counter);
+    return afterCounter.ec == std::errc() && afterCounter.ptr == end ? pid : 0;
+}
+
+// A writer killed between making its temporary file and renaming it leaves the file behind.
+// Ours (by name) whose writer is gone and that nobody touched for an hour are removed; a live
+// process of that id, or one we may not signal, keeps its file.
+void RemoveStaleTemporaries(const std::string& target) {
+    constexpr std::int64_t kStaleNs = 3600ll * 1000000000;
+    const auto slash = target.rfind('/');
+    const std::string folder = FolderOf(target);
+    const std::string targetName = slash == std::string::npos ? target : target.substr(slash + 1);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = readdir(dir)) {
+        const pid_t writer = WriterOf(entry->d_name, targetName);
+        if (writer == 0 || writer == getpid() || kill(writer, 0) == 0 || errno != ESRCH) continue;
+        const std::string path = folder + "/" + entry->d_name;
+        struct stat info {};
+        if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            WallClockNs() - Nanoseconds(info.st_mtim) > kStaleNs)
+            unlink(path.c_str());
+    }
+    closedir(dir);
 }
 
 void SyncFolder(const std::string& folder) {
@@ -150,7 +219,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents, F
 
     std::string temporary;
     const int fd = CreateTemporaryBeside(target, temporary);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        const bool folderRefused = errno == EACCES || errno == EPERM;
+        return hadFile && folderRefused && RewriteInPlace(target, contents, newStamp);
+    }
     bool ok = true;
     if (hadFile) {
         ok = fchmod(fd, old.st_mode & 07777) == 0;
@@ -167,6 +239,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents, F
         return false;
     }
     SyncFolder(FolderOf(target));
+    RemoveStaleTemporaries(target);
     return true;
 }
 

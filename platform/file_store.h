@@ -46,6 +46,17 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::str
 // The file keeps the old file's permissions (a new file gets the usual ones under the umask). A
 // symbolic link at path is kept: its target is replaced. On failure the new file is removed, the
 // old one is untouched and the result is false. newStamp is the stamp of the file written.
+//
+// When the folder refuses the new file (no right to write it) but the existing file may be
+// written, the file is rewritten in place instead (write, flush to the disk, cut to length). That
+// path gives a weaker guarantee: a full disk still leaves the old file untouched (the room is
+// reserved first), but a crash or a kill in the middle of the write can leave a mix of old and new
+// text. A read-only file, a missing file in such a folder, or anything but a regular file at the
+// path is never written (false).
+//
+// A writer killed before its rename leaves its new file ("<file>.tmp.<process id>.<n>") behind;
+// each replacement removes such files of the same target whose process is gone and that have
+// not changed for an hour.
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents, FileStamp& newStamp);
 
 // The wall clock in nanoseconds, the clock file time stamps are taken from.

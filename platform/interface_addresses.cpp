@@ -1,19 +1,29 @@
 #include "platform/interface_addresses.h"
 
 #include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 
 namespace platform {
 
+bool ReadInterfaceTable(std::vector<InterfaceAddress>& table) {
+    table.clear();
+    ifaddrs* rows = nullptr;
+    if (getifaddrs(&rows) != 0) return false;
+    for (const ifaddrs* row = rows; row != nullptr; row = row->ifa_next) {
+        if (row->ifa_addr == nullptr || row->ifa_addr->sa_family != AF_INET) continue;
+        table.push_back({reinterpret_cast<const sockaddr_in*>(row->ifa_addr)->sin_addr.s_addr,
+                         (row->ifa_flags & IFF_UP) != 0});
+    }
+    freeifaddrs(rows);
+    return true;
+}
+
 bool ReadInterfaceAddresses(std::vector<std::uint32_t>& addresses) {
     addresses.clear();
-    ifaddrs* table = nullptr;
-    if (getifaddrs(&table) != 0) return false;
-    for (const ifaddrs* row = table; row != nullptr; row = row->ifa_next) {
-        if (row->ifa_addr == nullptr || row->ifa_addr->sa_family != AF_INET) continue;
-        addresses.push_back(reinterpret_cast<const sockaddr_in*>(row->ifa_addr)->sin_addr.s_addr);
-    }
-    freeifaddrs(table);
+    std::vector<InterfaceAddress> table;
+    if (!ReadInterfaceTable(table)) return false;
+    for (const InterfaceAddress& row : table) addresses.push_back(row.address);
     return true;
 }
 

@@ -5,7 +5,16 @@
 
 namespace platform {
 
+namespace {
+SteppedClock* steppedClock = nullptr;
+}
+
+SteppedClockScope::SteppedClockScope(SteppedClock& clock) { steppedClock = &clock; }
+SteppedClockScope::~SteppedClockScope() { steppedClock = nullptr; }
+SteppedClock* ActiveSteppedClock() { return steppedClock; }
+
 std::uint32_t TickCount() {
+    if (steppedClock != nullptr) return steppedClock->now;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
@@ -20,6 +29,10 @@ std::uint32_t ElapsedSince(std::uint32_t start) {
 }
 
 void SleepMs(unsigned milliseconds) {
+    if (steppedClock != nullptr) {
+        steppedClock->now += milliseconds;
+        return;
+    }
     timespec left{static_cast<time_t>(milliseconds / 1000),
                   static_cast<long>(milliseconds % 1000) * 1000000L};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {

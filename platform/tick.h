@@ -14,6 +14,29 @@ std::uint32_t ElapsedSince(std::uint32_t start);
 
 void SleepMs(unsigned milliseconds);
 
+// A clock for tests, so a deadline can be checked exactly instead of against the wall clock.
+// While one is installed, TickCount reads `now`, and time moves only when a wait ends without
+// anything to do: SleepMs and a readiness wait that times out (WaitReadable) each add their
+// whole time-out. A wait that something ends early adds nothing, so an exchange still meets
+// real datagrams but counts its deadline in whole polling steps, however slow the machine is.
+struct SteppedClock {
+    std::uint32_t now = 0;
+    // false: readiness waits look once and do not block, for peers that never answer.
+    bool blockInWaits = true;
+};
+
+// Installs `clock` until the guard goes; one at a time, on the thread that runs the exchanges.
+class SteppedClockScope {
+public:
+    explicit SteppedClockScope(SteppedClock& clock);
+    ~SteppedClockScope();
+    SteppedClockScope(const SteppedClockScope&) = delete;
+    SteppedClockScope& operator=(const SteppedClockScope&) = delete;
+};
+
+// The installed test clock, or null (always, outside tests).
+SteppedClock* ActiveSteppedClock();
+
 struct LocalTime {
     int year = 0;    // four digits
     int month = 0;   // 1-12

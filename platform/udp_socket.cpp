@@ -1,5 +1,7 @@
 #include "platform/udp_socket.h"
 
+#include "platform/tick.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -48,6 +50,9 @@ bool Bind(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
 }
 
 bool Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+    // Linux takes 0.0.0.0 as this computer itself, so the socket would hear its own requests;
+    // Winsock refuses it, and so do we.
+    if (address == INADDR_ANY) return false;
     const sockaddr_in remote = MakeAddress(address, port);
     return connect(socket, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) == 0;
 }
@@ -102,9 +107,15 @@ std::uint32_t WaitReadable(std::span<const SocketHandle> sockets, unsigned timeo
         if (sockets[i] > highest) highest = sockets[i];
     }
     if (highest < 0) return 0;
-    timeval timeout{static_cast<time_t>(timeoutMs / 1000),
-                    static_cast<suseconds_t>((timeoutMs % 1000) * 1000)};
-    if (select(highest + 1, &readable, nullptr, nullptr, &timeout) <= 0) return 0;
+    // Under a test clock a wait that times out moves the clock on by its whole time-out.
+    SteppedClock* const testClock = ActiveSteppedClock();
+    const unsigned blockMs = testClock != nullptr && !testClock->blockInWaits ? 0 : timeoutMs;
+    timeval timeout{static_cast<time_t>(blockMs / 1000),
+                    static_cast<suseconds_t>((blockMs % 1000) * 1000)};
+    if (select(highest + 1, &readable, nullptr, nullptr, &timeout) <= 0) {
+        if (testClock != nullptr) testClock->now += timeoutMs;
+        return 0;
+    }
     std::uint32_t mask = 0;
     for (std::size_t i = 0; i < sockets.size() && i < 32; ++i)
         if (sockets[i] != kInvalidSocket && sockets[i] < FD_SETSIZE &&

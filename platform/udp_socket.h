@@ -18,6 +18,7 @@ bool SetReuseAddress(SocketHandle socket);
 bool SetBroadcast(SocketHandle socket);
 bool SetNonBlocking(SocketHandle socket);
 bool Bind(SocketHandle socket, std::uint32_t address, std::uint16_t port);
+// Fails for the address 0.0.0.0, as Winsock's connect does, instead of meaning this computer.
 bool Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port);
 
 // Bytes sent, or -1.

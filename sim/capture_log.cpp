@@ -14,10 +14,11 @@ std::string FormatEndpoint(Endpoint endpoint) {
 }  // namespace
 
 std::string FormatCaptureLine(std::uint32_t elapsedMs, Endpoint from, Endpoint to,
-                              std::span<const std::uint8_t> bytes) {
+                              std::span<const std::uint8_t> bytes, std::string_view tag) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string line = std::to_string(elapsedMs) + " " + FormatEndpoint(from) + " " +
                        FormatEndpoint(to) + " ";
+    line += tag;
     line.reserve(line.size() + bytes.size() * 2 + 1);
     for (const std::uint8_t byte : bytes) {
         line.push_back(kDigits[byte >> 4]);
@@ -41,9 +42,9 @@ bool CaptureLog::Open(const std::string& path, std::string& error) {
 }
 
 void CaptureLog::Record(std::uint32_t elapsedMs, Endpoint from, Endpoint to,
-                        std::span<const std::uint8_t> bytes) {
+                        std::span<const std::uint8_t> bytes, std::string_view tag) {
     if (file_ == nullptr) return;
-    const std::string line = FormatCaptureLine(elapsedMs, from, to, bytes);
+    const std::string line = FormatCaptureLine(elapsedMs, from, to, bytes, tag);
     std::fwrite(line.data(), 1, line.size(), file_);
     std::fflush(file_);
 }

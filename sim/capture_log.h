@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace sim {
 
@@ -13,8 +14,10 @@ struct Endpoint {
     std::uint16_t port = 0;
 };
 
+// tag goes before the hex digits: "tcp:" for bytes received on a TCP connection, and events
+// such as "tcp-accepted" carry no bytes.
 std::string FormatCaptureLine(std::uint32_t elapsedMs, Endpoint from, Endpoint to,
-                              std::span<const std::uint8_t> bytes);
+                              std::span<const std::uint8_t> bytes, std::string_view tag = {});
 
 class CaptureLog {
 public:
@@ -28,7 +31,7 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     // Each line is flushed at once, so a reader sees it as soon as the datagram was handled.
     void Record(std::uint32_t elapsedMs, Endpoint from, Endpoint to,
-                std::span<const std::uint8_t> bytes);
+                std::span<const std::uint8_t> bytes, std::string_view tag = {});
 
 private:
     std::FILE* file_ = nullptr;

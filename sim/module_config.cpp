@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <set>
 
+#include "app/text_chars.h"
 #include "netconfig/wire_layout.h"
 
 namespace sim {
@@ -13,19 +13,12 @@ namespace {
 
 constexpr std::string_view kKnownKeys =
     "ip, mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply, "
-    "passport-length, passport, hello-length";
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
+    "passport-length, passport, hello-length, reply-9100, reply-9101, control, control-address, "
+    "control-fault";
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : lower) c = ToLowerAscii(c);
     return lower;
 }
 
@@ -51,13 +44,6 @@ bool ParseUnsigned(std::string_view text, unsigned long maximum, unsigned long& 
     return true;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Hex digit pairs; spaces, ':' and '-' between bytes are allowed for readability.
 bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
@@ -68,8 +54,8 @@ bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>& bytes) {
             continue;
         }
         if (i + 1 >= text.size()) return false;
-        const int high = HexValue(c);
-        const int low = HexValue(text[i + 1]);
+        const int high = HexDigitValue(c);
+        const int low = HexDigitValue(text[i + 1]);
         if (high < 0 || low < 0) return false;
         bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
         i += 2;
@@ -77,7 +63,7 @@ bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
-bool ParseReplyMode(std::string_view text, ModuleConfig& module) {
+bool ParseReplyBehaviour(std::string_view text, ReplyBehaviour& behaviour) {
     static constexpr std::array<std::pair<std::string_view, ReplyMode>, 7> kModes = {{
         {"normal", ReplyMode::Normal},
         {"silent", ReplyMode::Silent},
@@ -89,8 +75,7 @@ bool ParseReplyMode(std::string_view text, ModuleConfig& module) {
     }};
     for (const auto& [name, mode] : kModes) {
         if (text == name) {
-            module.reply = mode;
-            module.delayMs = 0;
+            behaviour = {mode, 0};
             return true;
         }
     }
@@ -99,8 +84,7 @@ bool ParseReplyMode(std::string_view text, ModuleConfig& module) {
     if (text.substr(0, kDelay.size()) != kDelay ||
         !ParseUnsigned(text.substr(kDelay.size()), kMaxDelayMs, delay))
         return false;
-    module.reply = ReplyMode::Delayed;
-    module.delayMs = static_cast<unsigned>(delay);
+    behaviour = {ReplyMode::Delayed, static_cast<unsigned>(delay)};
     return true;
 }
 
@@ -143,8 +127,15 @@ bool ApplyKey(ModuleConfig& module, SeenKeys& seen, std::string_view rawKey,
         module.answersPortA = lowerValue == "both" || lowerValue == "9100";
         module.answersPortB = lowerValue == "both" || lowerValue == "9101";
         expected = "both, 9100, 9101 or none";
-    } else if (key == "reply") {
-        ok = ParseReplyMode(lowerValue, module);
+    } else if (key == "reply" || key == "reply-9100" || key == "reply-9101") {
+        ReplyBehaviour behaviour;
+        ok = ParseReplyBehaviour(lowerValue, behaviour);
+        if (key == "reply") {
+            module.reply = behaviour.mode;
+            module.delayMs = behaviour.delayMs;
+        } else {
+            module.portReply[key == "reply-9100" ? 0 : 1] = behaviour;
+        }
         expected = "normal, silent, delay:N (N up to " + std::to_string(kMaxDelayMs) +
                    " ms), wrong-magic, wrong-status, short, trailing or twice";
     } else if (key == "switcher-length" || key == "passport-length" || key == "hello-length") {
@@ -155,10 +146,20 @@ bool ApplyKey(ModuleConfig& module, SeenKeys& seen, std::string_view rawKey,
         expected = "a length from 0 to " + std::to_string(kMaxReplyLength);
     } else if (key == "passport") {
         ok = ParseHexBytes(value, module.passportData) &&
-             module.passportData.size() <= kMaxReplyLength - wire::kPassportMac - 6;
+             module.passportData.size() <= kMaxReplyLength - wire::kPassportFieldsEnd;
         module.hasPassportData = true;
         expected = "hexadecimal bytes, at most " +
-                   std::to_string(kMaxReplyLength - wire::kPassportMac - 6);
+                   std::to_string(kMaxReplyLength - wire::kPassportFieldsEnd);
+    } else if (key == "control") {
+        ok = lowerValue == "on" || lowerValue == "off";
+        module.control.enabled = lowerValue == "on";
+        expected = "on or off";
+    } else if (key == "control-address") {
+        ok = ParseUnsigned(value, 255, number);
+        module.control.deviceAddress = static_cast<std::uint8_t>(number);
+        expected = "a device address from 0 to 255";
+    } else if (key == "control-fault") {
+        ok = ParseControlFault(lowerValue, module.control, expected);
     } else {
         error = "unknown key " + Quoted(key) + " (known: " + std::string(kKnownKeys) + ")";
         return false;
@@ -186,14 +187,20 @@ bool FinishModule(ModuleConfig& module, const SeenKeys& seen, std::string& error
 
 }  // namespace
 
+ReplyBehaviour ModuleConfig::ReplyOn(std::uint16_t port) const {
+    for (std::size_t i = 0; i < wire::kPorts.size(); ++i)
+        if (wire::kPorts[i] == port && portReply[i]) return *portReply[i];
+    return {reply, delayMs};
+}
+
 bool IsTestNetworkAddress(std::uint32_t address) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-    return bytes[0] == 127 || (bytes[0] == 198 && bytes[1] == 18 && bytes[2] == 0);
+    return IsLoopbackAddress(address) || (bytes[0] == 198 && bytes[1] == 18 && bytes[2] == 0);
 }
 
 bool IsModuleAddressAllowed(std::uint32_t address) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-    if (bytes[0] == 127) return true;
+    if (IsLoopbackAddress(address)) return true;
     // .1 is the panel side of the test network; .0 and .255 are not host addresses.
     return bytes[0] == 198 && bytes[1] == 18 && bytes[2] == 0 && bytes[3] >= 2 && bytes[3] <= 254;
 }
@@ -205,14 +212,14 @@ bool ParseModuleSpec(std::string_view moduleText, ModuleConfig& module, std::str
     std::string_view rest = moduleText;
     while (!rest.empty()) {
         const auto comma = rest.find(',');
-        const std::string_view pair = Trim(rest.substr(0, comma));
+        const std::string_view pair = TrimBlanks(rest.substr(0, comma));
         rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
         if (pair.empty()) continue;
         const auto equals = pair.find('=');
         if (equals == std::string_view::npos) {
             what = Quoted(pair) + " is not key=value";
-        } else if (ApplyKey(module, seen, Trim(pair.substr(0, equals)),
-                            Trim(pair.substr(equals + 1)), what)) {
+        } else if (ApplyKey(module, seen, TrimBlanks(pair.substr(0, equals)),
+                            TrimBlanks(pair.substr(equals + 1)), what)) {
             continue;
         }
         error = "--module " + Quoted(moduleText) + ": " + what;
@@ -246,11 +253,12 @@ bool ParseConfigText(std::string_view text, std::string_view source,
         std::string_view line = text.substr(0, newline);
         text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
         // No value contains ';' or '#', so either starts a comment wherever it stands.
-        line = Trim(line.substr(0, std::min(line.find(';'), line.find('#'))));
+        line = TrimBlanks(line.substr(0, std::min(line.find(';'), line.find('#'))));
         if (line.empty()) continue;
         if (line.front() == '[') {
             if (inModule && !FinishModule(parsed.back(), seen, what)) return failAt(sectionLine);
-            if (line.back() != ']' || Lower(Trim(line.substr(1, line.size() - 2))) != "module") {
+            const std::string_view name = TrimBlanks(line.substr(1, line.size() - 2));
+            if (line.back() != ']' || Lower(name) != "module") {
                 what = "unknown section " + Quoted(line) + " (only [module] sections are read)";
                 return failAt(lineNumber);
             }
@@ -269,8 +277,8 @@ bool ParseConfigText(std::string_view text, std::string_view source,
             what = "key = value before the first [module] section";
             return failAt(lineNumber);
         }
-        if (!ApplyKey(parsed.back(), seen, Trim(line.substr(0, equals)),
-                      Trim(line.substr(equals + 1)), what))
+        if (!ApplyKey(parsed.back(), seen, TrimBlanks(line.substr(0, equals)),
+                      TrimBlanks(line.substr(equals + 1)), what))
             return failAt(lineNumber);
     }
     if (inModule && !FinishModule(parsed.back(), seen, what)) return failAt(sectionLine);

@@ -1,13 +1,17 @@
 #pragma once
 // What one simulated module is: its addresses, what it answers with and how. Read from
 // "key=value" text, either a --module argument or a [module] section of a configuration file.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "netconfig/address_text.h"
+#include "netconfig/wire_layout.h"
+#include "sim/control_config.h"
 
 namespace sim {
 
@@ -22,25 +26,37 @@ enum class ReplyMode {
     Twice,        // every reply sent two times
 };
 
+struct ReplyBehaviour {
+    ReplyMode mode = ReplyMode::Normal;
+    unsigned delayMs = 0;  // for Delayed
+};
+
 struct ModuleConfig {
     std::uint32_t ip = 0;  // network byte order, like every address here
     MacAddress mac{};
     std::uint32_t mask = 0x00FFFFFFu;  // 255.255.255.0
     std::uint32_t gateway = 0;
     std::uint32_t switcher = 0;
-    std::size_t switcherLength = 26;
+    std::size_t switcherLength = wire::kSwitcherReplyModuleLength;
     bool switchReplyMagic = false;  // "WiZnSwTc" instead of "WiZnInTc"
     bool answersPortA = true;       // 9100
     bool answersPortB = true;       // 9101
     ReplyMode reply = ReplyMode::Normal;
     unsigned delayMs = 0;
-    std::size_t passportLength = 418;
+    // Per port (9100, 9101): when given, that port's replies behave so instead of as `reply`,
+    // so a test can tell which port's reply the panel took.
+    std::array<std::optional<ReplyBehaviour>, wire::kPorts.size()> portReply{};
+    std::size_t passportLength = wire::kPassportStoredLength;
     bool hasPassportData = false;
     std::vector<std::uint8_t> passportData;  // the bytes after the MAC, when given
-    std::size_t helloLength = 30;
+    std::size_t helloLength = wire::kHelloRecordLength;
+    ControlConfig control;  // the control module on port 9000
+
+    // How the replies to a request that came in on `port` (9100 or 9101) behave.
+    ReplyBehaviour ReplyOn(std::uint16_t port) const;
 };
 
-constexpr std::size_t kMaxReplyLength = 1024;
+constexpr std::size_t kMaxReplyLength = wire::kReceiveBufferSize;
 constexpr unsigned kMaxDelayMs = 60000;
 
 // One module from comma-separated key=value pairs ("ip=127.0.0.2,reply=silent"). On failure

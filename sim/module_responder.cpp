@@ -8,11 +8,6 @@ namespace sim {
 
 namespace {
 
-// Fields a module's replies and requests carry beyond the shared layouts.
-constexpr std::size_t kSwitcherReplyFields = wire::kSwitcherReplyAddress + 4;
-constexpr std::size_t kHelloReplyFields = 26;  // magic, MAC and the three addresses
-constexpr std::size_t kWriteSwitcherNeeded = wire::kWriteSwitcherAddress + 4;
-
 void PutMac(Datagram& datagram, std::size_t offset, const MacAddress& mac) {
     std::copy(mac.begin(), mac.end(), datagram.begin() + static_cast<std::ptrdiff_t>(offset));
 }
@@ -26,9 +21,9 @@ Datagram FitToLength(Datagram datagram, std::size_t length, std::size_t patternF
     return datagram;
 }
 
-void ApplyReplyMode(const ModuleConfig& module, std::vector<Datagram>& replies) {
+void ApplyReplyMode(ReplyMode mode, std::vector<Datagram>& replies) {
     for (Datagram& reply : replies) {
-        switch (module.reply) {
+        switch (mode) {
         case ReplyMode::WrongStatus:
             // A switcher reply cut to 8 bytes (switcher-length) has no byte 8 to spoil.
             if (reply.size() > wire::kSwitcherReplyStatusA &&
@@ -49,17 +44,17 @@ void ApplyReplyMode(const ModuleConfig& module, std::vector<Datagram>& replies) 
             break;
         }
     }
-    if (module.reply == ReplyMode::Twice) {
+    if (mode == ReplyMode::Twice) {
         const std::size_t count = replies.size();
         for (std::size_t i = 0; i < count; ++i) replies.push_back(replies[i]);
     }
-    if (module.reply == ReplyMode::Silent) replies.clear();
+    if (mode == ReplyMode::Silent) replies.clear();
 }
 
 }  // namespace
 
 Datagram BuildSwitcherReply(const ModuleConfig& module) {
-    Datagram reply(kSwitcherReplyFields, 0);
+    Datagram reply(wire::kSwitcherReplyFieldsEnd, 0);
     wire::PutMagic(reply, module.switchReplyMagic ? wire::kSwitcherReplyAltMagic
                                                   : wire::kSwitcherReplyMagic);
     reply[wire::kSwitcherReplyStatusA] = 1;
@@ -70,7 +65,7 @@ Datagram BuildSwitcherReply(const ModuleConfig& module) {
 }
 
 Datagram BuildPassportReply(const ModuleConfig& module) {
-    Datagram reply(wire::kPassportMac + module.mac.size(), 0);
+    Datagram reply(wire::kPassportFieldsEnd, 0);
     wire::PutMagic(reply, wire::kPassportReplyMagic);
     PutMac(reply, wire::kPassportMac, module.mac);
     if (!module.hasPassportData) return FitToLength(std::move(reply), module.passportLength, 0);
@@ -80,7 +75,7 @@ Datagram BuildPassportReply(const ModuleConfig& module) {
 }
 
 Datagram BuildHelloReply(const ModuleConfig& module) {
-    Datagram reply(kHelloReplyFields, 0);
+    Datagram reply(wire::kHelloFieldsEnd, 0);
     wire::PutMagic(reply, wire::kHelloMagic);
     PutMac(reply, wire::kHelloMac, module.mac);
     wire::PutAddress(reply, wire::kHelloIp, module.ip);
@@ -90,7 +85,8 @@ Datagram BuildHelloReply(const ModuleConfig& module) {
     return FitToLength(std::move(reply), module.helloLength, wire::kHelloMinLength);
 }
 
-ModuleResponse RespondToDatagram(ModuleConfig& module, std::span<const std::uint8_t> datagram) {
+ModuleResponse RespondToDatagram(ModuleConfig& module, std::uint16_t port,
+                                 std::span<const std::uint8_t> datagram) {
     ModuleResponse response;
     if (wire::HasMagic(datagram, wire::kReadSwitcherMagic)) {
         response.replies.push_back(BuildSwitcherReply(module));
@@ -99,7 +95,7 @@ ModuleResponse RespondToDatagram(ModuleConfig& module, std::span<const std::uint
     } else if (wire::HasMagic(datagram, wire::kListMagic)) {
         response.replies.push_back(BuildHelloReply(module));
     } else if (wire::HasMagic(datagram, wire::kWriteSwitcherMagic)) {
-        if (datagram.size() >= kWriteSwitcherNeeded)
+        if (datagram.size() >= wire::kWriteSwitcherFieldsEnd)
             module.switcher = wire::GetAddress(datagram, wire::kWriteSwitcherAddress);
     } else if (wire::HasMagic(datagram, wire::kSetNetworkMagic)) {
         if (datagram.size() >= wire::kSetNetworkLength &&
@@ -111,8 +107,9 @@ ModuleResponse RespondToDatagram(ModuleConfig& module, std::span<const std::uint
             response.newGateway = wire::GetAddress(datagram, wire::kSetNetworkGateway);
         }
     }
-    ApplyReplyMode(module, response.replies);
-    if (module.reply == ReplyMode::Delayed) response.delayMs = module.delayMs;
+    const ReplyBehaviour behaviour = module.ReplyOn(port);
+    ApplyReplyMode(behaviour.mode, response.replies);
+    if (behaviour.mode == ReplyMode::Delayed) response.delayMs = behaviour.delayMs;
     return response;
 }
 

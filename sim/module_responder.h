@@ -21,8 +21,10 @@ struct ModuleResponse {
     std::uint32_t newGateway = 0;
 };
 
-// A switcher write is applied to `module` here; anything unknown or too short is ignored.
-ModuleResponse RespondToDatagram(ModuleConfig& module, std::span<const std::uint8_t> datagram);
+// What the module answers to `datagram`, which came in on `port` (9100 or 9101). A switcher
+// write is applied to `module` here; anything unknown or too short is ignored.
+ModuleResponse RespondToDatagram(ModuleConfig& module, std::uint16_t port,
+                                 std::span<const std::uint8_t> datagram);
 
 // The replies as a module in normal mode sends them.
 Datagram BuildSwitcherReply(const ModuleConfig& module);

@@ -55,6 +55,10 @@ bool ModuleSimulator::Start(const std::vector<ModuleConfig>& modules, bool hearB
             return false;
         }
     }
+    if (!controls_.Start(modules, capture, startTick_, error)) {
+        CloseAll();
+        return false;
+    }
     if (hearBroadcasts) {
         for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
             broadcastSockets_[port] = OpenBoundSocket(kLimitedBroadcast, wire::kPorts[port], error);
@@ -95,6 +99,7 @@ void ModuleSimulator::CloseAll() {
         socket = platform::kInvalidSocket;
     }
     pending_.clear();
+    controls_.Close();
 }
 
 std::uint32_t ModuleSimulator::Elapsed() const { return platform::ElapsedSince(startTick_); }
@@ -114,11 +119,14 @@ void ModuleSimulator::Serve(unsigned waitMs) {
         sockets.push_back(broadcastSockets_[port]);
         owners.push_back({kNoModule, port});
     }
+    const std::size_t firstControl = sockets.size();
+    controls_.AppendSockets(sockets);
     std::vector<bool> readable;
-    if (platform::WaitReadableMany(sockets, MillisecondsUntilNextReply(waitMs), readable) > 0) {
+    const unsigned wait = controls_.MillisecondsUntilDue(MillisecondsUntilNextReply(waitMs));
+    if (platform::WaitReadableMany(sockets, wait, readable) > 0) {
         // A move during this pass replaces sockets, so every handle is checked against its
         // owner's current one before it is read.
-        for (std::size_t i = 0; i < sockets.size(); ++i) {
+        for (std::size_t i = 0; i < firstControl; ++i) {
             if (!readable[i]) continue;
             const SocketOwner owner = owners[i];
             const platform::SocketHandle current = owner.module == kNoModule
@@ -126,8 +134,10 @@ void ModuleSimulator::Serve(unsigned waitMs) {
                                                        : modules_[owner.module].sockets[owner.port];
             if (current == sockets[i]) DrainSocket(current, owner);
         }
+        controls_.Serve(sockets, readable, firstControl);
     }
     SendDueReplies();
+    controls_.SendDue();
 }
 
 void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner owner) {
@@ -163,7 +173,8 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
 
 void ModuleSimulator::Deliver(std::size_t moduleIndex, std::size_t port, Endpoint from,
                               std::span<const std::uint8_t> datagram) {
-    const ModuleResponse response = RespondToDatagram(modules_[moduleIndex].config, datagram);
+    const ModuleResponse response =
+        RespondToDatagram(modules_[moduleIndex].config, wire::kPorts[port], datagram);
     if (response.takeNetwork) MoveModule(moduleIndex, response);
     for (const Datagram& reply : response.replies) {
         if (response.delayMs == 0) {

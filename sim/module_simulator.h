@@ -10,6 +10,7 @@
 
 #include "platform/udp_socket.h"
 #include "sim/capture_log.h"
+#include "sim/control_module.h"
 #include "sim/module_responder.h"
 
 namespace sim {
@@ -67,6 +68,7 @@ private:
     std::array<platform::SocketHandle, 2> broadcastSockets_{platform::kInvalidSocket,
                                                             platform::kInvalidSocket};
     std::vector<PendingReply> pending_;
+    ControlModules controls_;  // port 9000 of the modules with control=on
     CaptureLog* capture_ = nullptr;
     std::uint32_t startTick_ = 0;
     bool warnedForeignPeer_ = false;

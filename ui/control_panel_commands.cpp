@@ -1,5 +1,5 @@
-// The main window's commands: Check, Check All, Remove, Close, and the language and adapter
-// choices. Setup, Add and Passport open further windows and are filled in with them.
+// The main window's commands: Check, Check All, Setup, Remove, Passport, Close, and the language
+// and adapter choices. Add opens the add-device wizard and is filled in with it.
 #include <QPushButton>
 
 #include "app/control_panel_app.h"
@@ -8,8 +8,11 @@
 #include "netconfig/address_text.h"
 #include "netconfig/module_exchange.h"
 #include "ui/control_panel_dlg.h"
+#include "ui/passport_save.h"
+#include "ui/switcher_address_dlg.h"
 #include "widgets/exchange_scope.h"
 #include "widgets/localized_message_box.h"
+#include "widgets/platform_texts.h"
 #include "ui/main_dialog_template.h"
 
 using namespace main_dialog;
@@ -33,7 +36,7 @@ void CControlPanelDlg::OnCheck() {
         device.online = 1;
     } else {
         device.online = 0;
-        LocalizedMessageBox(kNotRespondingMessageId, MessageStyle::Error);
+        LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
     }
     device.tested = 1;
     RefreshDeviceList(position);
@@ -55,7 +58,7 @@ void CControlPanelDlg::OnRemove() {
     const int position = SelectedPosition();
     if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
     const std::string address = FormatIpAddress(devices_[static_cast<std::size_t>(position)]->address);
-    const std::string question = FormatWithText(LoadLocalizedString(kRemoveQuestionId), address);
+    const std::string question = FormatWithText(LoadLocalizedString(string_ids::kRemoveQuestion), address);
     if (LocalizedMessageBoxText(question, MessageStyle::Question) != MessageAnswer::Yes) return;
     RemoveDeviceAt(devices_, static_cast<std::size_t>(position));
     SaveDeviceList(TheApp().Settings(), devices_);
@@ -68,7 +71,33 @@ void CControlPanelDlg::OnClose() {
 }
 
 void CControlPanelDlg::OnSetup() {
-    // The switcher address dialog's command.
+    if (ExchangeScope::Active()) return;
+    const int position = SelectedPosition();
+    if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
+    DeviceRecord& device = *devices_[static_cast<std::size_t>(position)];
+    // A device that answered before is not asked again.
+    if (device.online == 0) {
+        ExchangeScope exchange(*this);
+        device.tested = 1;
+        device.online = CheckDevice(static_cast<std::size_t>(position)) ? 1 : 0;
+        RefreshDeviceList(position);
+        if (device.online == 0) {
+            LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
+            return;
+        }
+    }
+
+    CSwitcherAddressDlg dialog(this);
+    dialog.address = device.switcherAddress;
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (dialog.address != device.switcherAddress) {
+        device.switcherAddress = dialog.address;
+        ExchangeScope exchange(*this);
+        // Never confirmed by the module: the row shows the address that was sent.
+        WriteSwitcherAddress(localAddress_, device.address, device.switcherAddress);
+    }
+    device.online = 1;
+    RefreshDeviceList(position);
 }
 
 void CControlPanelDlg::OnAdd() {
@@ -76,12 +105,27 @@ void CControlPanelDlg::OnAdd() {
 }
 
 void CControlPanelDlg::OnPassport() {
-    // The passport command.
+    if (ExchangeScope::Active()) return;
+    const int position = SelectedPosition();
+    if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
+    const std::uint32_t address = devices_[static_cast<std::size_t>(position)]->address;
+    PassportBuffer passport{};
+    {
+        ExchangeScope exchange(*this);
+        if (!ReadModulePassport(localAddress_, address, passport)) {
+            LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
+            return;
+        }
+    }
+    // The exchange is over: the operator chooses the file under the normal cursor.
+    if (!SavePassportFile(this, address, passport, LoadLocalizedString(string_ids::kPassportFileFilter)))
+        LocalizedMessageBox(string_ids::kFileSaveFailed, MessageStyle::Error);
 }
 
 void CControlPanelDlg::OnLanguageChanged(int index) {
     const int language = index == 1 ? kRussian : kEnglish;
     SetLanguage(language);
+    UsePlatformTexts(language);
     Recaption();
     // The "Online" column shows the answer texts, so the rows follow the language as well.
     RefreshDeviceList(SelectedPosition());

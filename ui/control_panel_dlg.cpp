@@ -1,4 +1,4 @@
-// The main window: its controls, the opening steps, the list and the availability rules.
+// The main window: its controls, how it opens, the list and the availability rules.
 #include "ui/control_panel_dlg.h"
 
 #include <QComboBox>
@@ -15,6 +15,8 @@
 #include "netconfig/local_adapters.h"
 #include "widgets/exchange_scope.h"
 #include "widgets/localized_message_box.h"
+#include "widgets/platform_texts.h"
+#include "ui/device_list_view.h"
 #include "ui/main_dialog_template.h"
 #include "ui/status_images.h"
 
@@ -62,7 +64,7 @@ void CControlPanelDlg::CreateControls() {
         QWidget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::List:
-            widget = list_ = new QTreeWidget(this);
+            widget = list_ = new DeviceListView(this);
             break;
         case ControlKind::DropDown: {
             auto* box = new QComboBox(this);
@@ -107,6 +109,7 @@ void CControlPanelDlg::CreateControls() {
 void CControlPanelDlg::ChooseLanguage() {
     const int language = panel_settings::ReadLanguage(TheApp().Settings(), DefaultLanguage());
     SetLanguage(language);
+    UsePlatformTexts(language);
     languageBox_->setCurrentIndex(language != 0 ? 1 : 0);
 }
 
@@ -137,8 +140,8 @@ void CControlPanelDlg::Recaption() {
     for (int id : kCaptionedButtons) static_cast<QPushButton*>(Control(id))->setText(Localized(id));
     for (int column = 0; column < static_cast<int>(kColumns.size()); ++column)
         list_->headerItem()->setText(column, Localized(kColumns[static_cast<std::size_t>(column)].headerId));
-    answerYes_ = Localized(kAnswerYesId);
-    answerNo_ = Localized(kAnswerNoId);
+    answerYes_ = Localized(string_ids::kAnswerYes);
+    answerNo_ = Localized(string_ids::kAnswerNo);
 }
 
 void CControlPanelDlg::ChooseAdapter() {
@@ -147,7 +150,7 @@ void CControlPanelDlg::ChooseAdapter() {
     localAddress_ = panel_settings::ReadLocalAdapter(TheApp().Settings());
     adapterBox_->clear();
     if (adapterList_.empty()) {
-        LocalizedMessageBox(kNoAdapterMessageId, MessageStyle::Error);
+        LocalizedMessageBox(string_ids::kNoAdapter, MessageStyle::Error);
         return;
     }
     for (std::size_t index = 0; index < adapterList_.size(); ++index) {
@@ -278,7 +281,8 @@ void CControlPanelDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CControlPanelDlg::closeEvent(QCloseEvent* event) {
-    // The close box waits until the exchange under way has ended.
+    // The close box ends the window as Close does, but not while an exchange runs: pressed then,
+    // it is ignored, and the window stays open with the command's result.
     if (ExchangeScope::Active()) {
         event->ignore();
         return;

@@ -30,7 +30,7 @@ public:
     using AdapterSource = std::function<bool(std::vector<std::uint32_t>&)>;
 
     // Opens the window: reads the language, builds the controls, restores the place, loads the
-    // device list and chooses the adapter (showing message 10115 when there is none).
+    // device list and chooses the adapter (telling the operator when there is none).
     explicit CControlPanelDlg(AdapterSource adapterSource = {}, QWidget* parent = nullptr);
     // Frees the device list, then saves the window's place and size.
     ~CControlPanelDlg() override;

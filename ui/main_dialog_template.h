@@ -4,6 +4,8 @@
 // CControlPanelDlg builds its controls from it.
 #include <array>
 
+#include "app/string_ids.h"
+
 namespace main_dialog {
 
 enum ControlId : int {
@@ -88,7 +90,11 @@ struct Column {
     int width;
 };
 inline constexpr std::array<Column, 5> kColumns = {{
-    {10020, 40}, {10021, 110}, {10022, 96}, {10023, 96}, {10401, 128},
+    {string_ids::kPositionHeader, 40},
+    {string_ids::kMacHeader, 110},
+    {string_ids::kIpHeader, 96},
+    {string_ids::kOnlineHeader, 96},
+    {string_ids::kSwitcherHeader, 128},
 }};
 
 // Captioned in this order when the window opens and when the language changes; a control's
@@ -97,12 +103,6 @@ inline constexpr std::array<int, 7> kCaptionedButtons = {
     kAddButton, kRemoveButton, kCloseButton, kPassportButton,
     kCheckButton, kCheckAllButton, kSetupButton,
 };
-
-inline constexpr int kAnswerYesId = 10007;
-inline constexpr int kAnswerNoId = 10008;
-inline constexpr int kNoAdapterMessageId = 10115;
-inline constexpr int kNotRespondingMessageId = 10102;
-inline constexpr int kRemoveQuestionId = 10101;
 
 inline constexpr const char* kWindowTitle = "Control Panel Configuration";
 

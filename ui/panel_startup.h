@@ -19,6 +19,12 @@ struct PanelRunOptions {
 // Process exit status of a refused start (another copy holds the guard).
 inline constexpr int kPanelAlreadyRunning = 1;
 
+// Exit status when no display can be opened; the one line on standard error says so.
+inline constexpr int kPanelNoDisplay = 1;
+inline constexpr const char* kNoDisplayMessage = "no display: set DISPLAY or run on a desktop\n";
+
 // Returns the process exit status: 0 after the main window closed, kPanelAlreadyRunning at once,
-// with no window and without touching the settings file, when another copy runs.
-int RunControlPanel(int& argc, char** argv, const PanelRunOptions& options = {});
+// with no window and without touching the settings file, when another copy runs, and
+// kPanelNoDisplay, with no window and the settings untouched, when there is no display. Of the
+// command line only the program's name is used.
+int RunControlPanel(int argc, char** argv, const PanelRunOptions& options = {});

@@ -3,11 +3,25 @@
 #include <QBitmap>
 #include <QColor>
 #include <QImage>
+#include <QImageReader>
 #include <QPixmap>
+
+namespace {
+
+// Read by Qt's own handler for the format named. A reader left to detect the format first asks
+// every image plugin installed, loading each of them, which would cost the window's opening
+// more than all its controls.
+QImage ReadImage(const QString& path, const char* format) {
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+}  // namespace
 
 std::array<QIcon, 4> LoadStatusImages() {
     std::array<QIcon, 4> images;
-    const QImage strip(QStringLiteral(":/images/bitmap301.bmp"));
+    const QImage strip = ReadImage(QStringLiteral(":/images/bitmap301.bmp"), "bmp");
     if (strip.isNull()) return images;
     QPixmap pixmap = QPixmap::fromImage(strip);
     pixmap.setMask(QBitmap::fromImage(
@@ -21,7 +35,7 @@ std::array<QIcon, 4> LoadStatusImages() {
 
 QIcon LoadWindowIcon() {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/images/icon128.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/images/icon128_16.png"), QSize(16, 16));
+    icon.addPixmap(QPixmap::fromImage(ReadImage(QStringLiteral(":/images/icon128.png"), "png")));
+    icon.addPixmap(QPixmap::fromImage(ReadImage(QStringLiteral(":/images/icon128_16.png"), "png")));
     return icon;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "netconfig/module_exchange.h"
+#include "netconfig/module_replies.h"
 #include "sim/module_config.h"
 #include "sim/module_responder.h"
 #include "tests/net/capture_reader.h"
@@ -13,14 +14,22 @@
 namespace {
 
 using nettest::Ip;
+using nettest::SteppedMilliseconds;
 using Clock = std::chrono::steady_clock;
 
-// Generous: an answer that decides at once comes well within it, the 3000 ms wait never does.
-constexpr long kAtOnceMs = 1500;
+// The unicast deadline, and the most a polling pass that begins before it can add.
+constexpr std::uint32_t kDeadlineMs = 3000;
+constexpr std::uint32_t kPassMs = 300;
 
 long MillisecondsSince(Clock::time_point start) {
     return static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// Waited until the deadline and not a pass longer.
+void ExpectGivenUpAtTheDeadline(std::uint32_t steppedMs) {
+    EXPECT_GE(steppedMs, kDeadlineMs);
+    EXPECT_LT(steppedMs, kDeadlineMs + kPassMs);
 }
 
 const std::vector<std::string> kModules = {
@@ -39,6 +48,9 @@ const std::vector<std::string> kModules = {
     "ip=127.0.0.113,passport-length=289",
     "ip=127.0.0.114,passport-length=290,reply=wrong-magic",
     "ip=127.0.0.115",
+    "ip=127.0.0.116,reply=silent",
+    "ip=127.0.0.117,switcher=10.17.17.17,reply-9101=wrong-magic",
+    "ip=127.0.0.118,switcher=10.18.18.18,reply-9100=wrong-magic",
 };
 
 class ExchangeOverLoopback : public nettest::LoopbackSimulatorSuite {
@@ -86,21 +98,52 @@ TEST_F(ExchangeOverLoopback, SwitchReplyMagicAndElevenByteRepliesAreAccepted) {
     EXPECT_EQ(switcher, 0u);
 }
 
-TEST_F(ExchangeOverLoopback, StatusTwoOrAWrongMagicFailsAtOnce) {
+TEST_F(ExchangeOverLoopback, StatusTwoOrAWrongMagicFailsWithoutWaitingOn) {
     std::uint32_t switcher = 0;
-    auto start = Clock::now();
-    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.105"), switcher));
-    EXPECT_LT(MillisecondsSince(start), kAtOnceMs);
-    start = Clock::now();
-    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.107"), switcher));
-    EXPECT_LT(MillisecondsSince(start), kAtOnceMs);
+    bool read = true;
+    EXPECT_LT(SteppedMilliseconds([&] {
+                  read = ReadSwitcherAddress(Local(), Ip("127.0.0.105"), switcher);
+              }),
+              kDeadlineMs);
+    EXPECT_FALSE(read);
+    read = true;
+    EXPECT_LT(SteppedMilliseconds([&] {
+                  read = ReadSwitcherAddress(Local(), Ip("127.0.0.107"), switcher);
+              }),
+              kDeadlineMs);
+    EXPECT_FALSE(read);
 }
 
 TEST_F(ExchangeOverLoopback, TenByteReplyIsIgnoredUntilTheDeadline) {
     std::uint32_t switcher = 0;
-    const auto start = Clock::now();
-    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.106"), switcher));
-    EXPECT_GE(MillisecondsSince(start), 2900);
+    bool read = true;
+    ExpectGivenUpAtTheDeadline(SteppedMilliseconds(
+        [&] { read = ReadSwitcherAddress(Local(), Ip("127.0.0.106"), switcher); }));
+    EXPECT_FALSE(read);
+}
+
+TEST_F(ExchangeOverLoopback, SilentModuleIsGivenUpAtTheDeadline) {
+    std::uint32_t switcher = 0;
+    PassportBuffer passport{};
+    bool read = true;
+    constexpr bool kNeverBlock = false;
+    ExpectGivenUpAtTheDeadline(SteppedMilliseconds(
+        [&] { read = ReadSwitcherAddress(Local(), Ip("127.0.0.116"), switcher); }, kNeverBlock));
+    EXPECT_FALSE(read);
+    read = true;
+    ExpectGivenUpAtTheDeadline(SteppedMilliseconds(
+        [&] { read = ReadModulePassport(Local(), Ip("127.0.0.116"), passport); }, kNeverBlock));
+    EXPECT_FALSE(read);
+}
+
+TEST_F(ExchangeOverLoopback, WhenBothPortsAnswerThe9100ReplyDecides) {
+    // Each module spoils the magic on one port; the other port's reply is good.
+    std::uint32_t switcher = 0;
+    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.117"), switcher));
+    EXPECT_EQ(switcher, Ip("10.17.17.17"));
+    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.118"), switcher));
+    const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.118", 2);
+    ASSERT_EQ(wire.size(), 2u);  // both replies went out; the one from 9100 was taken
 }
 
 TEST_F(ExchangeOverLoopback, DelayedTwiceAndTrailingRepliesAllSucceed) {
@@ -141,12 +184,15 @@ TEST_F(ExchangeOverLoopback, PassportOf300BytesLeavesTheRestZero) {
 
 TEST_F(ExchangeOverLoopback, PassportOf289BytesIsIgnoredAndWrongMagicAt290FailsAtOnce) {
     PassportBuffer passport{};
-    auto start = Clock::now();
-    EXPECT_FALSE(ReadModulePassport(Local(), Ip("127.0.0.113"), passport));
-    EXPECT_GE(MillisecondsSince(start), 2900);
-    start = Clock::now();
-    EXPECT_FALSE(ReadModulePassport(Local(), Ip("127.0.0.114"), passport));
-    EXPECT_LT(MillisecondsSince(start), kAtOnceMs);
+    bool read = true;
+    ExpectGivenUpAtTheDeadline(SteppedMilliseconds(
+        [&] { read = ReadModulePassport(Local(), Ip("127.0.0.113"), passport); }));
+    EXPECT_FALSE(read);
+    read = true;
+    EXPECT_LT(SteppedMilliseconds(
+                  [&] { read = ReadModulePassport(Local(), Ip("127.0.0.114"), passport); }),
+              kDeadlineMs);
+    EXPECT_FALSE(read);
 }
 
 TEST_F(ExchangeOverLoopback, WrittenSwitcherAddressIsReadBack) {
@@ -164,13 +210,41 @@ TEST_F(ExchangeOverLoopback, WriteThatNoModuleHearsIsStillTrue) {
     EXPECT_TRUE(WriteSwitcherAddress(Local(), Ip("127.0.0.130"), Ip("10.0.0.1")));
 }
 
-TEST_F(ExchangeOverLoopback, DeviceWithoutListenerFailsWellBeforeTheDeadline) {
+TEST_F(ExchangeOverLoopback, DeviceWithoutListenerFailsBeforeTheDeadline) {
     std::uint32_t switcher = 0;
     PassportBuffer passport{};
-    const auto start = Clock::now();
-    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.131"), switcher));
-    EXPECT_FALSE(ReadModulePassport(Local(), Ip("127.0.0.131"), passport));
-    EXPECT_LT(MillisecondsSince(start), kAtOnceMs);
+    bool read = true;
+    // Port unreachable on both sockets leaves none usable, which ends the wait.
+    EXPECT_LT(SteppedMilliseconds([&] {
+                  read = ReadSwitcherAddress(Local(), Ip("127.0.0.131"), switcher) ||
+                         ReadModulePassport(Local(), Ip("127.0.0.131"), passport);
+              }),
+              kDeadlineMs);
+    EXPECT_FALSE(read);
+}
+
+// A device address of 0.0.0.0 (a list entry without an address) would point the sockets at this
+// computer itself, where the exchange would take its own request for the reply.
+TEST(ExchangeWithAddressZero, FailsAtOnceWithoutSendingOrHearingItself) {
+    const std::uint32_t local = Ip("127.0.0.1");
+    const ReadSwitcherRequest request = BuildReadSwitcherRequest();
+    std::array<std::uint8_t, wire::kReceiveBufferSize> reply{};
+    std::size_t replyLength = 0;
+    bool exchanged = true;
+    EXPECT_EQ(SteppedMilliseconds([&] {
+                  exchanged = ExchangeModuleDatagram(local, 0, request.data(), request.size(),
+                                                     reply.data(), reply.size(),
+                                                     wire::kSwitcherReplyMinLength, &replyLength);
+              }),
+              0u);
+    EXPECT_FALSE(exchanged);
+    EXPECT_EQ(replyLength, 0u);
+
+    PassportBuffer passport{};
+    exchanged = true;
+    EXPECT_EQ(SteppedMilliseconds([&] { exchanged = ReadModulePassport(local, 0, passport); }), 0u);
+    EXPECT_FALSE(exchanged);
+    EXPECT_TRUE(WriteSwitcherAddress(local, 0, Ip("10.0.0.1")));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ class LoopbackSimulatorSuite : public ::testing::Test {
 protected:
     // For SetUpTestSuite: the simulator with these arguments, capturing.
     static void StartSuiteSimulator(std::vector<std::string> args) {
-        directory_ = new TempDir;
+        directory_ = new test_support::TempFolder("vantrel-net");
         simulator_ = new harness::ModsimProcess;
         args.insert(args.end(), {"--capture", CapturePath()});
         started_ = simulator_->Start(args, startError_);
@@ -29,7 +29,7 @@ protected:
     static std::uint32_t Local() { return Ip("127.0.0.1"); }
 
 private:
-    static inline TempDir* directory_ = nullptr;
+    static inline test_support::TempFolder* directory_ = nullptr;
     static inline harness::ModsimProcess* simulator_ = nullptr;
     static inline bool started_ = false;
     static inline std::string startError_;

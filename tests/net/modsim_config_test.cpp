@@ -30,7 +30,7 @@ TEST(ModuleSpec, TakesEveryKey) {
     ASSERT_TRUE(sim::ParseModuleSpec(
         "ip=198.18.0.7, mac=00-0a-1b-2c-3d-4e,mask=255.255.0.0,gateway=198.18.0.1,"
         "switcher=10.1.1.1,switcher-magic=WiZnSwTc,switcher-length=11,ports=9101,reply=delay:250,"
-        "passport-length=600,passport=01 02:03,hello-length=40",
+        "passport-length=600,passport=01 02:03,hello-length=40,reply-9101=wrong-magic",
         module, error))
         << error;
     EXPECT_EQ(module.ip, Ip("198.18.0.7"));
@@ -47,6 +47,24 @@ TEST(ModuleSpec, TakesEveryKey) {
     EXPECT_EQ(module.passportLength, 600u);
     EXPECT_EQ(module.passportData, (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(module.helloLength, 40u);
+    EXPECT_FALSE(module.portReply[0].has_value());
+    ASSERT_TRUE(module.portReply[1].has_value());
+    EXPECT_EQ(module.portReply[1]->mode, ReplyMode::WrongMagic);
+}
+
+TEST(ModuleSpec, APortsOwnReplyStandsBesideTheModulesInEitherOrder) {
+    ModuleConfig module;
+    std::string error;
+    ASSERT_TRUE(
+        sim::ParseModuleSpec("ip=127.0.0.2,reply-9100=delay:40,reply=silent", module, error))
+        << error;
+    EXPECT_EQ(module.ReplyOn(9100).mode, ReplyMode::Delayed);
+    EXPECT_EQ(module.ReplyOn(9100).delayMs, 40u);
+    EXPECT_EQ(module.ReplyOn(9101).mode, ReplyMode::Silent);
+    EXPECT_NE(SpecError("ip=127.0.0.2,reply-9101=loud").find("reply-9101 \"loud\" is not normal"),
+              std::string::npos);
+    EXPECT_NE(SpecError("ip=127.0.0.2,reply-9101=silent,REPLY-9101=twice").find("given twice"),
+              std::string::npos);
 }
 
 TEST(ModuleSpec, DefaultsDeriveTheMacFromTheAddress) {
@@ -67,7 +85,8 @@ TEST(ModuleSpec, ErrorsQuoteTheSpecAndNameWhatIsWrong) {
     EXPECT_EQ(SpecError("ip=127.0.0.2,prots=both"),
               "--module \"ip=127.0.0.2,prots=both\": unknown key \"prots\" (known: ip, mac, mask, "
               "gateway, switcher, switcher-magic, switcher-length, ports, reply, passport-length, "
-              "passport, hello-length)");
+              "passport, hello-length, reply-9100, reply-9101, control, control-address, "
+              "control-fault)");
     EXPECT_NE(SpecError("ip=127.0.0.300").find("ip \"127.0.0.300\" is not a dotted IPv4"),
               std::string::npos);
     EXPECT_NE(SpecError("mac=00:0A:1B:2C:3D:4E").find("module without an ip"), std::string::npos);

@@ -33,7 +33,7 @@ TEST(ModsimProgram, StopsCleanlyOnSigterm) {
 }
 
 TEST(ModsimProgram, ConfigFileAndModuleArgumentsCombine) {
-    nettest::TempDir directory;
+    test_support::TempFolder directory("vantrel-net");
     const std::string config = directory.File("modules.ini");
     std::ofstream(config) << "[module]\nip = 127.0.0.162\nswitcher = 10.6.2.1\n";
     harness::ModsimProcess simulator;
@@ -49,7 +49,7 @@ TEST(ModsimProgram, ConfigFileAndModuleArgumentsCombine) {
 }
 
 TEST(ModsimProgram, BadConfigurationIsOneLineAndExitTwo) {
-    nettest::TempDir directory;
+    test_support::TempFolder directory("vantrel-net");
     const std::string config = directory.File("modules.ini");
     std::ofstream(config) << "[module]\nip = 127.0.0.164\nports = 9102\n";
     auto result = RunModsim({"--config", config});

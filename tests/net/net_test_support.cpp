@@ -1,7 +1,5 @@
 #include "tests/net/net_test_support.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -41,19 +39,6 @@ void ExpectSentOnBothPorts(const std::vector<CapturedDatagram>& wire, const std:
     EXPECT_EQ(wire[1].from, fromHost + ":9101");
     EXPECT_EQ(wire[1].to, toHost + ":9101");
     EXPECT_EQ(wire[1].hex, hex);
-}
-
-TempDir::TempDir() {
-    char pattern[] = "/tmp/vantrel-net-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    EXPECT_NE(made, nullptr);
-    path_ = made != nullptr ? made : "/tmp";
-}
-
-TempDir::~TempDir() {
-    if (path_ == "/tmp") return;
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 std::string ReadWholeFile(const std::string& path) {

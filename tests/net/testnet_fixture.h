@@ -29,7 +29,7 @@ protected:
     std::string CapturePath() const { return directory_.File("capture.txt"); }
     static std::uint32_t Panel() { return Ip(harness::kPanelAddressText); }
 
-    TempDir directory_;
+    test_support::TempFolder directory_{"vantrel-net"};
     harness::ModsimProcess simulator_;
 };
 

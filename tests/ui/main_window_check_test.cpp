@@ -108,6 +108,27 @@ private slots:
         QVERIFY(!window->Control(kCheckButton)->isEnabled());
     }
 
+    void checkAllTurnsADeviceThatFellSilentRed() {
+        Modsim modsim({"ip=127.0.0.2,switcher=10.1.1.1", "ip=127.0.0.3"});
+        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
+        TempSettings settings(DeviceListText({Loopback(2), Loopback(3)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        ModalOperator answers;
+        ClickButton(*window, kCheckAllButton);
+        QCOMPARE(RowDiamond(*window, 0), Diamond::Green);
+        QCOMPARE(RowDiamond(*window, 1), Diamond::Green);
+
+        modsim.Stop();
+        ClickButton(*window, kCheckAllButton);
+        QVERIFY(answers.Seen().empty());
+        QCOMPARE(RowTexts(*window, 0).mid(3), (QStringList{"No", "10.1.1.1"}));
+        QCOMPARE(RowTexts(*window, 1).mid(3), (QStringList{"No", ""}));
+        QCOMPARE(RowDiamond(*window, 0), Diamond::Red);
+        QCOMPARE(RowDiamond(*window, 1), Diamond::Red);
+        QCOMPARE(window->Devices()[0]->online, 0);
+    }
+
     void answerTextsFollowTheLanguage() {
         Modsim modsim({"ip=127.0.0.2"});
         QVERIFY2(modsim.Ready(), modsim.Error().c_str());

@@ -1,6 +1,9 @@
 // The main window without exchanges: what it shows when it opens, the availability of its
 // commands, the adapter and language choices, Remove, and the keys.
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QWizard>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -10,6 +13,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/main_dialog_template.h"
 #include "ui/panel_startup.h"
+#include "widgets/platform_texts.h"
 
 using namespace uitest;
 using namespace main_dialog;
@@ -31,6 +35,33 @@ int RowCount(const CControlPanelDlg& window) {
     return static_cast<QTreeWidget*>(window.Control(kDeviceList))->topLevelItemCount();
 }
 
+// Selects row 0 and presses Delete; the question the operator saw, answered with `answer`. An
+// empty box when none or more than one showed.
+SeenBox RemoveQuestionForFirstRow(CControlPanelDlg& window, QMessageBox::StandardButton answer) {
+    SelectRow(window, 0);
+    ModalOperator answers(answer);
+    QTest::keyClick(window.Control(kDeviceList), Qt::Key_Delete);
+    return answers.Seen().size() == 1 ? answers.Seen()[0] : SeenBox{};
+}
+
+QList<int> SelectedRows(const QTreeWidget& list) {
+    QList<int> rows;
+    for (const QModelIndex& index : list.selectionModel()->selectedRows()) rows << index.row();
+    return rows;
+}
+
+// The device list of an active window with the keyboard focus, as the operator finds it after
+// the window opened: nothing selected, and row 0 current.
+QTreeWidget* FocusedList(CControlPanelDlg& window) {
+    auto* list = static_cast<QTreeWidget*>(window.Control(kDeviceList));
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) return nullptr;
+    list->setFocus();
+    if (QApplication::focusWidget() != list || !list->selectedItems().isEmpty()) return nullptr;
+    if (list->currentIndex().row() != 0) return nullptr;
+    return list;
+}
+
 std::vector<std::uint32_t> Devices(int count) {
     std::vector<std::uint32_t> addresses;
     for (int n = 0; n < count; ++n) addresses.push_back(Loopback(2 + n % 250));
@@ -43,7 +74,10 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() {
+        SetLanguage(kEnglish);
+        UsePlatformTexts(kEnglish);
+    }
 
     void opensWithStoredDevicesNotYetAsked() {
         TempSettings settings(QStringLiteral("[Layout]\nLanguage=0\n[List]\nTotal=2\nIP0=%1\nMAC0=00:0a:1b:2c:3d:4e\nIP1=%2\n")
@@ -81,6 +115,9 @@ private slots:
         QTest::newRow("no adapter, selection") << false << 3 << true << "-----R-";
         QTest::newRow("adapter, empty list") << true << 0 << false << "A---D--";
         QTest::newRow("adapter, no selection") << true << 3 << false << "A-C-D--";
+        QTest::newRow("adapter, one device") << true << 1 << false << "A-C-D--";
+        QTest::newRow("adapter, one device, selection") << true << 1 << true << "ABCSDRP";
+        QTest::newRow("no adapter, one device") << false << 1 << false << "-------";
         QTest::newRow("adapter, selection") << true << 3 << true << "ABCSDRP";
         QTest::newRow("adapter, 127 devices") << true << 127 << true << "ABCSDRP";
         QTest::newRow("adapter, 128 devices") << true << 128 << true << "ABCS-RP";
@@ -109,7 +146,7 @@ private slots:
         QVERIFY(window->Control(kDeviceList)->isEnabled());
     }
 
-    void withoutAdapterMessage10115ThenOnlyViewingAndRemove() {
+    void withoutAdapterTheOperatorIsToldThenOnlyViewingAndRemove() {
         TempSettings settings(QStringLiteral("[Config]\nLocalIP=%1\n").arg(SettingsInt(Loopback(1))) +
                               DeviceListText({Loopback(2), Loopback(3)}));
         ModalOperator answers(QMessageBox::Yes);
@@ -199,6 +236,126 @@ private slots:
         QVERIFY(settings.Text().contains(QStringLiteral("Language=0")));
     }
 
+    void chosenLanguageIsKeptInLayoutAndTheNextStartOpensInIt() {
+        // Another section's "Language" key must not count.
+        TempSettings settings(QStringLiteral("[Config]\nLanguage=7\n[Layout]\nLanguage=0\n"));
+        {
+            auto window = OpenWindow(AdapterList({Loopback(1)}));
+            QVERIFY(window);
+            QTest::keyClick(window->Control(kLanguageBox), Qt::Key_Down);
+        }
+        QCOMPARE(SectionValue(settings.Text(), QStringLiteral("Layout"), QStringLiteral("Language")), QStringLiteral("1"));
+        QCOMPARE(SectionValue(settings.Text(), QStringLiteral("Config"), QStringLiteral("Language")), QStringLiteral("7"));
+
+        SetLanguage(kEnglish);
+        auto next = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(next);
+        QCOMPARE(static_cast<QComboBox*>(next->Control(kLanguageBox))->currentIndex(), 1);
+        QCOMPARE(Caption(*next, kCloseButton), QStringLiteral("Закрыть"));
+    }
+
+    // Qt makes row 0 current when the list gets the focus; the keys still select as in the
+    // desktop's list views.
+    void listKeysWithNothingSelectedSelectTheFirstOrLastRow_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("Down") << int(Qt::Key_Down) << 0;
+        QTest::newRow("Up") << int(Qt::Key_Up) << 0;
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0;
+        QTest::newRow("End") << int(Qt::Key_End) << 2;
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 0;
+        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0;
+        QTest::newRow("Space") << int(Qt::Key_Space) << 0;
+    }
+
+    void listKeysWithNothingSelectedSelectTheFirstOrLastRow() {
+        QFETCH(int, key);
+        QFETCH(int, selected);
+        TempSettings settings(DeviceListText({Loopback(2), Loopback(3), Loopback(4)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        auto* list = FocusedList(*window);
+        QVERIFY(list);
+        QTest::keyClick(list, static_cast<Qt::Key>(key));
+        QCOMPARE(SelectedRows(*list), QList<int>{selected});
+        QCOMPARE(list->currentIndex().row(), selected);
+        QVERIFY(window->Control(kCheckButton)->isEnabled());
+    }
+
+    void listKeysAfterASelectionMoveAsUsual() {
+        TempSettings settings(DeviceListText({Loopback(2), Loopback(3), Loopback(4)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        auto* list = FocusedList(*window);
+        QVERIFY(list);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(SelectedRows(*list), QList<int>{1});
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(SelectedRows(*list), QList<int>{2});
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(SelectedRows(*list), QList<int>{1});
+        // After a removal nothing is selected again, and Down starts from the top.
+        {
+            ModalOperator answers(QMessageBox::Yes);
+            QTest::keyClick(list, Qt::Key_Delete);
+            QCOMPARE(answers.Seen().size(), std::size_t{1});
+        }
+        QCOMPARE(SelectedRows(*list), QList<int>{});
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(SelectedRows(*list), QList<int>{0});
+    }
+
+    void listKeysInAnEmptyListSelectNothing() {
+        TempSettings settings;
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        auto* list = static_cast<QTreeWidget*>(window->Control(kDeviceList));
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Space, Qt::Key_PageUp}) QTest::keyClick(list, key);
+        QCOMPARE(SelectedRows(*list), QList<int>{});
+        QVERIFY(!window->Control(kRemoveButton)->isEnabled());
+    }
+
+    void platformTextsFollowTheInterfaceLanguage() {
+        QVERIFY2(QFile::exists(InstalledPlatformTranslations() + QStringLiteral("/qtbase_ru.qm")),
+                 "Qt's Russian translations are missing (scripts/install-deps installs them)");
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        const SeenBox russian = RemoveQuestionForFirstRow(*window, QMessageBox::No);
+        QCOMPARE(russian.buttonTexts, (QStringList{"&Да", "&Нет"}));
+        QCOMPARE(russian.text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
+        QWizard wizard;
+        QCOMPARE(wizard.buttonText(QWizard::NextButton), QStringLiteral("&Далее >"));
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        files.setAcceptMode(QFileDialog::AcceptSave);
+        QCOMPARE(files.labelText(QFileDialog::Accept), QStringLiteral("&Сохранить"));
+        // What the program fixes in English stays English.
+        QCOMPARE(window->windowTitle(), QStringLiteral("Control Panel Configuration"));
+        auto* language = static_cast<QComboBox*>(window->Control(kLanguageBox));
+        QCOMPARE(language->itemText(0), QStringLiteral("English"));
+        QCOMPARE(language->itemText(1), QStringLiteral("Russian"));
+
+        // Back to English while the window is open: the next box speaks English throughout.
+        QTest::keyClick(language, Qt::Key_Up);
+        QCOMPARE(RemoveQuestionForFirstRow(*window, QMessageBox::No).buttonTexts, (QStringList{"&Yes", "&No"}));
+        QCOMPARE(QWizard().buttonText(QWizard::NextButton), QStringLiteral("&Next >"));
+    }
+
+    void withoutQtTranslationsPlatformTextsStayEnglish() {
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
+        auto window = OpenWindow(AdapterList({Loopback(1)}));
+        QVERIFY(window);
+        QTemporaryDir noTranslations;
+        QVERIFY(!UsePlatformTexts(kRussian, noTranslations.path()));
+        const SeenBox box = RemoveQuestionForFirstRow(*window, QMessageBox::Yes);
+        QCOMPARE(box.buttonTexts, (QStringList{"&Yes", "&No"}));
+        QCOMPARE(box.text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
+        QCOMPARE(RowCount(*window), 0);
+    }
+
     void removeAnsweredNoOrWithEnterChangesNothing() {
         TempSettings settings(DeviceListText({Loopback(2), Loopback(3), Loopback(4)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
@@ -249,12 +406,9 @@ private slots:
         TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
-        SelectRow(*window, 0);
-        ModalOperator answers(QMessageBox::No);
-        QTest::keyClick(window->Control(kDeviceList), Qt::Key_Delete);
-        QCOMPARE(answers.Seen().size(), std::size_t{1});
-        QCOMPARE(answers.Seen()[0].text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
-        QCOMPARE(answers.Seen()[0].title, QStringLiteral("Vantrel"));
+        const SeenBox box = RemoveQuestionForFirstRow(*window, QMessageBox::No);
+        QCOMPARE(box.text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
+        QCOMPARE(box.title, QStringLiteral("Vantrel"));
     }
 
     void enterAndEscapeLeaveTheWindowOpen() {

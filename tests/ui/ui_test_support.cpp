@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "app/control_panel_app.h"
+#include "ui/main_dialog_template.h"
 
 namespace uitest {
 
@@ -45,6 +46,21 @@ void TempSettings::Write(const QString& text) const {
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text.toUtf8());
 }
 
+QString SectionValue(const QString& text, const QString& section, const QString& key) {
+    bool inSection = false;
+    for (const QString& raw : text.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            inSection = line.mid(1, line.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const auto equals = line.indexOf(QLatin1Char('='));
+        if (inSection && equals > 0 && line.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return line.mid(equals + 1).trimmed();
+    }
+    return {};
+}
+
 QString DeviceListText(const std::vector<std::uint32_t>& addresses) {
     QString text = QStringLiteral("[List]\nTotal=%1\n").arg(addresses.size());
     for (std::size_t n = 0; n < addresses.size(); ++n)
@@ -80,6 +96,8 @@ void ModalOperator::Look() {
     seen.text = box->text();
     seen.icon = box->icon();
     seen.buttons = box->standardButtons();
+    for (QMessageBox::StandardButton button : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No})
+        if (box->button(button) != nullptr) seen.buttonTexts << box->button(button)->text();
     if (box->defaultButton() != nullptr) seen.defaultButton = box->standardButton(box->defaultButton());
     seen_.push_back(seen);
     if (action_ == Action::PressEnter) {
@@ -118,7 +136,7 @@ std::unique_ptr<CControlPanelDlg> OpenWindow(CControlPanelDlg::AdapterSource ada
 
 namespace {
 QTreeWidget* List(const CControlPanelDlg& window) {
-    return static_cast<QTreeWidget*>(window.Control(1000));
+    return static_cast<QTreeWidget*>(window.Control(main_dialog::kDeviceList));
 }
 }  // namespace
 

@@ -40,6 +40,10 @@ private:
     QTemporaryDir dir_;
 };
 
+// The value of `key` in `section` of a settings text, read by hand so that a value written into
+// the wrong section is not found; a null string when the section holds no such key.
+QString SectionValue(const QString& text, const QString& section, const QString& key);
+
 // "[List]" text for devices at the given addresses.
 QString DeviceListText(const std::vector<std::uint32_t>& addresses);
 
@@ -49,6 +53,7 @@ struct SeenBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QMessageBox::StandardButtons buttons;
+    QStringList buttonTexts;  // OK, Yes, No, those the box has, in this order
 };
 
 // Answers every modal message box that opens while it lives: it notes what the box showed,

@@ -114,18 +114,18 @@ TEST_F(DeviceListFile, RemovingMovesLaterDevicesUp) {
     EXPECT_EQ(ReadBytes(path_), "[List]\nTotal=2\nIP0=2\nMAC0=B\nIP1=3\nMAC1=C\nIP2=3\nMAC2=C\n");
 }
 
-// A hand-edited MAC is kept as it reads, even with a stray CR inside it: when the device moves
+// A hand-edited MAC is kept as it reads, even quoted with blanks inside: when the device moves
 // up, its MAC moves with it instead of leaving the removed device's MAC at its new position.
 TEST_F(DeviceListFile, OddHandEditedMacMovesWithItsDevice) {
-    DeviceList list = LoadFrom("[List]\nTotal=2\nIP0=1\nMAC0=A\nIP1=2\nMAC1=b\rc\n");
+    DeviceList list = LoadFrom("[List]\nTotal=2\nIP0=1\nMAC0=A\nIP1=2\nMAC1=' b\tc '\n");
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[1]->mac, "b\rc");
+    EXPECT_EQ(list[1]->mac, " b\tc ");
     ASSERT_TRUE(RemoveDeviceAt(list, 0));
     ASSERT_TRUE(SaveDeviceList(settings_, list));
     const DeviceList loaded = LoadFrom(ReadBytes(path_));
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_EQ(loaded[0]->address, 2u);
-    EXPECT_EQ(loaded[0]->mac, "b\rc");
+    EXPECT_EQ(loaded[0]->mac, " b\tc ");
 }
 
 TEST_F(DeviceListFile, DuplicateAddressesAreListedTwice) {

@@ -5,21 +5,27 @@
 
 #include "tests/unit/netconfig_test_support.h"
 
-#include <cstring>
-
 namespace {
 
+using platform::InterfaceAddress;
+
+InterfaceAddress Up(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    return {AddressOf(a, b, c, d), true};
+}
+InterfaceAddress Down(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    return {AddressOf(a, b, c, d), false};
+}
+
 TEST(LocalAdapters, OnlyLoopbackGivesAnEmptyList) {
-    EXPECT_TRUE(FilterAdapterAddresses({AddressOf(127, 0, 0, 1)}).empty());
+    EXPECT_TRUE(FilterAdapterAddresses({Up(127, 0, 0, 1)}).empty());
     EXPECT_TRUE(FilterAdapterAddresses({}).empty());
 }
 
 TEST(LocalAdapters, SkipsZeroFirstOctets127And255AndRepeatsKeepingTableOrder) {
-    const std::vector<std::uint32_t> table = {
-        AddressOf(10, 0, 0, 5),   AddressOf(0, 0, 0, 0),      AddressOf(127, 0, 0, 1),
-        AddressOf(126, 0, 0, 1),  AddressOf(255, 1, 2, 3),    AddressOf(128, 0, 0, 1),
-        AddressOf(10, 0, 0, 5),   AddressOf(192, 168, 1, 10), AddressOf(127, 5, 5, 5),
-        AddressOf(0, 1, 2, 3),
+    const std::vector<InterfaceAddress> table = {
+        Up(10, 0, 0, 5),  Up(0, 0, 0, 0),    Up(127, 0, 0, 1),     Up(126, 0, 0, 1),
+        Up(255, 1, 2, 3), Up(128, 0, 0, 1),  Up(10, 0, 0, 5),      Up(192, 168, 1, 10),
+        Up(127, 5, 5, 5), Up(0, 1, 2, 3),
     };
     const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 5), AddressOf(126, 0, 0, 1),
                                                  AddressOf(128, 0, 0, 1), AddressOf(192, 168, 1, 10),
@@ -29,20 +35,30 @@ TEST(LocalAdapters, SkipsZeroFirstOctets127And255AndRepeatsKeepingTableOrder) {
 
 TEST(LocalAdapters, FirstOctetsWithTheHighBitAndLowSevenBitsSetAreBothSkipped) {
     // 127 = 0x7F and 255 = 0xFF; 254 = 0xFE and 63 = 0x3F are ordinary.
-    EXPECT_EQ(FilterAdapterAddresses({AddressOf(254, 0, 0, 1), AddressOf(63, 0, 0, 1)}).size(), 2u);
+    EXPECT_EQ(FilterAdapterAddresses({Up(254, 0, 0, 1), Up(63, 0, 0, 1)}).size(), 2u);
+}
+
+TEST(LocalAdapters, AdaptersThatAreDownAreLeftOut) {
+    EXPECT_TRUE(FilterAdapterAddresses({Down(192, 168, 1, 10)}).empty());
+    // An address on a down interface does not hold the place of the same address on an up one.
+    const std::vector<InterfaceAddress> table = {Down(10, 0, 0, 1), Up(10, 0, 0, 2),
+                                                 Down(172, 16, 0, 1), Up(10, 0, 0, 1)};
+    const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 2), AddressOf(10, 0, 0, 1)};
+    EXPECT_EQ(FilterAdapterAddresses(table), expected);
 }
 
 TEST(LocalAdapters, TheSystemTableIsTakenInAscendingAddressOrder) {
     // Byte order matters: 10.0.0.2 is a larger 32-bit value in memory order than 192.168.1.1
     // on a little-endian machine, yet comes first.
-    std::vector<std::uint32_t> table = {AddressOf(192, 168, 1, 1), AddressOf(10, 0, 0, 2),
-                                        AddressOf(127, 0, 0, 1), AddressOf(10, 0, 0, 1),
-                                        AddressOf(172, 16, 0, 1)};
+    std::vector<InterfaceAddress> table = {Up(192, 168, 1, 1), Up(10, 0, 0, 2), Up(127, 0, 0, 1),
+                                           Down(10, 0, 0, 1), Up(172, 16, 0, 1)};
     SortAddressTable(table);
     const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 1), AddressOf(10, 0, 0, 2),
                                                  AddressOf(127, 0, 0, 1), AddressOf(172, 16, 0, 1),
                                                  AddressOf(192, 168, 1, 1)};
-    EXPECT_EQ(table, expected);
+    ASSERT_EQ(table.size(), expected.size());
+    for (std::size_t i = 0; i < table.size(); ++i) EXPECT_EQ(table[i].address, expected[i]) << i;
+    EXPECT_FALSE(table[0].up);  // a row keeps its own state when it moves
 }
 
 }  // namespace

@@ -1,21 +1,39 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "app/localized_strings.h"
+#include "app/string_ids.h"
 #include "app/string_table.h"
+#include "ui/main_dialog_template.h"
 
 namespace {
 
-constexpr int kTitleId = 57344;
+using namespace string_ids;
+using namespace main_dialog;
+
+constexpr int kTitleId = kApplicationTitle;
+
+// The captions of the wizard pages (1101-1113) and of the switcher address dialog (1401, 1402):
+// a caption id is its control's id, and those windows' templates own them.
+constexpr int kOtherWindowCaptionIds[] = {
+    1101, 1102, 1106, 1107, 1108, 1109, 1110, 1111, 1112, 1113, 1401, 1402,
+};
 
 // Every id that a window, message or caption table loads.
-constexpr int kUsedIds[] = {
-    1001,  1002,  1003,  1005,  1006,  1007,  1008,  1009,  1010,  1101,  1102,  1106,
-    1107,  1108,  1109,  1110,  1111,  1112,  1113,  1401,  1402,  10005, 10006, 10007,
-    10008, 10020, 10021, 10022, 10023, 10101, 10102, 10103, 10104, 10105, 10106, 10107,
-    10112, 10115, 10401,
-};
+std::vector<int> UsedIds() {
+    std::vector<int> ids(kCaptionedButtons.begin(), kCaptionedButtons.end());
+    // In the table although never loaded: the captions of the two buttons that never show.
+    ids.push_back(kIpOutputButton);
+    ids.push_back(kRemoteButton);
+    ids.insert(ids.end(), std::begin(kOtherWindowCaptionIds), std::end(kOtherWindowCaptionIds));
+    for (const Column& column : kColumns) ids.push_back(column.headerId);
+    ids.insert(ids.end(), {kWizardMacHeader, kWizardIpHeader, kAnswerYes, kAnswerNo, kRemoveQuestion,
+                           kNotResponding, kPassportFileFilter, kFileSaveFailed, kWizardAdapterFailed,
+                           kAddressAlreadyUsed, kInvalidAddress, kWizardTitle, kNoAdapter});
+    return ids;
+}
 
 class LocalizedStrings : public ::testing::Test {
 protected:
@@ -29,7 +47,8 @@ TEST_F(LocalizedStrings, TableFileReadsWithoutBadLines) {
 
 TEST_F(LocalizedStrings, EveryEnglishTextHasItsRussianTwinAndNothingElseIsThere) {
     const StringTable table = ParseStringTable(StringTableText());
-    for (const int id : kUsedIds) {
+    const std::vector<int> used = UsedIds();
+    for (const int id : used) {
         EXPECT_FALSE(LoadTableString(id).empty()) << id;
         EXPECT_FALSE(LoadTableString(id + kRussianStringOffset).empty()) << id + kRussianStringOffset;
     }
@@ -44,7 +63,7 @@ TEST_F(LocalizedStrings, EveryEnglishTextHasItsRussianTwinAndNothingElseIsThere)
             EXPECT_TRUE(table.texts.contains(id - kRussianStringOffset)) << id;
         }
     }
-    EXPECT_EQ(table.texts.size(), std::size(kUsedIds) * 2 + 1);
+    EXPECT_EQ(table.texts.size(), used.size() * 2 + 1);
 }
 
 TEST_F(LocalizedStrings, TextsReadExactlyAsWritten) {
@@ -54,34 +73,34 @@ TEST_F(LocalizedStrings, TextsReadExactlyAsWritten) {
               "Выберите новое устройство из списка и нажмите <Далее>.\n\n"
               "Нажмите <Обновить>, чтобы обновить список.");
     EXPECT_EQ(LoadTableString(1113), "Device succesfully added to list!");
-    EXPECT_EQ(LoadTableString(10103), "Text files (*.txt)|*.txt||");
-    EXPECT_EQ(LoadTableString(11103), "Текстовые файлы (*.txt)|*.txt||");
-    EXPECT_EQ(LoadTableString(10020), "#");
-    EXPECT_EQ(LoadTableString(11020), "№");
-    EXPECT_EQ(LoadTableString(1006), "IP Output");
-    EXPECT_EQ(LoadTableString(1010), "Remote control");
-    EXPECT_EQ(LoadTableString(2010), "Пульт ДУ");
-    EXPECT_EQ(LoadTableString(11005), "MAC");
-    EXPECT_EQ(LoadTableString(11006), "IP");
-    EXPECT_EQ(LoadTableString(11101), "Удалить устройство с адресом %s из списка?");
+    EXPECT_EQ(LoadTableString(kPassportFileFilter), "Text files (*.txt)|*.txt||");
+    EXPECT_EQ(LoadTableString(kPassportFileFilter + kRussianStringOffset), "Текстовые файлы (*.txt)|*.txt||");
+    EXPECT_EQ(LoadTableString(kPositionHeader), "#");
+    EXPECT_EQ(LoadTableString(kPositionHeader + kRussianStringOffset), "№");
+    EXPECT_EQ(LoadTableString(kIpOutputButton), "IP Output");
+    EXPECT_EQ(LoadTableString(kRemoteButton), "Remote control");
+    EXPECT_EQ(LoadTableString(kRemoteButton + kRussianStringOffset), "Пульт ДУ");
+    EXPECT_EQ(LoadTableString(kWizardMacHeader + kRussianStringOffset), "MAC");
+    EXPECT_EQ(LoadTableString(kWizardIpHeader + kRussianStringOffset), "IP");
+    EXPECT_EQ(LoadTableString(kRemoveQuestion + kRussianStringOffset), "Удалить устройство с адресом %s из списка?");
     EXPECT_EQ(LoadTableString(kTitleId), "Vantrel");
 }
 
 TEST_F(LocalizedStrings, EveryLanguageOtherThanZeroLoadsTheRussianTwin) {
     EXPECT_EQ(CurrentLanguage(), kEnglish);
-    EXPECT_EQ(LoadLocalizedString(1007), "Check");
+    EXPECT_EQ(LoadLocalizedString(kCheckButton), "Check");
     for (const int language : {1, 5, -1}) {
         SetLanguage(language);
         EXPECT_EQ(CurrentLanguage(), language);
-        EXPECT_EQ(LoadLocalizedString(1007), "Проверить");
-        EXPECT_EQ(LoadLocalizedString(10023), "В сети");
+        EXPECT_EQ(LoadLocalizedString(kCheckButton), "Проверить");
+        EXPECT_EQ(LoadLocalizedString(kOnlineHeader), "В сети");
     }
     // The title has no twin: loaded by its id, it is the same in both languages.
     EXPECT_EQ(LoadTableString(kTitleId), "Vantrel");
 }
 
 TEST_F(LocalizedStrings, MissingEntryIsEmpty) {
-    EXPECT_EQ(LoadLocalizedString(1004), "");
+    EXPECT_EQ(LoadLocalizedString(kLanguageBox), "");
     EXPECT_EQ(LoadTableString(-5), "");
     SetLanguage(kRussian);
     EXPECT_EQ(LoadLocalizedString(kTitleId), "");
@@ -106,10 +125,10 @@ TEST_F(LocalizedStrings, OnlyRussiaRussianIsTheDefaultRussian) {
 }
 
 TEST_F(LocalizedStrings, RemoveQuestionTakesTheAddressInBothLanguages) {
-    EXPECT_EQ(FormatWithText(LoadLocalizedString(10101), "192.168.1.10"),
+    EXPECT_EQ(FormatWithText(LoadLocalizedString(kRemoveQuestion), "192.168.1.10"),
               "Remove device 192.168.1.10 from the list?");
     SetLanguage(kRussian);
-    EXPECT_EQ(FormatWithText(LoadLocalizedString(10101), "10.0.0.1"),
+    EXPECT_EQ(FormatWithText(LoadLocalizedString(kRemoveQuestion), "10.0.0.1"),
               "Удалить устройство с адресом 10.0.0.1 из списка?");
     EXPECT_EQ(FormatWithText("no placeholder", "x"), "no placeholder");
     EXPECT_EQ(FormatWithText("%s and %s", "%s"), "%s and %s");

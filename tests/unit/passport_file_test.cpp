@@ -6,16 +6,18 @@
 
 #include "tests/unit/netconfig_test_support.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <dirent.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "protocol/crc16.h"
+#include "tests/support/plain_user.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -109,23 +111,10 @@ TEST(PassportName, UsesTheReplyMacAndTheSavingTime) {
 
 class PassportFileOnDisk : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = testing::TempDir() + "passport-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override {
-        for (const auto& name : Entries()) std::remove((folder_ + "/" + name).c_str());
-        rmdir(folder_.c_str());
-    }
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
-        if (DIR* dir = opendir(folder_.c_str())) {
-            while (const dirent* entry = readdir(dir))
-                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                    names.push_back(entry->d_name);
-            closedir(dir);
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
+            names.push_back(entry.path().filename().string());
         return names;
     }
     static std::string Contents(const std::string& path) {
@@ -134,18 +123,18 @@ protected:
         out << in.rdbuf();
         return out.str();
     }
-    std::string folder_;
+    test_support::TempFolder folder_{"passport"};
 };
 
 TEST_F(PassportFileOnDisk, WritesExactlyTheFormattedText) {
-    const std::string path = folder_ + "/p.txt";
+    const std::string path = folder_.File("p.txt");
     ASSERT_TRUE(WritePassportFile(path, kExampleDevice, ExamplePassport()));
     EXPECT_EQ(Contents(path), FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport())));
     EXPECT_EQ(Entries(), std::vector<std::string>{"p.txt"});
 }
 
 TEST_F(PassportFileOnDisk, ReplacesAnExistingFileWhole) {
-    const std::string path = folder_ + "/p.txt";
+    const std::string path = folder_.File("p.txt");
     std::ofstream(path) << std::string(5000, 'x');
     ASSERT_TRUE(WritePassportFile(path, kExampleDevice, ExamplePassport()));
     EXPECT_EQ(Contents(path).size(), 1027u);
@@ -153,17 +142,33 @@ TEST_F(PassportFileOnDisk, ReplacesAnExistingFileWhole) {
 }
 
 TEST_F(PassportFileOnDisk, MissingFolderFailsAndLeavesNothing) {
-    EXPECT_FALSE(WritePassportFile(folder_ + "/absent/p.txt", kExampleDevice, ExamplePassport()));
+    EXPECT_FALSE(WritePassportFile(folder_.File("absent/p.txt"), kExampleDevice, ExamplePassport()));
     EXPECT_FALSE(WritePassportFile("", kExampleDevice, ExamplePassport()));
     EXPECT_TRUE(Entries().empty());
 }
 
 TEST_F(PassportFileOnDisk, FolderInTheWayFailsAndKeepsTheFolder) {
-    const std::string path = folder_ + "/taken";
+    const std::string path = folder_.File("taken");
     ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
     EXPECT_FALSE(WritePassportFile(path, kExampleDevice, ExamplePassport()));
     EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
     rmdir(path.c_str());
+}
+
+// A passport saved over an existing file in a folder the user may not write replaces the file's
+// text in place; a new passport cannot be made there.
+TEST_F(PassportFileOnDisk, ExistingFileInALockedFolderIsOverwrittenInPlace) {
+    const std::string path = folder_.File("p.txt");
+    std::ofstream(path) << std::string(5000, 'x');
+    const std::string expected = FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport()));
+    EXPECT_EQ(test_support::AsPlainUser(folder_.Path(), test_support::FolderAccess::kLocked, [&]() -> std::string {
+        if (!WritePassportFile(path, kExampleDevice, ExamplePassport())) return "the write failed";
+        if (Contents(path) != expected) return "the file does not hold the passport alone";
+        if (WritePassportFile(folder_.File("new.txt"), kExampleDevice, ExamplePassport()))
+            return "a new file was reported";
+        return {};
+    }), "");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"p.txt"});
 }
 
 }  // namespace

@@ -13,15 +13,7 @@ using test_support::ReadBytes;
 using test_support::TempFolder;
 using test_support::WriteBytes;
 
-class SettingsFileText : public ::testing::Test {
-protected:
-    std::string PathWith(const std::string& bytes) {
-        const std::string path = folder_.File("panel.ini");
-        WriteBytes(path, bytes);
-        return path;
-    }
-    TempFolder folder_;
-};
+using SettingsFileText = test_support::SettingsFileTest;
 
 TEST_F(SettingsFileText, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {
     const std::string path = folder_.File("panel.ini");
@@ -115,12 +107,14 @@ TEST_F(SettingsFileText, DamagedFilesReadAsFarAsTheyCan) {
     const Case cases[] = {
         {"bom.ini", {{"Layout", "Left", 7}}},
         {"no_final_newline.ini", {{"Layout", "Left", 8}, {"Layout", "Top", 9}}},
-        // A NUL ends what a line says: "Left=12", "To" (no value), "[Li" (no section).
+        // A NUL ends what a line says: "Left=12", "To" (no value), "[Li" (section "Li", as a
+        // header without its "]" is).
         {"nul_bytes.ini",
          {{"Layout", "Left", 12}, {"Layout", "Top", -1000}, {"Layout", "Width", 300},
-          {"Layout", "Total", 9}, {"List", "Total", 1}}},
+          {"Layout", "Total", -1000}, {"Li", "Total", 9}, {"List", "Total", 1}}},
+        // "[Layout" opens the section, so the later "[Layout]" is a duplicate that is not read.
         {"junk_lines.ini",
-         {{"Layout", "Left", -1000}, {"Layout", "Top", 2}, {"Layout", "Width", 3}}},
+         {{"Layout", "Left", 1}, {"Layout", "Top", -1000}, {"Layout", "Width", -1000}}},
         // The first section and the first key of a name win.
         {"duplicate_sections.ini",
          {{"List", "Total", 1}, {"List", "IP0", -1000}, {"Layout", "Left", 1}}},
@@ -138,7 +132,8 @@ TEST_F(SettingsFileText, DamagedFilesReadAsFarAsTheyCan) {
 TEST_F(SettingsFileText, WritingToADamagedFileKeepsEveryLineItHad) {
     for (const char* fixture :
          {"bom.ini", "no_final_newline.ini", "nul_bytes.ini", "junk_lines.ini",
-          "duplicate_sections.ini", "keys_before_section.ini", "empty.ini", "hand_edited.ini"}) {
+          "duplicate_sections.ini", "keys_before_section.ini", "empty.ini", "hand_edited.ini",
+          "quoted_values.ini", "unclosed_section.ini"}) {
         const std::string original = Fixture(fixture);
         SettingsFile settings(PathWith(original));
         ASSERT_TRUE(settings.WriteText("Fresh", "Key", "v")) << fixture;
@@ -197,12 +192,11 @@ TEST_F(SettingsFileText, NamesAndValuesThatCannotReadBackAreRefused) {
     EXPECT_FALSE(settings.WriteInt("Li]st", "IP0", 1));
     EXPECT_FALSE(settings.WriteInt("", "IP0", 1));
     EXPECT_EQ(ReadBytes(settings.Path()), original);
-    // Blanks around a value are written, but a read drops them as it does for hand-edited files.
-    EXPECT_TRUE(settings.WriteText("List", "MAC0", "  padded  "));
-    EXPECT_EQ(settings.ReadText("List", "MAC0"), "padded");
-    // A CR reads as a blank: inside a value it reads back.
-    EXPECT_TRUE(settings.WriteText("List", "MAC0", "a\rb"));
-    EXPECT_EQ(settings.ReadText("List", "MAC0"), "a\rb");
+    // A CR on its own ends a line, so no value or name may hold one.
+    EXPECT_FALSE(settings.WriteText("List", "MAC0", "a\rb"));
+    EXPECT_FALSE(settings.WriteText("List", "MAC0", "ab\r"));
+    EXPECT_FALSE(settings.WriteText("Li\rst", "MAC0", "a"));
+    EXPECT_EQ(ReadBytes(settings.Path()), original);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,5 +31,16 @@ inline std::string Fixture(const std::string& name) {
 }
 
 inline bool RunningAsRoot() { return geteuid() == 0; }
+
+// A test with a folder of its own, where PathWith puts a settings file holding the bytes given.
+class SettingsFileTest : public ::testing::Test {
+protected:
+    std::string PathWith(const std::string& bytes) {
+        const std::string path = folder_.File("panel.ini");
+        WriteBytes(path, bytes);
+        return path;
+    }
+    TempFolder folder_;
+};
 
 }  // namespace test_support

@@ -1,0 +1,107 @@
+// vantrel-remote DEVICE [--skin DIR] [--settings FILE]: the remote control panel for the device
+// at DEVICE. A bad argument or an unreadable skin gets one line on standard error and exit
+// code 2, before any window opens.
+#include <cstdint>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <QApplication>
+
+#include "app/control_panel_app.h"
+#include "app/panel_settings.h"
+#include "app/program_version.h"
+#include "app/settings_location.h"
+#include "netconfig/address_text.h"
+#include "platform/paths.h"
+#include "remote/remote_control_wnd.h"
+#include "remote/skin.h"
+
+namespace {
+
+constexpr int kBadUsage = 2;
+constexpr const char* kUsage = "usage: vantrel-remote DEVICE [--skin DIR] [--settings FILE]";
+// The default skin is compiled into the program.
+constexpr const char* kDefaultSkin = ":/skins/default";
+
+int Fail(const std::string& message) {
+    std::cerr << "vantrel-remote: " << message << '\n';
+    return kBadUsage;
+}
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    std::string device;
+    std::string skin = kDefaultSkin;
+    std::optional<std::string> settings;
+};
+
+// "" when the arguments are good, otherwise what is wrong with them.
+std::string ParseArguments(int argc, char** argv, Options& options) {
+    bool haveDevice = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
+            (arg == "--version" ? options.version : options.help) = true;
+            return {};
+        }
+        if (arg == "--skin" || arg == "--settings") {
+            if (i + 1 >= argc) return std::string(arg) + " needs a value; " + kUsage;
+            (arg == "--skin" ? options.skin : options.settings.emplace()) = argv[++i];
+        } else if (!arg.empty() && arg.front() == '-') {
+            return "unknown option " + std::string(arg) + "; " + kUsage;
+        } else if (haveDevice) {
+            return "one device only, got " + options.device + " and " + std::string(arg);
+        } else {
+            options.device = arg;
+            haveDevice = true;
+        }
+    }
+    if (!haveDevice) return std::string("no device given; ") + kUsage;
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const std::string error = ParseArguments(argc, argv, options); !error.empty()) return Fail(error);
+    if (options.help) {
+        std::cout << kUsage << "\n"
+                  << "Shows the front panel of the device at DEVICE and sends the presses to its\n"
+                     "module. --skin DIR draws it from another skin folder than the built-in one;\n"
+                     "--settings FILE uses another settings file than the control panel's.\n";
+        return 0;
+    }
+    if (options.version) {
+        std::cout << VersionLine("vantrel-remote");
+        return 0;
+    }
+    std::uint32_t device = 0;
+    if (!ParseIpAddress(options.device, device) || !IsSingleHostAddress(device))
+        return Fail("DEVICE must be one host's IPv4 address such as 198.18.0.10, not \"" +
+                    options.device + "\"");
+
+    Skin skin;
+    std::string error;
+    if (!LoadSkin(QString::fromStdString(options.skin), skin, error)) return Fail(error);
+
+    CControlPanelApp& app = TheApp();
+    app.SetSettingsPath(options.settings ? *options.settings
+                                         : settings_location::PanelSettingsPathBeside(platform::ExecutablePath()));
+
+    // The arguments are this program's own; Qt sees only its name.
+    char name[] = "vantrel-remote";
+    char* qtArgv[] = {name, nullptr};
+    int qtArgc = 1;
+    QApplication application(qtArgc, qtArgv);
+    CRemoteControlWnd window(device, std::move(skin));
+    window.setWindowTitle(QString::fromStdString(app.ApplicationTitle() + " - " + options.device));
+    // Placed where it was left, without correction, like the main window.
+    panel_settings::SkinPlace place;
+    if (panel_settings::ReadSkinLayout(app.Settings(), place)) window.move(place.left, place.top);
+    window.exec();
+    return 0;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// How a simulated control module answers one framed request or one command datagram. Pure: no
+// sockets and no clock. The module keeps a small memory per access-header target that the
+// framed reads and writes act on, and the last payload of every datagram command.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <vector>
+
+#include "sim/control_config.h"
+
+namespace sim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct ControlState {
+    // Per target: the bytes written so far (operations 3 and 4 write at their offset).
+    std::map<std::uint8_t, Bytes> memory;
+    // Per datagram code: the payload of the last such datagram.
+    std::map<std::uint16_t, Bytes> datagramPayloads;
+    unsigned answers = 0;  // how many requests were answered, for busy:N
+};
+
+// Framed access operations as the simulator reads them: 3 writes its data at the offset, 4
+// writes a block chunk at the offset (its length in byte 13's low six bits), 5 closes a block;
+// every operation without data (1, 2, 4 of a fixed command) reads the target's memory back,
+// up to the 250 bytes a reply can carry.
+inline constexpr std::uint8_t kWriteOperation = 3;
+inline constexpr std::uint8_t kChunkOperation = 4;
+inline constexpr std::uint8_t kChunkLengthMask = 0x3F;
+inline constexpr std::size_t kDatagramReplyTooLong = 2100;
+inline constexpr std::uint8_t kOtherDeviceAddress = 7;
+inline constexpr std::size_t kPartialReplyBytes = 5;
+
+// The reply to a whole framed request (11 + N bytes), fault applied; empty when the module
+// stays silent or the request is not a well-formed framed packet.
+Bytes AnswerFramedRequest(const ControlConfig& config, ControlState& state,
+                          std::span<const std::uint8_t> request);
+
+// The reply to one datagram (codes 3-9); empty for silence.
+Bytes AnswerControlDatagram(const ControlConfig& config, ControlState& state,
+                            std::span<const std::uint8_t> datagram);
+
+}  // namespace sim

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Setup and Passport on the real vantrel-panel, driven from the keyboard alone on a virtual X
+# display inside the private test network: a listed device is selected, Setup asks it and opens
+# the switcher address dialog, a new address typed into the field is sent ("WiZnInTw" in the
+# simulator's capture); Passport saves a file through the Save As dialog that
+# `vantrel-cli passport verify` reports valid.
+# Usage: setup_e2e.sh PANEL MODSIM CLI OUTPUT_DIR
+# Exit 77 (skipped) when not root or when the test network is down.
+set -euo pipefail
+
+panel_binary=$1
+modsim_binary=$2
+cli_binary=$3
+output_dir=$4
+root=$(cd "$(dirname "$0")/../.." && pwd)
+title="Control Panel Configuration"
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup_e2e: skipped: needs root for the test network"
+  exit 77
+fi
+if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
+  echo "setup_e2e: skipped: the test network is down (scripts/testnet up)"
+  exit 77
+fi
+for tool in Xvfb openbox xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "setup_e2e: $tool is missing (scripts/install-deps)" >&2; exit 1; }
+done
+
+# shellcheck source=../../scripts/x11-session
+. "$root/scripts/x11-session"
+
+work=$(mktemp -d /tmp/vantrel-setup-e2e.XXXXXX)
+modsim_pid=
+panel_pid=
+cleanup() {
+  if [ -n "$panel_pid" ]; then kill "$panel_pid" 2>/dev/null || true; wait "$panel_pid" 2>/dev/null || true; fi
+  if [ -n "$modsim_pid" ]; then kill "$modsim_pid" 2>/dev/null || true; wait "$modsim_pid" 2>/dev/null || true; fi
+  x11_stop_all
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "setup_e2e: FAILED: $*" >&2
+  [ -f "$work/modsim.err" ] && sed 's/^/modsim: /' "$work/modsim.err" >&2
+  [ -f "$work/panel.err" ] && sed 's/^/panel: /' "$work/panel.err" >&2
+  if [ -n "${x11_display:-}" ]; then
+    mkdir -p "$output_dir"
+    DISPLAY=$x11_display x11_screenshot "$output_dir/setup_e2e_failed.png" 2>/dev/null || true
+  fi
+  exit 1
+}
+
+# Waits up to $2 tenths of a second for the capture to hold a line matching $1.
+wait_for_capture() {
+  local pattern=$1 tenths=$2
+  for _ in $(seq "$tenths"); do
+    grep -q -E "$pattern" "$work/capture.txt" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+cp "$panel_binary" "$work/vantrel-panel"
+settings=$work/vantrel-panel.ini
+cat >"$settings" <<INI
+[Layout]
+Language=0
+[Config]
+LocalIP=$(settings_int 198.18.0.1)
+[List]
+Total=1
+IP0=$(settings_int 198.18.0.20)
+MAC0=00:0A:1B:2C:3D:20
+INI
+mkdir -m 0700 "$work/run" "$work/saved"
+
+"$root/scripts/testnet" device "$modsim_binary" --duration 110 --capture "$work/capture.txt" \
+  --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200 \
+  >"$work/modsim.out" 2>"$work/modsim.err" &
+modsim_pid=$!
+for _ in $(seq 100); do
+  grep -q '^vantrel-modsim: ready$' "$work/modsim.out" && break
+  sleep 0.1
+done
+grep -q '^vantrel-modsim: ready$' "$work/modsim.out" || fail "vantrel-modsim did not get ready"
+
+x11_start_virtual_display 1024x768 150 || fail "no virtual display"
+panel_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
+timeout 140 "$root/scripts/testnet" panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
+panel_pid=$!
+window=$(DISPLAY=$x11_display x11_wait_window "$title" 20) || fail "the panel's window did not appear"
+export DISPLAY=$x11_display
+xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+sleep 0.3
+
+# The list has the focus: Down and Space select the device (Space also when the list had made it
+# current already). Setup is five Tabs on (language, adapter, Check, Check All, Setup).
+xdotool key --delay 100 Down space Tab Tab Tab Tab Tab space
+dialog=$(x11_wait_window "Settings" 10) || fail "Setup opened no switcher address dialog"
+wait_for_capture ' 198\.18\.0\.1:910[01] 198\.18\.0\.20:910[01] 57695A6E496E5472' 10 \
+  || fail "Setup did not ask the device first"
+mkdir -p "$output_dir"
+x11_screenshot "$output_dir/setup_dialog.png" || fail "no screenshot"
+
+# The field opens with the device's switcher address, its first number selected: typing the
+# whole new address replaces it; Enter confirms.
+xdotool key --delay 80 1 9 8 period 1 8 period 0 period 7 7 Return
+wait_for_capture ' 198\.18\.0\.1:910[01] 198\.18\.0\.20:910[01] 57695A6E496E5477.{6}C612004D' 30 \
+  || fail "no WiZnInTw with 198.18.0.77 (capture: $(cat "$work/capture.txt"))"
+echo "setup_e2e: Setup sent the switcher address 198.18.0.77"
+sleep 0.5
+[ "$(x11_count_windows "Settings")" -eq 0 ] || fail "the switcher address dialog is still open"
+
+# Passport: from Setup (where the focus went back) three Tabs reach Passport (Add, Remove,
+# Passport). The Save As dialog proposes a name in the folder it shows; the path typed replaces
+# it.
+xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+xdotool key --delay 100 Tab Tab Tab space
+wait_for_capture ' 198\.18\.0\.1:910[01] 198\.18\.0\.20:910[01] 57695A6E47704173' 30 \
+  || fail "Passport did not ask the device"
+save_as=$(x11_wait_window "Save As" 10) || fail "Passport opened no Save As dialog"
+xdotool windowactivate --sync "$save_as" >/dev/null 2>&1 || true
+sleep 0.5
+x11_screenshot "$output_dir/passport_save_dialog.png" || fail "no screenshot"
+xdotool key ctrl+a
+xdotool type --delay 40 "$work/saved/device20"
+xdotool key Return
+for _ in $(seq 50); do
+  [ -f "$work/saved/device20.txt" ] && break
+  sleep 0.1
+done
+[ -f "$work/saved/device20.txt" ] || fail "Passport saved no file (folder: $(ls -A "$work/saved"))"
+verdict=$("$cli_binary" passport verify "$work/saved/device20.txt") || fail "the saved passport is not valid: $verdict"
+case $verdict in
+  *": valid (address 198.18.0.20, MAC 00:0A:1B:2C:3D:20)") ;;
+  *) fail "unexpected verdict: $verdict" ;;
+esac
+echo "setup_e2e: Passport saved a file that verifies: $verdict"
+x11_screenshot "$output_dir/setup_e2e.png" || fail "no screenshot"
+echo "1 passed, 0 failed"

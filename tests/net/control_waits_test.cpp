@@ -1,0 +1,95 @@
+// The module command protocol's waits: a framed reply cut short (three 2 s read waits), a silent
+// datagram module (three 1 s waits), datagram replies that answer nothing (sent again at once),
+// and a reply trickled slower than one wait allows in all. The slow tests are all here.
+#include <array>
+#include <gtest/gtest.h>
+
+#include "protocol/module_interface.h"
+#include "tests/net/control_test_support.h"
+
+namespace {
+
+using nettest::CountOf;
+using nettest::CountStartingWith;
+using nettest::Ip;
+
+const std::vector<std::string> kModules = {
+    "ip=127.0.0.231,control-fault=partial",
+    "ip=127.0.0.232,control-fault=wrong-sequence",
+    "ip=127.0.0.233,control-fault=short",
+    "ip=127.0.0.234,control-fault=long",
+    "ip=127.0.0.235,control=on",
+    "ip=127.0.0.236,control-fault=silent",
+    "ip=127.0.0.237,control-fault=trickle:150",
+};
+
+class ControlWaitsOverLoopback : public nettest::ControlSimulatorSuite {
+protected:
+    static void SetUpTestSuite() { StartModules(kModules); }
+};
+
+TEST_F(ControlWaitsOverLoopback, ReplyCutShortEndsEachAttemptAfterTheReadWait) {
+    CModuleInterface module(Ip("127.0.0.231"));
+    std::uint32_t count = 0;
+    std::array<std::uint8_t, 2048> buffer{};
+    EXPECT_EQ(module.DoCommand(count, 0, 201, 0, 0, buffer.data()), kModuleNoAnswer);
+    const auto log = Log();
+    EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData(): NO RESPONSE!"), 3u);
+    EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData() [E2 E4 FF FF 01 ]"), 3u);
+    EXPECT_EQ(CountOf(log, "CTCPTransport::Disconnect(127.0.0.231:9000)"), 3u);
+    EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.231", 1).events.front(), "tcp-accepted");
+}
+
+TEST_F(ControlWaitsOverLoopback, DatagramRepliesThatAnswerNothingEndWithNoAnswerAfterThreeSends) {
+    for (const char* address : {"127.0.0.232", "127.0.0.233", "127.0.0.234"}) {
+        CModuleInterface module(Ip(address));
+        std::uint32_t count = 0;
+        std::array<std::uint8_t, 2048> buffer{};
+        EXPECT_EQ(module.DoCommand(count, 0, 402, 0, 0, buffer.data()), kModuleNoAnswer) << address;
+        // Every attempt carries the same sequence number.
+        EXPECT_EQ(nettest::ControlCapture(CapturePath(), address, 3).datagrams,
+                  std::vector<std::string>(3, "0400010000000000"))
+            << address;
+    }
+    // A reply too long for the buffer is never dumped; the short and the misnumbered ones are.
+    const auto log = Log();
+    EXPECT_EQ(CountOf(log, "RD: [00 00 02 00 ]"), 3u);
+    EXPECT_EQ(CountOf(log, "RD: [00 00 01 ]"), 3u);
+    EXPECT_EQ(CountOf(log, "WR: [04 00 01 00 00 00 00 00 ]"), 9u);
+    EXPECT_EQ(log.size(), 3u + 9u + 6u);
+}
+
+TEST_F(ControlWaitsOverLoopback, SilentModuleGetsTheDatagramThreeTimes) {
+    CModuleInterface module(Ip("127.0.0.236"));
+    std::uint32_t count = 0;
+    std::array<std::uint8_t, 2048> buffer{1, 2};
+    EXPECT_EQ(module.DoCommand(count, 0, 401, 0, 2, buffer.data()), kModuleNoAnswer);
+    EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.236", 3).datagrams,
+              std::vector<std::string>(3, "03000100000002000102"));
+    EXPECT_EQ(Log().size(), 1u + 3u);
+}
+
+TEST_F(ControlWaitsOverLoopback, TrickledReplyKeepsTheReadGoingAndIsDumpedPerReceive) {
+    CModuleInterface module(Ip("127.0.0.237"));
+    std::array<std::uint8_t, 2048> value{0x42};
+    std::uint32_t count = 0;
+    // 16 reply bytes 150 ms apart take 2.4 s, longer than one wait: the bound is per wait.
+    EXPECT_EQ(module.DoCommand(count, 0, 203, 0, 1, value.data()), kModuleOk);
+    const auto log = Log();
+    // 17 bytes out: a row of 16 and a row of 1, from the interface and again from the transport.
+    EXPECT_EQ(CountStartingWith(log, "WR: ["), 2u);
+    EXPECT_EQ(CountStartingWith(log, "CTCPTransport::WriteData() ["), 2u);
+    // The reply came in many receives, each dumped, then as one packet.
+    EXPECT_GE(CountStartingWith(log, "CTCPTransport::ReadData() ["), 3u);
+    EXPECT_EQ(CountStartingWith(log, "RD: [E2 E4 FF FF 01 01 01 80 05 FD 03 00 00 00 "), 1u);
+}
+
+TEST(UdpTransport, ReadBeforeAnyWriteReturnsAtOnceWithNothing) {
+    CUDPTransport transport;
+    transport.SetAddress(Ip("127.0.0.235"), 9000, 0);
+    std::array<std::uint8_t, 16> buffer{};
+    EXPECT_EQ(transport.ReadData(buffer.data(), buffer.size()), 0u);
+    EXPECT_FALSE(transport.IsOpen());
+}
+
+}  // namespace
