@@ -266,12 +266,15 @@ TEST_F(CliDevices, SettingsPathOfAWritableCopyIsBesideItAndUsedByEveryCommand) {
     const std::string program = folder_.File("vantrel-cli");
     std::filesystem::copy_file(VANTREL_CLI_PATH, program);
     TempFolder config;
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::optional<std::string> savedConfig = saved ? std::optional<std::string>(saved) : std::nullopt;
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
     const CliRun path = RunCli({"settings-path"}, folder_, program);
     const CliRun log = RunCli({"settings-path", "--log"}, folder_, program);
     const CliRun add = RunCli({"devices", "add", "10.0.0.1"}, folder_, program);
     const CliRun extra = RunCli({"settings-path", "x"}, folder_, program);
-    unsetenv("XDG_CONFIG_HOME");
+    if (savedConfig) setenv("XDG_CONFIG_HOME", savedConfig->c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(path.exitCode, 0) << path.err;
     EXPECT_EQ(path.out, path_ + "\n");
     EXPECT_EQ(log.out, folder_.File("vantrel-panel.log") + "\n");
