@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/localized_strings.h"
+#include "app/settings_location.h"
 #include "platform/paths.h"
 
 namespace {
@@ -48,18 +49,13 @@ bool CControlPanelApp::PanelHoldsSettingsFile(const std::string& path) {
 void CControlPanelApp::ReleaseInstanceGuard() { guard_.Release(); }
 
 std::string CControlPanelApp::SettingsPathForExecutable(const std::string& executablePath) {
-    if (executablePath.empty()) return {};
-    return platform::ReplaceExtension(executablePath, ".ini");
-}
-
-std::string CControlPanelApp::PanelSettingsPathBeside(const std::string& executablePath) {
-    const auto slash = executablePath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : executablePath.substr(0, slash);
-    return folder + "/vantrel-panel.ini";
+    return settings_location::SettingsPathForProgram(executablePath);
 }
 
 void CControlPanelApp::UseExecutableSettingsPath() {
     SetSettingsPath(SettingsPathForExecutable(platform::ExecutablePath()));
+    // A failure shows later, as a refused write, like any other unwritable settings file.
+    settings_location::PrepareSettingsFolder(settingsPath_);
 }
 
 void CControlPanelApp::SetSettingsPath(std::string path) {

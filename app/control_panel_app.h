@@ -22,13 +22,11 @@ public:
     // Dropped once the main window has closed and saved its place.
     void ReleaseInstanceGuard();
 
-    // Where a copy keeps its settings: the running executable's path with ".ini" as its extension.
-    // The empty path (every read a default, every write refused) when the executable has no path.
+    // Where a copy keeps its settings: the executable's path with ".ini" as its extension, or for
+    // an installed copy the file in the user's configuration folder (see settings_location.h).
+    // The empty path (every read a default, every write refused) when there is no place for it.
     static std::string SettingsPathForExecutable(const std::string& executablePath);
-    // The panel's settings file as the other programs find it: "vantrel-panel.ini" in the
-    // folder of the given executable (the folder "." for a bare name).
-    static std::string PanelSettingsPathBeside(const std::string& executablePath);
-    // SetSettingsPath for the running executable.
+    // SetSettingsPath for the running executable; makes the configuration folder when needed.
     void UseExecutableSettingsPath();
     void SetSettingsPath(std::string path);
     const std::string& SettingsPath() const;

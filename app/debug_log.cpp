@@ -6,9 +6,9 @@
 #include "app/control_panel_app.h"
 #include "app/panel_settings.h"
 #include "app/settings_file.h"
+#include "app/settings_location.h"
 #include "platform/append_file.h"
 #include "platform/local_time.h"
-#include "platform/paths.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void ReadSwitches(LogSwitches& switches) {
     g_state = on ? LogState::On : LogState::Off;
     if (!on) return;
     switches.hexDump = settings.ReadInt(keys::kDebugSection, keys::kSerialKey, 0) != 0;
-    switches.logPath = platform::ReplaceExtension(settingsPath, ".log");
+    switches.logPath = settings_location::LogPathForSettings(settingsPath);
 }
 
 LogSwitches& ReadSwitchesOnce() {

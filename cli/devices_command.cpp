@@ -7,6 +7,7 @@
 #include "app/control_panel_app.h"
 #include "app/device_list.h"
 #include "app/settings_file.h"
+#include "app/settings_location.h"
 #include "cli/commands.h"
 #include "netconfig/address_text.h"
 
@@ -158,6 +159,8 @@ int RunDevicesCommand(Arguments args) {
         return run.BadArguments(error);
 
     if (add || remove) {
+        // An installed panel's file lives in a folder that the first write makes.
+        if (!settingsPath) settings_location::PrepareSettingsFolder(run.settings.Path());
         run.force = TakeFlag(args, "--force");
         return add ? AddDevice(run, args) : RemoveDevice(run, args);
     }

@@ -2,9 +2,24 @@
 #include <iostream>
 #include <string_view>
 
+#include "app/program_version.h"
+#include "app/settings_location.h"
 #include "cli/commands.h"
 
 namespace {
+
+constexpr std::string_view kProgramName = "vantrel-cli";
+
+int RunSettingsPathCommand(cli::Arguments args) {
+    const bool log = cli::TakeFlag(args, "--log");
+    if (!args.empty())
+        return cli::Fail(cli::kExitBadArguments, "settings-path: unexpected argument '" + args.front() + "'");
+    const std::string path = cli::DefaultSettingsPath();
+    std::string error;
+    if (!cli::CheckSettingsFile(path, false, error)) return cli::Fail(cli::kExitFailed, error);
+    std::cout << (log ? settings_location::LogPathForSettings(path) : path) << '\n';
+    return cli::kExitOk;
+}
 
 // One entry per command. Its help starts with the command's usage lines (each beginning
 // "vantrel-cli "), which the overview lists; the rest is shown only by "COMMAND --help".
@@ -55,6 +70,11 @@ constexpr Command kCommands[] = {
      "                 is written beside it with the extension .log (default: the panel's file)\n"
      "  --json         [{\"command\": 401, \"result\": 0, \"data\": \"A1B2\"}, ...]\n"
      "Exit 0 when every result is 0, 1 when any is not, 2 for bad arguments.\n"},
+    {"settings-path", RunSettingsPathCommand,
+     "vantrel-cli settings-path [--log]\n"
+     "Prints the panel's settings file that the commands use without --settings (beside the\n"
+     "panel when its folder is writable or the file is there, else in\n"
+     "$XDG_CONFIG_HOME/vantrel/), or with --log the diagnostic log beside it.\n"},
 };
 
 constexpr std::string_view kCommonHelp =
@@ -73,7 +93,8 @@ void PrintOverview() {
             help.remove_prefix(end);
         }
     }
-    std::cout << kCommonHelp << "vantrel-cli COMMAND --help describes one command.\n";
+    std::cout << kCommonHelp << "vantrel-cli COMMAND --help describes one command;\n"
+              << "vantrel-cli --version prints the version.\n";
 }
 
 bool AsksForHelp(const cli::Arguments& args) {
@@ -92,6 +113,10 @@ int main(int argc, char** argv) {
         PrintOverview();
         return cli::kExitOk;
     }
+    if (name == "--version") {
+        std::cout << VersionLine(kProgramName);
+        return cli::kExitOk;
+    }
     cli::Arguments args(argv + 2, argv + argc);
     // "passport verify" reads files only; it answers its own --help.
     if (name == "passport" && !args.empty() && args.front() == "verify")
@@ -104,6 +129,11 @@ int main(int argc, char** argv) {
         }
         return command.run(std::move(args));
     }
-    return cli::Fail(cli::kExitBadArguments,
-                     "unknown command '" + std::string(name) + "'" + std::string(kHint));
+    std::vector<std::string_view> names;
+    for (const auto& command : kCommands) names.push_back(command.name);
+    std::string message = "unknown command '" + std::string(name) + "'";
+    if (const auto nearest = cli::NearestName(name, names))
+        return cli::Fail(cli::kExitBadArguments, message + "; did you mean '" + std::string(*nearest) +
+                                                     "'? 'vantrel-cli --help' lists the commands");
+    return cli::Fail(cli::kExitBadArguments, message + std::string(kHint));
 }

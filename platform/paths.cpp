@@ -1,7 +1,12 @@
 #include "platform/paths.h"
 
-#include <climits>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace platform {
 
@@ -19,6 +24,38 @@ std::string ReplaceExtension(const std::string& path, const std::string& newExte
     // A dot that opens the name (".hidden") is not an extension, as with _splitpath.
     if (dot == std::string::npos || dot <= nameStart) return path + newExtension;
     return path.substr(0, dot) + newExtension;
+}
+
+bool FolderWritable(const std::string& folder) {
+    struct stat status {};
+    if (folder.empty() || stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool RunsAsAdministrator() { return geteuid() == 0; }
+
+std::string EnvironmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+std::string HomeFolder() {
+    std::string home = EnvironmentValue("HOME");
+    if (!home.empty()) return home;
+    const passwd* user = getpwuid(getuid());
+    return user != nullptr && user->pw_dir != nullptr ? std::string(user->pw_dir) : std::string();
+}
+
+bool MakePrivateFolder(const std::string& folder) {
+    if (folder.empty()) return false;
+    // Each prefix ending before a slash, then the whole path.
+    for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        const std::string prefix = folder.substr(0, end);
+        if (!prefix.empty() && mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (end == std::string::npos) break;
+    }
+    struct stat status {};
+    return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 }  // namespace platform

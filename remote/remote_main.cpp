@@ -11,6 +11,8 @@
 
 #include "app/control_panel_app.h"
 #include "app/panel_settings.h"
+#include "app/program_version.h"
+#include "app/settings_location.h"
 #include "netconfig/address_text.h"
 #include "platform/paths.h"
 #include "remote/remote_control_wnd.h"
@@ -29,6 +31,8 @@ int Fail(const std::string& message) {
 }
 
 struct Options {
+    bool help = false;
+    bool version = false;
     std::string device;
     std::string skin = kDefaultSkin;
     std::optional<std::string> settings;
@@ -39,6 +43,10 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
     bool haveDevice = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
+            (arg == "--version" ? options.version : options.help) = true;
+            return {};
+        }
         if (arg == "--skin" || arg == "--settings") {
             if (i + 1 >= argc) return std::string(arg) + " needs a value; " + kUsage;
             (arg == "--skin" ? options.skin : options.settings.emplace()) = argv[++i];
@@ -60,6 +68,17 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (const std::string error = ParseArguments(argc, argv, options); !error.empty()) return Fail(error);
+    if (options.help) {
+        std::cout << kUsage << "\n"
+                  << "Shows the front panel of the device at DEVICE and sends the presses to its\n"
+                     "module. --skin DIR draws it from another skin folder than the built-in one;\n"
+                     "--settings FILE uses another settings file than the control panel's.\n";
+        return 0;
+    }
+    if (options.version) {
+        std::cout << VersionLine("vantrel-remote");
+        return 0;
+    }
     std::uint32_t device = 0;
     if (!ParseIpAddress(options.device, device) || !IsSingleHostAddress(device))
         return Fail("DEVICE must be one host's IPv4 address such as 198.18.0.10, not \"" +
@@ -71,9 +90,13 @@ int main(int argc, char** argv) {
 
     CControlPanelApp& app = TheApp();
     app.SetSettingsPath(options.settings ? *options.settings
-                                         : CControlPanelApp::PanelSettingsPathBeside(platform::ExecutablePath()));
+                                         : settings_location::PanelSettingsPathBeside(platform::ExecutablePath()));
 
-    QApplication application(argc, argv);
+    // The arguments are this program's own; Qt sees only its name.
+    char name[] = "vantrel-remote";
+    char* qtArgv[] = {name, nullptr};
+    int qtArgc = 1;
+    QApplication application(qtArgc, qtArgv);
     CRemoteControlWnd window(device, std::move(skin));
     window.setWindowTitle(QString::fromStdString(app.ApplicationTitle() + " - " + options.device));
     // Placed where it was left, without correction, like the main window.

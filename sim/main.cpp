@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_version.h"
 #include "platform/tick.h"
 #include "sim/modsim_options.h"
 #include "sim/module_simulator.h"
@@ -42,6 +43,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(sim::kModsimUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(VersionLine("vantrel-modsim").c_str(), stdout);
         return 0;
     }
     std::vector<sim::ModuleConfig> modules;

@@ -15,6 +15,7 @@ namespace sim {
 const char* const kModsimUsage =
     "usage: vantrel-modsim [--config FILE]... [--module MODULE]... [--capture FILE]\n"
     "                      [--duration SECONDS] [--broadcast]\n"
+    "       vantrel-modsim --help | --version\n"
     "  MODULE is key=value[,key=value...] with the keys of a [module] section: ip (required),\n"
     "  mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply,\n"
     "  passport-length, passport, hello-length. See sim/README.md.\n";
@@ -62,6 +63,10 @@ bool ParseModsimArguments(const std::vector<std::string>& args, ModsimOptions& o
         }
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            options.version = true;
             continue;
         }
         if (arg != "--config" && arg != "--module" && arg != "--capture" && arg != "--duration") {

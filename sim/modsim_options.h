@@ -14,6 +14,7 @@ struct ModsimOptions {
     unsigned durationMs = 0;  // 0: until a signal
     bool broadcast = false;
     bool help = false;
+    bool version = false;
 };
 
 constexpr unsigned kMaxDurationSeconds = 7 * 24 * 3600;

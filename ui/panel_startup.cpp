@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include "app/control_panel_app.h"
-#include "platform/paths.h"
 #include "ui/control_panel_dlg.h"
 
 namespace {
@@ -81,9 +80,8 @@ int RunControlPanel(int argc, char** argv, const PanelRunOptions& options) {
     CControlPanelApp& app = TheApp();
     // The guard comes first: a second copy ends before it opens a display or reads a setting.
     if (!app.AcquireInstanceGuard()) return kPanelAlreadyRunning;
-    app.SetSettingsPath(options.settingsPath.empty()
-                            ? CControlPanelApp::SettingsPathForExecutable(platform::ExecutablePath())
-                            : options.settingsPath);
+    if (options.settingsPath.empty()) app.UseExecutableSettingsPath();
+    else app.SetSettingsPath(options.settingsPath);
 
     // The program reads no arguments, so Qt sees only the program's name: options such as
     // -reverse or -style on the command line change nothing.

@@ -7,7 +7,7 @@
 #include "ui/control_panel_dlg.h"
 
 struct PanelRunOptions {
-    // The settings file; empty means the executable's path with ".ini".
+    // The settings file; empty means the executable's own (see settings_location.h).
     std::string settingsPath;
     // Called once, from the event loop, right after the main window was first painted; the
     // window is passed so the caller may close it. Used by the start-up benchmark.

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "app/control_panel_app.h"
+#include "cli/cli_support.h"
 #include "settings_test_support.h"
 
 extern char** environ;
@@ -235,12 +236,62 @@ TEST_F(CliDevices, UnknownOrMissingCommandExitsTwoWithOneLineAndAHint) {
     EXPECT_EQ(switcher.err, "vantrel-cli: switcher: unknown subcommand 'get'; the only one is 'set'\n");
 }
 
+TEST_F(CliDevices, MisspeltCommandSuggestsTheNearestOne) {
+    for (const auto& [typed, meant] : std::vector<std::pair<std::string, std::string>>{
+             {"devics", "devices"}, {"swticher", "switcher"}, {"pasport", "passport"},
+             {"chek", "check"}, {"setnetwork", "set-network"}, {"settings-paht", "settings-path"}}) {
+        const CliRun run = RunCli({typed}, folder_);
+        EXPECT_EQ(run.exitCode, 2) << typed;
+        EXPECT_EQ(run.err, "vantrel-cli: unknown command '" + typed + "'; did you mean '" + meant +
+                               "'? 'vantrel-cli --help' lists the commands\n");
+    }
+    const std::vector<std::string_view> names = {"devices", "adapters", "check"};
+    EXPECT_EQ(cli::NearestName("ad", names), std::nullopt);      // too short to guess from
+    EXPECT_EQ(cli::NearestName("network", names), std::nullopt); // nothing near
+    EXPECT_EQ(cli::NearestName("check", names), std::nullopt);   // not misspelt at all
+    EXPECT_EQ(cli::NearestName("", names), std::nullopt);
+    EXPECT_EQ(cli::NearestName("adaptres", names), "adapters");
+}
+
+TEST_F(CliDevices, VersionNamesTheProgramAndTheBuild) {
+    const CliRun run = RunCli({"--version"}, folder_);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(run.out.starts_with("vantrel-cli " VANTREL_PROJECT_VERSION)) << run.out;
+    EXPECT_EQ(LineCount(run.out), 1u);
+}
+
+// A copy whose folder it can write uses the file beside itself; its users' folder stays as it was.
+TEST_F(CliDevices, SettingsPathOfAWritableCopyIsBesideItAndUsedByEveryCommand) {
+    const std::string program = folder_.File("vantrel-cli");
+    std::filesystem::copy_file(VANTREL_CLI_PATH, program);
+    TempFolder config;
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::optional<std::string> savedConfig = saved ? std::optional<std::string>(saved) : std::nullopt;
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    const CliRun path = RunCli({"settings-path"}, folder_, program);
+    const CliRun log = RunCli({"settings-path", "--log"}, folder_, program);
+    const CliRun add = RunCli({"devices", "add", "10.0.0.1"}, folder_, program);
+    const CliRun extra = RunCli({"settings-path", "x"}, folder_, program);
+    if (savedConfig) setenv("XDG_CONFIG_HOME", savedConfig->c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(path.exitCode, 0) << path.err;
+    EXPECT_EQ(path.out, path_ + "\n");
+    EXPECT_EQ(log.out, folder_.File("vantrel-panel.log") + "\n");
+    EXPECT_EQ(add.exitCode, 0) << add.err;
+    EXPECT_EQ(ReadBytes(path_).substr(0, 15), "[List]\nTotal=1\n");
+    EXPECT_TRUE(std::filesystem::is_empty(config.Path()));
+    EXPECT_EQ(extra.exitCode, 2);
+    EXPECT_EQ(extra.err, "vantrel-cli: settings-path: unexpected argument 'x'\n");
+}
+
 TEST_F(CliDevices, HelpOfEveryCommandGoesToStandardOutput) {
     const CliRun overview = RunCli({"--help"}, folder_);
     EXPECT_EQ(overview.exitCode, 0);
     const std::vector<std::vector<std::string>> commands = {
         {"devices"},  {"devices", "add"}, {"devices", "remove"}, {"adapters"},    {"check"},
-        {"switcher"}, {"switcher", "set"}, {"passport"},         {"discover"},    {"set-network"}};
+        {"switcher"}, {"switcher", "set"}, {"passport"},         {"discover"},    {"set-network"},
+        {"settings-path"}};
     for (auto args : commands) {
         std::string shown = "vantrel-cli";
         for (const auto& word : args) shown += " " + word;
