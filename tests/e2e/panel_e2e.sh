@@ -15,52 +15,9 @@ output_dir=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
 title="Control Panel Configuration"
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "panel_e2e: skipped: needs root for the test network"
-  exit 77
-fi
-if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
-  echo "panel_e2e: skipped: the test network is down (scripts/testnet up)"
-  exit 77
-fi
-for tool in Xvfb openbox xdotool xprop xwininfo import convert; do
-  command -v "$tool" >/dev/null || { echo "panel_e2e: $tool is missing (scripts/install-deps)" >&2; exit 1; }
-done
-
-# shellcheck source=../../scripts/x11-session
-. "$root/scripts/x11-session"
-
-work=$(mktemp -d /tmp/vantrel-e2e.XXXXXX)
-modsim_pid=
-panel_pid=
-# Runs under set -e: a program ended by its signal reports a failure, which must not stop the
-# clean-up before the simulator, the display and the work folder are gone.
-cleanup() {
-  if [ -n "$panel_pid" ]; then kill "$panel_pid" 2>/dev/null || true; wait "$panel_pid" 2>/dev/null || true; fi
-  if [ -n "$modsim_pid" ]; then kill "$modsim_pid" 2>/dev/null || true; wait "$modsim_pid" 2>/dev/null || true; fi
-  x11_stop_all
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "panel_e2e: FAILED: $*" >&2
-  if [ -n "$panel_pid" ] && ! kill -0 "$panel_pid" 2>/dev/null; then
-    local status=0
-    wait "$panel_pid" || status=$?
-    panel_pid=
-    echo "panel_e2e: the panel had ended with status $status" >&2
-  fi
-  [ -f "$work/modsim.err" ] && sed 's/^/modsim: /' "$work/modsim.err" >&2
-  [ -f "$work/panel.err" ] && sed 's/^/panel: /' "$work/panel.err" >&2
-  if [ -n "${x11_display:-}" ]; then
-    DISPLAY=$x11_display x11_describe_display >&2 || true
-    mkdir -p "$output_dir"
-    DISPLAY=$x11_display x11_screenshot "$output_dir/panel_e2e_failure.png" 2>/dev/null \
-      && echo "panel_e2e: the display as it was: $output_dir/panel_e2e_failure.png" >&2
-  fi
-  exit 1
-}
+# shellcheck source=e2e_session.sh
+. "$root/tests/e2e/e2e_session.sh"
+e2e_start panel_e2e Xvfb openbox xdotool xprop xwininfo import convert
 
 # The panel reads the settings file named after its executable: a copy of it in the work
 # folder uses the work folder's vantrel-panel.ini.

@@ -14,38 +14,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 device=198.18.0.40
 title="Vantrel - $device"
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "remote_e2e: skipped: needs root for the test network"
-  exit 77
-fi
-if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
-  echo "remote_e2e: skipped: the test network is down (scripts/testnet up)"
-  exit 77
-fi
-for tool in Xvfb openbox xdotool xwininfo import convert; do
-  command -v "$tool" >/dev/null || { echo "remote_e2e: $tool is missing (scripts/install-deps)" >&2; exit 1; }
-done
-
-# shellcheck source=../../scripts/x11-session
-. "$root/scripts/x11-session"
-
-work=$(mktemp -d /tmp/vantrel-remote-e2e.XXXXXX)
-modsim_pid=
-remote_pid=
-cleanup() {
-  if [ -n "$remote_pid" ]; then kill "$remote_pid" 2>/dev/null || true; wait "$remote_pid" 2>/dev/null || true; fi
-  if [ -n "$modsim_pid" ]; then kill "$modsim_pid" 2>/dev/null || true; wait "$modsim_pid" 2>/dev/null || true; fi
-  x11_stop_all
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "remote_e2e: FAILED: $*" >&2
-  [ -f "$work/modsim.err" ] && sed 's/^/modsim: /' "$work/modsim.err" >&2
-  [ -f "$work/remote.err" ] && sed 's/^/remote: /' "$work/remote.err" >&2
-  exit 1
-}
+# shellcheck source=e2e_session.sh
+. "$root/tests/e2e/e2e_session.sh"
+e2e_start remote_e2e Xvfb openbox xdotool xwininfo import convert
 
 # Datagrams to the device's port 9000 in the capture, hex only, in order.
 control_datagrams() {

@@ -15,52 +15,9 @@ output_dir=$4
 root=$(cd "$(dirname "$0")/../.." && pwd)
 title="Control Panel Configuration"
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "setup_e2e: skipped: needs root for the test network"
-  exit 77
-fi
-if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
-  echo "setup_e2e: skipped: the test network is down (scripts/testnet up)"
-  exit 77
-fi
-for tool in Xvfb openbox xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "setup_e2e: $tool is missing (scripts/install-deps)" >&2; exit 1; }
-done
-
-# shellcheck source=../../scripts/x11-session
-. "$root/scripts/x11-session"
-
-work=$(mktemp -d /tmp/vantrel-setup-e2e.XXXXXX)
-modsim_pid=
-panel_pid=
-cleanup() {
-  if [ -n "$panel_pid" ]; then kill "$panel_pid" 2>/dev/null || true; wait "$panel_pid" 2>/dev/null || true; fi
-  if [ -n "$modsim_pid" ]; then kill "$modsim_pid" 2>/dev/null || true; wait "$modsim_pid" 2>/dev/null || true; fi
-  x11_stop_all
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "setup_e2e: FAILED: $*" >&2
-  [ -f "$work/modsim.err" ] && sed 's/^/modsim: /' "$work/modsim.err" >&2
-  [ -f "$work/panel.err" ] && sed 's/^/panel: /' "$work/panel.err" >&2
-  if [ -n "${x11_display:-}" ]; then
-    mkdir -p "$output_dir"
-    DISPLAY=$x11_display x11_screenshot "$output_dir/setup_e2e_failed.png" 2>/dev/null || true
-  fi
-  exit 1
-}
-
-# Waits up to $2 tenths of a second for the capture to hold a line matching $1.
-wait_for_capture() {
-  local pattern=$1 tenths=$2
-  for _ in $(seq "$tenths"); do
-    grep -q -E "$pattern" "$work/capture.txt" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=e2e_session.sh
+. "$root/tests/e2e/e2e_session.sh"
+e2e_start setup_e2e Xvfb openbox xdotool import convert
 
 cp "$panel_binary" "$work/vantrel-panel"
 settings=$work/vantrel-panel.ini

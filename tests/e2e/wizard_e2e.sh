@@ -15,48 +15,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 title="Control Panel Configuration"
 wizard_title="Add device"
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "wizard_e2e: skipped: needs root for the test network"
-  exit 77
-fi
-if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
-  echo "wizard_e2e: skipped: the test network is down (scripts/testnet up)"
-  exit 77
-fi
-for tool in Xvfb openbox xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "wizard_e2e: $tool is missing (scripts/install-deps)" >&2; exit 1; }
-done
-
-# shellcheck source=../../scripts/x11-session
-. "$root/scripts/x11-session"
-
-work=$(mktemp -d /tmp/vantrel-wizard-e2e.XXXXXX)
-modsim_pid=
-panel_pid=
-cleanup() {
-  if [ -n "$panel_pid" ]; then kill "$panel_pid" 2>/dev/null || true; wait "$panel_pid" 2>/dev/null || true; fi
-  if [ -n "$modsim_pid" ]; then kill "$modsim_pid" 2>/dev/null || true; wait "$modsim_pid" 2>/dev/null || true; fi
-  x11_stop_all
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "wizard_e2e: FAILED: $*" >&2
-  [ -f "$work/modsim.err" ] && sed 's/^/modsim: /' "$work/modsim.err" >&2
-  [ -f "$work/panel.err" ] && sed 's/^/panel: /' "$work/panel.err" >&2
-  exit 1
-}
-
-# Waits up to $1 tenths of a second for the capture to hold a line matching $2.
-wait_captured() {
-  local tenths=$1 pattern=$2
-  for _ in $(seq "$tenths"); do
-    grep -q "$pattern" "$work/capture.txt" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=e2e_session.sh
+. "$root/tests/e2e/e2e_session.sh"
+e2e_start wizard_e2e Xvfb openbox xdotool import convert
 
 cp "$panel_binary" "$work/vantrel-panel"
 settings=$work/vantrel-panel.ini
@@ -97,7 +58,7 @@ xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 # Insert opens the wizard; its first search starts by itself.
 xdotool key Insert
 wizard=$(x11_wait_window "$wizard_title" 10) || fail "Insert did not open the wizard"
-wait_captured 50 ' 198\.18\.0\.1:9101 255\.255\.255\.255:9101 57695A6E4C695374000C0\{32\}$' \
+wait_for_capture ' 198\.18\.0\.1:9101 255\.255\.255\.255:9101 57695A6E4C695374000C0{32}$' 50 \
   || fail "the wizard did not search on both ports (capture: $(cat "$work/capture.txt" 2>/dev/null))"
 # The search collects for two seconds, then the rows are drawn.
 sleep 3
@@ -111,7 +72,7 @@ import -window "$wizard" "$output_dir/wizard_configure.png" || fail "no screensh
 # The new address over the shown one; the mask and gateway stay as the module reported them.
 xdotool type --delay 80 198.18.0.50
 xdotool key alt+n
-wait_captured 30 ' 255\.255\.255\.255:9100 5469426273457441000A1B2C3D10C6120032FFFFFF00C6120101$' \
+wait_for_capture ' 255\.255\.255\.255:9100 5469426273457441000A1B2C3D10C6120032FFFFFF00C6120101$' 30 \
   || fail "the new settings were not broadcast (capture: $(cat "$work/capture.txt"))"
 sleep 0.5
 # Escape and Alt+F4 (the window manager's close) do not end the wizard; Alt+F presses Finish.
@@ -121,7 +82,7 @@ sleep 0.5
 [ "$(x11_count_windows "$wizard_title")" -eq 1 ] \
   || { import -window root "$output_dir/wizard_failed.png"; fail "Escape or Alt+F4 ended the wizard ($(x11_count_windows "$wizard_title") windows)"; }
 xdotool key alt+f
-wait_captured 40 ' 198\.18\.0\.50:9100 57695A6E496E5472' || fail "the new device was not checked at 198.18.0.50"
+wait_for_capture ' 198\.18\.0\.50:9100 57695A6E496E5472' 40 || fail "the new device was not checked at 198.18.0.50"
 sleep 0.5
 [ "$(x11_count_windows "$wizard_title")" -eq 0 ] || fail "the wizard is still open after Finish"
 grep -q '^Total=2$' "$settings" || fail "the settings file does not list two devices: $(cat "$settings")"

@@ -1,0 +1,84 @@
+# The shared frame of the end-to-end scripts, sourced by each after it has read its arguments:
+# skips (77) unless root with the test network up, checks the tools, starts from an empty work
+# folder, and on every way out stops the programs it started, the display and the folder.
+# A script names the programs it starts in panel_pid, remote_pid and modsim_pid, keeps their
+# standard error in $work/<program>.err, and calls fail with what went wrong: the failure
+# report then shows those errors, whether a program had already ended, what the display shows,
+# and leaves a screenshot in $output_dir.
+
+e2e_stop() {
+  local pid=$1
+  [ -n "$pid" ] || return 0
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# Runs under set -e: a program ended by its signal reports a failure, which must not stop the
+# clean-up before the simulator, the display and the work folder are gone.
+e2e_cleanup() {
+  e2e_stop "${panel_pid:-}"
+  e2e_stop "${remote_pid:-}"
+  e2e_stop "${modsim_pid:-}"
+  x11_stop_all
+  rm -rf "$work"
+}
+
+# e2e_start NAME TOOL...
+e2e_start() {
+  e2e_name=$1
+  shift
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "$e2e_name: skipped: needs root for the test network"
+    exit 77
+  fi
+  if ! "$root/scripts/testnet" status >/dev/null 2>&1; then
+    echo "$e2e_name: skipped: the test network is down (scripts/testnet up)"
+    exit 77
+  fi
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "$e2e_name: $tool is missing (scripts/install-deps)" >&2; exit 1; }
+  done
+  # shellcheck source=../../scripts/x11-session
+  . "$root/scripts/x11-session"
+  work=$(mktemp -d "/tmp/vantrel-$e2e_name.XXXXXX")
+  panel_pid=
+  remote_pid=
+  modsim_pid=
+  trap e2e_cleanup EXIT
+}
+
+fail() {
+  echo "$e2e_name: FAILED: $*" >&2
+  local program pid status errors
+  for program in panel remote; do
+    pid=$(eval echo "\${${program}_pid:-}")
+    if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
+      status=0
+      wait "$pid" || status=$?
+      eval "${program}_pid="
+      echo "$e2e_name: the $program had ended with status $status" >&2
+    fi
+  done
+  for errors in "$work"/*.err; do
+    [ -f "$errors" ] && sed "s/^/$(basename "$errors" .err): /" "$errors" >&2
+  done
+  if [ -n "${x11_display:-}" ]; then
+    DISPLAY=$x11_display x11_describe_display >&2 || true
+    mkdir -p "$output_dir"
+    DISPLAY=$x11_display x11_screenshot "$output_dir/${e2e_name}_failure.png" 2>/dev/null \
+      && echo "$e2e_name: the display as it was: $output_dir/${e2e_name}_failure.png" >&2
+  fi
+  exit 1
+}
+
+# Waits up to TENTHS tenths of a second for the simulator's capture to hold a line matching the
+# extended regular expression PATTERN: wait_for_capture PATTERN TENTHS
+wait_for_capture() {
+  local pattern=$1 tenths=$2
+  for _ in $(seq "$tenths"); do
+    grep -q -E "$pattern" "$work/capture.txt" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
