@@ -82,3 +82,18 @@ wait_for_capture() {
   done
   return 1
 }
+
+# e2e_start_modsim ARG...: vantrel-modsim on the device side of the test network, recording into
+# $work/capture.txt, for longer than any script runs (the clean-up stops it sooner); fails
+# unless it reports ready within 30 s.
+e2e_start_modsim() {
+  "$root/scripts/testnet" device "$modsim_binary" --duration 400 --capture "$work/capture.txt" "$@" \
+    >"$work/modsim.out" 2>"$work/modsim.err" &
+  modsim_pid=$!
+  for _ in $(seq 300); do
+    grep -q '^vantrel-modsim: ready$' "$work/modsim.out" && return 0
+    kill -0 "$modsim_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  fail "vantrel-modsim did not get ready"
+}

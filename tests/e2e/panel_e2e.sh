@@ -40,16 +40,8 @@ INI
 mkdir -m 0700 "$work/run"
 
 # Two modules answer; nothing plays 198.18.0.22, which fails at once.
-"$root/scripts/testnet" device "$modsim_binary" --duration 400 --capture "$work/capture.txt" \
-  --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200 \
-  --module ip=198.18.0.21,mac=00:0A:1B:2C:3D:21 >"$work/modsim.out" 2>"$work/modsim.err" &
-modsim_pid=$!
-for _ in $(seq 300); do
-  grep -q '^vantrel-modsim: ready$' "$work/modsim.out" && break
-  kill -0 "$modsim_pid" 2>/dev/null || break
-  sleep 0.1
-done
-grep -q '^vantrel-modsim: ready$' "$work/modsim.out" || fail "vantrel-modsim did not get ready"
+e2e_start_modsim --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200 \
+  --module ip=198.18.0.21,mac=00:0A:1B:2C:3D:21
 
 x11_start_virtual_display 1024x768 410 || fail "no virtual display"
 # The X libraries keep a few one-time allocations to the end; the panel's own leaks are the UI

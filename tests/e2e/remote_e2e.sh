@@ -40,22 +40,15 @@ Top=90
 INI
 mkdir -m 0700 "$work/run"
 
-"$root/scripts/testnet" device "$modsim_binary" --duration 90 --capture "$work/capture.txt" \
-  --module ip=$device,control=on >"$work/modsim.out" 2>"$work/modsim.err" &
-modsim_pid=$!
-for _ in $(seq 100); do
-  grep -q '^vantrel-modsim: ready$' "$work/modsim.out" && break
-  sleep 0.1
-done
-grep -q '^vantrel-modsim: ready$' "$work/modsim.out" || fail "vantrel-modsim did not get ready"
+e2e_start_modsim --module ip=$device,control=on
 
-x11_start_virtual_display 800x600 80 || fail "no virtual display"
+x11_start_virtual_display 800x600 410 || fail "no virtual display"
 remote_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
   ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
-timeout 70 "$root/scripts/testnet" panel "${remote_env[@]}" "$remote_binary" "$device" --settings "$settings" \
+timeout 400 "$root/scripts/testnet" panel "${remote_env[@]}" "$remote_binary" "$device" --settings "$settings" \
   >"$work/remote.out" 2>"$work/remote.err" &
 remote_pid=$!
-window=$(DISPLAY=$x11_display x11_wait_window "$title" 20) || fail "the remote's window did not appear"
+window=$(DISPLAY=$x11_display x11_wait_window "$title" 90 "$remote_pid") || fail "the remote's window did not appear"
 sleep 0.5
 
 info=$(DISPLAY=$x11_display xwininfo -id "$window")

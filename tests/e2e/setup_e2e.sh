@@ -33,22 +33,14 @@ MAC0=00:0A:1B:2C:3D:20
 INI
 mkdir -m 0700 "$work/run" "$work/saved"
 
-"$root/scripts/testnet" device "$modsim_binary" --duration 110 --capture "$work/capture.txt" \
-  --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200 \
-  >"$work/modsim.out" 2>"$work/modsim.err" &
-modsim_pid=$!
-for _ in $(seq 100); do
-  grep -q '^vantrel-modsim: ready$' "$work/modsim.out" && break
-  sleep 0.1
-done
-grep -q '^vantrel-modsim: ready$' "$work/modsim.out" || fail "vantrel-modsim did not get ready"
+e2e_start_modsim --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200
 
-x11_start_virtual_display 1024x768 150 || fail "no virtual display"
+x11_start_virtual_display 1024x768 410 || fail "no virtual display"
 panel_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
   ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
-timeout 140 "$root/scripts/testnet" panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
+timeout 400 "$root/scripts/testnet" panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
 panel_pid=$!
-window=$(DISPLAY=$x11_display x11_wait_window "$title" 20) || fail "the panel's window did not appear"
+window=$(DISPLAY=$x11_display x11_wait_window "$title" 90 "$panel_pid") || fail "the panel's window did not appear"
 export DISPLAY=$x11_display
 xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 sleep 0.3

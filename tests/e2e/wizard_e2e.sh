@@ -35,24 +35,18 @@ mkdir -m 0700 "$work/run"
 
 # The listed module, one still at a factory address (198.18.1.20, answers by broadcast) and one
 # configured but not listed. The factory module's MAC sorts first.
-"$root/scripts/testnet" device "$modsim_binary" --broadcast --duration 90 --capture "$work/capture.txt" \
+e2e_start_modsim --broadcast \
   --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20 \
   --module ip=198.18.1.20,mac=00:0A:1B:2C:3D:10,gateway=198.18.1.1,hello-to=broadcast \
-  --module ip=198.18.0.31,mac=00:0A:1B:2C:3D:31 >"$work/modsim.out" 2>"$work/modsim.err" &
-modsim_pid=$!
-for _ in $(seq 100); do
-  grep -q '^vantrel-modsim: ready$' "$work/modsim.out" && break
-  sleep 0.1
-done
-grep -q '^vantrel-modsim: ready$' "$work/modsim.out" || fail "vantrel-modsim did not get ready"
+  --module ip=198.18.0.31,mac=00:0A:1B:2C:3D:31
 
-x11_start_virtual_display 1024x768 120 || fail "no virtual display"
+x11_start_virtual_display 1024x768 410 || fail "no virtual display"
 export DISPLAY=$x11_display
-timeout 110 "$root/scripts/testnet" panel env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" \
+timeout 400 "$root/scripts/testnet" panel env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" \
   QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$work/vantrel-panel" \
   >"$work/panel.out" 2>"$work/panel.err" &
 panel_pid=$!
-window=$(x11_wait_window "$title" 20) || fail "the panel's window did not appear"
+window=$(x11_wait_window "$title" 90 "$panel_pid") || fail "the panel's window did not appear"
 xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 
 # Insert opens the wizard; its first search starts by itself.
