@@ -26,8 +26,12 @@ constexpr Command kCommands[] = {
      "vantrel-cli adapters [--json]\n"
      "Lists the usable local adapters, the addresses --from accepts besides 127.x.x.x.\n"},
     {"check", cli::RunCheckCommand,
-     "vantrel-cli check [--from LOCAL] DEVICE... [--json]\n"
-     "Asks each device for its switcher address; exits 1 when any does not answer.\n"},
+     "vantrel-cli check [--from LOCAL] [--jobs N] DEVICE... [--json]\n"
+     "vantrel-cli check --all [--settings FILE] [--from LOCAL] [--jobs N] [--json]\n"
+     "Asks each device (--all: each device of the stored list) for its switcher address and\n"
+     "prints the results in the order asked; exits 1 when any does not answer.\n"
+     "  --jobs N   up to N devices (1-256, default 64) are asked at the same time, so silent\n"
+     "             ones cost one 3 s wait together; --jobs 1 asks one after another\n"},
     {"switcher", cli::RunSwitcherCommand,
      "vantrel-cli switcher set [--from LOCAL] DEVICE ADDRESS\n"
      "Sends a new switcher address; modules do not confirm it.\n"},
