@@ -59,6 +59,15 @@ constexpr Command kCommands[] = {
      "                 is written beside it with the extension .log (default: the panel's file)\n"
      "  --json         [{\"command\": 401, \"result\": 0, \"data\": \"A1B2\"}, ...]\n"
      "Exit 0 when every result is 0, 1 when any is not, 2 for bad arguments.\n"},
+    {"doctor", cli::RunDoctorCommand,
+     "vantrel-cli doctor [--from LOCAL] [--search] [--json]\n"
+     "Explains what stands between this computer and its modules: every IPv4 interface and\n"
+     "whether it is a usable adapter; per adapter whether broadcasts leave through it, whether\n"
+     "UDP 9100/9101 can be bound (and who holds them), whether the firewall drops the replies;\n"
+     "and the one next step that matters most. Sends nothing unless --search is given, which\n"
+     "lists the modules on every usable adapter at the same time (2 s).\n"
+     "Exit 0 when nothing stands in the way (--search: some module was found), 1 otherwise,\n"
+     "2 for bad arguments.\n"},
 };
 
 constexpr std::string_view kCommonHelp =
