@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr std::uint32_t kUnicastDeadlineMs = 3000;
 
 // One running exchange: its sockets and when it began.
 struct RunningCheck {
