@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <bit>
 #include <fstream>
 #include <set>
@@ -40,8 +41,12 @@ std::vector<std::string> UdpSocketInodes(std::uint32_t address, std::uint16_t po
             continue;
         const auto colon = local.find(':');
         if (colon == std::string::npos) continue;
-        const auto localAddress = static_cast<std::uint32_t>(std::stoul(local.substr(0, colon), nullptr, 16));
-        const auto localPort = static_cast<std::uint16_t>(std::stoul(local.substr(colon + 1), nullptr, 16));
+        // strtoul, not stoul: a line this reading does not expect is skipped, never thrown over.
+        char* end = nullptr;
+        const auto localAddress = static_cast<std::uint32_t>(std::strtoul(local.c_str(), &end, 16));
+        if (end != local.c_str() + colon) continue;
+        const auto localPort = std::strtoul(local.c_str() + colon + 1, &end, 16);
+        if (*end != '\0') continue;
         if (localPort == port && (localAddress == address || localAddress == 0))
             inodes.push_back(inode);
     }
@@ -58,7 +63,10 @@ std::string ProcessHolding(const std::vector<std::string>& inodes) {
     const std::string self = std::to_string(getpid());
     while (dirent* entry = readdir(processes)) {
         const std::string pid = entry->d_name;
-        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit) || pid == self) continue;
+        const bool digits = !pid.empty() && std::all_of(pid.begin(), pid.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        });
+        if (!digits || pid == self) continue;
         const std::string fdPath = "/proc/" + pid + "/fd";
         DIR* fds = opendir(fdPath.c_str());
         if (fds == nullptr) continue;
