@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // One running exchange: its sockets and when it began.
 struct RunningCheck {
     std::size_t index = 0;  // into the results
@@ -66,7 +65,9 @@ private:
     }
 
     // One wait of up to a polling step over every usable socket; then, for each exchange, its
-    // readable sockets in port order, one datagram each, until one decides the exchange.
+    // readable sockets in port order, one datagram each, until one decides the exchange. The
+    // single exchange's second wait, on each socket alone, is left out: the one wait has already
+    // told which sockets are readable, and waiting on each of hundreds would hold up the rest.
     void PollStep() {
         handles_.clear();
         for (const auto& check : running_)
