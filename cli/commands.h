@@ -13,5 +13,6 @@ int RunPassportVerifyCommand(Arguments args);  // passport verify (args start af
 int RunDiscoverCommand(Arguments args);    // discover
 int RunSetNetworkCommand(Arguments args);  // set-network
 int RunModuleCommand(Arguments args);      // command
+int RunDoctorCommand(Arguments args);      // doctor
 
 }  // namespace cli

@@ -41,8 +41,12 @@ constexpr Command kCommands[] = {
      "vantrel-cli adapters [--json]\n"
      "Lists the usable local adapters, the addresses --from accepts besides 127.x.x.x.\n"},
     {"check", cli::RunCheckCommand,
-     "vantrel-cli check [--from LOCAL] DEVICE... [--json]\n"
-     "Asks each device for its switcher address; exits 1 when any does not answer.\n"},
+     "vantrel-cli check [--from LOCAL] [--jobs N] DEVICE... [--json]\n"
+     "vantrel-cli check --all [--settings FILE] [--from LOCAL] [--jobs N] [--json]\n"
+     "Asks each device (--all: each device of the stored list) for its switcher address and\n"
+     "prints the results in the order asked; exits 1 when any does not answer.\n"
+     "  --jobs N   up to N devices (1-256, default 64) are asked at the same time, so silent\n"
+     "             ones cost one 3 s wait together; --jobs 1 asks one after another\n"},
     {"switcher", cli::RunSwitcherCommand,
      "vantrel-cli switcher set [--from LOCAL] DEVICE ADDRESS\n"
      "Sends a new switcher address; modules do not confirm it.\n"},
@@ -70,6 +74,15 @@ constexpr Command kCommands[] = {
      "                 is written beside it with the extension .log (default: the panel's file)\n"
      "  --json         [{\"command\": 401, \"result\": 0, \"data\": \"A1B2\"}, ...]\n"
      "Exit 0 when every result is 0, 1 when any is not, 2 for bad arguments.\n"},
+    {"doctor", cli::RunDoctorCommand,
+     "vantrel-cli doctor [--from LOCAL] [--search] [--json]\n"
+     "Explains what stands between this computer and its modules: every IPv4 interface and\n"
+     "whether it is a usable adapter; per adapter whether broadcasts leave through it, whether\n"
+     "UDP 9100/9101 can be bound (and who holds them), whether the firewall drops the replies;\n"
+     "and the one next step that matters most. Sends nothing unless --search is given, which\n"
+     "lists the modules on every usable adapter at the same time (2 s).\n"
+     "Exit 0 when nothing stands in the way (--search: some module was found), 1 otherwise,\n"
+     "2 for bad arguments.\n"},
     {"settings-path", RunSettingsPathCommand,
      "vantrel-cli settings-path [--log]\n"
      "Prints the panel's settings file that the commands use without --settings (beside the\n"

@@ -5,19 +5,37 @@
 #include <array>
 #include <cstring>
 
+#include "netconfig/parallel_check.h"
 #include "netconfig/passport_file.h"
 
 namespace cli {
 
-bool ParseQueryCode(std::string_view text, std::uint16_t& code) {
+namespace {
+
+// Digits only, at most `most`; a value this small fits every caller's type.
+bool ParseBoundedDecimal(std::string_view text, std::uint32_t most, std::uint32_t& value) {
     if (text.empty() || text.size() > 5) return false;
-    std::uint32_t value = 0;
+    value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return false;
         value = value * 10 + static_cast<std::uint32_t>(c - '0');
     }
-    if (value > 0xFFFF) return false;
+    return value <= most;
+}
+
+}  // namespace
+
+bool ParseQueryCode(std::string_view text, std::uint16_t& code) {
+    std::uint32_t value = 0;
+    if (!ParseBoundedDecimal(text, 0xFFFF, value)) return false;
     code = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+bool ParseCheckJobs(std::string_view text, std::size_t& jobs) {
+    std::uint32_t value = 0;
+    if (!ParseBoundedDecimal(text, kMaxCheckJobs, value) || value < kMinCheckJobs) return false;
+    jobs = value;
     return true;
 }
 

@@ -14,6 +14,9 @@ namespace cli {
 // A decimal number 0-65535, digits only.
 bool ParseQueryCode(std::string_view text, std::uint16_t& code);
 
+// --jobs N of check: a decimal number kMinCheckJobs-kMaxCheckJobs, digits only.
+bool ParseCheckJobs(std::string_view text, std::size_t& jobs);
+
 // A network mask: ones from the first bit, then zeros only (0.0.0.0 and 255.255.255.255
 // included). Network byte order, like every address.
 bool IsContiguousMask(std::uint32_t mask);

@@ -1,7 +1,11 @@
 // The network commands of vantrel-cli: every argument is checked before anything is sent, and
 // every exchange goes out from the address ChooseLocalAddress settled on.
+#include <algorithm>
 #include <iostream>
 #include <vector>
+
+#include "app/device_list.h"
+#include "app/settings_file.h"
 
 #include "cli/commands.h"
 #include "cli/local_address.h"
@@ -11,7 +15,9 @@
 #include "netconfig/discovery.h"
 #include "netconfig/local_adapters.h"
 #include "netconfig/module_exchange.h"
+#include "netconfig/parallel_check.h"
 #include "netconfig/passport_file.h"
+#include "platform/descriptor_limit.h"
 
 namespace cli {
 
@@ -109,6 +115,36 @@ public:
         return true;
     }
 
+    // The panel's stored list, in its order, from --settings FILE or the panel's own file.
+    bool LoadStoredDevices(std::vector<std::uint32_t>& devices, int& exitCode) {
+        const std::string path = options_.settingsPath.value_or(DefaultSettingsPath());
+        std::string error;
+        if (!CheckSettingsFile(path, options_.settingsPath.has_value(), error)) {
+            exitCode = BadArguments(error);
+            return false;
+        }
+        SettingsFile settings(path);
+        DeviceList list;
+        LoadDeviceList(settings, list);
+        if (list.empty()) {
+            exitCode = Fail(kExitFailed, "no devices are stored in " + path);
+            return false;
+        }
+        for (const auto& record : list) devices.push_back(record->address);
+        return true;
+    }
+
+    // Each running exchange holds two descriptors; too few for `jobs` lowers it, saying so.
+    std::size_t JobsWithinDescriptorLimit(std::size_t jobs) const {
+        const std::size_t limit =
+            platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors);
+        const std::size_t fit = JobsThatFit(jobs, limit);
+        if (fit < jobs)
+            std::cerr << "vantrel-cli: " << name_ << ": --jobs lowered from " << jobs << " to " << fit
+                      << " to fit the open-file limit of " << limit << '\n';
+        return fit;
+    }
+
 private:
     std::string name_;
     LocalAddressOptions options_;
@@ -135,19 +171,29 @@ int RunCheckCommand(Arguments args) {
     NetworkCommand command("check");
     int code = kExitOk;
     const bool json = TakeFlag(args, "--json");
+    const bool all = TakeFlag(args, "--all");
+    bool missing = false;
+    const auto jobsText = TakeOption(args, "--jobs", missing);
+    std::size_t jobs = kDefaultCheckJobs;
+    if (missing || (jobsText && !ParseCheckJobs(*jobsText, jobs)))
+        return command.BadArguments("--jobs needs a number " + std::to_string(kMinCheckJobs) + "-" +
+                                    std::to_string(kMaxCheckJobs));
     if (!command.TakeCommonOptions(args, code)) return code;
-    if (args.empty()) return command.BadArguments("usage: check [--from LOCAL] DEVICE... [--json]");
-    std::vector<CheckResult> results(args.size());
+    constexpr const char* kUsage = "usage: check [--from LOCAL] [--jobs N] (DEVICE... | --all) [--json]";
+    if (args.empty() && !all) return command.BadArguments(kUsage);
+    if (!args.empty() && all) return command.BadArguments("--all takes no DEVICE ('" + args[0] + "')");
+    std::vector<std::uint32_t> devices(args.size());
     for (std::size_t i = 0; i < args.size(); ++i)
-        if (!command.ParseDevice(args[i], results[i].address, code)) return code;
+        if (!command.ParseDevice(args[i], devices[i], code)) return code;
+    if (all && !command.LoadStoredDevices(devices, code)) return code;
     std::uint32_t local = 0;
     if (!command.ChooseLocal(local, code)) return code;
+    jobs = command.JobsWithinDescriptorLimit(std::min(jobs, devices.size()));
 
+    const auto results = CheckSwitchers(local, devices, jobs);
     std::size_t silent = 0, unexpected = 0;
-    for (auto& result : results) {
-        result.online = ReadSwitcherAddress(local, result.address, result.switcher, &result.answered);
+    for (const auto& result : results)
         if (!result.online) ++(result.answered ? unexpected : silent);
-    }
     std::cout << (json ? CheckJson(results) : CheckText(results)) << std::flush;
     if (silent + unexpected == 0) return kExitOk;
     if (results.size() == 1)

@@ -6,15 +6,12 @@
 #include <vector>
 
 #include "netconfig/discovery.h"
+#include "netconfig/parallel_check.h"
 
 namespace cli {
 
-struct CheckResult {
-    std::uint32_t address = 0;
-    bool online = false;
-    std::uint32_t switcher = 0;  // meaningful only when online
-    bool answered = false;       // some reply came, even one that was not the expected one
-};
+// One device's check, as the concurrent check reports it.
+using CheckResult = SwitcherCheck;
 
 // An array of dotted addresses.
 std::string AdaptersJson(const std::vector<std::uint32_t>& adapters);

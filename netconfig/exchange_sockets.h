@@ -13,6 +13,8 @@
 
 // How long one select of a polling pass waits.
 constexpr unsigned kPollStepMs = 100;
+// How long a unicast exchange waits for its reply.
+constexpr std::uint32_t kUnicastDeadlineMs = 3000;
 
 class ExchangeSockets {
 public:

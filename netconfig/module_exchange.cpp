@@ -5,10 +5,6 @@
 #include "netconfig/exchange_sockets.h"
 #include "netconfig/module_replies.h"
 
-namespace {
-constexpr std::uint32_t kUnicastDeadlineMs = 3000;
-}
-
 bool ExchangeModuleDatagram(std::uint32_t localAddress, std::uint32_t deviceAddress,
                             const std::uint8_t* request, std::size_t requestLength,
                             std::uint8_t* replyBuffer, std::size_t replyCapacity,

@@ -2,6 +2,8 @@
 
 #include <poll.h>
 
+#include "platform/tick.h"
+
 namespace platform {
 
 std::size_t WaitReadableMany(std::span<const SocketHandle> sockets, unsigned timeoutMs,
@@ -13,8 +15,15 @@ std::size_t WaitReadableMany(std::span<const SocketHandle> sockets, unsigned tim
         watched[i].fd = sockets[i];
         watched[i].events = POLLIN;
     }
-    const int timeout = timeoutMs > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(timeoutMs);
-    if (poll(watched.data(), watched.size(), timeout) <= 0) return 0;
+    // Under a test clock a wait that times out moves the clock on by its whole time-out, as
+    // WaitReadable's does, so exchanges waiting here count their deadlines the same way.
+    SteppedClock* const testClock = ActiveSteppedClock();
+    const unsigned blockMs = testClock != nullptr && !testClock->blockInWaits ? 0 : timeoutMs;
+    const int timeout = blockMs > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(blockMs);
+    if (poll(watched.data(), watched.size(), timeout) <= 0) {
+        if (testClock != nullptr) testClock->now += timeoutMs;
+        return 0;
+    }
     std::size_t count = 0;
     for (std::size_t i = 0; i < watched.size(); ++i) {
         if (watched[i].fd >= 0 && (watched[i].revents & (POLLIN | POLLERR)) != 0) {

@@ -58,4 +58,65 @@ TEST_F(CliOnTestNetwork, SetNetworkThatCouldNotSendExitsOne) {
         EXPECT_EQ(datagram.hex.find("C612003D"), std::string::npos) << datagram.hex;
 }
 
+// Answering, silent, refusing (nothing plays 198.18.0.4, so its host answers with ICMP) and
+// wrong devices in one call: each reported as such, in the order asked; --jobs 1, which asks
+// one device after another, prints exactly the same.
+TEST_F(CliOnTestNetwork, CheckReportsMixedDevicesInOrderWithAnyNumberOfJobs) {
+    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.2,switcher=10.1.1.1", "--module",
+                             "ip=198.18.0.3,reply=silent", "--module",
+                             "ip=198.18.0.5,reply=wrong-magic", "--module",
+                             "ip=198.18.0.6,reply=delay:400,switcher=10.6.6.6"}));
+    const std::vector<std::string> check = {"check", "--from", "198.18.0.1", "198.18.0.3",
+                                            "198.18.0.2", "198.18.0.4", "198.18.0.5", "198.18.0.6"};
+    const auto parallel = nettest::RunCli(check);
+    EXPECT_EQ(parallel.exitCode, 1);
+    EXPECT_EQ(parallel.err,
+              "vantrel-cli: check: 2 of 5 devices did not answer; 1 of 5 devices answered with an "
+              "unexpected reply\n");
+    auto json = check;
+    json.push_back("--json");
+    const auto parallelJson = nettest::RunCli(json);
+    EXPECT_EQ(parallelJson.out,
+              "[{\"address\": \"198.18.0.3\", \"online\": false, \"switcher\": null}, "
+              "{\"address\": \"198.18.0.2\", \"online\": true, \"switcher\": \"10.1.1.1\"}, "
+              "{\"address\": \"198.18.0.4\", \"online\": false, \"switcher\": null}, "
+              "{\"address\": \"198.18.0.5\", \"online\": false, \"switcher\": null}, "
+              "{\"address\": \"198.18.0.6\", \"online\": true, \"switcher\": \"10.6.6.6\"}]\n");
+
+    const std::pair<std::vector<std::string>, harness::ProgramResult> forms[] = {
+        {check, parallel}, {json, parallelJson}};
+    for (const auto& [form, many] : forms) {
+        auto sequential = form;
+        sequential.insert(sequential.begin() + 1, {"--jobs", "1"});
+        const auto one = nettest::RunCli(sequential);
+        EXPECT_EQ(one.exitCode, many.exitCode);
+        EXPECT_EQ(one.out, many.out);
+        EXPECT_EQ(one.err, many.err);
+    }
+}
+
+// Forty modules answer at once to the same two local ports: every reply reaches the exchange of
+// the device that sent it.
+TEST_F(CliOnTestNetwork, CheckAllOfManyAnsweringDevicesNeverMixesThemUp) {
+    constexpr int kModules = 40;
+    std::vector<std::string> modules;
+    const std::string settings = directory_.File("panel.ini");
+    std::string expected = "[";
+    for (int n = 0; n < kModules; ++n) {
+        const std::string ip = "198.18.0." + std::to_string(100 + n);
+        const std::string switcher = "10.0." + std::to_string(n) + ".1";
+        modules.insert(modules.end(), {"--module", "ip=" + ip + ",switcher=" + switcher});
+        ASSERT_EQ(nettest::RunCli({"devices", "add", ip, "--settings", settings}).exitCode, 0);
+        expected += std::string(n ? ", " : "") + "{\"address\": \"" + ip +
+                    "\", \"online\": true, \"switcher\": \"" + switcher + "\"}";
+    }
+    ASSERT_TRUE(StartModsim(modules));
+    for (int round = 0; round < 3; ++round) {
+        const auto result = nettest::RunCli(
+            {"check", "--all", "--settings", settings, "--from", "198.18.0.1", "--json"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.out, expected + "]\n");
+    }
+}
+
 }  // namespace

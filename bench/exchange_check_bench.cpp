@@ -1,0 +1,95 @@
+// The concurrent check on the private test network against vantrel-modsim playing 128 modules:
+// answering ones, then silent ones, each set checked in one call, and the one-after-another
+// check for comparison. Runs inside vtl-panel only:
+//   scripts/testnet up && scripts/testnet panel build/<dir>/bin/exchange_check_bench
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <optional>
+
+#include "bench/exchange_timing.h"
+#include "netconfig/address_text.h"
+#include "netconfig/parallel_check.h"
+#include "sim/harness/modsim_process.h"
+#include "sim/harness/test_network.h"
+
+namespace {
+
+constexpr std::size_t kModules = 128;
+
+std::uint32_t Address(const std::string& text) {
+    std::uint32_t address = 0;
+    ParseIpAddress(text, address);
+    return address;
+}
+
+std::vector<std::uint32_t> Devices(std::size_t count) {
+    std::vector<std::uint32_t> devices;
+    for (std::size_t i = 0; i < count; ++i) devices.push_back(Address("198.18.0." + std::to_string(2 + i)));
+    return devices;
+}
+
+// The simulator of the benchmark running now: kModules modules on 198.18.0.2 onwards, all
+// answering or all silent; replaced when a benchmark wants the other kind.
+std::optional<harness::ModsimProcess> simulator;
+bool simulatorSilent = false;
+
+bool PlayModules(bool silent) {
+    if (simulator && simulatorSilent == silent) return true;
+    simulator.reset();
+    std::vector<std::string> args;
+    for (std::size_t i = 0; i < kModules; ++i)
+        args.insert(args.end(), {"--module", "ip=198.18.0." + std::to_string(2 + i) +
+                                                 (silent ? ",reply=silent" : "")});
+    simulator.emplace();
+    std::string error;
+    if (!simulator->Start(args, error, true)) {
+        std::fprintf(stderr, "exchange_check_bench: %s\n", error.c_str());
+        simulator.reset();
+        return false;
+    }
+    simulatorSilent = silent;
+    return true;
+}
+
+// range(0): devices checked, range(1): jobs, range(2): 1 for silent modules.
+void BM_CheckSwitchers(benchmark::State& state) {
+    const bool silent = state.range(2) != 0;
+    if (!PlayModules(silent)) {
+        state.SkipWithError("the simulator did not start");
+        return;
+    }
+    const auto devices = Devices(static_cast<std::size_t>(state.range(0)));
+    const auto jobs = static_cast<std::size_t>(state.range(1));
+    const std::uint32_t panel = Address(harness::kPanelAddressText);
+    bench::ExchangeTimes().Measure(state, [&] {
+        const auto results = CheckSwitchers(panel, devices, jobs);
+        for (const auto& result : results)
+            if (result.online == silent) return false;
+        return true;
+    });
+}
+
+BENCHMARK(BM_CheckSwitchers)->ArgNames({"devices", "jobs", "silent"})
+    ->Args({128, 128, 0})->Args({128, 64, 0})->Args({128, 1, 0})
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_CheckSwitchers)->ArgNames({"devices", "jobs", "silent"})
+    ->Args({128, 128, 1})->Args({128, 64, 1})
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+// One after another each silent device costs the whole deadline; four show the rate.
+BENCHMARK(BM_CheckSwitchers)->ArgNames({"devices", "jobs", "silent"})->Args({4, 1, 1})
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    std::string why;
+    if (!harness::InsideTestNetworkPanel(why)) {
+        std::fprintf(stderr, "exchange_check_bench: %s\n", why.c_str());
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    simulator.reset();
+    return 0;
+}

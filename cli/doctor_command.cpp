@@ -1,0 +1,75 @@
+// vantrel-cli doctor: what stands between this computer and its modules. The facts come from the
+// system (platform/), their judgement from doctor_judge; only --search sends anything.
+#include <iostream>
+#include <thread>
+
+#include "cli/commands.h"
+#include "cli/doctor_judge.h"
+#include "cli/doctor_output.h"
+#include "netconfig/address_text.h"
+
+namespace cli {
+
+namespace {
+
+int BadArguments(const std::string& message) { return Fail(kExitBadArguments, "doctor: " + message); }
+
+AdapterCheck CheckAdapter(const platform::InterfaceFacts& facts,
+                          const platform::FirewallRules& rules) {
+    AdapterCheck check;
+    check.facts = facts;
+    check.route = platform::ReadBroadcastRoute(facts.name);
+    for (std::size_t i = 0; i < wire::kPorts.size(); ++i) {
+        check.ports[i] = platform::TestPortBind(facts.address, wire::kPorts[i]);
+        check.firewall[i] = JudgeFirewall(rules, wire::kPorts[i]);
+    }
+    return check;
+}
+
+// One module listing per adapter, all at the same time, so the search takes one listing's 2 s.
+std::vector<std::vector<ModuleHelloRecord>> SearchEveryAdapter(const std::vector<AdapterCheck>& adapters) {
+    std::vector<std::vector<ModuleHelloRecord>> found(adapters.size());
+    std::vector<std::thread> searches;
+    for (std::size_t a = 0; a < adapters.size(); ++a)
+        searches.emplace_back([&, a] { ListModules(adapters[a].facts.address, kWizardQueryCode, found[a]); });
+    for (auto& search : searches) search.join();
+    return found;
+}
+
+}  // namespace
+
+int RunDoctorCommand(Arguments args) {
+    const bool json = TakeFlag(args, "--json");
+    const bool search = TakeFlag(args, "--search");
+    bool missing = false;
+    const auto from = TakeOption(args, "--from", missing);
+    if (missing) return BadArguments("--from needs a local address");
+    TakeOption(args, "--settings", missing);  // taken like every command's; doctor reads none
+    if (missing) return BadArguments("--settings needs a file");
+    if (!args.empty()) return BadArguments("unexpected argument '" + args[0] + "'");
+    std::uint32_t only = 0;
+    if (from && !ParseIpAddress(*from, only))
+        return BadArguments("--from '" + *from + "' is not an IPv4 address");
+
+    DoctorFacts facts;
+    if (!platform::ReadInterfaceFacts(facts.interfaces))
+        return Fail(kExitFailed, "doctor: the interface table cannot be read");
+    const auto rules = platform::ReadFirewallRules();
+    for (const auto& interface : facts.interfaces) {
+        if (JudgeInterface(interface) != AdapterUse::Usable || (from && interface.address != only)) continue;
+        bool seen = false;
+        for (const auto& adapter : facts.adapters) seen = seen || adapter.facts.address == interface.address;
+        if (!seen) facts.adapters.push_back(CheckAdapter(interface, rules));
+    }
+    if (from && facts.adapters.empty())
+        return BadArguments("--from " + *from + " is not the address of a usable adapter here");
+    if (search) {
+        facts.searched = true;
+        facts.found = SearchEveryAdapter(facts.adapters);
+    }
+    const DoctorVerdict verdict = JudgeDoctor(facts);
+    std::cout << (json ? DoctorJson(facts, verdict) : DoctorText(facts, verdict)) << std::flush;
+    return verdict.clear ? kExitOk : kExitFailed;
+}
+
+}  // namespace cli

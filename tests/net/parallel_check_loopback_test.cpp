@@ -1,0 +1,128 @@
+// The concurrent check against vantrel-modsim on loopback: the panel side is 127.0.0.1 and the
+// modules are 127.0.0.170-199, so these tests share the ports with no other suite's modules.
+#include <gtest/gtest.h>
+
+#include "netconfig/parallel_check.h"
+#include "tests/net/loopback_fixture.h"
+#include "tests/net/net_test_support.h"
+
+namespace {
+
+using nettest::Ip;
+using nettest::SteppedMilliseconds;
+
+constexpr std::uint32_t kDeadlineMs = 3000;
+constexpr std::uint32_t kPassMs = 300;
+constexpr int kAnswering = 10;  // 127.0.0.180-189, switcher 10.80.0.<last byte>
+constexpr int kSilent = 10;     // 127.0.0.190-199
+
+std::string Host(int last) { return "127.0.0." + std::to_string(last); }
+
+class ParallelCheckOverLoopback : public nettest::LoopbackSimulatorSuite {
+protected:
+    static void SetUpTestSuite() {
+        std::vector<std::string> args = {
+            "--module", "ip=127.0.0.170,switcher=10.70.0.1",
+            "--module", "ip=127.0.0.171,reply=silent",
+            "--module", "ip=127.0.0.172,reply=wrong-magic",
+            "--module", "ip=127.0.0.173,reply=delay:300,switcher=10.73.0.1",
+            "--module", "ip=127.0.0.174,reply=short",
+            "--module", "ip=127.0.0.175,ports=9101,switcher=10.75.0.1",
+        };
+        for (int n = 180; n < 180 + kAnswering; ++n)
+            args.insert(args.end(), {"--module", "ip=" + Host(n) + ",switcher=10.80.0." + std::to_string(n)});
+        for (int n = 190; n < 190 + kSilent; ++n)
+            args.insert(args.end(), {"--module", "ip=" + Host(n) + ",reply=silent"});
+        StartSuiteSimulator(args);
+    }
+
+    static std::vector<std::uint32_t> Hosts(int first, int count) {
+        std::vector<std::uint32_t> hosts;
+        for (int n = first; n < first + count; ++n) hosts.push_back(Ip(Host(n)));
+        return hosts;
+    }
+};
+
+SwitcherCheck Online(const char* device, const char* switcher) {
+    return {Ip(device), true, Ip(switcher), true};
+}
+SwitcherCheck Offline(const char* device, bool answered = false) {
+    return {Ip(device), false, 0, answered};
+}
+
+void ExpectSameChecks(const std::vector<SwitcherCheck>& actual,
+                      const std::vector<SwitcherCheck>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("device #" + std::to_string(i));
+        EXPECT_EQ(actual[i].address, expected[i].address);
+        EXPECT_EQ(actual[i].online, expected[i].online);
+        EXPECT_EQ(actual[i].answered, expected[i].answered);
+        if (expected[i].online) {
+            EXPECT_EQ(actual[i].switcher, expected[i].switcher);
+        }
+    }
+}
+
+// Answering, late, one-port, silent, short, wrong and refusing (nothing bound on 127.0.0.176)
+// devices in one call, each judged as ReadSwitcherAddress judges it, in the order asked; and
+// --jobs 1, which asks one after another, comes to the same results.
+TEST_F(ParallelCheckOverLoopback, MixedDevicesAreEachJudgedAsAloneAndKeptInOrder) {
+    const std::vector<std::uint32_t> devices = {
+        Ip("127.0.0.171"), Ip("127.0.0.170"), Ip("127.0.0.176"), Ip("127.0.0.172"),
+        Ip("127.0.0.173"), Ip("127.0.0.174"), Ip("127.0.0.175")};
+    const std::vector<SwitcherCheck> expected = {
+        Offline("127.0.0.171"),       Online("127.0.0.170", "10.70.0.1"),
+        Offline("127.0.0.176"),       Offline("127.0.0.172", true),
+        Online("127.0.0.173", "10.73.0.1"), Offline("127.0.0.174"),
+        Online("127.0.0.175", "10.75.0.1")};
+    for (const std::size_t jobs : {kDefaultCheckJobs, std::size_t{3}, std::size_t{1}}) {
+        SCOPED_TRACE("jobs " + std::to_string(jobs));
+        ExpectSameChecks(CheckSwitchers(Local(), devices, jobs), expected);
+    }
+}
+
+// All replies come to 127.0.0.1:9100 and :9101 at nearly the same moment; each must reach the
+// exchange of the device that sent it. Repeated, so a mix-up cannot hide behind lucky timing.
+TEST_F(ParallelCheckOverLoopback, RepliesArrivingTogetherAreNeverMixedUp) {
+    const auto devices = Hosts(180, kAnswering);
+    std::vector<SwitcherCheck> expected;
+    for (int n = 180; n < 180 + kAnswering; ++n)
+        expected.push_back({Ip(Host(n)), true, Ip("10.80.0." + std::to_string(n)), true});
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ExpectSameChecks(CheckSwitchers(Local(), devices, kMaxCheckJobs), expected);
+    }
+}
+
+// Two exchanges with the same addresses and ports could not tell their replies apart.
+TEST_F(ParallelCheckOverLoopback, ADeviceListedTwiceIsReportedOnlineBothTimes) {
+    const std::vector<std::uint32_t> devices = {Ip("127.0.0.180"), Ip("127.0.0.181"),
+                                                Ip("127.0.0.180")};
+    ExpectSameChecks(CheckSwitchers(Local(), devices, kDefaultCheckJobs),
+                     {Online("127.0.0.180", "10.80.0.180"), Online("127.0.0.181", "10.80.0.181"),
+                      Online("127.0.0.180", "10.80.0.180")});
+}
+
+// Counted on the stepped clock: silent devices that run together share one deadline, and no
+// more run at a time than asked.
+TEST_F(ParallelCheckOverLoopback, SilentDevicesRunningTogetherShareOneDeadline) {
+    const auto silent = Hosts(190, kSilent);
+    std::vector<SwitcherCheck> results;
+    std::uint32_t stepped =
+        SteppedMilliseconds([&] { results = CheckSwitchers(Local(), silent, kSilent); }, false);
+    EXPECT_GE(stepped, kDeadlineMs);
+    EXPECT_LT(stepped, kDeadlineMs + kPassMs);
+    for (const auto& result : results) EXPECT_FALSE(result.online || result.answered);
+
+    // Two at a time: five deadlines one after another.
+    stepped = SteppedMilliseconds([&] { results = CheckSwitchers(Local(), silent, 2); }, false);
+    EXPECT_GE(stepped, 5 * kDeadlineMs);
+    EXPECT_LT(stepped, 5 * (kDeadlineMs + kPassMs));
+}
+
+TEST_F(ParallelCheckOverLoopback, NoDevicesMeansNoResults) {
+    EXPECT_TRUE(CheckSwitchers(Local(), {}, kDefaultCheckJobs).empty());
+}
+
+}  // namespace
