@@ -85,7 +85,7 @@ SkinButtonsResult ParseSkinButtons(std::string_view text, int width, int height,
                                    &button->rectangle.right, &button->rectangle.bottom};
         for (std::size_t i = 0; i < 4; ++i) {
             if (!ParseCoordinate(fields[1 + i], *corners[i]))
-                return fail("\"" + std::string(fields[1 + i]) + "\" is not a whole number");
+                return fail(std::string("\"").append(fields[1 + i]).append("\" is not a whole number"));
         }
         if (std::string error = CheckRect(button->rectangle, width, height); !error.empty())
             return fail(std::move(error));
