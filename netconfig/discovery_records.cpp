@@ -78,7 +78,10 @@ bool RecordHelloArrival(std::span<const std::uint8_t> datagram, HelloArrival arr
     auto sighting = std::find_if(sightings.begin(), sightings.end(),
                                  [&](const ModuleSighting& seen) { return seen.record.Mac() == mac; });
     const bool isNew = sighting == sightings.end();
-    if (isNew) sighting = sightings.insert(sightings.end(), ModuleSighting{record});
+    if (isNew) {
+        sightings.emplace_back().record = record;
+        sighting = sightings.end() - 1;
+    }
     sighting->answeredOn[arrival.port] = true;
     (arrival.byBroadcast ? sighting->byBroadcast : sighting->byUnicast) = true;
     return isNew;
