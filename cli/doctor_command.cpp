@@ -27,11 +27,11 @@ AdapterCheck CheckAdapter(const platform::InterfaceFacts& facts,
 }
 
 // One module listing per adapter, all at the same time, so the search takes one listing's 2 s.
-std::vector<std::vector<ModuleHelloRecord>> SearchEveryAdapter(const std::vector<AdapterCheck>& adapters) {
-    std::vector<std::vector<ModuleHelloRecord>> found(adapters.size());
+std::vector<std::vector<ModuleSighting>> SearchEveryAdapter(const std::vector<AdapterCheck>& adapters) {
+    std::vector<std::vector<ModuleSighting>> found(adapters.size());
     std::vector<std::thread> searches;
     for (std::size_t a = 0; a < adapters.size(); ++a)
-        searches.emplace_back([&, a] { ListModules(adapters[a].facts.address, kWizardQueryCode, found[a]); });
+        searches.emplace_back([&, a] { ListModuleSightings(adapters[a].facts.address, kWizardQueryCode, found[a]); });
     for (auto& search : searches) search.join();
     return found;
 }

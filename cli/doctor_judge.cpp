@@ -189,10 +189,21 @@ DoctorVerdict JudgeDoctor(const DoctorFacts& facts) {
     if (!facts.searched)
         return {true, "Nothing stands in the way on " + names +
                           "; 'vantrel-cli doctor --search' would look for modules (it broadcasts on each usable adapter)"};
-    for (std::size_t a = 0; a < facts.adapters.size() && a < facts.found.size(); ++a)
-        if (!facts.found[a].empty())
-            return {true, "Modules were found on " + facts.adapters[a].facts.name + ": choose " +
-                              FormatIpAddress(facts.adapters[a].facts.address) + " in the panel"};
+    for (std::size_t a = 0; a < facts.adapters.size() && a < facts.found.size(); ++a) {
+        if (facts.found[a].empty()) continue;
+        const auto& adapter = facts.adapters[a].facts;
+        std::string step = "Modules were found on " + adapter.name + ": choose " +
+                           FormatIpAddress(adapter.address) + " in the panel";
+        // Found, but out of reach of every unicast exchange until it has an address here.
+        for (const auto& module : facts.found[a])
+            if (!module.byUnicast)
+                return {true, step + "; " + FormatMacAddress(module.record.Mac()) + " (" +
+                                  FormatIpAddress(module.record.Ip()) +
+                                  ") answered only by broadcast: it is on another subnet, give it an "
+                                  "address on the subnet of " + adapter.name +
+                                  " with the wizard or 'vantrel-cli set-network'"};
+        return {true, step};
+    }
     return {false, "No module answered on any adapter: check that the device is powered and cabled "
                    "to the segment of " + names};
 }

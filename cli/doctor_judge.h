@@ -41,7 +41,7 @@ struct DoctorFacts {
     std::vector<platform::InterfaceFacts> interfaces;
     std::vector<AdapterCheck> adapters;  // the usable interfaces, checked
     bool searched = false;
-    std::vector<std::vector<ModuleHelloRecord>> found;  // per adapter, with --search
+    std::vector<std::vector<ModuleSighting>> found;  // per adapter, with --search
 };
 
 struct DoctorVerdict {

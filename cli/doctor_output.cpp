@@ -51,8 +51,28 @@ std::string VerdictKey(FirewallVerdict verdict) {
     return "";
 }
 
-std::string ModuleText(const ModuleHelloRecord& module) {
-    return FormatMacAddress(module.Mac()) + " " + FormatIpAddress(module.Ip());
+std::string PortsAnswered(const ModuleSighting& module, const std::string& separator) {
+    std::string ports;
+    for (std::size_t i = 0; i < wire::kPorts.size(); ++i)
+        if (module.answeredOn[i]) ports += (ports.empty() ? "" : separator) + std::to_string(wire::kPorts[i]);
+    return ports;
+}
+
+std::string RouteAnswered(const ModuleSighting& module) {
+    if (module.byUnicast && module.byBroadcast) return "unicast and broadcast";
+    return module.byBroadcast ? "broadcast only" : "unicast";
+}
+
+std::string ModuleText(const ModuleSighting& module) {
+    return FormatMacAddress(module.record.Mac()) + " " + FormatIpAddress(module.record.Ip()) +
+           "  ports=" + PortsAnswered(module, ",") + "  by " + RouteAnswered(module);
+}
+
+std::string ModuleJson(const ModuleSighting& module) {
+    return "{\"mac\": " + JsonString(FormatMacAddress(module.record.Mac())) +
+           ", \"ip\": " + JsonString(FormatIpAddress(module.record.Ip())) + ", \"ports\": [" +
+           PortsAnswered(module, ", ") + "], \"unicast\": " + (module.byUnicast ? "true" : "false") +
+           ", \"broadcast\": " + (module.byBroadcast ? "true" : "false") + "}";
 }
 
 }  // namespace
@@ -121,11 +141,8 @@ std::string DoctorJson(const DoctorFacts& facts, const DoctorVerdict& verdict) {
             continue;
         }
         json += "[";
-        for (std::size_t m = 0; m < facts.found[a].size(); ++m) {
-            const auto& module = facts.found[a][m];
-            json += std::string(m ? ", " : "") + "{\"mac\": " + JsonString(FormatMacAddress(module.Mac())) +
-                    ", \"ip\": " + JsonString(FormatIpAddress(module.Ip())) + "}";
-        }
+        for (std::size_t m = 0; m < facts.found[a].size(); ++m)
+            json += std::string(m ? ", " : "") + ModuleJson(facts.found[a][m]);
         json += "]}";
     }
     json += "], \"searched\": " + std::string(facts.searched ? "true" : "false") +

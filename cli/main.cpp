@@ -80,7 +80,8 @@ constexpr Command kCommands[] = {
      "whether it is a usable adapter; per adapter whether broadcasts leave through it, whether\n"
      "UDP 9100/9101 can be bound (and who holds them), whether the firewall drops the replies;\n"
      "and the one next step that matters most. Sends nothing unless --search is given, which\n"
-     "lists the modules on every usable adapter at the same time (2 s).\n"
+     "lists the modules on every usable adapter at the same time (2 s), each with the ports it\n"
+     "answered on and whether by unicast or broadcast (only by broadcast: another subnet).\n"
      "Exit 0 when nothing stands in the way (--search: some module was found), 1 otherwise,\n"
      "2 for bad arguments.\n"},
     {"settings-path", RunSettingsPathCommand,

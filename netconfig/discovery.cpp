@@ -18,13 +18,13 @@ void WaitWithSocketsOpen(std::uint32_t milliseconds) {
         platform::SleepMs(left < kSendOnlySliceMs ? left : kSendOnlySliceMs);
     }
 }
-}  // namespace
 
-bool BroadcastExchange(std::uint32_t localAddress,
+
+// Collect: listens on both ports' broadcast listeners too, then broadcasts the request and
+// gathers every hello for the whole 2000 ms. Send only: keeps the sockets open 200 ms.
+bool ExchangeAndRecord(std::uint32_t localAddress,
                        std::span<const std::uint8_t, wire::kBroadcastRequestLength> request,
-                       BroadcastMode mode, std::vector<ModuleHelloRecord>& resultList) {
-    if (mode == BroadcastMode::Collect) resultList.clear();
-
+                       BroadcastMode mode, std::vector<ModuleSighting>& sightings) {
     ExchangeSockets sockets;
     const unsigned adapterInterface =
         mode == BroadcastMode::Collect ? platform::InterfaceIndexOfAddress(localAddress) : 0;
@@ -45,25 +45,44 @@ bool BroadcastExchange(std::uint32_t localAddress,
     const std::uint32_t start = platform::TickCount();
     PollUntil(sockets, start, kCollectMs, [&](std::size_t i) {
         // The port's pass reads at most one datagram from each of its two sockets; both are
-        // non-blocking, so the one that is not readable just reports WouldBlock.
+        // non-blocking, so the one that is not readable just reports WouldBlock. The adapter's
+        // socket takes unicast only; the listener takes limited broadcasts.
         const auto received = platform::Receive(sockets.Handle(i), datagram);
         if (received.status == platform::ReceiveStatus::Failed) sockets.MarkFailed(i);
         if (received.status == platform::ReceiveStatus::Received)
-            AcceptHelloReply(std::span(datagram).first(received.length), resultList);
+            RecordHelloArrival(std::span(datagram).first(received.length), {i, false}, sightings);
         if (sockets.Listener(i) == platform::kInvalidSocket) return false;
         const auto heard = platform::Receive(sockets.Listener(i), datagram);
         if (heard.status == platform::ReceiveStatus::Failed) sockets.DropListener(i);
         if (heard.status == platform::ReceiveStatus::Received && sockets.FromAdapter(heard))
-            AcceptHelloReply(std::span(datagram).first(heard.length), resultList);
+            RecordHelloArrival(std::span(datagram).first(heard.length), {i, true}, sightings);
         return false;  // collection always runs to its deadline
     });
     return true;
+}
+
+}  // namespace
+
+bool BroadcastExchange(std::uint32_t localAddress,
+                       std::span<const std::uint8_t, wire::kBroadcastRequestLength> request,
+                       BroadcastMode mode, std::vector<ModuleHelloRecord>& resultList) {
+    if (mode == BroadcastMode::Collect) resultList.clear();
+    std::vector<ModuleSighting> sightings;
+    const bool sent = ExchangeAndRecord(localAddress, request, mode, sightings);
+    for (const auto& sighting : sightings) resultList.push_back(sighting.record);
+    return sent;
 }
 
 bool ListModules(std::uint32_t localAddress, std::uint16_t queryCode,
                  std::vector<ModuleHelloRecord>& resultList) {
     const auto request = BuildListRequest(queryCode);
     return BroadcastExchange(localAddress, request, BroadcastMode::Collect, resultList);
+}
+
+bool ListModuleSightings(std::uint32_t localAddress, std::uint16_t queryCode,
+                         std::vector<ModuleSighting>& sightings) {
+    sightings.clear();
+    return ExchangeAndRecord(localAddress, BuildListRequest(queryCode), BroadcastMode::Collect, sightings);
 }
 
 bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,

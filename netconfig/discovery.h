@@ -23,6 +23,16 @@ struct ModuleHelloRecord {
     void SetGateway(std::uint32_t address);
 };
 
+// A module as a listing saw it: its first hello's record, the ports it answered on (9100, 9101)
+// and whether its hellos came by unicast to the adapter, by broadcast, or both. A module that
+// answers only by broadcast sits on another subnet than the adapter.
+struct ModuleSighting {
+    ModuleHelloRecord record;
+    std::array<bool, wire::kPorts.size()> answeredOn{};
+    bool byUnicast = false;
+    bool byBroadcast = false;
+};
+
 enum class BroadcastMode { Collect, SendOnly };
 
 constexpr std::uint16_t kWizardQueryCode = 12;
@@ -35,6 +45,10 @@ bool BroadcastExchange(std::uint32_t localAddress,
                        BroadcastMode mode, std::vector<ModuleHelloRecord>& resultList);
 bool ListModules(std::uint32_t localAddress, std::uint16_t queryCode,
                  std::vector<ModuleHelloRecord>& resultList);
+// The same listing, by the same rules and with the same records in the same order, each with
+// how its module answered.
+bool ListModuleSightings(std::uint32_t localAddress, std::uint16_t queryCode,
+                         std::vector<ModuleSighting>& sightings);
 // Always true, as the module never confirms; the optional `sent` tells whether any socket sent.
 bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,
                       std::uint32_t ipAddress, std::uint32_t networkMask,

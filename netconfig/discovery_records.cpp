@@ -48,16 +48,41 @@ BroadcastRequest BuildSetNetworkRequest(const MacAddress& moduleMac, std::uint32
     return request;
 }
 
-bool AcceptHelloReply(std::span<const std::uint8_t> datagram,
-                      std::vector<ModuleHelloRecord>& resultList) {
+namespace {
+// The record a valid hello carries: at least 30 bytes beginning "WiZnHeLo".
+bool ReadHelloRecord(std::span<const std::uint8_t> datagram, ModuleHelloRecord& record) {
     if (datagram.size() < wire::kHelloMinLength) return false;
     if (!wire::HasMagic(datagram, wire::kHelloMagic)) return false;
-    ModuleHelloRecord record;
     std::copy_n(datagram.begin(), record.bytes.size(), record.bytes.begin());
+    return true;
+}
+}  // namespace
+
+bool AcceptHelloReply(std::span<const std::uint8_t> datagram,
+                      std::vector<ModuleHelloRecord>& resultList) {
+    ModuleHelloRecord record;
+    if (!ReadHelloRecord(datagram, record)) return false;
     const MacAddress mac = record.Mac();
     const bool known = std::any_of(resultList.begin(), resultList.end(),
                                    [&](const ModuleHelloRecord& listed) { return listed.Mac() == mac; });
     if (known) return false;
     resultList.push_back(record);
     return true;
+}
+
+bool RecordHelloArrival(std::span<const std::uint8_t> datagram, HelloArrival arrival,
+                        std::vector<ModuleSighting>& sightings) {
+    ModuleHelloRecord record;
+    if (arrival.port >= wire::kPorts.size() || !ReadHelloRecord(datagram, record)) return false;
+    const MacAddress mac = record.Mac();
+    auto sighting = std::find_if(sightings.begin(), sightings.end(),
+                                 [&](const ModuleSighting& seen) { return seen.record.Mac() == mac; });
+    const bool isNew = sighting == sightings.end();
+    if (isNew) {
+        sightings.emplace_back().record = record;
+        sighting = sightings.end() - 1;
+    }
+    sighting->answeredOn[arrival.port] = true;
+    (arrival.byBroadcast ? sighting->byBroadcast : sighting->byUnicast) = true;
+    return isNew;
 }

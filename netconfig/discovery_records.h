@@ -22,3 +22,15 @@ BroadcastRequest BuildSetNetworkRequest(const MacAddress& moduleMac, std::uint32
 // was appended; anything else is dropped without a trace.
 bool AcceptHelloReply(std::span<const std::uint8_t> datagram,
                       std::vector<ModuleHelloRecord>& resultList);
+
+// How one hello reached the panel: on port index `port` (0: 9100, 1: 9101), by unicast to the
+// adapter's address or by limited broadcast on the adapter's interface.
+struct HelloArrival {
+    std::size_t port = 0;
+    bool byBroadcast = false;
+};
+// Records a hello by the rules of AcceptHelloReply: a module's first hello gives its record and
+// place in the list; every later valid hello of the same MAC only adds its port and route.
+// True when the module was new; anything but a hello is dropped without a trace.
+bool RecordHelloArrival(std::span<const std::uint8_t> datagram, HelloArrival arrival,
+                        std::vector<ModuleSighting>& sightings);

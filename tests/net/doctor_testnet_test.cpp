@@ -39,8 +39,9 @@ TEST_F(DoctorOnTestNetwork, PlainDoctorSendsNothingAndSearchNamesTheAdapterOfThe
 
     result = nettest::RunCli({"doctor", "--search"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("search: 2 modules answered\n    00:0A:1B:2C:3D:4E 198.18.0.2\n"
-                              "    00:0A:1B:2C:3D:4F 198.18.0.3\n"),
+    EXPECT_NE(result.out.find("search: 2 modules answered\n"
+                              "    00:0A:1B:2C:3D:4E 198.18.0.2  ports=9100,9101  by unicast\n"
+                              "    00:0A:1B:2C:3D:4F 198.18.0.3  ports=9100,9101  by unicast\n"),
               std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find("next step: Modules were found on "), std::string::npos) << result.out;
@@ -49,6 +50,37 @@ TEST_F(DoctorOnTestNetwork, PlainDoctorSendsNothingAndSearchNamesTheAdapterOfThe
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 2);
     EXPECT_EQ(nettest::ReadCapture(CapturePath()).size(), 2u);
     EXPECT_EQ(wire.size(), 2u);
+}
+
+// A module still at a factory address on another subnet is heard only by broadcast and named with
+// its remedy; one that answers on 9100 alone is listed with that port only.
+TEST_F(DoctorOnTestNetwork, SearchSaysOnWhichPortsAndByWhichRouteEachModuleAnswered) {
+    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.1.30,mac=00:0A:1B:2C:3D:01,hello-to=broadcast",
+                             "--module", "ip=198.18.0.4,mac=00:0A:1B:2C:3D:02,ports=9100"}));
+    auto result = nettest::RunCli({"doctor", "--search"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("search: 2 modules answered\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("    00:0A:1B:2C:3D:01 198.18.1.30  ports=9100,9101  by broadcast only\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("    00:0A:1B:2C:3D:02 198.18.0.4  ports=9100  by unicast\n"), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find(": choose 198.18.0.1 in the panel; 00:0A:1B:2C:3D:01 (198.18.1.30) answered "
+                              "only by broadcast: it is on another subnet, give it an address on the "
+                              "subnet of "),
+              std::string::npos)
+        << result.out;
+
+    result = nettest::RunCli({"doctor", "--search", "--json"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("{\"mac\": \"00:0A:1B:2C:3D:01\", \"ip\": \"198.18.1.30\", "
+                              "\"ports\": [9100, 9101], \"unicast\": false, \"broadcast\": true}"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("{\"mac\": \"00:0A:1B:2C:3D:02\", \"ip\": \"198.18.0.4\", "
+                              "\"ports\": [9100], \"unicast\": true, \"broadcast\": false}"),
+              std::string::npos)
+        << result.out;
 }
 
 TEST_F(DoctorOnTestNetwork, SearchWithoutModulesNamesTheSegmentAndExitsOne) {

@@ -82,6 +82,41 @@ TEST(HelloReplies, ListKeepsOrderOfArrivalAndTheFirstAddressesOfARepeatedMac) {
     EXPECT_EQ(list[1].Mac(), kMacA);
 }
 
+// The sightings keep exactly the records AcceptHelloReply keeps, in the same order, and add each
+// later hello's port and route to its module without touching the first record.
+TEST(HelloArrivals, FirstHelloGivesTheRecordLaterOnesOnlyAddPortAndRoute) {
+    const std::vector<std::pair<Bytes, HelloArrival>> arrivals = {
+        {Hello(30, kMacB, 3), {1, false}},
+        {Hello(30, kMacA, 2, "WiZnLiSt"), {0, true}},  // the panel's own request, heard back
+        {Hello(29, kMacA, 2), {0, false}},              // too short: no trace, not even a port
+        {Hello(40, kMacA, 2), {0, true}},
+        {Hello(30, kMacB, 99), {0, true}},               // same module, other port and route
+        {Hello(30, kMacA, 7), {0, true}},
+    };
+    std::vector<ModuleHelloRecord> list;
+    std::vector<ModuleSighting> sightings;
+    for (const auto& [datagram, arrival] : arrivals)
+        EXPECT_EQ(RecordHelloArrival(datagram, arrival, sightings), AcceptHelloReply(datagram, list));
+
+    ASSERT_EQ(sightings.size(), list.size());
+    for (std::size_t m = 0; m < list.size(); ++m) EXPECT_EQ(sightings[m].record.bytes, list[m].bytes);
+    ASSERT_EQ(sightings.size(), 2u);
+    EXPECT_EQ(sightings[0].record.Ip(), AddressOf(198, 18, 0, 3));
+    EXPECT_EQ(sightings[0].answeredOn, (std::array<bool, 2>{true, true}));
+    EXPECT_TRUE(sightings[0].byUnicast);
+    EXPECT_TRUE(sightings[0].byBroadcast);
+    EXPECT_EQ(sightings[1].record.Ip(), AddressOf(198, 18, 0, 2));
+    EXPECT_EQ(sightings[1].answeredOn, (std::array<bool, 2>{true, false}));
+    EXPECT_FALSE(sightings[1].byUnicast);
+    EXPECT_TRUE(sightings[1].byBroadcast);
+}
+
+TEST(HelloArrivals, AnArrivalOnAnUnknownPortIsDropped) {
+    std::vector<ModuleSighting> sightings;
+    EXPECT_FALSE(RecordHelloArrival(Hello(30, kMacA, 2), {2, false}, sightings));
+    EXPECT_TRUE(sightings.empty());
+}
+
 TEST(HelloRecord, SettersWriteTheirOwnBytesOnly) {
     ModuleHelloRecord record;
     record.SetMac(kMacA);

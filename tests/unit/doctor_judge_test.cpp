@@ -113,9 +113,51 @@ TEST(DoctorNextStep, NamesTheFirstObstacleInOrderOfWhatMatters) {
               "No module answered on any adapter: check that the device is powered and cabled to the "
               "segment of eth1 or eth2");
     EXPECT_FALSE(cli::JudgeDoctor(facts).clear);
-    facts.found[1].emplace_back();
+    facts.found[1].emplace_back().byUnicast = true;
     EXPECT_EQ(cli::JudgeDoctor(facts).nextStep, "Modules were found on eth2: choose 10.1.1.1 in the panel");
     EXPECT_TRUE(cli::JudgeDoctor(facts).clear);
+}
+
+ModuleSighting Sighting(std::uint8_t lastMacByte, std::uint32_t ip, bool unicast, bool broadcast) {
+    ModuleSighting module;
+    module.record.SetMac({0x00, 0x0A, 0x1B, 0x2C, 0x3D, lastMacByte});
+    module.record.SetIp(ip);
+    module.answeredOn = {true, !broadcast};
+    module.byUnicast = unicast;
+    module.byBroadcast = broadcast;
+    return module;
+}
+
+// A module heard only by broadcast is found but unreachable by unicast: the step says how to fix
+// that, even after modules the panel can already reach; heard both ways, it needs nothing.
+TEST(DoctorSearch, AModuleHeardOnlyByBroadcastIsNamedWithItsRemedy) {
+    cli::DoctorFacts facts;
+    facts.adapters = {Adapter("eth1", AddressOf(10, 0, 0, 1))};
+    facts.searched = true;
+    facts.found = {{Sighting(1, AddressOf(10, 0, 0, 2), true, false),
+                    Sighting(2, AddressOf(10, 0, 0, 3), true, true)}};
+    EXPECT_EQ(cli::JudgeDoctor(facts).nextStep, "Modules were found on eth1: choose 10.0.0.1 in the panel");
+
+    facts.found[0].push_back(Sighting(3, AddressOf(192, 168, 1, 30), false, true));
+    const auto verdict = cli::JudgeDoctor(facts);
+    EXPECT_TRUE(verdict.clear);
+    EXPECT_EQ(verdict.nextStep,
+              "Modules were found on eth1: choose 10.0.0.1 in the panel; 00:0A:1B:2C:3D:03 (192.168.1.30) "
+              "answered only by broadcast: it is on another subnet, give it an address on the subnet of "
+              "eth1 with the wizard or 'vantrel-cli set-network'");
+
+    const std::string text = cli::DoctorText(facts, verdict);
+    EXPECT_NE(text.find("  search: 3 modules answered\n"
+                        "    00:0A:1B:2C:3D:01 10.0.0.2  ports=9100,9101  by unicast\n"
+                        "    00:0A:1B:2C:3D:02 10.0.0.3  ports=9100  by unicast and broadcast\n"
+                        "    00:0A:1B:2C:3D:03 192.168.1.30  ports=9100  by broadcast only\n"),
+              std::string::npos) << text;
+    const std::string json = cli::DoctorJson(facts, verdict);
+    EXPECT_NE(json.find("{\"mac\": \"00:0A:1B:2C:3D:03\", \"ip\": \"192.168.1.30\", \"ports\": [9100], "
+                        "\"unicast\": false, \"broadcast\": true}"),
+              std::string::npos) << json;
+    EXPECT_NE(json.find("\"ports\": [9100, 9101], \"unicast\": true, \"broadcast\": false}"),
+              std::string::npos) << json;
 }
 
 // The JSON carries the facts the text shows, down interfaces and the next step included.
