@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/string_ids.h"
+#include "widgets/dialog_control.h"
 
 namespace main_dialog {
 
@@ -25,13 +26,9 @@ enum ControlId : int {
 
 enum class ControlKind { List, DropDown, Button };
 
-struct ControlTemplate {
-    int id;
-    ControlKind kind;
-    // A drop-down list's height includes its open list; the closed box takes the height the
-    // style gives it.
-    int x, y, width, height;
-};
+// A drop-down list's height includes its open list; the closed box takes the height the style
+// gives it.
+using ControlTemplate = DialogControl<ControlKind>;
 
 // Tab order. 1006 and 1010 sit at their places in the column; hidden, they take no focus.
 inline constexpr std::array<ControlTemplate, 12> kControls = {{

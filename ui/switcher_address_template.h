@@ -4,6 +4,8 @@
 // CSwitcherAddressDlg builds its controls from it.
 #include <array>
 
+#include "widgets/dialog_control.h"
+
 namespace switcher_dialog {
 
 enum ControlId : int {
@@ -16,11 +18,7 @@ enum ControlId : int {
 
 enum class ControlKind { Label, AddressField, EtchedLine, DefaultButton, Button };
 
-struct ControlTemplate {
-    int id;
-    ControlKind kind;
-    int x, y, width, height;
-};
+using ControlTemplate = DialogControl<ControlKind>;
 
 inline constexpr std::array<ControlTemplate, 5> kControls = {{
     {kAddressLabel, ControlKind::Label, 8, 8, 84, 12},

@@ -4,6 +4,8 @@
 // only; the page classes build their controls from it.
 #include <array>
 
+#include "widgets/dialog_control.h"
+
 namespace add_wizard {
 
 // The pages in the order the sheet holds them. Next and Back choose among them explicitly.
@@ -28,11 +30,7 @@ enum ControlId : int {
 
 enum class ControlKind { Text, Label, Button, CheckBox, ModuleList, AddressField };
 
-struct ControlTemplate {
-    int id;
-    ControlKind kind;
-    int x, y, width, height;
-};
+using ControlTemplate = DialogControl<ControlKind>;
 
 // Every page is 296 x 146 dialog units.
 inline constexpr int kPageWidth = 296;

@@ -97,3 +97,19 @@ e2e_start_modsim() {
   done
   fail "vantrel-modsim did not get ready"
 }
+
+# e2e_panel_copy IP=MAC...: vantrel-panel copied into $work, so that it reads the settings file
+# named after it there ($settings): English, the test network's adapter 198.18.0.1, and the given
+# devices listed in order (an empty MAC after "=" is stored empty).
+e2e_panel_copy() {
+  cp "$panel_binary" "$work/vantrel-panel"
+  settings=$work/vantrel-panel.ini
+  local position=0 device
+  {
+    printf '[Layout]\nLanguage=0\n[Config]\nLocalIP=%s\n[List]\nTotal=%d\n' "$(settings_int 198.18.0.1)" "$#"
+    for device in "$@"; do
+      printf 'IP%d=%s\nMAC%d=%s\n' "$position" "$(settings_int "${device%%=*}")" "$position" "${device#*=}"
+      position=$((position + 1))
+    done
+  } >"$settings"
+}

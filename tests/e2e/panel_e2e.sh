@@ -19,24 +19,7 @@ title="Control Panel Configuration"
 . "$root/tests/e2e/e2e_session.sh"
 e2e_start panel_e2e Xvfb openbox xdotool xprop xwininfo import convert
 
-# The panel reads the settings file named after its executable: a copy of it in the work
-# folder uses the work folder's vantrel-panel.ini.
-cp "$panel_binary" "$work/vantrel-panel"
-settings=$work/vantrel-panel.ini
-cat >"$settings" <<INI
-[Layout]
-Language=0
-[Config]
-LocalIP=$(settings_int 198.18.0.1)
-[List]
-Total=3
-IP0=$(settings_int 198.18.0.20)
-MAC0=00:0A:1B:2C:3D:20
-IP1=$(settings_int 198.18.0.21)
-MAC1=00:0A:1B:2C:3D:21
-IP2=$(settings_int 198.18.0.22)
-MAC2=
-INI
+e2e_panel_copy 198.18.0.20=00:0A:1B:2C:3D:20 198.18.0.21=00:0A:1B:2C:3D:21 198.18.0.22=
 mkdir -m 0700 "$work/run"
 
 # Two modules answer; nothing plays 198.18.0.22, which fails at once.

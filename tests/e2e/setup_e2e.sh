@@ -19,18 +19,7 @@ title="Control Panel Configuration"
 . "$root/tests/e2e/e2e_session.sh"
 e2e_start setup_e2e Xvfb openbox xdotool import convert
 
-cp "$panel_binary" "$work/vantrel-panel"
-settings=$work/vantrel-panel.ini
-cat >"$settings" <<INI
-[Layout]
-Language=0
-[Config]
-LocalIP=$(settings_int 198.18.0.1)
-[List]
-Total=1
-IP0=$(settings_int 198.18.0.20)
-MAC0=00:0A:1B:2C:3D:20
-INI
+e2e_panel_copy 198.18.0.20=00:0A:1B:2C:3D:20
 mkdir -m 0700 "$work/run" "$work/saved"
 
 e2e_start_modsim --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200

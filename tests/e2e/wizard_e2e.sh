@@ -19,18 +19,7 @@ wizard_title="Add device"
 . "$root/tests/e2e/e2e_session.sh"
 e2e_start wizard_e2e Xvfb openbox xdotool import convert
 
-cp "$panel_binary" "$work/vantrel-panel"
-settings=$work/vantrel-panel.ini
-cat >"$settings" <<INI
-[Layout]
-Language=0
-[Config]
-LocalIP=$(settings_int 198.18.0.1)
-[List]
-Total=1
-IP0=$(settings_int 198.18.0.20)
-MAC0=00:0A:1B:2C:3D:20
-INI
+e2e_panel_copy 198.18.0.20=00:0A:1B:2C:3D:20
 mkdir -m 0700 "$work/run"
 
 # The listed module, one still at a factory address (198.18.1.20, answers by broadcast) and one

@@ -22,7 +22,7 @@ const std::string kFailingDevice = "127.0.0.172";  // answers every command with
 const ButtonRect kStripKey{150, 4, 190, 28};
 const ButtonRect kKey{20, 50, 80, 90};
 
-std::unique_ptr<CRemoteControlWnd> OpenPanel(const std::string& device, const std::vector<ButtonSpec>& buttons,
+std::unique_ptr<CRemoteControlWnd> OpenPanel(const std::string& device, const std::vector<ButtonLayout>& buttons,
                                              FakeClock& clock) {
     auto panel = std::make_unique<CRemoteControlWnd>(Address(device), MakeSkin(buttons), nullptr, clock.Source());
     panel->show();

@@ -22,19 +22,19 @@ ButtonCommand Command(const std::string& hex) {
 
 }  // namespace
 
-Skin MakeSkin(const std::vector<ButtonSpec>& buttons) {
+Skin MakeSkin(const std::vector<ButtonLayout>& buttons) {
     Skin skin;
     skin.normal = QImage(kSkinWidth, kSkinHeight, QImage::Format_RGB32);
     skin.normal.fill(Qt::white);
     skin.pressed = QImage(kSkinWidth, kSkinHeight, QImage::Format_RGB32);
     skin.pressed.fill(Qt::black);
-    for (const ButtonSpec& spec : buttons) {
+    for (const ButtonLayout& layout : buttons) {
         auto button = std::make_unique<CPanelButton>();
-        button->name = spec.name;
-        button->rectangle = spec.rect;
-        button->press = Command(spec.press);
-        button->release = Command(spec.release);
-        button->repeat = Command(spec.repeat);
+        button->name = layout.name;
+        button->rectangle = layout.rect;
+        button->press = Command(layout.press);
+        button->release = Command(layout.release);
+        button->repeat = Command(layout.repeat);
         skin.buttons.push_back(std::move(button));
     }
     return skin;

@@ -17,7 +17,7 @@
 namespace remotetest {
 
 // A button with commands as hex text, "-" for none.
-struct ButtonSpec {
+struct ButtonLayout {
     std::string name;
     ButtonRect rect;
     std::string press = "-";
@@ -28,7 +28,7 @@ struct ButtonSpec {
 inline constexpr int kSkinWidth = 200;
 inline constexpr int kSkinHeight = 120;
 // Normal face white, pressed face black, so a pixel tells whether its key is drawn down.
-Skin MakeSkin(const std::vector<ButtonSpec>& buttons);
+Skin MakeSkin(const std::vector<ButtonLayout>& buttons);
 bool DrawnPressed(const CRemoteControlWnd& panel, QPoint point);
 QPoint Centre(const ButtonRect& rect);
 
