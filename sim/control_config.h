@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sim {
 
@@ -28,17 +29,30 @@ enum class ControlFault {
     NotListening,    // no TCP port at all; datagrams are answered
 };
 
+// One request's fault in a sequence such as "bad-crc+status:7+none".
+struct FaultStep {
+    ControlFault fault = ControlFault::None;
+    unsigned count = 0;
+};
+
 struct ControlConfig {
     bool enabled = false;
     std::uint8_t deviceAddress = 1;
     ControlFault fault = ControlFault::None;
     unsigned count = 0;
+    // Empty for a single fault; otherwise the n-th request gets the n-th step and every later
+    // request the last, so that an answer can follow a failed attempt.
+    std::vector<FaultStep> steps;
 };
 
 inline constexpr unsigned kMaxFaultCount = 65535;
 
-// "busy", "busy:3", "status:5", "trickle:20", "silent" ... False for anything else; `expected`
-// then names what is understood.
+// "busy", "busy:3", "status:5", "trickle:20", "silent" ..., or a sequence of one-request faults
+// joined by "+" ("bad-crc+status:7+none"). False for anything else; `expected` then names what
+// is understood.
 bool ParseControlFault(std::string_view text, ControlConfig& control, std::string& expected);
+
+// How the control module answers its request numbered `request` (counted from 0).
+ControlConfig ForRequest(const ControlConfig& config, unsigned request);
 
 }  // namespace sim

@@ -144,11 +144,12 @@ void ControlModules::AnswerStream(Control& control, Connection& connection, bool
         if (inbound.size() < length) return;
         const Bytes request(inbound.begin(), inbound.begin() + static_cast<std::ptrdiff_t>(length));
         inbound.erase(inbound.begin(), inbound.begin() + static_cast<std::ptrdiff_t>(length));
-        if (control.config.fault == ControlFault::CloseOnRequest) {
+        const ControlConfig answering = ForRequest(control.config, control.state.requests++);
+        if (answering.fault == ControlFault::CloseOnRequest) {
             close = true;
             return;
         }
-        const Bytes reply = AnswerFramedRequest(control.config, control.state, request);
+        const Bytes reply = AnswerFramedRequest(answering, control.state, request);
         if (reply.empty()) continue;
         if (control.config.fault == ControlFault::Trickle) {
             if (connection.trickle.empty())
@@ -170,7 +171,8 @@ void ControlModules::ServeDatagrams(Control& control) {
         const Endpoint from{received.fromAddress, received.fromPort};
         Record(from, local, datagram, {});
         if (!IsTestNetworkAddress(from.address)) continue;
-        const Bytes reply = AnswerControlDatagram(control.config, control.state, datagram);
+        const Bytes reply = AnswerControlDatagram(ForRequest(control.config, control.state.requests++),
+                                                  control.state, datagram);
         if (!reply.empty()) platform::SendTo(control.datagrams, reply, from.address, from.port);
     }
 }

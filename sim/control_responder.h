@@ -19,7 +19,8 @@ struct ControlState {
     std::map<std::uint8_t, Bytes> memory;
     // Per datagram code: the payload of the last such datagram.
     std::map<std::uint16_t, Bytes> datagramPayloads;
-    unsigned answers = 0;  // how many requests were answered, for busy:N
+    unsigned answers = 0;   // how many requests were answered, for busy:N
+    unsigned requests = 0;  // how many whole requests arrived, for a sequence of faults
 };
 
 // Framed access operations as the simulator reads them: 3 writes its data at the offset, 4

@@ -36,6 +36,8 @@ const std::vector<std::string> kModules = {
     "ip=127.0.0.217,control-fault=close",
     "ip=127.0.0.219,control=on",
     "ip=127.0.0.220,control=on",
+    "ip=127.0.0.221,control-fault=bad-crc+status:7",
+    "ip=127.0.0.222,control-fault=bad-crc+status:7+none",
 };
 
 class ControlOverLoopback : public nettest::ControlSimulatorSuite {
@@ -219,6 +221,20 @@ TEST_F(ControlOverLoopback, StatusCodesBecomeResultCodes) {
     EXPECT_EQ(Command(errorModule, 401, record), kModuleDeviceError);
     CModuleInterface busyModule(Ip("127.0.0.205"));
     EXPECT_EQ(Command(busyModule, 401, record), kModuleDeviceBusy);
+}
+
+TEST_F(ControlOverLoopback, StatusSevenAfterAFailedAttemptLeavesThatFailureAndTriesAgain) {
+    // A broken reply, then status 7 for good: the third attempt ends the command with the first
+    // attempt's failure.
+    CModuleInterface standing(Ip("127.0.0.221"));
+    Bytes none;
+    EXPECT_EQ(Command(standing, 201, none), kModuleInvalidReply);
+    EXPECT_EQ(ControlCapture(CapturePath(), "127.0.0.221", 4).tcpBytes, Repeated(FramedHex(0xFD, 1), 3));
+    // A broken reply, status 7, then a good one: the third attempt succeeds.
+    CModuleInterface recovering(Ip("127.0.0.222"));
+    EXPECT_EQ(Command(recovering, 201, none), kModuleOk);
+    EXPECT_EQ(ControlCapture(CapturePath(), "127.0.0.222", 4).tcpBytes, Repeated(FramedHex(0xFD, 1), 3));
+    EXPECT_EQ(CountOf(Log(), "CModuleInterface::SendRecvPacket(): bad CRC"), 2u);
 }
 
 TEST_F(ControlOverLoopback, RefusedConnectionFailsAfterOneTryAndDatagramsStillGo) {

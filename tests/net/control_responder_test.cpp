@@ -4,6 +4,7 @@
 #include "protocol/crc16.h"
 #include "protocol/datagram.h"
 #include "protocol/framed_packet.h"
+#include "protocol/packet_layout.h"
 #include "sim/control_responder.h"
 #include "sim/module_config.h"
 
@@ -110,6 +111,34 @@ TEST(ControlResponder, DatagramFaultsShapeTheReply) {
               (Bytes{2, 1, 9, 0}));
 }
 
+TEST(ControlConfig, AFaultSequenceGivesEachRequestItsStepAndRepeatsTheLast) {
+    sim::ControlConfig config = Config("control-fault=bad-crc+status:7+none");
+    EXPECT_TRUE(config.enabled);
+    const std::vector<std::pair<sim::ControlFault, unsigned>> expected = {
+        {sim::ControlFault::BadCrc, 0}, {sim::ControlFault::Status, 7},
+        {sim::ControlFault::None, 0},   {sim::ControlFault::None, 0}, {sim::ControlFault::None, 0}};
+    for (unsigned request = 0; request < expected.size(); ++request) {
+        const sim::ControlConfig answering = sim::ForRequest(config, request);
+        EXPECT_EQ(answering.fault, expected[request].first) << request;
+        EXPECT_EQ(answering.count, expected[request].second) << request;
+    }
+    // The module's answers follow the steps: a broken CRC, then status 7, then a good reply.
+    sim::ControlState state;
+    const Bytes request = Framed(0xFD, 1);
+    EXPECT_NE(CalcCRC16(sim::AnswerFramedRequest(sim::ForRequest(config, 0), state, request)), 0);
+    EXPECT_EQ(sim::AnswerFramedRequest(sim::ForRequest(config, 1), state, request)[packet::kStatusOffset], 0x87);
+    EXPECT_EQ(sim::AnswerFramedRequest(sim::ForRequest(config, 2), state, request)[packet::kStatusOffset], 0x80);
+
+    // A single fault stays one for every request, and replacing a sequence by one clears it.
+    const sim::ControlConfig single = Config("control-fault=busy:2");
+    EXPECT_TRUE(single.steps.empty());
+    EXPECT_EQ(sim::ForRequest(single, 5).count, 2u);
+    std::string expectedText;
+    ASSERT_TRUE(sim::ParseControlFault("silent", config, expectedText));
+    EXPECT_EQ(sim::ForRequest(config, 0).fault, sim::ControlFault::Silent);
+    EXPECT_EQ(sim::ForRequest(config, 2).fault, sim::ControlFault::Silent);
+}
+
 TEST(ControlConfig, KeysAreCheckedWithAClearReason) {
     sim::ModuleConfig module;
     std::string error;
@@ -120,7 +149,11 @@ TEST(ControlConfig, KeysAreCheckedWithAClearReason) {
     EXPECT_EQ(module.control.count, 20u);
     for (const char* bad : {"control=yes", "control-address=256", "control-fault=status",
                             "control-fault=silent:3", "control-fault=busy:x",
-                            "control-fault=busy:65536", "control-fault=loud"}) {
+                            "control-fault=busy:65536", "control-fault=loud",
+                            // a step lasts one request, so nothing that spans several
+                            "control-fault=busy:2+none", "control-fault=none+trickle:5",
+                            "control-fault=not-listening+none", "control-fault=bad-crc+",
+                            "control-fault=+status:7", "control-fault=bad-crc++none"}) {
         EXPECT_FALSE(sim::ParseModuleSpec(std::string("ip=127.0.0.2,") + bad, module, error)) << bad;
         EXPECT_NE(error.find(bad), std::string::npos) << error;
     }
