@@ -93,11 +93,7 @@ echo "panel_e2e: screenshot $output_dir/panel_e2e.png"
 
 # Closing from the window manager ends the program and saves the window's place.
 DISPLAY=$x11_display xdotool windowactivate --sync "$window" key alt+F4 >/dev/null 2>&1 || true
-for _ in $(seq 600); do
-  kill -0 "$panel_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$panel_pid" 2>/dev/null && fail "the panel did not end when its window was closed"
+wait_for_exit "$panel_pid" 60 || fail "the panel did not end when its window was closed"
 set +e
 wait "$panel_pid"
 panel_status=$?

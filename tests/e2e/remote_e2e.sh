@@ -71,11 +71,7 @@ echo "remote_e2e: screenshot $output_dir/remote_e2e.png"
 # The close key in the strip's corner ends the program; the place is written again.
 sed -i 's/^Left=150$/Left=1/' "$settings"
 DISPLAY=$x11_display xdotool mousemove --window "$window" 182 17 click 1
-for _ in $(seq 100); do
-  kill -0 "$remote_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$remote_pid" 2>/dev/null && fail "the remote did not end on its close key"
+wait_for_exit "$remote_pid" 10 || fail "the remote did not end on its close key"
 set +e
 wait "$remote_pid"
 status=$?

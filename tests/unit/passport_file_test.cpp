@@ -21,16 +21,6 @@
 
 namespace {
 
-PassportBuffer ExamplePassport() {
-    PassportBuffer passport{};
-    std::memcpy(passport.data(), "WiZnPaSs", 8);
-    const std::uint8_t mac[6] = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
-    std::memcpy(passport.data() + 8, mac, 6);
-    return passport;
-}
-
-const std::uint32_t kExampleDevice = AddressOf(192, 168, 1, 10);
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;

@@ -16,14 +16,7 @@
 
 namespace {
 
-// The worked example: a module with MAC 00:0A:1B:2C:3D:4E at 192.168.1.10.
-PassportRecord ExampleRecord() {
-    PassportBuffer passport{};
-    std::memcpy(passport.data(), "WiZnPaSs", 8);
-    const std::uint8_t mac[6] = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
-    std::memcpy(passport.data() + 8, mac, 6);
-    return BuildPassportRecord(AddressOf(192, 168, 1, 10), passport);
-}
+PassportRecord ExampleRecord() { return BuildPassportRecord(kExampleDevice, ExamplePassport()); }
 
 std::string ExampleFile() { return FormatPassportFile(ExampleRecord()); }
 
