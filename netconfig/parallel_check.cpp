@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "netconfig/module_replies.h"
+#include "platform/idle_hook.h"
 #include "platform/socket_poll.h"
 
 namespace {
@@ -30,20 +33,27 @@ bool TakeSwitcherDatagram(std::span<const std::uint8_t> datagram, SwitcherCheck&
 
 class CheckRunner {
 public:
-    CheckRunner(std::uint32_t local, std::span<const std::uint32_t> devices, std::size_t jobs)
-        : local_(local), devices_(devices), jobs_(jobs), results_(devices.size()) {
+    CheckRunner(std::uint32_t local, std::span<const std::uint32_t> devices, std::size_t jobs,
+                std::function<void(std::size_t)> onEnded)
+        : local_(local), devices_(devices), jobs_(jobs), results_(devices.size()),
+          onEnded_(std::move(onEnded)) {
         for (std::size_t i = 0; i < devices.size(); ++i) results_[i].address = devices[i];
     }
+
+    const SwitcherCheck& Result(std::size_t index) const { return results_[index]; }
 
     std::vector<SwitcherCheck> Run() {
         StartWhileRoom();
         while (!running_.empty()) {
+            platform::RunIdleHook();
             PollStep();
             // Deadlines are tested after the step, so a step that has begun always finishes,
             // as in the single exchange.
-            std::erase_if(running_, [](const RunningCheck& check) {
-                return check.decided || !check.sockets->AnyUsable() ||
-                       platform::ElapsedSince(check.start) >= kUnicastDeadlineMs;
+            std::erase_if(running_, [this](const RunningCheck& check) {
+                const bool ended = check.decided || !check.sockets->AnyUsable() ||
+                                   platform::ElapsedSince(check.start) >= kUnicastDeadlineMs;
+                if (ended) onEnded_(check.index);
+                return ended;
             });
             StartWhileRoom();
         }
@@ -60,7 +70,10 @@ private:
             for (std::size_t i = 0; i < ExchangeSockets::kCount; ++i)
                 check.sockets->OpenConnected(i, local_, devices_[check.index], request);
             // Neither socket usable: the exchange fails at once, its sockets closed here.
-            if (check.sockets->AnyUsable()) running_.push_back(std::move(check));
+            if (check.sockets->AnyUsable())
+                running_.push_back(std::move(check));
+            else
+                onEnded_(check.index);
         }
     }
 
@@ -98,6 +111,7 @@ private:
     std::span<const std::uint32_t> devices_;
     std::size_t jobs_;
     std::vector<SwitcherCheck> results_;
+    std::function<void(std::size_t)> onEnded_;
     std::vector<RunningCheck> running_;
     std::size_t next_ = 0;
     std::vector<platform::SocketHandle> handles_;
@@ -115,7 +129,7 @@ std::size_t JobsThatFit(std::size_t jobs, std::size_t descriptorLimit) {
 
 std::vector<SwitcherCheck> CheckSwitchers(std::uint32_t localAddress,
                                           std::span<const std::uint32_t> devices,
-                                          std::size_t jobs) {
+                                          std::size_t jobs, const CheckedCallback& onChecked) {
     // A device listed twice is asked once: two exchanges with the same addresses and ports at
     // the same time could not tell their replies apart, and one would go without.
     std::vector<std::uint32_t> distinct;
@@ -126,14 +140,22 @@ std::vector<SwitcherCheck> CheckSwitchers(std::uint32_t localAddress,
         if (found == distinct.end()) distinct.push_back(devices[i]);
     }
     std::vector<SwitcherCheck> checked(distinct.size());
+    const auto tell = [&](std::size_t slot, const SwitcherCheck& result) {
+        if (!onChecked) return;
+        for (std::size_t i = 0; i < devices.size(); ++i)
+            if (slotOf[i] == slot) onChecked(i, result);
+    };
     if (jobs <= 1) {
         for (std::size_t i = 0; i < distinct.size(); ++i) {
             checked[i].address = distinct[i];
             checked[i].online = ReadSwitcherAddress(localAddress, distinct[i], checked[i].switcher,
                                                     &checked[i].answered);
+            tell(i, checked[i]);
         }
     } else {
-        checked = CheckRunner(localAddress, distinct, jobs).Run();
+        CheckRunner runner(localAddress, distinct, jobs,
+                           [&](std::size_t slot) { tell(slot, runner.Result(slot)); });
+        checked = runner.Run();
     }
     std::vector<SwitcherCheck> results(devices.size());
     for (std::size_t i = 0; i < devices.size(); ++i) results[i] = checked[slotOf[i]];

@@ -6,6 +6,7 @@
 // deadline however many there are, instead of one deadline each.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -32,6 +33,9 @@ std::size_t JobsThatFit(std::size_t jobs, std::size_t descriptorLimit);
 // One result per device, in the order given. At most `jobs` exchanges run at a time (1 runs
 // ReadSwitcherAddress itself, one device after another); a new one starts as soon as one ends.
 // A device listed more than once is asked once, and its result repeated.
+// onChecked, when given, hears each device's result (by its index in `devices`) as soon as its
+// exchange ends, so a window can show it while the others still run.
+using CheckedCallback = std::function<void(std::size_t index, const SwitcherCheck& result)>;
 std::vector<SwitcherCheck> CheckSwitchers(std::uint32_t localAddress,
                                           std::span<const std::uint32_t> devices,
-                                          std::size_t jobs);
+                                          std::size_t jobs, const CheckedCallback& onChecked = {});

@@ -95,13 +95,25 @@ TEST_F(ParallelCheckOverLoopback, RepliesArrivingTogetherAreNeverMixedUp) {
     }
 }
 
-// Two exchanges with the same addresses and ports could not tell their replies apart.
+// Two exchanges with the same addresses and ports could not tell their replies apart. Each
+// listing is told its result once, as soon as its exchange ends: the answering device long
+// before the silent one's deadline.
 TEST_F(ParallelCheckOverLoopback, ADeviceListedTwiceIsReportedOnlineBothTimes) {
-    const std::vector<std::uint32_t> devices = {Ip("127.0.0.180"), Ip("127.0.0.181"),
+    const std::vector<std::uint32_t> devices = {Ip("127.0.0.180"), Ip("127.0.0.171"),
                                                 Ip("127.0.0.180")};
-    ExpectSameChecks(CheckSwitchers(Local(), devices, kDefaultCheckJobs),
-                     {Online("127.0.0.180", "10.80.0.180"), Online("127.0.0.181", "10.80.0.181"),
-                      Online("127.0.0.180", "10.80.0.180")});
+    std::vector<std::size_t> toldOrder;
+    std::vector<SwitcherCheck> told(devices.size());
+    const auto results = CheckSwitchers(Local(), devices, kDefaultCheckJobs,
+                                        [&](std::size_t index, const SwitcherCheck& result) {
+                                            toldOrder.push_back(index);
+                                            told[index] = result;
+                                        });
+    const std::vector<SwitcherCheck> expected = {Online("127.0.0.180", "10.80.0.180"),
+                                                 Offline("127.0.0.171"),
+                                                 Online("127.0.0.180", "10.80.0.180")};
+    ExpectSameChecks(results, expected);
+    ExpectSameChecks(told, expected);
+    EXPECT_EQ(toldOrder, (std::vector<std::size_t>{0, 2, 1}));
 }
 
 // Counted on the stepped clock: silent devices that run together share one deadline, and no
