@@ -9,7 +9,10 @@
 #include "app/settings_file.h"
 #include "app/settings_location.h"
 #include "cli/commands.h"
+#include "cli/devices_transfer.h"
+#include "cli/table_file.h"
 #include "netconfig/address_text.h"
+#include "platform/file_store.h"
 
 namespace cli {
 
@@ -138,13 +141,64 @@ int RemoveDevice(DevicesRun& run, const Arguments& args) {
     return kExitOk;
 }
 
+int ExportDevices(DevicesRun& run, Arguments& args) {
+    const bool json = TakeFlag(args, "--json");
+    bool missingValue = false;
+    const auto out = TakeOption(args, "--out", missingValue);
+    if (missingValue || (out && out->empty())) return run.BadArguments("--out needs a file");
+    int exitCode = kExitOk;
+    if (!OnlyPositional(run, args, 0, exitCode)) return exitCode;
+    DeviceList list;
+    LoadDeviceList(run.settings, list);
+    const std::string text = json ? DeviceListJson(list) : DeviceListCsv(list);
+    if (!out) {
+        std::cout << text;
+        return kExitOk;
+    }
+    platform::FileStamp written;
+    if (!platform::ReplaceFileAtomically(*out, text, written))
+        return run.Fail(kExitFailed, "cannot write " + *out);
+    std::cout << "exported " << list.size() << " devices to " << *out << '\n';
+    return kExitOk;
+}
+
+int ImportDevicesFromFile(DevicesRun& run, Arguments& args) {
+    const bool replace = TakeFlag(args, "--replace");
+    int exitCode = kExitOk;
+    if (!OnlyPositional(run, args, 1, exitCode)) return exitCode;
+    if (args.empty())
+        return run.BadArguments("usage: devices import FILE [--replace] [--settings FILE] [--force]");
+    std::string text, error;
+    if (!ReadTextFile(args[0], text, error)) return run.Fail(kExitFailed, error);
+    std::vector<ImportedDevice> devices;
+    if (!ParseImportedDevices(text, devices, error))
+        return run.Fail(kExitFailed, args[0] + ": " + error + "; nothing was written");
+    if (!run.PanelAllowsEdit(exitCode)) return exitCode;
+    DeviceList list;
+    LoadDeviceList(run.settings, list);
+    const auto counts = ImportDevices(list, devices, replace);
+    // The panel never loads more than this many, so devices beyond them would be lost.
+    if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices))
+        return run.Fail(kExitFailed, "the list would hold " + std::to_string(list.size()) +
+                                         " devices, more than " +
+                                         std::to_string(kMaxLoadedDevices) + "; nothing was written");
+    if (const int saved = Save(run, list); saved != kExitOk) return saved;
+    std::cout << counts.added << " added, " << counts.updated << " updated, " << counts.unchanged
+              << " unchanged";
+    if (replace) std::cout << ", " << counts.removed << " removed";
+    std::cout << "; " << list.size() << " devices listed\n";
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunDevicesCommand(Arguments args) {
     std::string name = "devices";
     const bool add = !args.empty() && args.front() == "add";
     const bool remove = !args.empty() && args.front() == "remove";
-    if (add || remove) {
+    const bool exporting = !args.empty() && args.front() == "export";
+    const bool importing = !args.empty() && args.front() == "import";
+    if (add || remove || exporting || importing) {
         name += " " + args.front();
         args.erase(args.begin());
     }
@@ -155,13 +209,15 @@ int RunDevicesCommand(Arguments args) {
         return run.BadArguments("--settings needs a file");
     // Adding may create the named file, as the panel would; everything else reads it first.
     std::string error;
-    if (!CheckSettingsFile(run.settings.Path(), settingsPath && !add, error))
+    if (!CheckSettingsFile(run.settings.Path(), settingsPath && !add && !importing, error))
         return run.BadArguments(error);
 
-    if (add || remove) {
+    if (exporting) return ExportDevices(run, args);
+    if (add || remove || importing) {
         // An installed panel's file lives in a folder that the first write makes.
         if (!settingsPath) settings_location::PrepareSettingsFolder(run.settings.Path());
         run.force = TakeFlag(args, "--force");
+        if (importing) return ImportDevicesFromFile(run, args);
         return add ? AddDevice(run, args) : RemoveDevice(run, args);
     }
     const bool json = TakeFlag(args, "--json");

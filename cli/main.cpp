@@ -34,9 +34,14 @@ constexpr Command kCommands[] = {
      "vantrel-cli devices [--settings FILE] [--json]\n"
      "vantrel-cli devices add IP [MAC] [--settings FILE] [--force]\n"
      "vantrel-cli devices remove POSITION [--settings FILE] [--force]\n"
+     "vantrel-cli devices export [--json] [--out FILE] [--settings FILE]\n"
+     "vantrel-cli devices import FILE [--replace] [--settings FILE] [--force]\n"
      "Lists the stored devices, appends one, or removes the one shown as \"#\" POSITION.\n"
-     "While the panel runs with the same settings file, add and remove refuse (the panel\n"
-     "would undo them at its next save) unless --force is given.\n"},
+     "export writes the list as CSV (\"ip,mac\") or JSON ([{\"ip\": ..., \"mac\": ...}]);\n"
+     "import reads either form: without --replace a listed address keeps its place and takes\n"
+     "the file's MAC, new addresses are appended; a bad row is named by its line and nothing\n"
+     "is written. While the panel runs with the same settings file, add, remove and import\n"
+     "refuse (the panel would undo them at its next save) unless --force is given.\n"},
     {"adapters", cli::RunAdaptersCommand,
      "vantrel-cli adapters [--json]\n"
      "Lists the usable local adapters, the addresses --from accepts besides 127.x.x.x.\n"},
