@@ -14,5 +14,6 @@ int RunDiscoverCommand(Arguments args);    // discover
 int RunSetNetworkCommand(Arguments args);  // set-network
 int RunModuleCommand(Arguments args);      // command
 int RunDoctorCommand(Arguments args);      // doctor
+int RunSiteCommand(Arguments args);        // site plan|apply
 
 }  // namespace cli

@@ -89,6 +89,20 @@ constexpr Command kCommands[] = {
      "answered on and whether by unicast or broadcast (only by broadcast: another subnet).\n"
      "Exit 0 when nothing stands in the way (--search: some module was found), 1 otherwise,\n"
      "2 for bad arguments.\n"},
+    {"site", cli::RunSiteCommand,
+     "vantrel-cli site plan FILE [--from LOCAL] [--json]\n"
+     "vantrel-cli site apply FILE [--from LOCAL] [--yes] [--force] [--add-to-list] [--json]\n"
+     "FILE says what each module should be, by MAC: CSV with a header naming some of\n"
+     "mac,ip,mask,gateway,switcher (mac required; ip, mask and gateway together; '#' starts a\n"
+     "comment) or the same as a JSON array of objects. plan searches the adapter's segment,\n"
+     "checks each module found and prints per row what would change, or why it cannot be\n"
+     "applied; it sends no settings. Exit 0: the site matches; 3: changes are pending; 4: a\n"
+     "row cannot be applied; 1: the search could not be sent; 2: bad arguments.\n"
+     "apply shows the plan, asks on a terminal (without one it needs --yes), then sends each\n"
+     "module its network settings by MAC and its switcher address at its new address, and\n"
+     "verifies both with a new search and a check. A row whose new address another module\n"
+     "answers now is refused unless --force; --add-to-list lists the verified modules.\n"
+     "Exit 0 when every change is verified, 1 otherwise.\n"},
     {"settings-path", RunSettingsPathCommand,
      "vantrel-cli settings-path [--log]\n"
      "Prints the panel's settings file that the commands use without --settings (beside the\n"
