@@ -15,5 +15,6 @@ int RunSetNetworkCommand(Arguments args);  // set-network
 int RunModuleCommand(Arguments args);      // command
 int RunDoctorCommand(Arguments args);      // doctor
 int RunSiteCommand(Arguments args);        // site plan|apply
+int RunWatchCommand(Arguments args);       // watch
 
 }  // namespace cli

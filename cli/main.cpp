@@ -103,6 +103,14 @@ constexpr Command kCommands[] = {
      "verifies both with a new search and a check. A row whose new address another module\n"
      "answers now is refused unless --force; --add-to-list lists the verified modules.\n"
      "Exit 0 when every change is verified, 1 otherwise.\n"},
+    {"watch", cli::RunWatchCommand,
+     "vantrel-cli watch [--interval S] [--duration S] [--jobs N] [--settings FILE] [--from LOCAL] [--json]\n"
+     "Checks every device of the stored list every S seconds (default 30), all at once (up to\n"
+     "--jobs, default 64), and prints one time-stamped line per change: a device came online,\n"
+     "went offline, its switcher address changed, it left the list. The first round prints\n"
+     "each device's state once. The list is read again when the settings file changes.\n"
+     "--json prints JSON lines ({\"time\": ..., \"ip\": ..., \"mac\": ..., \"event\": ...}).\n"
+     "Ctrl-C or SIGTERM ends it with a one-line summary; so does --duration (default one day).\n"},
     {"settings-path", RunSettingsPathCommand,
      "vantrel-cli settings-path [--log]\n"
      "Prints the panel's settings file that the commands use without --settings (beside the\n"
