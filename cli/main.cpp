@@ -63,7 +63,12 @@ constexpr Command kCommands[] = {
      "their marker and data lines, the record's layout and its checksum.\n"},
     {"discover", cli::RunDiscoverCommand,
      "vantrel-cli discover [--from LOCAL] [--query N] [--json]\n"
-     "Lists the modules that answer a broadcast within 2 s.\n"},
+     "vantrel-cli discover --all-adapters [--json]\n"
+     "Lists the modules that answer a broadcast within 2 s; --all-adapters searches every\n"
+     "usable adapter at the same time and shows the adapters each module answered on. Then\n"
+     "names the address conflicts: an address answered by two or more MACs, a MAC answering\n"
+     "at two addresses, a listed device whose MAC differs from the module answering there,\n"
+     "two listed devices with one MAC. --json: {\"modules\": [...], \"conflicts\": [...]}.\n"},
     {"set-network", cli::RunSetNetworkCommand,
      "vantrel-cli set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
      "Gives the module with that MAC new network settings by broadcast; modules do not\n"

@@ -7,7 +7,9 @@
 #include "app/device_list.h"
 #include "app/settings_file.h"
 
+#include "cli/adapter_search.h"
 #include "cli/commands.h"
+#include "cli/conflicts.h"
 #include "cli/local_address.h"
 #include "cli/network_args.h"
 #include "cli/network_output.h"
@@ -131,6 +133,23 @@ public:
             return false;
         }
         for (const auto& record : list) devices.push_back(record->address);
+        return true;
+    }
+
+    bool HasFrom() const { return options_.from.has_value(); }
+
+    // The stored list for the conflicts it takes part in: a named file must be there, the
+    // panel's own may not be yet.
+    bool LoadListedIfAny(DeviceList& list, int& exitCode) const {
+        const std::string path = options_.settingsPath.value_or(DefaultSettingsPath());
+        std::string error;
+        if (options_.settingsPath && !CheckSettingsFile(path, true, error)) {
+            exitCode = BadArguments(error);
+            return false;
+        }
+        if (path.empty()) return true;
+        SettingsFile settings(path);
+        LoadDeviceList(settings, list);
         return true;
     }
 
@@ -262,23 +281,47 @@ int RunDiscoverCommand(Arguments args) {
     NetworkCommand command("discover");
     int code = kExitOk;
     const bool json = TakeFlag(args, "--json");
+    const bool allAdapters = TakeFlag(args, "--all-adapters");
     bool missing = false;
     const auto queryText = TakeOption(args, "--query", missing);
     if (missing) return command.BadArguments("--query needs a number 0-65535");
     std::uint16_t query = kWizardQueryCode;
     if (queryText && !ParseQueryCode(*queryText, query))
         return command.BadArguments("--query '" + *queryText + "' is not a number 0-65535");
+    if (allAdapters && queryText) return command.BadArguments("--all-adapters searches with query 12");
     if (!command.TakeCommonOptions(args, code)) return code;
-    if (!command.ExpectPositional(args, 0, "discover [--from LOCAL] [--query N] [--json]", code))
+    if (!command.ExpectPositional(args, 0, "discover [--from LOCAL | --all-adapters] [--query N] [--json]", code))
         return code;
-    std::uint32_t local = 0;
-    if (!command.ChooseLocal(local, code)) return code;
+    DeviceList listed;
+    if (!command.LoadListedIfAny(listed, code)) return code;
 
-    std::vector<ModuleHelloRecord> modules;
-    if (!ListModules(local, query, modules))
-        return command.Fail(kExitFailed,
-                            "the module list request could not be sent from " + FormatIpAddress(local));
-    std::cout << (json ? ModulesJson(modules) : ModulesText(modules));
+    std::vector<std::uint32_t> adapters;
+    if (allAdapters) {
+        if (command.HasFrom()) return command.BadArguments("--all-adapters and --from exclude each other");
+        if (!GetLocalAdapters(adapters)) return command.Fail(kExitFailed, "no usable local adapter");
+    } else {
+        std::uint32_t local = 0;
+        if (!command.ChooseLocal(local, code)) return code;
+        adapters.push_back(local);
+    }
+    std::vector<bool> sent;
+    std::vector<std::vector<ModuleSighting>> found;
+    if (allAdapters) {
+        found = SearchAdapters(adapters, sent);
+    } else {
+        found.resize(1);
+        sent.push_back(ListModuleSightings(adapters[0], query, found[0]));
+    }
+    if (std::find(sent.begin(), sent.end(), true) == sent.end())
+        return command.Fail(kExitFailed, "the module list request could not be sent from " +
+                                             FormatIpAddress(adapters[0]) +
+                                             (adapters.size() > 1 ? " or any other adapter" : ""));
+    const auto modules = MergeSearches(adapters, found);
+    std::vector<ModuleSighting> sightings;
+    for (const auto& module : modules) sightings.push_back(module.sighting);
+    const auto conflicts = FindConflicts(sightings, listed);
+    std::cout << (json ? DiscoverJson(modules, conflicts, allAdapters)
+                       : DiscoverText(modules, conflicts, allAdapters));
     if (!json && modules.empty()) std::cerr << "vantrel-cli: discover: no module answered\n";
     return kExitOk;
 }

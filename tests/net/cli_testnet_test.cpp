@@ -16,10 +16,10 @@ TEST_F(CliOnTestNetwork, DiscoverJsonListsModulesInOrderOfArrivalWithTheQueryCod
         nettest::RunCli({"discover", "--from", "198.18.0.1", "--query", "4660", "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
-              "[{\"mac\": \"02:00:C6:12:00:03\", \"ip\": \"198.18.0.3\", "
+              "{\"modules\": [{\"mac\": \"02:00:C6:12:00:03\", \"ip\": \"198.18.0.3\", "
               "\"mask\": \"255.255.0.0\", \"gateway\": \"198.18.0.1\"}, "
               "{\"mac\": \"00:0A:1B:2C:3D:4E\", \"ip\": \"198.18.0.2\", \"mask\": "
-              "\"255.255.255.0\", \"gateway\": \"0.0.0.0\"}]\n");
+              "\"255.255.255.0\", \"gateway\": \"0.0.0.0\"}], \"conflicts\": []}\n");
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 2);
     ASSERT_EQ(wire.size(), 2u);
     EXPECT_EQ(wire[0].hex.substr(0, 20), "57695A6E4C695374" "1234");
