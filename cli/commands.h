@@ -16,5 +16,6 @@ int RunModuleCommand(Arguments args);      // command
 int RunDoctorCommand(Arguments args);      // doctor
 int RunSiteCommand(Arguments args);        // site plan|apply
 int RunWatchCommand(Arguments args);       // watch
+int RunSweepCommand(Arguments args);       // sweep
 
 }  // namespace cli

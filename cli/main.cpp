@@ -69,6 +69,14 @@ constexpr Command kCommands[] = {
      "names the address conflicts: an address answered by two or more MACs, a MAC answering\n"
      "at two addresses, a listed device whose MAC differs from the module answering there,\n"
      "two listed devices with one MAC. --json: {\"modules\": [...], \"conflicts\": [...]}.\n"},
+    {"sweep", cli::RunSweepCommand,
+     "vantrel-cli sweep CIDR... [--from LOCAL] [--rate N] [--json] [--add-to-list] [--force]\n"
+     "Finds devices where broadcasts do not reach (behind a router) by asking every host\n"
+     "address of the ranges, e.g. 198.18.64.0/24, with the same exchange as check: at most a\n"
+     "/16 in all, at most N new requests a second (default 500, at most 10000). Prints each\n"
+     "device that answered with its switcher address; Ctrl-C stops at once and prints what was\n"
+     "found. --add-to-list lists them (refused while the panel holds the list, unless --force).\n"
+     "Exit 0 when some device answered, 1 when none did or the sweep was stopped.\n"},
     {"set-network", cli::RunSetNetworkCommand,
      "vantrel-cli set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
      "Gives the module with that MAC new network settings by broadcast; modules do not\n"
