@@ -50,12 +50,6 @@ bool IsContiguousMask(std::uint32_t mask) {
     return (hostBits & (hostBits + 1)) == 0;
 }
 
-std::string FirstOption(const Arguments& args) {
-    for (const auto& arg : args)
-        if (arg.size() > 1 && arg[0] == '-') return arg;
-    return {};
-}
-
 std::string PassportOutputPath(const std::string& out, const PassportBuffer& passport,
                                const platform::LocalTime& time) {
     if (!platform::IsFolder(out)) return out;
