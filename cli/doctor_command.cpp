@@ -12,8 +12,6 @@ namespace cli {
 
 namespace {
 
-int BadArguments(const std::string& message) { return Fail(kExitBadArguments, "doctor: " + message); }
-
 AdapterCheck CheckAdapter(const platform::InterfaceFacts& facts,
                           const platform::FirewallRules& rules) {
     AdapterCheck check;
@@ -38,22 +36,23 @@ std::vector<std::vector<ModuleSighting>> SearchEveryAdapter(const std::vector<Ad
 
 }  // namespace
 
-int RunDoctorCommand(Arguments args) {
+Outcome DoctorCommand(Arguments args) {
+    const CommandOutcomes run("doctor");
     const bool json = TakeFlag(args, "--json");
     const bool search = TakeFlag(args, "--search");
     bool missing = false;
     const auto from = TakeOption(args, "--from", missing);
-    if (missing) return BadArguments("--from needs a local address");
+    if (missing) return run.BadArguments(command_line::NeedsValue("--from", "a local address"));
     TakeOption(args, "--settings", missing);  // taken like every command's; doctor reads none
-    if (missing) return BadArguments("--settings needs a file");
-    if (!args.empty()) return BadArguments("unexpected argument '" + args[0] + "'");
+    if (missing) return run.BadArguments(command_line::NeedsValue("--settings", "a file"));
+    if (!args.empty()) return run.BadArguments(command_line::UnexpectedArgument(args[0]));
     std::uint32_t only = 0;
     if (from && !ParseIpAddress(*from, only))
-        return BadArguments("--from '" + *from + "' is not an IPv4 address");
+        return run.BadArguments("--from '" + *from + "' is not an IPv4 address");
 
     DoctorFacts facts;
     if (!platform::ReadInterfaceFacts(facts.interfaces))
-        return Fail(kExitFailed, "doctor: the interface table cannot be read");
+        return run.Failed("the interface table cannot be read");
     const auto rules = platform::ReadFirewallRules();
     for (const auto& interface : facts.interfaces) {
         if (JudgeInterface(interface) != AdapterUse::Usable || (from && interface.address != only)) continue;
@@ -62,14 +61,14 @@ int RunDoctorCommand(Arguments args) {
         if (!seen) facts.adapters.push_back(CheckAdapter(interface, rules));
     }
     if (from && facts.adapters.empty())
-        return BadArguments("--from " + *from + " is not the address of a usable adapter here");
+        return run.BadArguments("--from " + *from + " is not the address of a usable adapter here");
     if (search) {
         facts.searched = true;
         facts.found = SearchEveryAdapter(facts.adapters);
     }
     const DoctorVerdict verdict = JudgeDoctor(facts);
     std::cout << (json ? DoctorJson(facts, verdict) : DoctorText(facts, verdict)) << std::flush;
-    return verdict.clear ? kExitOk : kExitFailed;
+    return verdict.clear ? run.Done() : run.Failed();
 }
 
 }  // namespace cli
