@@ -19,36 +19,29 @@ namespace cli {
 namespace {
 
 // One devices command as typed ("devices", "devices add", "devices remove") and its file.
-struct DevicesRun {
-    std::string name;
+struct DevicesRun : CommandOutcomes {
+    DevicesRun(std::string name, std::string path)
+        : CommandOutcomes(std::move(name)), settings(std::move(path)) {}
     SettingsFile settings;
     bool force = false;
 
-    int Fail(int code, const std::string& message) const { return cli::Fail(code, name + ": " + message); }
-    int BadArguments(const std::string& message) const { return Fail(kExitBadArguments, message); }
-
     // The panel saves its whole list from memory, so an edit under a running panel that uses
     // this same file would be undone at its next save.
-    bool PanelAllowsEdit(int& exitCode) const {
-        if (force || !CControlPanelApp::PanelHoldsSettingsFile(settings.Path())) return true;
-        exitCode = Fail(kExitFailed, "the panel has the device list of " + settings.Path() +
-                                         " open and would undo this; close it or give --force");
-        return false;
+    Refusal PanelAllowsEdit() const {
+        if (force || !CControlPanelApp::PanelHoldsSettingsFile(settings.Path())) return std::nullopt;
+        return Failed("the panel has the device list of " + settings.Path() +
+                      " open and would undo this; close it or give --force");
     }
 };
 
 // The rest of the arguments must be exactly the positional ones; an option here is unknown
 // ("-1" is a bad position, not an option).
-bool OnlyPositional(const DevicesRun& run, const Arguments& args, std::size_t most, int& exitCode) {
-    for (const auto& arg : args) {
-        if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
-            exitCode = run.BadArguments("unknown option '" + arg + "'");
-            return false;
-        }
-    }
-    if (args.size() <= most) return true;
-    exitCode = run.BadArguments("unexpected argument '" + args[most] + "'");
-    return false;
+Refusal OnlyPositional(const DevicesRun& run, const Arguments& args, std::size_t most) {
+    for (const auto& arg : args)
+        if (command_line::LooksLikeOption(arg) && !(arg[1] >= '0' && arg[1] <= '9'))
+            return run.BadArguments(command_line::UnknownOption(arg));
+    if (args.size() <= most) return std::nullopt;
+    return run.BadArguments(command_line::UnexpectedArgument(args[most]));
 }
 
 std::string PadRight(const std::string& text, std::size_t width) {
@@ -85,14 +78,13 @@ void PrintJson(const DeviceList& list) {
     std::cout << "]\n";
 }
 
-int Save(DevicesRun& run, const DeviceList& list) {
-    if (SaveDeviceList(run.settings, list)) return kExitOk;
-    return run.Fail(kExitFailed, "cannot write " + run.settings.Path());
+Refusal Save(DevicesRun& run, const DeviceList& list) {
+    if (SaveDeviceList(run.settings, list)) return std::nullopt;
+    return run.Failed("cannot write " + run.settings.Path());
 }
 
-int AddDevice(DevicesRun& run, const Arguments& args) {
-    int exitCode = kExitOk;
-    if (!OnlyPositional(run, args, 2, exitCode)) return exitCode;
+Outcome AddDevice(DevicesRun& run, const Arguments& args) {
+    if (auto refused = OnlyPositional(run, args, 2)) return *refused;
     if (args.empty()) return run.BadArguments("usage: devices add IP [MAC] [--settings FILE] [--force]");
     auto record = std::make_unique<DeviceRecord>();
     if (!ParseIpAddress(args[0], record->address))
@@ -106,29 +98,28 @@ int AddDevice(DevicesRun& run, const Arguments& args) {
             return run.BadArguments("'" + args[1] + "' is not a MAC address (six hexadecimal bytes)");
         record->mac = FormatMacAddress(mac);
     }
-    if (!run.PanelAllowsEdit(exitCode)) return exitCode;
+    if (auto refused = run.PanelAllowsEdit()) return *refused;
     DeviceList list;
     LoadDeviceList(run.settings, list);
     // The panel never loads more than this many, so a device beyond them would be lost.
     if (list.size() >= static_cast<std::size_t>(kMaxLoadedDevices))
-        return run.Fail(kExitFailed, "the list is full (" + std::to_string(list.size()) + " devices)");
+        return run.Failed("the list is full (" + std::to_string(list.size()) + " devices)");
     const std::string added = FormatIpAddress(record->address);
     AppendDevice(list, std::move(record));
-    if (const int saved = Save(run, list); saved != kExitOk) return saved;
+    if (auto refused = Save(run, list)) return *refused;
     std::cout << "added device " << list.size() << ": " << added << '\n';
-    return kExitOk;
+    return run.Done();
 }
 
-int RemoveDevice(DevicesRun& run, const Arguments& args) {
-    int exitCode = kExitOk;
-    if (!OnlyPositional(run, args, 1, exitCode)) return exitCode;
+Outcome RemoveDevice(DevicesRun& run, const Arguments& args) {
+    if (auto refused = OnlyPositional(run, args, 1)) return *refused;
     if (args.empty()) return run.BadArguments("usage: devices remove POSITION [--settings FILE] [--force]");
     const std::string& text = args[0];
     std::size_t position = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
     if (error != std::errc() || end != text.data() + text.size() || text.front() == '+')
         return run.BadArguments("position '" + text + "' is not a number");
-    if (!run.PanelAllowsEdit(exitCode)) return exitCode;
+    if (auto refused = run.PanelAllowsEdit()) return *refused;
     DeviceList list;
     LoadDeviceList(run.settings, list);
     if (position < 1 || position > list.size())
@@ -136,63 +127,62 @@ int RemoveDevice(DevicesRun& run, const Arguments& args) {
                                 std::to_string(list.size()) + " devices)");
     const std::string removed = FormatIpAddress(list[position - 1]->address);
     RemoveDeviceAt(list, position - 1);
-    if (const int saved = Save(run, list); saved != kExitOk) return saved;
+    if (auto refused = Save(run, list)) return *refused;
     std::cout << "removed device " << position << ": " << removed << '\n';
-    return kExitOk;
+    return run.Done();
 }
 
-int ExportDevices(DevicesRun& run, Arguments& args) {
+Outcome ExportDevices(DevicesRun& run, Arguments& args) {
     const bool json = TakeFlag(args, "--json");
     bool missingValue = false;
     const auto out = TakeOption(args, "--out", missingValue);
-    if (missingValue || (out && out->empty())) return run.BadArguments("--out needs a file");
-    int exitCode = kExitOk;
-    if (!OnlyPositional(run, args, 0, exitCode)) return exitCode;
+    if (missingValue || (out && out->empty()))
+        return run.BadArguments(command_line::NeedsValue("--out", "a file"));
+    if (auto refused = OnlyPositional(run, args, 0)) return *refused;
     DeviceList list;
     LoadDeviceList(run.settings, list);
     const std::string text = json ? DeviceListJson(list) : DeviceListCsv(list);
     if (!out) {
         std::cout << text;
-        return kExitOk;
+        return run.Done();
     }
     platform::FileStamp written;
     if (!platform::ReplaceFileAtomically(*out, text, written))
-        return run.Fail(kExitFailed, "cannot write " + *out);
+        return run.Failed("cannot write " + *out);
     std::cout << "exported " << list.size() << " devices to " << *out << '\n';
-    return kExitOk;
+    return run.Done();
 }
 
-int ImportDevicesFromFile(DevicesRun& run, Arguments& args) {
+Outcome ImportDevicesFromFile(DevicesRun& run, Arguments& args) {
     const bool replace = TakeFlag(args, "--replace");
-    int exitCode = kExitOk;
-    if (!OnlyPositional(run, args, 1, exitCode)) return exitCode;
+    if (auto refused = OnlyPositional(run, args, 1)) return *refused;
     if (args.empty())
         return run.BadArguments("usage: devices import FILE [--replace] [--settings FILE] [--force]");
     std::string text, error;
-    if (!ReadTextFile(args[0], text, error)) return run.Fail(kExitFailed, error);
+    if (!ReadTextFile(args[0], text, error)) return run.Failed(error);
     std::vector<ImportedDevice> devices;
     if (!ParseImportedDevices(text, devices, error))
-        return run.Fail(kExitFailed, args[0] + ": " + error + "; nothing was written");
-    if (!run.PanelAllowsEdit(exitCode)) return exitCode;
+        return run.Failed(args[0] + ": " + error + "; nothing was written");
+    if (auto refused = run.PanelAllowsEdit()) return *refused;
     DeviceList list;
     LoadDeviceList(run.settings, list);
     const auto counts = ImportDevices(list, devices, replace);
     // The panel never loads more than this many, so devices beyond them would be lost.
     if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices))
-        return run.Fail(kExitFailed, "the list would hold " + std::to_string(list.size()) +
-                                         " devices, more than " +
-                                         std::to_string(kMaxLoadedDevices) + "; nothing was written");
-    if (const int saved = Save(run, list); saved != kExitOk) return saved;
+        return run.Failed("the list would hold " + std::to_string(list.size()) +
+                          " devices, more than " + std::to_string(kMaxLoadedDevices) +
+                          "; nothing was written");
+    if (auto refused = Save(run, list)) return *refused;
     std::cout << counts.added << " added, " << counts.updated << " updated, " << counts.unchanged
               << " unchanged";
     if (replace) std::cout << ", " << counts.removed << " removed";
     std::cout << "; " << list.size() << " devices listed\n";
-    return kExitOk;
+    return run.Done();
 }
 
 }  // namespace
 
-int RunDevicesCommand(Arguments args) {
+Outcome DevicesCommand(Arguments args) {
     std::string name = "devices";
     const bool add = !args.empty() && args.front() == "add";
     const bool remove = !args.empty() && args.front() == "remove";
@@ -204,9 +194,9 @@ int RunDevicesCommand(Arguments args) {
     }
     bool missingValue = false;
     const auto settingsPath = TakeOption(args, "--settings", missingValue);
-    DevicesRun run{name, SettingsFile(settingsPath ? *settingsPath : DefaultSettingsPath())};
+    DevicesRun run(name, settingsPath ? *settingsPath : DefaultSettingsPath());
     if (missingValue || (settingsPath && settingsPath->empty()))
-        return run.BadArguments("--settings needs a file");
+        return run.BadArguments(command_line::NeedsValue("--settings", "a file"));
     // Adding may create the named file, as the panel would; everything else reads it first.
     std::string error;
     if (!CheckSettingsFile(run.settings.Path(), settingsPath && !add && !importing, error))
@@ -221,13 +211,12 @@ int RunDevicesCommand(Arguments args) {
         return add ? AddDevice(run, args) : RemoveDevice(run, args);
     }
     const bool json = TakeFlag(args, "--json");
-    int exitCode = kExitOk;
-    if (!OnlyPositional(run, args, 0, exitCode)) return exitCode;
+    if (auto refused = OnlyPositional(run, args, 0)) return *refused;
     DeviceList list;
     LoadDeviceList(run.settings, list);
     if (json) PrintJson(list);
     else PrintTable(list);
-    return kExitOk;
+    return run.Done();
 }
 
 }  // namespace cli

@@ -14,8 +14,6 @@ namespace cli {
 
 namespace {
 
-int BadArguments(const std::string& message) { return Fail(kExitBadArguments, "doctor: " + message); }
-
 AdapterCheck CheckAdapter(const platform::InterfaceFacts& facts,
                           const platform::FirewallRules& rules) {
     AdapterCheck check;
@@ -30,22 +28,23 @@ AdapterCheck CheckAdapter(const platform::InterfaceFacts& facts,
 
 }  // namespace
 
-int RunDoctorCommand(Arguments args) {
+Outcome DoctorCommand(Arguments args) {
+    const CommandOutcomes run("doctor");
     const bool json = TakeFlag(args, "--json");
     const bool search = TakeFlag(args, "--search");
     bool missing = false;
     const auto from = TakeOption(args, "--from", missing);
-    if (missing) return BadArguments("--from needs a local address");
+    if (missing) return run.BadArguments(command_line::NeedsValue("--from", "a local address"));
     const auto settingsPath = TakeOption(args, "--settings", missing);
-    if (missing) return BadArguments("--settings needs a file");
-    if (!args.empty()) return BadArguments("unexpected argument '" + args[0] + "'");
+    if (missing) return run.BadArguments(command_line::NeedsValue("--settings", "a file"));
+    if (!args.empty()) return run.BadArguments(command_line::UnexpectedArgument(args[0]));
     std::uint32_t only = 0;
     if (from && !ParseIpAddress(*from, only))
-        return BadArguments("--from '" + *from + "' is not an IPv4 address");
+        return run.BadArguments("--from '" + *from + "' is not an IPv4 address");
 
     DoctorFacts facts;
     if (!platform::ReadInterfaceFacts(facts.interfaces))
-        return Fail(kExitFailed, "doctor: the interface table cannot be read");
+        return run.Failed("the interface table cannot be read");
     const auto rules = platform::ReadFirewallRules();
     for (const auto& interface : facts.interfaces) {
         if (JudgeInterface(interface) != AdapterUse::Usable || (from && interface.address != only)) continue;
@@ -54,7 +53,7 @@ int RunDoctorCommand(Arguments args) {
         if (!seen) facts.adapters.push_back(CheckAdapter(interface, rules));
     }
     if (from && facts.adapters.empty())
-        return BadArguments("--from " + *from + " is not the address of a usable adapter here");
+        return run.BadArguments("--from " + *from + " is not the address of a usable adapter here");
     if (search) {
         facts.searched = true;
         std::vector<std::uint32_t> addresses;
@@ -66,7 +65,7 @@ int RunDoctorCommand(Arguments args) {
     // own may not be yet.
     const std::string path = settingsPath.value_or(DefaultSettingsPath());
     std::string error;
-    if (settingsPath && !CheckSettingsFile(path, true, error)) return BadArguments(error);
+    if (settingsPath && !CheckSettingsFile(path, true, error)) return run.BadArguments(error);
     DeviceList listed;
     if (!path.empty()) {
         SettingsFile settings(path);
@@ -77,7 +76,7 @@ int RunDoctorCommand(Arguments args) {
     facts.conflicts = FindConflicts(all, listed);
     const DoctorVerdict verdict = JudgeDoctor(facts);
     std::cout << (json ? DoctorJson(facts, verdict) : DoctorText(facts, verdict)) << std::flush;
-    return verdict.clear ? kExitOk : kExitFailed;
+    return verdict.clear ? run.Done() : run.Failed();
 }
 
 }  // namespace cli

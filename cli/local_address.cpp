@@ -24,12 +24,12 @@ bool TakeLocalAddressOptions(Arguments& args, LocalAddressOptions& options, std:
     bool missing = false;
     options.from = TakeOption(args, "--from", missing);
     if (missing) {
-        error = "--from needs an address of this machine";
+        error = command_line::NeedsValue("--from", "an address of this machine");
         return false;
     }
     options.settingsPath = TakeOption(args, "--settings", missing);
     if (missing) {
-        error = "--settings needs a file";
+        error = command_line::NeedsValue("--settings", "a file");
         return false;
     }
     return true;

@@ -14,13 +14,11 @@ namespace cli {
 
 namespace {
 
-int Bad(const std::string& message) { return Fail(kExitBadArguments, "command: " + message); }
-
 bool TakeNumber(Arguments& args, std::string_view option, std::uint32_t& value, std::string& error) {
     bool missing = false;
     const auto text = TakeOption(args, option, missing);
     if (missing) {
-        error = std::string(option) + " needs a value";
+        error = command_line::NeedsValue(option);
         return false;
     }
     if (text && !ParseNumberOption(*text, value)) {
@@ -32,30 +30,34 @@ bool TakeNumber(Arguments& args, std::string_view option, std::uint32_t& value, 
 
 }  // namespace
 
-int RunModuleCommand(Arguments args) {
+Outcome ModuleCommand(Arguments args) {
+    const CommandOutcomes run("command");
     const bool json = TakeFlag(args, "--json");
     const bool dump = TakeFlag(args, "--dump");
     std::uint32_t target = 0;
     std::uint32_t parameter = 0;
     std::string error;
     if (!TakeNumber(args, "--target", target, error) || !TakeNumber(args, "--param", parameter, error))
-        return Bad(error);
+        return run.BadArguments(error);
     bool missing = false;
     const auto logPath = TakeOption(args, "--log", missing);
-    if (missing || (logPath && logPath->empty())) return Bad("--log needs a FILE");
+    if (missing || (logPath && logPath->empty()))
+        return run.BadArguments(command_line::NeedsValue("--log", "a FILE"));
     const auto settingsPath = TakeOption(args, "--settings", missing);
-    if (missing || (settingsPath && settingsPath->empty())) return Bad("--settings needs a FILE");
-    if (dump && !logPath) return Bad("--dump needs --log FILE");
+    if (missing || (settingsPath && settingsPath->empty()))
+        return run.BadArguments(command_line::NeedsValue("--settings", "a FILE"));
+    if (dump && !logPath) return run.BadArguments(command_line::NeedsValue("--dump", "--log FILE"));
     if (const std::string option = FirstOption(args); !option.empty())
-        return Bad("unexpected option '" + option + "'");
-    if (args.size() < 2) return Bad("usage: vantrel-cli command DEVICE COMMAND... (see --help)");
+        return run.BadArguments(command_line::UnknownOption(option));
+    if (args.size() < 2)
+        return run.BadArguments("usage: vantrel-cli command DEVICE COMMAND... (see --help)");
 
     std::uint32_t device = 0;
     if (!ParseIpAddress(args[0], device) || !IsSingleHostAddress(device))
-        return Bad("device '" + args[0] + "' is not the address of one host");
+        return run.BadArguments("device '" + args[0] + "' is not the address of one host");
     std::vector<ModuleCommandArg> commands(args.size() - 1);
     for (std::size_t i = 1; i < args.size(); ++i)
-        if (!ParseModuleCommandArg(args[i], commands[i - 1], error)) return Bad(error);
+        if (!ParseModuleCommandArg(args[i], commands[i - 1], error)) return run.BadArguments(error);
 
     if (logPath)
         ForceDebugLog(*logPath, dump);
@@ -80,7 +82,8 @@ int RunModuleCommand(Arguments args) {
         outcomes.push_back(std::move(outcome));
     }
     std::cout << (json ? FormatOutcomesJson(outcomes) : FormatOutcomesText(outcomes));
-    return allOk ? kExitOk : kExitFailed;
+    // Each result is on standard output already; a failed one needs no further line.
+    return allOk ? run.Done() : run.Failed();
 }
 
 }  // namespace cli

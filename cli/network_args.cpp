@@ -1,12 +1,12 @@
 #include "cli/network_args.h"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <cstring>
 
 #include "netconfig/parallel_check.h"
 #include "netconfig/passport_file.h"
+#include "platform/path_rules.h"
+#include "platform/paths.h"
 
 namespace cli {
 
@@ -50,18 +50,10 @@ bool IsContiguousMask(std::uint32_t mask) {
     return (hostBits & (hostBits + 1)) == 0;
 }
 
-std::string FirstOption(const Arguments& args) {
-    for (const auto& arg : args)
-        if (arg.size() > 1 && arg[0] == '-') return arg;
-    return {};
-}
-
 std::string PassportOutputPath(const std::string& out, const PassportBuffer& passport,
                                const platform::LocalTime& time) {
-    struct stat info {};
-    if (stat(out.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return out;
-    const std::string name = ProposedPassportName(passport, time) + ".txt";
-    return out.back() == '/' ? out + name : out + "/" + name;
+    if (!platform::IsFolder(out)) return out;
+    return platform::JoinPath(out, ProposedPassportName(passport, time) + ".txt");
 }
 
 }  // namespace cli

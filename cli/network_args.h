@@ -21,9 +21,6 @@ bool ParseCheckJobs(std::string_view text, std::size_t& jobs);
 // included). Network byte order, like every address.
 bool IsContiguousMask(std::uint32_t mask);
 
-// The first argument that looks like an option ("-x", "--x"), or the empty text.
-std::string FirstOption(const Arguments& args);
-
 // --out PATH of the passport command: PATH itself, or, when PATH is an existing folder, the
 // proposed name with ".txt" inside it.
 std::string PassportOutputPath(const std::string& out, const PassportBuffer& passport,

@@ -10,14 +10,12 @@
 #include "cli/adapter_search.h"
 #include "cli/commands.h"
 #include "cli/conflicts.h"
+#include "cli/device_exchanges.h"
 #include "cli/local_address.h"
 #include "cli/network_args.h"
 #include "cli/network_output.h"
 #include "netconfig/address_text.h"
-#include "netconfig/discovery.h"
 #include "netconfig/local_adapters.h"
-#include "netconfig/module_exchange.h"
-#include "netconfig/parallel_check.h"
 #include "netconfig/passport_file.h"
 #include "platform/descriptor_limit.h"
 
@@ -25,170 +23,151 @@ namespace cli {
 
 namespace {
 
-constexpr const char* kNotResponding = "Device is not responding!";
-constexpr const char* kUnexpectedReply = "answered with an unexpected reply";
 // Neither the switcher address nor network settings are ever confirmed by a module.
 constexpr const char* kSentUnconfirmed = "sent; modules do not confirm";
 
-// What one device's silence or wrong answer is called in a message.
-std::string NoAnswer(std::uint32_t device, bool answered) {
-    return FormatIpAddress(device) + ": " + (answered ? kUnexpectedReply : kNotResponding);
-}
-
 // One command's argument handling: it knows the command's name for every message.
-class NetworkCommand {
+class NetworkCommand : public CommandOutcomes {
 public:
-    explicit NetworkCommand(std::string_view name) : name_(name) {}
-    const std::string& Name() const { return name_; }
-
-    int Fail(int code, const std::string& message) const {
-        return cli::Fail(code, name_ + ": " + message);
-    }
-    int BadArguments(const std::string& message) const { return Fail(kExitBadArguments, message); }
+    using CommandOutcomes::CommandOutcomes;
 
     // Takes --from/--settings; then nothing that looks like an option may be left.
-    bool TakeCommonOptions(Arguments& args, int& exitCode) {
+    Refusal TakeCommonOptions(Arguments& args) {
         std::string error;
-        if (!TakeLocalAddressOptions(args, options_, error)) {
-            exitCode = BadArguments(error);
-            return false;
-        }
-        if (const auto option = FirstOption(args); !option.empty()) {
-            exitCode = BadArguments("unexpected option '" + option + "'");
-            return false;
-        }
-        return true;
+        if (!TakeLocalAddressOptions(args, options_, error)) return BadArguments(error);
+        if (const auto option = FirstOption(args); !option.empty())
+            return BadArguments(command_line::UnknownOption(option));
+        return std::nullopt;
     }
 
-    bool TakeRequiredOption(Arguments& args, std::string_view option, std::string& value,
-                            int& exitCode) const {
+    Refusal TakeRequiredOption(Arguments& args, std::string_view option, std::string& value) const {
         bool missing = false;
         const auto taken = TakeOption(args, option, missing);
-        if (!taken || taken->empty()) {
-            exitCode = BadArguments(std::string(option) + " is required and needs a value");
-            return false;
-        }
+        if (!taken || taken->empty())
+            return BadArguments(std::string(option) + " is required and needs a value");
         value = *taken;
-        return true;
+        return std::nullopt;
     }
 
-    bool ParseAddress(const std::string& text, const char* what, std::uint32_t& address,
-                      int& exitCode) const {
-        if (ParseIpAddress(text, address)) return true;
-        exitCode = BadArguments(std::string(what) + " '" + text + "' is not an IPv4 address");
-        return false;
+    Refusal ParseAddress(const std::string& text, const char* what, std::uint32_t& address) const {
+        if (ParseIpAddress(text, address)) return std::nullopt;
+        return BadArguments(std::string(what) + " '" + text + "' is not an IPv4 address");
     }
 
     // Refused before anything could be sent to many hosts at once, or to none.
-    bool ParseHost(const std::string& text, const char* what, std::uint32_t& address,
-                   int& exitCode) const {
-        if (!ParseAddress(text, what, address, exitCode)) return false;
-        if (IsSingleHostAddress(address)) return true;
-        exitCode = BadArguments(std::string(what) + " '" + text + "' is not the address of one host");
-        return false;
+    Refusal ParseHost(const std::string& text, const char* what, std::uint32_t& address) const {
+        if (auto refused = ParseAddress(text, what, address)) return refused;
+        if (IsSingleHostAddress(address)) return std::nullopt;
+        return BadArguments(std::string(what) + " '" + text + "' is not the address of one host");
     }
-    bool ParseDevice(const std::string& text, std::uint32_t& address, int& exitCode) const {
-        return ParseHost(text, "device", address, exitCode);
+    Refusal ParseDevice(const std::string& text, std::uint32_t& address) const {
+        return ParseHost(text, "device", address);
     }
 
     // A send-only command: exit 0 when some socket sent, else 1, since nothing reached a module.
-    int ReportSent(bool sent, std::uint32_t local, const std::string& what) const {
-        if (!sent) return Fail(kExitFailed, "nothing was sent from " + FormatIpAddress(local) +
-                                                ": no socket could send");
+    Outcome ReportSent(ExchangeResult result, std::uint32_t local, const std::string& what) const {
+        if (result == ExchangeResult::NotSent)
+            return Failed("nothing was sent from " + FormatIpAddress(local) + ": no socket could send");
         std::cout << what << ": " << kSentUnconfirmed << '\n';
-        return kExitOk;
+        return Done();
     }
 
-    bool ExpectPositional(const Arguments& args, std::size_t count, const char* usage,
-                          int& exitCode) const {
-        if (args.size() == count) return true;
-        exitCode = BadArguments(args.size() < count ? std::string("usage: ") + usage
-                                                    : "unexpected argument '" + args[count] + "'");
-        return false;
+    Refusal ExpectPositional(const Arguments& args, std::size_t count, const char* usage) const {
+        if (args.size() == count) return std::nullopt;
+        return BadArguments(args.size() < count ? std::string("usage: ") + usage
+                                                : command_line::UnexpectedArgument(args[count]));
     }
 
-    bool ChooseLocal(std::uint32_t& local, int& exitCode) const {
+    Refusal ChooseLocal(std::uint32_t& local) const {
         const auto choice = ChooseLocalAddress(options_);
-        if (!choice.ok) {
-            exitCode = BadArguments(choice.error);
-            return false;
-        }
+        if (!choice.ok) return BadArguments(choice.error);
         local = choice.address;
-        return true;
+        return std::nullopt;
     }
 
     // The panel's stored list, in its order, from --settings FILE or the panel's own file.
-    bool LoadStoredDevices(std::vector<std::uint32_t>& devices, int& exitCode) {
+    Refusal LoadStoredDevices(std::vector<std::uint32_t>& devices) const {
         const std::string path = options_.settingsPath.value_or(DefaultSettingsPath());
         std::string error;
-        if (!CheckSettingsFile(path, options_.settingsPath.has_value(), error)) {
-            exitCode = BadArguments(error);
-            return false;
-        }
+        if (!CheckSettingsFile(path, options_.settingsPath.has_value(), error))
+            return BadArguments(error);
         SettingsFile settings(path);
         DeviceList list;
         LoadDeviceList(settings, list);
-        if (list.empty()) {
-            exitCode = Fail(kExitFailed, "no devices are stored in " + path);
-            return false;
-        }
+        if (list.empty()) return Failed("no devices are stored in " + path);
         for (const auto& record : list) devices.push_back(record->address);
-        return true;
+        return std::nullopt;
     }
 
     bool HasFrom() const { return options_.from.has_value(); }
 
     // The stored list for the conflicts it takes part in: a named file must be there, the
     // panel's own may not be yet.
-    bool LoadListedIfAny(DeviceList& list, int& exitCode) const {
+    Refusal LoadListedIfAny(DeviceList& list) const {
         const std::string path = options_.settingsPath.value_or(DefaultSettingsPath());
         std::string error;
-        if (options_.settingsPath && !CheckSettingsFile(path, true, error)) {
-            exitCode = BadArguments(error);
-            return false;
-        }
-        if (path.empty()) return true;
+        if (options_.settingsPath && !CheckSettingsFile(path, true, error))
+            return BadArguments(error);
+        if (path.empty()) return std::nullopt;
         SettingsFile settings(path);
         LoadDeviceList(settings, list);
-        return true;
+        return std::nullopt;
     }
 
-    // Each running exchange holds two descriptors; too few for `jobs` lowers it, saying so.
-    std::size_t JobsWithinDescriptorLimit(std::size_t jobs) const {
+    // Each running exchange holds two descriptors: raises the process's limit on open
+    // descriptors for `jobs` of them, and lowers `jobs`, saying so, when the system allows fewer.
+    std::size_t JobsAfterRaisingDescriptorLimit(std::size_t jobs) const {
         const std::size_t limit =
             platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors);
         const std::size_t fit = JobsThatFit(jobs, limit);
         if (fit < jobs)
-            std::cerr << "vantrel-cli: " << name_ << ": --jobs lowered from " << jobs << " to " << fit
-                      << " to fit the open-file limit of " << limit << '\n';
+            Tell(Name(), "--jobs lowered from " + std::to_string(jobs) + " to " + std::to_string(fit) +
+                             " to fit the open-file limit of " + std::to_string(limit));
         return fit;
     }
 
 private:
-    std::string name_;
     LocalAddressOptions options_;
 };
 
+// A check of several devices names how many of them failed, and how.
+Outcome CheckSummary(const NetworkCommand& command, const std::vector<CheckResult>& results) {
+    std::size_t silent = 0, unexpected = 0;
+    for (const auto& result : results) {
+        const ExchangeResult outcome = ResultOf(result);
+        if (outcome == ExchangeResult::Silent) ++silent;
+        if (outcome == ExchangeResult::UnexpectedReply) ++unexpected;
+    }
+    if (silent + unexpected == 0) return command.Done();
+    if (results.size() == 1)
+        return command.Failed(NoAnswerText(results[0].address, ResultOf(results[0])));
+    const std::string ofAll = " of " + std::to_string(results.size()) + " devices ";
+    std::string summary;
+    if (silent > 0) summary = std::to_string(silent) + ofAll + "did not answer";
+    if (unexpected > 0)
+        summary += (summary.empty() ? "" : "; ") + std::to_string(unexpected) + ofAll + kUnexpectedReply;
+    return command.Failed(summary);
+}
+
 }  // namespace
 
-int RunAdaptersCommand(Arguments args) {
+Outcome AdaptersCommand(Arguments args) {
     const NetworkCommand command("adapters");
     const bool json = TakeFlag(args, "--json");
     // Taken like every command's --settings, so scripts can pass it to all; adapters reads no
     // settings.
     bool missing = false;
     TakeOption(args, "--settings", missing);
-    if (missing) return command.BadArguments("--settings needs a file");
-    if (!args.empty()) return command.BadArguments("unexpected argument '" + args[0] + "'");
+    if (missing) return command.BadArguments(command_line::NeedsValue("--settings", "a file"));
+    if (!args.empty()) return command.BadArguments(command_line::UnexpectedArgument(args[0]));
     std::vector<std::uint32_t> adapters;
     const bool any = GetLocalAdapters(adapters);
     std::cout << (json ? AdaptersJson(adapters) : AdaptersText(adapters));
-    return any ? kExitOk : command.Fail(kExitFailed, "no usable local adapter");
+    return any ? command.Done() : command.Failed("no usable local adapter");
 }
 
-int RunCheckCommand(Arguments args) {
+Outcome CheckCommand(Arguments args) {
     NetworkCommand command("check");
-    int code = kExitOk;
     const bool json = TakeFlag(args, "--json");
     const bool all = TakeFlag(args, "--all");
     bool missing = false;
@@ -197,35 +176,25 @@ int RunCheckCommand(Arguments args) {
     if (missing || (jobsText && !ParseCheckJobs(*jobsText, jobs)))
         return command.BadArguments("--jobs needs a number " + std::to_string(kMinCheckJobs) + "-" +
                                     std::to_string(kMaxCheckJobs));
-    if (!command.TakeCommonOptions(args, code)) return code;
+    if (auto refused = command.TakeCommonOptions(args)) return *refused;
     constexpr const char* kUsage = "usage: check [--from LOCAL] [--jobs N] (DEVICE... | --all) [--json]";
     if (args.empty() && !all) return command.BadArguments(kUsage);
     if (!args.empty() && all) return command.BadArguments("--all takes no DEVICE ('" + args[0] + "')");
     std::vector<std::uint32_t> devices(args.size());
     for (std::size_t i = 0; i < args.size(); ++i)
-        if (!command.ParseDevice(args[i], devices[i], code)) return code;
-    if (all && !command.LoadStoredDevices(devices, code)) return code;
+        if (auto refused = command.ParseDevice(args[i], devices[i])) return *refused;
+    if (all)
+        if (auto refused = command.LoadStoredDevices(devices)) return *refused;
     std::uint32_t local = 0;
-    if (!command.ChooseLocal(local, code)) return code;
-    jobs = command.JobsWithinDescriptorLimit(std::min(jobs, devices.size()));
+    if (auto refused = command.ChooseLocal(local)) return *refused;
+    jobs = command.JobsAfterRaisingDescriptorLimit(std::min(jobs, devices.size()));
 
-    const auto results = CheckSwitchers(local, devices, jobs);
-    std::size_t silent = 0, unexpected = 0;
-    for (const auto& result : results)
-        if (!result.online) ++(result.answered ? unexpected : silent);
+    const auto results = CheckDevices(local, devices, jobs);
     std::cout << (json ? CheckJson(results) : CheckText(results)) << std::flush;
-    if (silent + unexpected == 0) return kExitOk;
-    if (results.size() == 1)
-        return command.Fail(kExitFailed, NoAnswer(results[0].address, results[0].answered));
-    const std::string ofAll = " of " + std::to_string(results.size()) + " devices ";
-    std::string summary;
-    if (silent > 0) summary = std::to_string(silent) + ofAll + "did not answer";
-    if (unexpected > 0)
-        summary += (summary.empty() ? "" : "; ") + std::to_string(unexpected) + ofAll + kUnexpectedReply;
-    return command.Fail(kExitFailed, summary);
+    return CheckSummary(command, results);
 }
 
-int RunSwitcherCommand(Arguments args) {
+Outcome SwitcherCommand(Arguments args) {
     if (args.empty() || args[0] != "set") {
         const NetworkCommand typed("switcher");
         if (args.empty() || args[0].starts_with("-"))
@@ -233,75 +202,72 @@ int RunSwitcherCommand(Arguments args) {
         return typed.BadArguments("unknown subcommand '" + args[0] + "'; the only one is 'set'");
     }
     NetworkCommand command("switcher set");
-    int code = kExitOk;
     args.erase(args.begin());
-    if (!command.TakeCommonOptions(args, code)) return code;
-    if (!command.ExpectPositional(args, 2, "switcher set [--from LOCAL] DEVICE ADDRESS", code))
-        return code;
+    if (auto refused = command.TakeCommonOptions(args)) return *refused;
+    if (auto refused =
+            command.ExpectPositional(args, 2, "switcher set [--from LOCAL] DEVICE ADDRESS"))
+        return *refused;
     std::uint32_t device = 0;
     std::uint32_t switcher = 0;
-    if (!command.ParseDevice(args[0], device, code) ||
-        !command.ParseAddress(args[1], "switcher address", switcher, code))
-        return code;
+    if (auto refused = command.ParseDevice(args[0], device)) return *refused;
+    if (auto refused = command.ParseAddress(args[1], "switcher address", switcher)) return *refused;
     std::uint32_t local = 0;
-    if (!command.ChooseLocal(local, code)) return code;
+    if (auto refused = command.ChooseLocal(local)) return *refused;
 
     // The module never confirms a new switcher address, so there is nothing to wait for.
-    bool sent = false;
-    WriteSwitcherAddress(local, device, switcher, &sent);
-    return command.ReportSent(sent, local, "switcher address " + FormatIpAddress(switcher) +
-                                               " for " + FormatIpAddress(device));
+    return command.ReportSent(SendSwitcherAddress(local, device, switcher), local,
+                              "switcher address " + FormatIpAddress(switcher) + " for " +
+                                  FormatIpAddress(device));
 }
 
-int RunPassportCommand(Arguments args) {
+Outcome PassportCommand(Arguments args) {
     NetworkCommand command("passport");
-    int code = kExitOk;
     std::string out;
-    if (!command.TakeRequiredOption(args, "--out", out, code)) return code;
-    if (!command.TakeCommonOptions(args, code)) return code;
-    if (!command.ExpectPositional(args, 1, "passport [--from LOCAL] DEVICE --out PATH", code))
-        return code;
+    if (auto refused = command.TakeRequiredOption(args, "--out", out)) return *refused;
+    if (auto refused = command.TakeCommonOptions(args)) return *refused;
+    if (auto refused = command.ExpectPositional(args, 1, "passport [--from LOCAL] DEVICE --out PATH"))
+        return *refused;
     std::uint32_t device = 0;
-    if (!command.ParseDevice(args[0], device, code)) return code;
+    if (auto refused = command.ParseDevice(args[0], device)) return *refused;
     std::uint32_t local = 0;
-    if (!command.ChooseLocal(local, code)) return code;
+    if (auto refused = command.ChooseLocal(local)) return *refused;
 
     PassportBuffer passport{};
-    bool answered = false;
-    if (!ReadModulePassport(local, device, passport, &answered))
-        return command.Fail(kExitFailed, NoAnswer(device, answered));
+    if (const auto result = FetchPassport(local, device, passport); result != ExchangeResult::Answered)
+        return command.Failed(NoAnswerText(device, result));
     const std::string path = PassportOutputPath(out, passport, platform::CurrentLocalTime());
-    if (!WritePassportFile(path, device, passport))
-        return command.Fail(kExitFailed, "cannot write " + path);
+    if (!WritePassportFile(path, device, passport)) return command.Failed("cannot write " + path);
     std::cout << path << '\n';
-    return kExitOk;
+    return command.Done();
 }
 
-int RunDiscoverCommand(Arguments args) {
+Outcome DiscoverCommand(Arguments args) {
     NetworkCommand command("discover");
-    int code = kExitOk;
     const bool json = TakeFlag(args, "--json");
     const bool allAdapters = TakeFlag(args, "--all-adapters");
     bool missing = false;
     const auto queryText = TakeOption(args, "--query", missing);
-    if (missing) return command.BadArguments("--query needs a number 0-65535");
+    if (missing) return command.BadArguments(command_line::NeedsValue("--query", "a number 0-65535"));
     std::uint16_t query = kWizardQueryCode;
     if (queryText && !ParseQueryCode(*queryText, query))
         return command.BadArguments("--query '" + *queryText + "' is not a number 0-65535");
-    if (allAdapters && queryText) return command.BadArguments("--all-adapters searches with query 12");
-    if (!command.TakeCommonOptions(args, code)) return code;
-    if (!command.ExpectPositional(args, 0, "discover [--from LOCAL | --all-adapters] [--query N] [--json]", code))
-        return code;
+    if (allAdapters && queryText)
+        return command.BadArguments("--all-adapters searches with query 12");
+    if (auto refused = command.TakeCommonOptions(args)) return *refused;
+    if (auto refused = command.ExpectPositional(
+            args, 0, "discover [--from LOCAL | --all-adapters] [--query N] [--json]"))
+        return *refused;
     DeviceList listed;
-    if (!command.LoadListedIfAny(listed, code)) return code;
+    if (auto refused = command.LoadListedIfAny(listed)) return *refused;
 
     std::vector<std::uint32_t> adapters;
     if (allAdapters) {
-        if (command.HasFrom()) return command.BadArguments("--all-adapters and --from exclude each other");
-        if (!GetLocalAdapters(adapters)) return command.Fail(kExitFailed, "no usable local adapter");
+        if (command.HasFrom())
+            return command.BadArguments("--all-adapters and --from exclude each other");
+        if (!GetLocalAdapters(adapters)) return command.Failed("no usable local adapter");
     } else {
         std::uint32_t local = 0;
-        if (!command.ChooseLocal(local, code)) return code;
+        if (auto refused = command.ChooseLocal(local)) return *refused;
         adapters.push_back(local);
     }
     std::vector<bool> sent;
@@ -313,52 +279,46 @@ int RunDiscoverCommand(Arguments args) {
         sent.push_back(ListModuleSightings(adapters[0], query, found[0]));
     }
     if (std::find(sent.begin(), sent.end(), true) == sent.end())
-        return command.Fail(kExitFailed, "the module list request could not be sent from " +
-                                             FormatIpAddress(adapters[0]) +
-                                             (adapters.size() > 1 ? " or any other adapter" : ""));
+        return command.Failed("the module list request could not be sent from " +
+                              FormatIpAddress(adapters[0]) +
+                              (adapters.size() > 1 ? " or any other adapter" : ""));
     const auto modules = MergeSearches(adapters, found);
     std::vector<ModuleSighting> sightings;
     for (const auto& module : modules) sightings.push_back(module.sighting);
     const auto conflicts = FindConflicts(sightings, listed);
     std::cout << (json ? DiscoverJson(modules, conflicts, allAdapters)
                        : DiscoverText(modules, conflicts, allAdapters));
-    if (!json && modules.empty()) std::cerr << "vantrel-cli: discover: no module answered\n";
-    return kExitOk;
+    return command.Done(!json && modules.empty() ? "no module answered" : "");
 }
 
-int RunSetNetworkCommand(Arguments args) {
+Outcome SetNetworkCommand(Arguments args) {
     NetworkCommand command("set-network");
-    int code = kExitOk;
     std::string macText, ipText, maskText, gatewayText;
-    if (!command.TakeRequiredOption(args, "--mac", macText, code) ||
-        !command.TakeRequiredOption(args, "--ip", ipText, code) ||
-        !command.TakeRequiredOption(args, "--mask", maskText, code) ||
-        !command.TakeRequiredOption(args, "--gateway", gatewayText, code))
-        return code;
-    if (!command.TakeCommonOptions(args, code)) return code;
-    if (!command.ExpectPositional(
-            args, 0, "set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY",
-            code))
-        return code;
+    for (const auto& [option, value] : {std::pair{"--mac", &macText}, std::pair{"--ip", &ipText},
+                                        std::pair{"--mask", &maskText},
+                                        std::pair{"--gateway", &gatewayText}})
+        if (auto refused = command.TakeRequiredOption(args, option, *value)) return *refused;
+    if (auto refused = command.TakeCommonOptions(args)) return *refused;
+    if (auto refused = command.ExpectPositional(
+            args, 0, "set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY"))
+        return *refused;
     MacAddress mac{};
     if (!ParseMacAddress(macText, mac))
         return command.BadArguments("--mac '" + macText + "' is not a MAC address like 00:0A:1B:2C:3D:4E");
     std::uint32_t ip = 0, mask = 0, gateway = 0;
-    if (!command.ParseHost(ipText, "--ip", ip, code) ||
-        !command.ParseAddress(maskText, "--mask", mask, code) ||
-        !command.ParseAddress(gatewayText, "--gateway", gateway, code))
-        return code;
+    if (auto refused = command.ParseHost(ipText, "--ip", ip)) return *refused;
+    if (auto refused = command.ParseAddress(maskText, "--mask", mask)) return *refused;
+    if (auto refused = command.ParseAddress(gatewayText, "--gateway", gateway)) return *refused;
     // A module given such a mask would misjudge which hosts are on its own segment.
     if (!IsContiguousMask(mask))
         return command.BadArguments("--mask '" + maskText + "' is not a network mask (its ones must come first)");
     std::uint32_t local = 0;
-    if (!command.ChooseLocal(local, code)) return code;
+    if (auto refused = command.ChooseLocal(local)) return *refused;
 
-    bool sent = false;
-    SetModuleNetwork(local, mac, ip, mask, gateway, &sent);
-    return command.ReportSent(sent, local, "network settings for " + FormatMacAddress(mac) + " (ip " +
-                                               FormatIpAddress(ip) + ", mask " + FormatIpAddress(mask) +
-                                               ", gateway " + FormatIpAddress(gateway) + ")");
+    return command.ReportSent(SendNetworkSettings(local, mac, ip, mask, gateway), local,
+                              "network settings for " + FormatMacAddress(mac) + " (ip " +
+                                  FormatIpAddress(ip) + ", mask " + FormatIpAddress(mask) +
+                                  ", gateway " + FormatIpAddress(gateway) + ")");
 }
 
 }  // namespace cli

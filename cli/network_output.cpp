@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/cli_support.h"
+#include "cli/device_exchanges.h"
 #include "netconfig/address_text.h"
 
 namespace cli {
@@ -44,9 +45,10 @@ std::string AdaptersText(const std::vector<std::uint32_t>& adapters) {
 
 std::string CheckJson(const std::vector<CheckResult>& results) {
     return JsonArray(results, [](const CheckResult& result) {
+        const bool online = ResultOf(result) == ExchangeResult::Answered;
         return "{\"address\": " + JsonAddress(result.address) +
-               ", \"online\": " + (result.online ? "true" : "false") +
-               ", \"switcher\": " + (result.online ? JsonAddress(result.switcher) : "null") + "}";
+               ", \"online\": " + (online ? "true" : "false") +
+               ", \"switcher\": " + (online ? JsonAddress(result.switcher) : "null") + "}";
     });
 }
 
@@ -54,13 +56,14 @@ std::string CheckText(const std::vector<CheckResult>& results) {
     std::string out;
     for (const auto& result : results) {
         char line[96];
-        if (result.online)
+        const ExchangeResult outcome = ResultOf(result);
+        if (outcome == ExchangeResult::Answered)
             std::snprintf(line, sizeof line, "%-15s  online   switcher %s\n",
                           FormatIpAddress(result.address).c_str(),
                           FormatIpAddress(result.switcher).c_str());
         else
             std::snprintf(line, sizeof line, "%-15s  %s\n", FormatIpAddress(result.address).c_str(),
-                          result.answered ? "unexpected reply" : "offline");
+                          outcome == ExchangeResult::UnexpectedReply ? "unexpected reply" : "offline");
         out += line;
     }
     return out;

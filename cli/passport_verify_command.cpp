@@ -82,26 +82,27 @@ void PrintJson(const std::vector<FileResult>& results) {
 
 }  // namespace
 
-int RunPassportVerifyCommand(Arguments args) {
+Outcome PassportVerifyCommand(Arguments args) {
+    const CommandOutcomes run("passport verify");
     bool json = false;
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (const std::string& arg : args) {
         if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             std::cout << kVerifyUsage;
-            return kExitOk;
+            return run.Done();
         }
         if (!optionsEnded && arg == "--json") {
             json = true;
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return Fail(kExitBadArguments, "passport verify: unknown option '" + arg + "' (see --help)");
+        } else if (!optionsEnded && command_line::LooksLikeOption(arg)) {
+            return run.BadArguments(command_line::UnknownOption(arg) + " (see --help)");
         } else {
             files.push_back(arg);
         }
     }
-    if (files.empty()) return Fail(kExitBadArguments, "passport verify: name at least one FILE (see --help)");
+    if (files.empty()) return run.BadArguments("name at least one FILE (see --help)");
 
     std::vector<FileResult> results;
     bool allValid = true;
@@ -111,7 +112,7 @@ int RunPassportVerifyCommand(Arguments args) {
         if (!json) PrintText(results.back());
     }
     if (json) PrintJson(results);
-    return allValid ? kExitOk : kExitFailed;
+    return allValid ? run.Done() : run.Failed();
 }
 
 }  // namespace cli

@@ -22,14 +22,10 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-struct SiteRun {
-    std::string name;  // "site plan" or "site apply"
+struct SiteRun : CommandOutcomes {
+    using CommandOutcomes::CommandOutcomes;  // named "site plan" or "site apply"
     LocalAddressOptions options;
     bool json = false;
-
-    int Fail(int code, const std::string& message) const {
-        return cli::Fail(code, name + ": " + message);
-    }
 };
 
 // What the segment shows now: one search, then one check of every address the plan needs.
@@ -146,84 +142,73 @@ std::string PlanSummary(const SitePlan& plan) {
 }
 
 // Reads the file and settles the adapter; every refusal comes before anything is sent.
-bool Prepare(SiteRun& run, Arguments& args, std::vector<SiteRow>& rows, std::uint32_t& local,
-             int& exitCode) {
+Refusal Prepare(SiteRun& run, Arguments& args, std::vector<SiteRow>& rows,
+                std::uint32_t& local) {
     std::string error;
     if (!TakeLocalAddressOptions(args, run.options, error)) {
-        exitCode = run.Fail(kExitBadArguments, error);
-        return false;
+        return run.BadArguments(error);
     }
     if (const auto option = FirstOption(args); !option.empty()) {
-        exitCode = run.Fail(kExitBadArguments, "unknown option '" + option + "'");
-        return false;
+        return run.BadArguments("unknown option '" + option + "'");
     }
     if (args.size() != 1) {
-        exitCode = run.Fail(kExitBadArguments,
-                            args.empty() ? "usage: " + run.name + " FILE [--from LOCAL] [--json]"
+        return run.BadArguments(args.empty() ? "usage: " + run.Name() + " FILE [--from LOCAL] [--json]"
                                          : "unexpected argument '" + args[1] + "'");
-        return false;
     }
     std::string text;
     if (!ReadTextFile(args[0], text, error) || !ParseSiteFile(text, rows, error)) {
-        exitCode = run.Fail(kExitBadArguments, args[0] + ": " + error);
-        return false;
+        return run.BadArguments(args[0] + ": " + error);
     }
     const auto choice = ChooseLocalAddress(run.options);
     if (!choice.ok) {
-        exitCode = run.Fail(kExitBadArguments, choice.error);
-        return false;
+        return run.BadArguments(choice.error);
     }
     local = choice.address;
-    return true;
+    return std::nullopt;
 }
 
-int RunPlan(SiteRun& run, Arguments& args) {
+Outcome RunPlan(SiteRun& run, Arguments& args) {
     std::vector<SiteRow> rows;
     std::uint32_t local = 0;
-    int exitCode = kExitOk;
-    if (!Prepare(run, args, rows, local, exitCode)) return exitCode;
+    if (auto refused = Prepare(run, args, rows, local)) return *refused;
     SiteSurvey survey;
     if (!Survey(local, rows, {}, survey))
-        return run.Fail(kExitFailed, "the search could not be sent from " + FormatIpAddress(local));
+        return run.Failed("the search could not be sent from " + FormatIpAddress(local));
     const SitePlan plan = MakeSitePlan(rows, survey.sightings, survey.checks);
     if (run.json)
         std::cout << PlanJson(plan).dump(2) << '\n';
     else
         std::cout << PlanText(plan) << PlanSummary(plan) << '\n';
-    return PlanExitCode(plan);
+    return {PlanExitCode(plan), run.Name(), {}};
 }
 
-bool Confirmed(const SiteRun& run, bool yes, std::size_t count, int& exitCode) {
-    if (yes) return true;
+Refusal Confirmed(const SiteRun& run, bool yes, std::size_t count) {
+    if (yes) return std::nullopt;
     if (!platform::StandardInputIsTerminal()) {
-        exitCode = run.Fail(kExitBadArguments, "no terminal to ask: give --yes to send the changes");
-        return false;
+        return run.BadArguments("no terminal to ask: give --yes to send the changes");
     }
     std::cerr << "Send the changes to " << count << (count == 1 ? " module" : " modules")
               << "? [y/N] " << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
-    if (answer == "y" || answer == "Y" || answer == "yes") return true;
-    exitCode = run.Fail(kExitFailed, "nothing was sent");
-    return false;
+    if (answer == "y" || answer == "Y" || answer == "yes") return std::nullopt;
+    return run.Failed("nothing was sent");
 }
 
 // The panel saves its whole list from memory, so an edit under a running panel that uses this
 // same file would be undone at its next save.
-bool ListMayBeEdited(const SiteRun& run, const std::string& path, bool force, int& exitCode) {
+Refusal ListMayBeEdited(const SiteRun& run, const std::string& path, bool force) {
     std::string error;
     if (!CheckSettingsFile(path, false, error)) {
-        exitCode = run.Fail(kExitBadArguments, error);
-        return false;
+        return run.BadArguments(error);
     }
-    if (force || !CControlPanelApp::PanelHoldsSettingsFile(path)) return true;
-    exitCode = run.Fail(kExitFailed, "the panel has the device list of " + path +
+    if (force || !CControlPanelApp::PanelHoldsSettingsFile(path)) return std::nullopt;
+    return run.Failed("the panel has the device list of " + path +
                                          " open and would undo --add-to-list; close it or give --force");
-    return false;
 }
 
-bool AddToList(const SiteRun& run, const std::string& path,
-               const std::vector<const SitePlanRow*>& verified) {
+Refusal AddToList(const SiteRun& run, const std::string& path,
+                  const std::vector<const SitePlanRow*>& verified) {
     std::vector<ImportedDevice> devices;
     for (const SitePlanRow* row : verified)
         devices.push_back({row->row.line, row->FinalAddress(), FormatMacAddress(row->row.mac)});
@@ -232,40 +217,40 @@ bool AddToList(const SiteRun& run, const std::string& path,
     LoadDeviceList(settings, list);
     const auto counts = ImportDevices(list, devices, false);
     if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices) || !SaveDeviceList(settings, list)) {
-        run.Fail(kExitFailed, "cannot write the device list of " + path);
-        return false;
+        return run.Failed("cannot write the device list of " + path);
     }
     if (!run.json)
         std::cout << "device list: " << counts.added << " added, " << counts.updated << " updated, "
                   << counts.unchanged << " unchanged\n";
-    return true;
+    return std::nullopt;
 }
 
-int RunApply(SiteRun& run, Arguments& args) {
+Outcome RunApply(SiteRun& run, Arguments& args) {
     const bool yes = TakeFlag(args, "--yes");
     const bool force = TakeFlag(args, "--force");
     const bool addToList = TakeFlag(args, "--add-to-list");
     std::vector<SiteRow> rows;
     std::uint32_t local = 0;
-    int exitCode = kExitOk;
-    if (!Prepare(run, args, rows, local, exitCode)) return exitCode;
+    if (auto refused = Prepare(run, args, rows, local)) return *refused;
     const std::string listPath = run.options.settingsPath.value_or(DefaultSettingsPath());
-    if (addToList && !ListMayBeEdited(run, listPath, force, exitCode)) return exitCode;
+    if (addToList)
+        if (auto refused = ListMayBeEdited(run, listPath, force)) return *refused;
 
     SiteSurvey survey;
     if (!Survey(local, rows, {}, survey))
-        return run.Fail(kExitFailed, "the search could not be sent from " + FormatIpAddress(local));
+        return run.Failed("the search could not be sent from " + FormatIpAddress(local));
     const SitePlan plan = MakeSitePlan(rows, survey.sightings, survey.checks);
     std::vector<const SitePlanRow*> applied;
-    bool refused = false;
+    bool anyRefused = false;
     for (const auto& row : plan.rows) {
         if (row.action == SiteAction::kChange || (row.action == SiteAction::kConflict && force))
             applied.push_back(&row);
         else if (row.action != SiteAction::kNothing)
-            refused = true;
+            anyRefused = true;
     }
     if (!run.json) std::cout << PlanText(plan) << PlanSummary(plan) << '\n';
-    if (!applied.empty() && !Confirmed(run, yes, applied.size(), exitCode)) return exitCode;
+    if (!applied.empty())
+        if (auto refused = Confirmed(run, yes, applied.size())) return *refused;
 
     // Network settings first, each to its module by MAC; then the switcher address at the
     // address the module has from then on.
@@ -280,7 +265,7 @@ int RunApply(SiteRun& run, Arguments& args) {
     for (const SitePlanRow* row : applied) finals.push_back(row->FinalAddress());
     SiteSurvey after;
     if (!applied.empty() && !Survey(local, {}, finals, after))
-        return run.Fail(kExitFailed, "the verifying search could not be sent");
+        return run.Failed("the verifying search could not be sent");
 
     Json results = Json::array();
     std::vector<const SitePlanRow*> verified;
@@ -307,19 +292,19 @@ int RunApply(SiteRun& run, Arguments& args) {
     } else if (applied.empty()) {
         std::cout << "nothing was sent\n";
     }
-    if (addToList && !verified.empty() && !AddToList(run, listPath, verified)) return kExitFailed;
-    return refused || verified.size() != applied.size() ? kExitFailed : kExitOk;
+    if (addToList && !verified.empty())
+        if (auto refused = AddToList(run, listPath, verified)) return *refused;
+    return anyRefused || verified.size() != applied.size() ? run.Failed() : run.Done();
 }
 
 }  // namespace
 
-int RunSiteCommand(Arguments args) {
+Outcome SiteCommand(Arguments args) {
     const bool plan = !args.empty() && args.front() == "plan";
     const bool apply = !args.empty() && args.front() == "apply";
     if (!plan && !apply)
-        return Fail(kExitBadArguments, "site: give plan or apply ('vantrel-cli site --help')");
-    SiteRun run;
-    run.name = "site " + args.front();
+        return CommandOutcomes("site").BadArguments("give plan or apply ('vantrel-cli site --help')");
+    SiteRun run("site " + args.front());
     args.erase(args.begin());
     run.json = TakeFlag(args, "--json");
     return plan ? RunPlan(run, args) : RunApply(run, args);

@@ -113,12 +113,12 @@ std::vector<std::string> UnverifiedParts(const SitePlanRow& applied,
     return parts;
 }
 
-int PlanExitCode(const SitePlan& plan) {
-    int code = kSiteMatches;
+ExitCode PlanExitCode(const SitePlan& plan) {
+    ExitCode code = kExitOk;
     for (const auto& row : plan.rows) {
         if (row.action == SiteAction::kNotFound || row.action == SiteAction::kConflict)
-            return kSiteRowCannotApply;
-        if (row.action == SiteAction::kChange) code = kSiteChangesPending;
+            return kExitCannotApply;
+        if (row.action == SiteAction::kChange) code = kExitChangesPending;
     }
     return code;
 }

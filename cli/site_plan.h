@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/outcome.h"
 #include "cli/site_file.h"
 #include "netconfig/discovery.h"
 #include "netconfig/parallel_check.h"
@@ -54,13 +55,8 @@ std::vector<std::string> UnverifiedParts(const SitePlanRow& applied,
                                          const std::vector<ModuleSighting>& sightings,
                                          const ChecksByAddress& checks);
 
-// Exit codes of site plan; apply exits 0 when every applied row is verified and 1 otherwise.
-enum SitePlanExit : int {
-    kSiteMatches = 0,
-    kSiteChangesPending = 3,
-    kSiteRowCannotApply = 4,
-};
-int PlanExitCode(const SitePlan& plan);
+// site plan's exit: the site matches (0), changes are pending, or a row cannot be applied.
+ExitCode PlanExitCode(const SitePlan& plan);
 
 const char* SiteActionName(SiteAction action);
 

@@ -19,7 +19,7 @@
 #include "netconfig/address_text.h"
 #include "netconfig/parallel_check.h"
 #include "platform/descriptor_limit.h"
-#include "platform/stop_signals.h"
+#include "platform/stop_request.h"
 #include "platform/tick.h"
 
 namespace cli {
@@ -31,7 +31,7 @@ constexpr std::size_t kMaxRate = 10000;
 // New exchanges start in batches this often, each batch rate * step / 1000 hosts.
 constexpr unsigned kPaceStepMs = 100;
 
-int Fail(int code, const std::string& message) { return cli::Fail(code, "sweep: " + message); }
+const CommandOutcomes kSweep("sweep");
 
 // The devices found so far, shared by the batches' threads.
 class SweepFindings {
@@ -124,7 +124,7 @@ bool ParseRate(const std::string& text, std::size_t& rate) {
 
 }  // namespace
 
-int RunSweepCommand(Arguments args) {
+Outcome SweepCommand(Arguments args) {
     const bool json = TakeFlag(args, "--json");
     const bool addToList = TakeFlag(args, "--add-to-list");
     const bool force = TakeFlag(args, "--force");
@@ -132,41 +132,41 @@ int RunSweepCommand(Arguments args) {
     std::size_t rate = kDefaultRate;
     if (const auto rateText = TakeOption(args, "--rate", missing);
         missing || (rateText && !ParseRate(*rateText, rate)))
-        return Fail(kExitBadArguments, "--rate needs a number of requests a second, 1-" +
+        return kSweep.BadArguments( "--rate needs a number of requests a second, 1-" +
                                            std::to_string(kMaxRate));
     LocalAddressOptions options;
     std::string error;
-    if (!TakeLocalAddressOptions(args, options, error)) return Fail(kExitBadArguments, error);
+    if (!TakeLocalAddressOptions(args, options, error)) return kSweep.BadArguments( error);
     if (const auto option = FirstOption(args); !option.empty())
-        return Fail(kExitBadArguments, "unknown option '" + option + "'");
+        return kSweep.BadArguments( "unknown option '" + option + "'");
     if (args.empty())
-        return Fail(kExitBadArguments,
+        return kSweep.BadArguments(
                     "usage: sweep CIDR... [--from LOCAL] [--rate N] [--json] [--add-to-list]");
     std::vector<std::uint32_t> hosts;
-    if (!SweepHosts(args, hosts, error)) return Fail(kExitBadArguments, error);
+    if (!SweepHosts(args, hosts, error)) return kSweep.BadArguments( error);
     const std::string listPath = options.settingsPath.value_or(DefaultSettingsPath());
     if (addToList) {
-        if (!CheckSettingsFile(listPath, false, error)) return Fail(kExitBadArguments, error);
+        if (!CheckSettingsFile(listPath, false, error)) return kSweep.BadArguments( error);
         if (!force && CControlPanelApp::PanelHoldsSettingsFile(listPath))
-            return Fail(kExitFailed, "the panel has the device list of " + listPath +
+            return kSweep.Failed( "the panel has the device list of " + listPath +
                                          " open and would undo --add-to-list; close it or give "
                                          "--force");
     }
     const auto choice = ChooseLocalAddress(options);
-    if (!choice.ok) return Fail(kExitBadArguments, choice.error);
+    if (!choice.ok) return kSweep.BadArguments( choice.error);
     // Every host may be waiting at once: 3 s of requests at the rate, two sockets each.
     platform::RaiseDescriptorLimit(std::min(hosts.size(), 3 * rate + 64) * kDescriptorsPerCheck +
                                    kReservedDescriptors);
 
-    platform::CatchStopSignals();
+    platform::CatchStopRequests();
     SweepFindings findings;
     const bool finished = SweepPaced(choice.address, hosts, rate, findings);
     std::size_t asked = 0;
     const auto found = findings.Sorted(asked);
     PrintFound(found, json);
-    std::cerr << "vantrel-cli: sweep: " << found.size() << (found.size() == 1 ? " device" : " devices")
-              << " answered of " << (finished ? hosts.size() : asked) << " hosts asked"
-              << (finished ? "" : "; stopped before the end") << '\n';
+    Tell(kSweep.Name(), std::to_string(found.size()) + (found.size() == 1 ? " device" : " devices") +
+                            " answered of " + std::to_string(finished ? hosts.size() : asked) +
+                            " hosts asked" + (finished ? "" : "; stopped before the end"));
     if (addToList && !found.empty()) {
         std::vector<ImportedDevice> devices;
         for (const auto& check : found) {
@@ -180,14 +180,14 @@ int RunSweepCommand(Arguments args) {
         const auto counts = ImportDevices(list, devices, false);
         if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices) ||
             !SaveDeviceList(settings, list))
-            return Fail(kExitFailed, "cannot write the device list of " + listPath);
-        std::cerr << "vantrel-cli: sweep: " << counts.added << " added to the device list, "
-                  << counts.unchanged << " already listed\n";
+            return kSweep.Failed( "cannot write the device list of " + listPath);
+        Tell(kSweep.Name(), std::to_string(counts.added) + " added to the device list, " +
+                                std::to_string(counts.unchanged) + " already listed");
     }
     std::cout << std::flush;
     // A stop leaves exchanges running in their threads; ending here closes their sockets.
     if (!finished) std::_Exit(kExitFailed);
-    return found.empty() ? kExitFailed : kExitOk;
+    return found.empty() ? kSweep.Failed() : kSweep.Done();
 }
 
 }  // namespace cli

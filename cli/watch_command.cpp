@@ -12,7 +12,7 @@
 #include "cli/watch_events.h"
 #include "netconfig/address_text.h"
 #include "platform/descriptor_limit.h"
-#include "platform/stop_signals.h"
+#include "platform/stop_request.h"
 #include "platform/tick.h"
 
 namespace cli {
@@ -103,11 +103,11 @@ void PrintEvent(const WatchEvent& event, bool json) {
     std::cout << text << '\n';
 }
 
-int Fail(const std::string& message, int code = kExitBadArguments) {
-    return cli::Fail(code, "watch: " + message);
-}
+const CommandOutcomes kWatch("watch");
 
-int ParseWatchOptions(Arguments& args, WatchOptions& options) {
+Outcome Fail(const std::string& message) { return kWatch.BadArguments(message); }
+
+Refusal ParseWatchOptions(Arguments& args, WatchOptions& options) {
     options.json = TakeFlag(args, "--json");
     bool missing = false;
     if (const auto interval = TakeOption(args, "--interval", missing);
@@ -126,15 +126,15 @@ int ParseWatchOptions(Arguments& args, WatchOptions& options) {
                     std::to_string(kMaxCheckJobs));
     std::string error;
     if (!TakeLocalAddressOptions(args, options.local, error)) return Fail(error);
-    if (!args.empty()) return Fail("unexpected argument '" + args.front() + "'");
-    return kExitOk;
+    if (!args.empty()) return Fail(command_line::UnexpectedArgument(args.front()));
+    return std::nullopt;
 }
 
 }  // namespace
 
-int RunWatchCommand(Arguments args) {
+Outcome WatchCommand(Arguments args) {
     WatchOptions options;
-    if (const int code = ParseWatchOptions(args, options); code != kExitOk) return code;
+    if (auto refused = ParseWatchOptions(args, options)) return *refused;
     const std::string path = options.local.settingsPath.value_or(DefaultSettingsPath());
     std::string error;
     if (!CheckSettingsFile(path, options.local.settingsPath.has_value(), error)) return Fail(error);
@@ -144,7 +144,7 @@ int RunWatchCommand(Arguments args) {
                                                              kReservedDescriptors);
     const std::size_t jobs = JobsThatFit(options.jobs, limit);
 
-    platform::CatchStopSignals();
+    platform::CatchStopRequests();
     SettingsFile settings(path);
     WatchStates states;
     std::size_t rounds = 0, changes = 0;
@@ -189,7 +189,7 @@ int RunWatchCommand(Arguments args) {
                   << (changes == 1 ? " change; " : " changes; ") << online << " online, "
                   << offline << " offline\n";
     }
-    return kExitOk;
+    return kWatch.Done();
 }
 
 }  // namespace cli

@@ -17,19 +17,13 @@ std::string ExecutablePath() {
     return std::string(buffer, static_cast<std::size_t>(length));
 }
 
-std::string ReplaceExtension(const std::string& path, const std::string& newExtension) {
-    const auto slash = path.find_last_of("/\\");
-    const auto nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const auto dot = path.rfind('.');
-    // A dot that opens the name (".hidden") is not an extension, as with _splitpath.
-    if (dot == std::string::npos || dot <= nameStart) return path + newExtension;
-    return path.substr(0, dot) + newExtension;
+bool IsFolder(const std::string& path) {
+    struct stat status {};
+    return !path.empty() && stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool FolderWritable(const std::string& folder) {
-    struct stat status {};
-    if (folder.empty() || stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
-    return access(folder.c_str(), W_OK | X_OK) == 0;
+    return IsFolder(folder) && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 bool RunsAsAdministrator() { return geteuid() == 0; }
@@ -54,8 +48,7 @@ bool MakePrivateFolder(const std::string& folder) {
         if (!prefix.empty() && mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
         if (end == std::string::npos) break;
     }
-    struct stat status {};
-    return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    return IsFolder(folder);
 }
 
 }  // namespace platform

@@ -1,4 +1,6 @@
 #pragma once
+// What this system says about the running program, the user and their folders. The rules for
+// writing paths are in path_rules.h.
 #include <string>
 
 namespace platform {
@@ -6,9 +8,8 @@ namespace platform {
 // Full path of the running executable, or the empty text when it cannot be found.
 std::string ExecutablePath();
 
-// The path with its extension (after the last dot of the file name) replaced by newExtension,
-// which includes its dot; a name without extension gets it appended.
-std::string ReplaceExtension(const std::string& path, const std::string& newExtension);
+// True when path names an existing folder (links followed).
+bool IsFolder(const std::string& path);
 
 // True when this process may create and replace files in folder (the folder exists, and the
 // user may write and search it).

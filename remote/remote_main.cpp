@@ -6,9 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QApplication>
 
+#include "app/command_line.h"
 #include "app/control_panel_app.h"
 #include "app/panel_settings.h"
 #include "app/program_version.h"
@@ -34,32 +36,32 @@ struct Options {
     bool help = false;
     bool version = false;
     std::string device;
-    std::string skin = kDefaultSkin;
+    std::string skin;
     std::optional<std::string> settings;
 };
 
 // "" when the arguments are good, otherwise what is wrong with them.
 std::string ParseArguments(int argc, char** argv, Options& options) {
-    bool haveDevice = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h" || arg == "--version") {
-            (arg == "--version" ? options.version : options.help) = true;
-            return {};
-        }
-        if (arg == "--skin" || arg == "--settings") {
-            if (i + 1 >= argc) return std::string(arg) + " needs a value; " + kUsage;
-            (arg == "--skin" ? options.skin : options.settings.emplace()) = argv[++i];
-        } else if (!arg.empty() && arg.front() == '-') {
-            return "unknown option " + std::string(arg) + "; " + kUsage;
-        } else if (haveDevice) {
-            return "one device only, got " + options.device + " and " + std::string(arg);
-        } else {
-            options.device = arg;
-            haveDevice = true;
-        }
+    command_line::Arguments rest(argv + 1, argv + argc);
+    // Options with values first, so that a value is never taken for a flag.
+    std::optional<std::string> skin;
+    for (const auto& [name, value] :
+         {std::pair{"--skin", &skin}, std::pair{"--settings", &options.settings}}) {
+        bool missing = false;
+        const std::vector<std::string> values = command_line::TakeEveryOption(rest, name, missing);
+        if (missing) return command_line::NeedsValue(name) + "; " + kUsage;
+        if (values.size() > 1) return command_line::GivenTwice(name) + "; " + kUsage;
+        if (!values.empty()) *value = values[0];
     }
-    if (!haveDevice) return std::string("no device given; ") + kUsage;
+    options.skin = skin.value_or(kDefaultSkin);
+    options.version = command_line::TakeFlag(rest, "--version");
+    options.help = command_line::TakeFlag(rest, "--help") || command_line::TakeFlag(rest, "-h");
+    if (options.help || options.version) return {};
+    if (const std::string option = command_line::FirstOption(rest); !option.empty())
+        return command_line::UnknownOption(option) + "; " + kUsage;
+    if (rest.empty()) return std::string("no device given; ") + kUsage;
+    if (rest.size() > 1) return "one device only, got " + rest[0] + " and " + rest[1];
+    options.device = rest[0];
     return {};
 }
 

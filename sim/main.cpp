@@ -1,28 +1,15 @@
 // vantrel-modsim: stands in for the devices' Ethernet modules on UDP 9100 and 9101.
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/program_version.h"
+#include "platform/stop_request.h"
 #include "platform/tick.h"
 #include "sim/modsim_options.h"
 #include "sim/module_simulator.h"
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) { stopRequested = 1; }
-
-// Without SA_RESTART a signal cuts the simulator's wait short, so it stops at once.
-void InstallStopHandlers() {
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "vantrel-modsim: %s\n", message.c_str());
@@ -56,7 +43,7 @@ int main(int argc, char** argv) {
     sim::CaptureLog capture;
     if (!options.capturePath.empty() && !capture.Open(options.capturePath, error))
         return Fail(1, error);
-    InstallStopHandlers();
+    platform::CatchStopRequests();
     sim::ModuleSimulator simulator;
     if (!simulator.Start(modules, options.broadcast, capture.IsOpen() ? &capture : nullptr, error))
         return Fail(1, error);
@@ -64,7 +51,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     const std::uint32_t start = platform::TickCount();
-    while (stopRequested == 0) {
+    while (!platform::StopRequested()) {
         unsigned slice = kServeSliceMs;
         if (options.durationMs != 0) {
             const std::uint32_t elapsed = platform::ElapsedSince(start);

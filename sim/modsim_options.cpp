@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "netconfig/address_text.h"
 #include "platform/interface_addresses.h"
 
@@ -55,44 +57,45 @@ bool ParseDuration(const std::string& text, unsigned& durationMs) {
 bool ParseModsimArguments(const std::vector<std::string>& args, ModsimOptions& options,
                           std::string& error) {
     options = ModsimOptions{};
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--broadcast") {
-            options.broadcast = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            continue;
-        }
-        if (arg == "--version") {
-            options.version = true;
-            continue;
-        }
-        if (arg != "--config" && arg != "--module" && arg != "--capture" && arg != "--duration") {
-            error = "unknown argument \"" + arg + "\"";
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            error = arg + " needs a value";
-            return false;
-        }
-        const std::string& value = args[++i];
-        if (arg == "--config") {
-            options.configFiles.push_back(value);
-        } else if (arg == "--module") {
-            options.moduleSpecs.push_back(value);
-        } else if (arg == "--capture") {
-            if (!options.capturePath.empty()) {
-                error = "--capture given twice";
-                return false;
-            }
-            options.capturePath = value;
-        } else if (!ParseDuration(value, options.durationMs)) {
-            error = "--duration \"" + value + "\" is not a number of seconds from 0.001 to " +
-                    std::to_string(kMaxDurationSeconds);
-            return false;
-        }
+    error.clear();
+    command_line::Arguments rest = args;
+    // Options with values first, so that a value is never taken for a flag.
+    const auto every = [&](const char* name) {
+        bool missing = false;
+        std::vector<std::string> values = command_line::TakeEveryOption(rest, name, missing);
+        if (missing && error.empty()) error = command_line::NeedsValue(name);
+        return values;
+    };
+    const auto single = [&](const char* name) -> std::optional<std::string> {
+        std::vector<std::string> values = every(name);
+        if (values.size() > 1 && error.empty()) error = command_line::GivenTwice(name);
+        if (values.empty()) return std::nullopt;
+        return values.front();
+    };
+    // A flag may be repeated; it still means the same.
+    const auto flag = [&](const char* name) {
+        bool given = false;
+        while (command_line::TakeFlag(rest, name)) given = true;
+        return given;
+    };
+    options.configFiles = every("--config");
+    options.moduleSpecs = every("--module");
+    options.capturePath = single("--capture").value_or("");
+    const std::optional<std::string> duration = single("--duration");
+    if (!error.empty()) return false;
+    options.broadcast = flag("--broadcast");
+    options.help = flag("--help");
+    options.help = flag("-h") || options.help;
+    options.version = flag("--version");
+    if (!rest.empty()) {
+        // The simulator's word for it, which its scripts and tests know.
+        error = "unknown argument " + command_line::Quoted(rest.front(), '"');
+        return false;
+    }
+    if (duration && !ParseDuration(*duration, options.durationMs)) {
+        error = "--duration " + command_line::Quoted(*duration, '"') +
+                " is not a number of seconds from 0.001 to " + std::to_string(kMaxDurationSeconds);
+        return false;
     }
     return true;
 }

@@ -363,4 +363,42 @@ TEST_F(CliDevices, UnwritableSettingsFileFailsWithoutChangingIt) {
     EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
 }
 
+// vantrel-cli, vantrel-modsim and vantrel-remote read their command lines alike: each, run for
+// real, says that an option lacks its value, came twice or is unknown in the same words, on its
+// last line of standard error, and exits 2. A value is taken before flags, so "--module --help"
+// is a module, not a request for help.
+TEST_F(CliDevices, EveryProgramRefusesABadCommandLineInTheSameWords) {
+    struct Case {
+        std::string program;
+        std::vector<std::string> args;
+        std::string lastLine;
+    };
+    std::vector<Case> cases = {
+        {VANTREL_CLI_PATH, {"doctor", "--from"}, "vantrel-cli: doctor: --from needs a local address"},
+        {VANTREL_CLI_PATH, {"check", "--from", "127.0.0.1", "--fast", "127.0.0.2"},
+         "vantrel-cli: check: unknown option '--fast'"},
+        {VANTREL_MODSIM_PATH, {"--module", "ip=127.0.0.2", "--capture"},
+         "vantrel-modsim: --capture needs a value"},
+        {VANTREL_MODSIM_PATH, {"--duration", "1", "--module", "ip=127.0.0.2", "--duration", "2"},
+         "vantrel-modsim: --duration given twice"},
+        {VANTREL_MODSIM_PATH, {"--module", "--help"},
+         "vantrel-modsim: --module \"--help\": \"--help\" is not key=value"},
+    };
+#ifdef VANTREL_REMOTE_PATH
+    const std::string usage = "; usage: vantrel-remote DEVICE [--skin DIR] [--settings FILE]";
+    cases.push_back({VANTREL_REMOTE_PATH, {"10.0.0.1", "--skin"}, "vantrel-remote: --skin needs a value" + usage});
+    cases.push_back({VANTREL_REMOTE_PATH, {"--settings", "a.ini", "10.0.0.1", "--settings", "b.ini"},
+                     "vantrel-remote: --settings given twice" + usage});
+    cases.push_back({VANTREL_REMOTE_PATH, {"--fast", "10.0.0.1"}, "vantrel-remote: unknown option '--fast'" + usage});
+#endif
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(c.args, folder_, c.program);
+        const std::string shown = c.program + " " + c.args[0] + " " + c.args[1];
+        EXPECT_EQ(run.exitCode, 2) << shown;
+        EXPECT_TRUE(run.err.ends_with("\n" + c.lastLine + "\n") || run.err == c.lastLine + "\n")
+            << shown << '\n' << run.err;
+        EXPECT_EQ(run.out, "") << shown;
+    }
+}
+
 }  // namespace

@@ -1,8 +1,6 @@
-#include "platform/stop_signals.h"
+#include "platform/stop_request.h"
 
 #include <signal.h>
-
-#include <atomic>
 
 #include "platform/tick.h"
 
@@ -10,24 +8,25 @@ namespace platform {
 
 namespace {
 
-std::atomic<bool> stopRequested{false};
+volatile sig_atomic_t stopRequested = 0;
 
-void OnStopSignal(int) { stopRequested.store(true); }
+void RequestStop(int) { stopRequested = 1; }
 
 }  // namespace
 
-void CatchStopSignals() {
+void CatchStopRequests() {
+    // No SA_RESTART: a wait in progress returns at once, so the loop sees the request.
     struct sigaction action {};
-    action.sa_handler = OnStopSignal;
+    action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool StopRequested() { return stopRequested.load(); }
+bool StopRequested() { return stopRequested != 0; }
 
 bool SleepUnlessStopped(unsigned milliseconds) {
-    // Short slices, so a stop is noticed within one of them however long the sleep.
+    // Short slices, so a request that comes between two sleeps is seen within one of them.
     constexpr unsigned kSliceMs = 50;
     const std::uint32_t start = TickCount();
     for (std::uint32_t elapsed = 0; elapsed < milliseconds; elapsed = ElapsedSince(start)) {
