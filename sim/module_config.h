@@ -77,7 +77,8 @@ bool CheckModuleSet(const std::vector<ModuleConfig>& modules, std::string& error
 
 // The simulator only plays modules, and only answers peers, on loopback (127.0.0.0/8) and on
 // the private test network (198.18.0.0/24, and 198.18.1.0/24 on the device side for modules
-// still on a foreign "factory" subnet), so it can never talk to a shared network.
+// still on a foreign "factory" subnet; with its routed part 198.18.2.0/24, the panel's second
+// segment, and 198.18.64.0/22 behind a router), so it can never talk to a shared network.
 bool IsTestNetworkAddress(std::uint32_t address);
 bool IsModuleAddressAllowed(std::uint32_t address);
 
