@@ -11,19 +11,15 @@
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QWindow>
 
-#include "app/control_panel_app.h"
 #include "app/settings_file.h"
 #include "bench/exchange_timing.h"
+#include "bench/ui_bench_window.h"
 #include "netconfig/address_text.h"
 #include "sim/harness/modsim_process.h"
 #include "sim/harness/test_network.h"
-#include "ui/control_panel_dlg.h"
 #include "ui/main_dialog_template.h"
 
 namespace {
@@ -54,30 +50,13 @@ bool PlayModules() {
 }
 
 std::unique_ptr<CControlPanelDlg> OpenWindow(QTemporaryDir& dir, int jobs) {
-    const QString path = dir.filePath(QStringLiteral("check-all-%1.ini").arg(jobs));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return nullptr;
     QByteArray text = "[Layout]\nLanguage=0\n[Config]\nCheckJobs=" + QByteArray::number(jobs) +
                       "\n[List]\nTotal=" + QByteArray::number(kDevices) + "\n";
     for (int n = 0; n < kDevices; ++n)
         text += "IP" + QByteArray::number(n) + "=" +
                 QByteArray::number(AddressToSettingInt(Address(DeviceText(n)))) + "\n";
-    file.write(text);
-    file.close();
-    TheApp().SetSettingsPath(path.toStdString());
-    const std::uint32_t panel = Address(harness::kPanelAddressText);
-    auto window = std::make_unique<CControlPanelDlg>([panel](std::vector<std::uint32_t>& list) {
-        list = {panel};
-        return true;
-    });
-    window->show();
-    QElapsedTimer waited;
-    waited.start();
-    while (window->windowHandle() == nullptr || !window->windowHandle()->isExposed()) {
-        if (waited.elapsed() > 5000) return nullptr;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return window;
+    return bench::OpenMainWindow(dir.filePath(QStringLiteral("check-all-%1.ini").arg(jobs)), text,
+                                 Address(harness::kPanelAddressText));
 }
 
 // range(0): Config/CheckJobs.
