@@ -27,7 +27,9 @@ namespace {
 constexpr int kDevices = 128;
 constexpr int kSilentEvery = 8;  // 16 of 128
 
-std::string DeviceText(int n) { return "198.18.0." + std::to_string(2 + n); }
+std::string DeviceText(int n) {
+    return "198.18.0." + std::to_string(2 + n);
+}
 
 std::uint32_t Address(const std::string& text) {
     std::uint32_t address = 0;
@@ -40,7 +42,10 @@ std::optional<harness::ModsimProcess> simulator;
 bool PlayModules() {
     std::vector<std::string> args;
     for (int n = 0; n < kDevices; ++n)
-        args.insert(args.end(), {"--module", "ip=" + DeviceText(n) + (n % kSilentEvery == kSilentEvery - 1 ? ",reply=silent" : "")});
+        args.insert(
+            args.end(),
+            {"--module", "ip=" + DeviceText(n) +
+                             (n % kSilentEvery == kSilentEvery - 1 ? ",reply=silent" : "")});
     simulator.emplace();
     std::string error;
     if (simulator->Start(args, error, true)) return true;
@@ -75,9 +80,19 @@ void BM_CheckAll(benchmark::State& state) {
         return silent == kDevices / kSilentEvery;
     });
 }
-BENCHMARK(BM_CheckAll)->ArgName("jobs")->Arg(32)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_CheckAll)
+    ->ArgName("jobs")
+    ->Arg(32)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 // One after another each silent device costs the whole 3 s deadline: one run shows it.
-BENCHMARK(BM_CheckAll)->ArgName("jobs")->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CheckAll)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace
 

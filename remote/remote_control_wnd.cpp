@@ -69,7 +69,8 @@ void CRemoteControlWnd::paintEvent(QPaintEvent* event) {
     if (focused < 0) return;
     // Dots of black on white show on any face.
     const ButtonRect& r = buttons_[static_cast<std::size_t>(focused)]->rectangle;
-    const QRect frame = QRect(r.left, r.top, r.right - r.left, r.bottom - r.top).adjusted(1, 1, -2, -2);
+    const QRect frame =
+        QRect(r.left, r.top, r.right - r.left, r.bottom - r.top).adjusted(1, 1, -2, -2);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setPen(QPen(Qt::white, 2));
     painter.drawRect(frame);
@@ -302,7 +303,8 @@ void CRemoteControlWnd::OnTimer() {
 void CRemoteControlWnd::ScheduleNextTick() {
     int interval = kTimerIntervalMs;
     if (active_ != -1) {
-        const auto since = static_cast<std::int32_t>(ticks_() - buttons_[static_cast<std::size_t>(active_)]->stamp);
+        const CPanelButton& held = *buttons_[static_cast<std::size_t>(active_)];
+        const auto since = static_cast<std::int32_t>(ticks_() - held.stamp);
         interval = std::clamp(kRepeatIntervalMs - since, 1, kTimerIntervalMs);
     }
     // Restarts the timer from now, so the next tick is measured from this one.

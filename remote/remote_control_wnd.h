@@ -39,7 +39,9 @@ public:
     // -1 while no button is held.
     int ActiveButton() const { return active_; }
     // The button in the keyboard's focus frame, or -1 before the keyboard moved it there.
-    int FocusedButton() const { return focus_ < 0 ? -1 : static_cast<int>(keyOrder_[static_cast<std::size_t>(focus_)]); }
+    int FocusedButton() const {
+        return focus_ < 0 ? -1 : static_cast<int>(keyOrder_[static_cast<std::size_t>(focus_)]);
+    }
     // The buttons' indices in the order the keyboard visits them.
     const std::vector<std::size_t>& KeyOrder() const { return keyOrder_; }
     // Presses and lets go of a button, as a click on it does.

@@ -12,7 +12,8 @@ namespace {
 // One key: not a widget of its own, so the panel's interface makes it and registers it.
 class PanelKeyAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    PanelKeyAccessible(CRemoteControlWnd& panel, std::size_t index) : panel_(&panel), index_(index) {}
+    PanelKeyAccessible(CRemoteControlWnd& panel, std::size_t index)
+        : panel_(&panel), index_(index) {}
 
     bool isValid() const override { return panel_ != nullptr && index_ < panel_->Buttons().size(); }
     QObject* object() const override { return nullptr; }
@@ -32,7 +33,8 @@ public:
     QRect rect() const override {
         if (!isValid()) return {};
         const ButtonRect& r = Button().rectangle;
-        return QRect(panel_->mapToGlobal(QPoint(r.left, r.top)), QSize(r.right - r.left, r.bottom - r.top));
+        return QRect(panel_->mapToGlobal(QPoint(r.left, r.top)),
+                     QSize(r.right - r.left, r.bottom - r.top));
     }
     QAccessible::Role role() const override { return QAccessible::Button; }
     QAccessible::State state() const override {
@@ -48,7 +50,8 @@ public:
         return state;
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
     }
 
     QStringList actionNames() const override { return {pressAction()}; }
@@ -66,7 +69,8 @@ private:
 
 class PanelAccessible : public QAccessibleWidget {
 public:
-    explicit PanelAccessible(CRemoteControlWnd& panel) : QAccessibleWidget(&panel, QAccessible::Dialog) {}
+    explicit PanelAccessible(CRemoteControlWnd& panel)
+        : QAccessibleWidget(&panel, QAccessible::Dialog) {}
     ~PanelAccessible() override {
         for (const auto& [place, id] : keys_) QAccessible::deleteAccessibleInterface(id);
     }
@@ -88,7 +92,8 @@ public:
     QAccessibleInterface* childAt(int x, int y) const override {
         const QPoint point = Panel().mapFromGlobal(QPoint(x, y));
         for (int place = 0; place < childCount(); ++place) {
-            const ButtonRect& r = Panel().Buttons()[Order()[static_cast<std::size_t>(place)]]->rectangle;
+            const ButtonRect& r =
+                Panel().Buttons()[Order()[static_cast<std::size_t>(place)]]->rectangle;
             if (r.Holds(point.x(), point.y())) return child(place);
         }
         return nullptr;

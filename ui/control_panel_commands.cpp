@@ -66,8 +66,9 @@ void CControlPanelDlg::OnCheckAll() {
 
 std::size_t CControlPanelDlg::CheckAllJobs() const {
     const std::int32_t written = panel_settings::ReadCheckJobs(TheApp().Settings());
-    const auto bounded = static_cast<std::size_t>(std::clamp<std::int32_t>(
-        written, static_cast<std::int32_t>(kMinCheckJobs), static_cast<std::int32_t>(kMaxCheckJobs)));
+    const auto bounded = static_cast<std::size_t>(
+        std::clamp<std::int32_t>(written, static_cast<std::int32_t>(kMinCheckJobs),
+                                 static_cast<std::int32_t>(kMaxCheckJobs)));
     const std::size_t jobs = std::min(bounded, std::max<std::size_t>(devices_.size(), 1));
     // Each running exchange holds its own sockets: a low open-file limit runs fewer at a time
     // rather than failing devices that answer.

@@ -140,7 +140,8 @@ void CControlPanelDlg::SetUpList() {
 void CControlPanelDlg::Recaption() {
     for (int id : kCaptionedButtons) static_cast<QPushButton*>(Control(id))->setText(Localized(id));
     for (int column = 0; column < static_cast<int>(kDeviceColumns.size()); ++column)
-        list_->headerItem()->setText(column, Localized(kDeviceColumns[static_cast<std::size_t>(column)].headerId));
+        list_->headerItem()->setText(
+            column, Localized(kDeviceColumns[static_cast<std::size_t>(column)].headerId));
     answerYes_ = LoadLocalizedString(string_ids::kAnswerYes);
     answerNo_ = LoadLocalizedString(string_ids::kAnswerNo);
 }
@@ -200,7 +201,8 @@ void CControlPanelDlg::FillRow(QTreeWidgetItem& row, std::size_t position) const
     const DeviceRecord& device = *devices_[position];
     const DeviceRow facts{device, position, answerYes_, answerNo_};
     for (std::size_t column = 0; column < kDeviceColumns.size(); ++column)
-        row.setText(static_cast<int>(column), QString::fromStdString(kDeviceColumns[column].text(facts)));
+        row.setText(static_cast<int>(column),
+                    QString::fromStdString(kDeviceColumns[column].text(facts)));
     const int image = device.tested == 0 ? kStatusNotAsked
                       : device.online != 0 ? kStatusAnswered
                                            : kStatusNotAnswered;

@@ -47,7 +47,8 @@ QAccessibleInterface* Find(QWidget& window, const Path& path) {
 // The widget a click on `node` lands in (an item view's viewport for its cells), and where.
 std::pair<QWidget*, QPoint> ClickPlace(QAccessibleInterface& node) {
     QAccessibleInterface* owner = &node;
-    while (owner != nullptr && qobject_cast<QWidget*>(owner->object()) == nullptr) owner = owner->parent();
+    while (owner != nullptr && qobject_cast<QWidget*>(owner->object()) == nullptr)
+        owner = owner->parent();
     if (owner == nullptr) return {nullptr, {}};
     auto* widget = static_cast<QWidget*>(owner->object());
     if (auto* view = qobject_cast<QAbstractItemView*>(widget)) widget = view->viewport();
@@ -82,21 +83,26 @@ void CollectTargets(QAccessibleInterface& node, Path& path, std::vector<Path>& t
 QStringList State(QWidget& window) {
     QStringList state;
     state << QStringLiteral("shown %1").arg(window.isVisible());
-    if (auto* dialog = qobject_cast<QDialog*>(&window)) state << QStringLiteral("result %1").arg(dialog->result());
-    if (auto* wizard = qobject_cast<QWizard*>(&window)) state << QStringLiteral("page %1").arg(wizard->currentId());
+    if (auto* dialog = qobject_cast<QDialog*>(&window))
+        state << QStringLiteral("result %1").arg(dialog->result());
+    if (auto* wizard = qobject_cast<QWizard*>(&window))
+        state << QStringLiteral("page %1").arg(wizard->currentId());
     if (auto* panel = qobject_cast<CRemoteControlWnd*>(&window)) {
         const CModuleInterface* module = panel->ModuleInterface();
         state << QStringLiteral("held %1 sent %2 picture %3")
                      .arg(panel->ActiveButton())
                      .arg(module == nullptr ? 0 : module->SequenceNumber())
-                     .arg(qHash(QByteArray::fromRawData(reinterpret_cast<const char*>(panel->Surface().constBits()),
-                                                        panel->Surface().sizeInBytes())));
+                     .arg(qHash(QByteArray::fromRawData(
+                         reinterpret_cast<const char*>(panel->Surface().constBits()),
+                         panel->Surface().sizeInBytes())));
     }
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         // A drop-down's list is a window of its own, made when first needed.
         if (widget->window() != &window) continue;
-        QString line = QStringLiteral("%1 %2 %3").arg(widget->metaObject()->className())
-                           .arg(widget->isVisible()).arg(widget->isEnabled());
+        QString line = QStringLiteral("%1 %2 %3")
+                           .arg(widget->metaObject()->className())
+                           .arg(widget->isVisible())
+                           .arg(widget->isEnabled());
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             line += QStringLiteral(" '%1' %2").arg(button->text()).arg(button->isChecked());
         else if (auto* label = qobject_cast<QLabel*>(widget))
@@ -104,12 +110,16 @@ QStringList State(QWidget& window) {
         else if (auto* edit = qobject_cast<QLineEdit*>(widget))
             line += QStringLiteral(" '%1'").arg(edit->text());
         else if (auto* box = qobject_cast<QComboBox*>(widget))
-            line += QStringLiteral(" %1 open %2").arg(box->currentIndex()).arg(box->view()->isVisible());
+            line += QStringLiteral(" %1 open %2")
+                        .arg(box->currentIndex())
+                        .arg(box->view()->isVisible());
         if (auto* tree = qobject_cast<QTreeWidget*>(widget)) {
             for (int row = 0; row < tree->topLevelItemCount(); ++row) {
                 QTreeWidgetItem* item = tree->topLevelItem(row);
-                line += QStringLiteral(" [%1").arg(item->isSelected() ? QStringLiteral("*") : QString());
-                for (int column = 0; column < item->columnCount(); ++column) line += ' ' + item->text(column);
+                line += QStringLiteral(" [%1").arg(item->isSelected() ? QStringLiteral("*")
+                                                                      : QString());
+                for (int column = 0; column < item->columnCount(); ++column)
+                    line += ' ' + item->text(column);
                 line += ']';
             }
         }
@@ -161,7 +171,8 @@ void WalkTwins(QWidget& actor, QWidget& twin, const Shows& show,
         QAccessibleInterface* node = Find(actor, target);
         QAccessibleInterface* twinNode = Find(twin, target);
         if (node == nullptr || twinNode == nullptr || !Shown(*node)) continue;
-        const QString what = QStringLiteral("%1 '%2'").arg(node->role()).arg(node->text(QAccessible::Name));
+        const QString what =
+            QStringLiteral("%1 '%2'").arg(node->role()).arg(node->text(QAccessible::Name));
         for (const QString& action : node->actionInterface()->actionNames()) {
             const std::size_t boxesBefore = answers.Seen().size();
             node = Find(actor, target);
@@ -183,9 +194,11 @@ void WalkTwins(QWidget& actor, QWidget& twin, const Shows& show,
             QStringList differences;
             for (qsizetype i = 0; i < std::max(acted.size(), clicked.size()); ++i)
                 if (acted.value(i) != clicked.value(i))
-                    differences << QStringLiteral("  by the action: %1\n  by a click:    %2").arg(acted.value(i), clicked.value(i));
-            QVERIFY2(differences.isEmpty(), qPrintable(QStringLiteral("%1 %2: the window differs from a click:\n%3")
-                                                           .arg(what, action, differences.join('\n'))));
+                    differences << QStringLiteral("  by the action: %1\n  by a click:    %2")
+                                       .arg(acted.value(i), clicked.value(i));
+            QVERIFY2(differences.isEmpty(),
+                     qPrintable(QStringLiteral("%1 %2: the window differs from a click:\n%3")
+                                    .arg(what, action, differences.join('\n'))));
             QCOMPARE(answers.Seen().size() - boxesBefore - boxesByAction, boxesByAction);
             ClosePopups();
             if (!actor.isVisible() || !twin.isVisible()) {
@@ -221,9 +234,8 @@ ModuleSource FakeSegment() {
         }
         return true;
     };
-    source.setModuleNetwork = [](std::uint32_t, const MacAddress&, std::uint32_t, std::uint32_t, std::uint32_t) {
-        return true;
-    };
+    source.setModuleNetwork = [](std::uint32_t, const MacAddress&, std::uint32_t, std::uint32_t,
+                                 std::uint32_t) { return true; };
     return source;
 }
 
@@ -248,7 +260,8 @@ private slots:
     // devices' addresses, so every exchange fails at once and shows what failure shows.
     void theMainWindow() {
         std::vector<std::uint32_t> devices;
-        for (int n = 0; n < 128; ++n) devices.push_back(Ip(("127.0.1." + std::to_string(1 + n)).c_str()));
+        for (int n = 0; n < 128; ++n)
+            devices.push_back(Ip(("127.0.1." + std::to_string(1 + n)).c_str()));
         TempSettings settings(DeviceListText(devices));
         auto actor = OpenWindow(AdapterList({Loopback(1)}));
         auto twin = OpenWindow(AdapterList({Loopback(1)}));
@@ -273,16 +286,19 @@ private slots:
         const auto onPage = [](CTibboAddWizard& wizard) {
             return [&wizard](QAccessibleInterface& node) {
                 auto* widget = qobject_cast<QWidget*>(node.object());
-                for (QAccessibleInterface* up = &node; widget == nullptr && up != nullptr; up = up->parent())
+                for (QAccessibleInterface* up = &node; widget == nullptr && up != nullptr;
+                     up = up->parent())
                     widget = qobject_cast<QWidget*>(up->object());
                 return widget != nullptr && wizard.currentPage()->isAncestorOf(widget);
             };
         };
         const auto showWizard = [](QWidget& window) {
             ShowExposed(window);
-            QVERIFY(QTest::qWaitFor([&] {
-                return static_cast<CTibboAddWizard&>(window).ListPage().Records().size() == 2;
-            }, 5000));
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    return static_cast<CTibboAddWizard&>(window).ListPage().Records().size() == 2;
+                },
+                5000));
         };
         // (how the operator gets to the page: the not-listed box or the first module, then Next)
         for (const int route : {0, 1}) {
@@ -294,8 +310,10 @@ private slots:
             // Back on the list page, then Next by the route; the Finish page after Next again.
             const auto walkTo = [&](int page) {
                 for (CTibboAddWizard* wizard : {&actor.wizard, &twin.wizard}) {
-                    auto* list = static_cast<QTreeWidget*>(wizard->ListPage().Control(add_wizard::kModuleList));
-                    auto* box = static_cast<QCheckBox*>(wizard->ListPage().Control(add_wizard::kNotListedBox));
+                    auto* list = static_cast<QTreeWidget*>(
+                        wizard->ListPage().Control(add_wizard::kModuleList));
+                    auto* box = static_cast<QCheckBox*>(
+                        wizard->ListPage().Control(add_wizard::kNotListedBox));
                     if (!wizard->isVisible()) ShowExposed(*wizard);
                     wizard->restart();
                     box->setChecked(route == 0);
@@ -303,7 +321,8 @@ private slots:
                     wizard->next();
                     if (page != add_wizard::kFinishPage) continue;
                     if (route == 0) {
-                        auto* field = static_cast<CIpAddressEdit*>(wizard->DirectPage().Control(add_wizard::kAddressField));
+                        auto* field = static_cast<CIpAddressEdit*>(
+                            wizard->DirectPage().Control(add_wizard::kAddressField));
                         field->SetAddress(IpFieldValueFromAddress(Ip("192.168.1.40")));
                     }
                     wizard->next();
@@ -323,12 +342,15 @@ private slots:
         remotetest::ControlSim sim({"ip=127.0.0.171,control=on"});
         QVERIFY2(sim.Ready(), sim.Error().c_str());
         const std::vector<remotetest::ButtonLayout> keys = {
-            {"VOL+", {120, 50, 180, 90}, "B1", "B2"}, {"POWER", {20, 50, 80, 90}, "A1", "A2", "A3"},
+            {"VOL+", {120, 50, 180, 90}, "B1", "B2"},
+            {"POWER", {20, 50, 80, 90}, "A1", "A2", "A3"},
             {"MUTE", {150, 4, 190, 28}, "C1"}};
         remotetest::FakeClock clock;
         TempSettings settings;
-        CRemoteControlWnd actor(remotetest::Address("127.0.0.171"), remotetest::MakeSkin(keys), nullptr, clock.Source());
-        CRemoteControlWnd twin(remotetest::Address("127.0.0.171"), remotetest::MakeSkin(keys), nullptr, clock.Source());
+        CRemoteControlWnd actor(remotetest::Address("127.0.0.171"), remotetest::MakeSkin(keys),
+                                nullptr, clock.Source());
+        CRemoteControlWnd twin(remotetest::Address("127.0.0.171"), remotetest::MakeSkin(keys),
+                               nullptr, clock.Source());
         ShowExposed(actor);
         ShowExposed(twin);
 
@@ -337,7 +359,8 @@ private slots:
         for (int i = 0; i < panel->childCount(); ++i) {
             QAccessibleInterface* key = panel->child(i);
             QCOMPARE(key->role(), QAccessible::Button);
-            QCOMPARE(key->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+            QCOMPARE(key->actionInterface()->actionNames(),
+                     QStringList{QAccessibleActionInterface::pressAction()});
             QCOMPARE(key->parent(), panel);
             QCOMPARE(panel->indexOfChild(key), i);
             names << key->text(QAccessible::Name);
@@ -346,7 +369,8 @@ private slots:
 
         WalkTwins(actor, twin, ShowExposed);
         // Both sent the same: each key's press and, where it has one, its release.
-        QCOMPARE(actor.ModuleInterface()->SequenceNumber(), twin.ModuleInterface()->SequenceNumber());
+        QCOMPARE(actor.ModuleInterface()->SequenceNumber(),
+                 twin.ModuleInterface()->SequenceNumber());
         QCOMPARE(actor.ModuleInterface()->SequenceNumber(), 1 + 5);
     }
 };

@@ -205,7 +205,10 @@ private slots:
         FakeClock clock;
         const ButtonRect right{120, 53, 180, 88};
         const ButtonRect below{20, 95, 80, 115};
-        auto panel = OpenPanel(kDevice, {{"BELOW", below, "B1"}, {"RIGHT", right, "C1", "C2"}, {"KEY", kKey, "A1", "A2", "A3"}},
+        auto panel = OpenPanel(kDevice,
+                               {{"BELOW", below, "B1"},
+                                {"RIGHT", right, "C1", "C2"},
+                                {"KEY", kKey, "A1", "A2", "A3"}},
                                clock);
         QVERIFY(panel);
         panel->activateWindow();
@@ -233,10 +236,10 @@ private slots:
         const std::size_t before = sim_->Datagrams(kDevice, 0).size();
         QTest::keyPress(panel.get(), Qt::Key_Space);
         QVERIFY(DrawnPressed(*panel, Centre(kKey)));
-        QKeyEvent desktopRepeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
-        QApplication::sendEvent(panel.get(), &desktopRepeat);
-        QKeyEvent desktopRepeatUp(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
-        QApplication::sendEvent(panel.get(), &desktopRepeatUp);
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent desktopRepeat(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+            QApplication::sendEvent(panel.get(), &desktopRepeat);
+        }
         QCOMPARE(panel->ActiveButton(), 2);
         clock.now += 1100;
         QVERIFY(WaitTicks(*panel, 2));
@@ -248,9 +251,10 @@ private slots:
         const std::uint16_t first = panel->ModuleInterface()->SequenceNumber() - 5;
         const auto wire = sim_->Datagrams(kDevice, before + 5);
         QCOMPARE(std::vector<std::string>(wire.begin() + static_cast<long>(before), wire.end()),
-                 (std::vector<std::string>{CommandDatagram(first, "A1"), CommandDatagram(first + 1, "A3"),
-                                           CommandDatagram(first + 2, "A2"), CommandDatagram(first + 3, "C1"),
-                                           CommandDatagram(first + 4, "C2")}));
+                 (std::vector<std::string>{
+                     CommandDatagram(first, "A1"), CommandDatagram(first + 1, "A3"),
+                     CommandDatagram(first + 2, "A2"), CommandDatagram(first + 3, "C1"),
+                     CommandDatagram(first + 4, "C2")}));
 
         QTest::keyClick(panel.get(), Qt::Key_Escape);
         QVERIFY(!panel->isVisible());
