@@ -71,6 +71,9 @@ std::string ExporterMetrics(const ExporterCounters& counters, const ExporterStat
     Sample(out, "vantrel_exporter_probes_total", "{result=\"busy\"}", counters.probesBusy.load());
     Family(out, "vantrel_exporter_probes_in_flight", "gauge", "Probe exchanges running now.");
     Sample(out, "vantrel_exporter_probes_in_flight", "", state.probesInFlight);
+    Family(out, "vantrel_exporter_probes_queued", "gauge",
+           "Probes waiting for an exchange to become free.");
+    Sample(out, "vantrel_exporter_probes_queued", "", state.probesQueued);
     Family(out, "vantrel_exporter_devices", "gauge", "Devices in the list the exporter serves.");
     Sample(out, "vantrel_exporter_devices", "", state.listedDevices);
     Family(out, "vantrel_exporter_settings_reload_errors_total", "counter",
@@ -80,6 +83,8 @@ std::string ExporterMetrics(const ExporterCounters& counters, const ExporterStat
     Family(out, "vantrel_exporter_connections_refused_total", "counter",
            "Connections answered 503 at once because the exporter already served its most.");
     Sample(out, "vantrel_exporter_connections_refused_total", "", counters.connectionsRefused.load());
+    Family(out, "process_resident_memory_bytes", "gauge", "Resident memory size in bytes.");
+    Sample(out, "process_resident_memory_bytes", "", state.residentBytes);
     Family(out, "vantrel_exporter_build_info", "gauge", "The exporter's version.");
     Sample(out, "vantrel_exporter_build_info", "{version=\"" + EscapeLabelValue(version) + "\"}", 1);
     return out;

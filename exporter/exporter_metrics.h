@@ -31,8 +31,10 @@ struct ExporterCounters {
 
 struct ExporterState {
     std::size_t probesInFlight = 0;
+    std::size_t probesQueued = 0;
     std::size_t listedDevices = 0;
     std::uint64_t reloadErrors = 0;
+    std::size_t residentBytes = 0;
 };
 
 std::string ExporterMetrics(const ExporterCounters& counters, const ExporterState& state,

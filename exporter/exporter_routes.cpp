@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "exporter/exporter_limits.h"
+#include "platform/process_memory.h"
 
 namespace exporter {
 
@@ -83,8 +84,9 @@ void InstallRoutes(httplib::Server& server, ExporterContext& context) {
     });
     server.Get("/metrics", [&context](const httplib::Request&, httplib::Response& res) {
         const std::shared_ptr<const DeviceSnapshot> devices = context.devices.Current();
-        const ExporterState state{context.probes.InFlight(), devices->devices.size(),
-                                  context.devices.ReloadErrors()};
+        const ExporterState state{context.probes.InFlight(), context.probes.Queued(),
+                                  devices->devices.size(), context.devices.ReloadErrors(),
+                                  platform::ResidentMemoryBytes()};
         res.set_content(ExporterMetrics(context.counters, state, context.version),
                         kMetricsContentType);
     });

@@ -24,6 +24,11 @@ std::size_t ProbeRunner::InFlight() const {
     return running_;
 }
 
+std::size_t ProbeRunner::Queued() const {
+    const std::lock_guard lock(mutex_);
+    return queue_.size();
+}
+
 ProbeResult ProbeRunner::Probe(std::uint32_t device, std::chrono::milliseconds wait) {
     const Clock::time_point asked = Clock::now();
     const Clock::time_point deadline = asked + wait;

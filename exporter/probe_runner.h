@@ -40,8 +40,9 @@ public:
     // Checks one device, waiting at most `wait` for the answer.
     ProbeResult Probe(std::uint32_t device, std::chrono::milliseconds wait);
 
-    // Exchanges running now.
+    // Exchanges running now, and probes waiting for one.
     std::size_t InFlight() const;
+    std::size_t Queued() const;
 
 private:
     using Clock = std::chrono::steady_clock;
