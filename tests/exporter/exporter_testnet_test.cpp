@@ -58,24 +58,26 @@ protected:
     exportertest::ExporterProcess exporter_;
 };
 
-// Prometheus's configuration of the multi-target pattern, as the package's example has it.
-constexpr const char* kPrometheusConfig = R"(global:
-  scrape_interval: 1s
-  scrape_timeout: 1s
-scrape_configs:
-  - job_name: vantrel
-    metrics_path: /probe
-    http_sd_configs:
-      - url: http://127.0.0.1:9110/sd
-        refresh_interval: 1s
-    relabel_configs:
-      - source_labels: [__address__]
-        target_label: __param_target
-      - source_labels: [__param_target]
-        target_label: instance
-      - target_label: __address__
-        replacement: 127.0.0.1:9110
-)";
+// The package's example configuration and alert rules, with the intervals of a test: each
+// replacement must find its line, so the test runs the example as shipped otherwise.
+bool WriteExampleConfiguration(const nettest::TempDir& folder, std::string& error) {
+    const std::string examples = VANTREL_SOURCE_DIR "/packaging/prometheus/";
+    std::string config = nettest::ReadWholeFile(examples + "prometheus.yml");
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"scrape_interval: 15s", "scrape_interval: 1s"},
+                                   {"scrape_timeout: 10s", "scrape_timeout: 1s"},
+                                   {"refresh_interval: 1m", "refresh_interval: 1s"}}) {
+        const std::size_t at = config.find(from);
+        if (at == std::string::npos) {
+            error = "the example prometheus.yml has no '" + from + "'";
+            return false;
+        }
+        config.replace(at, from.size(), to);
+    }
+    std::ofstream(folder.File("prometheus.yml")) << config;
+    std::ofstream(folder.File("vantrel-alerts.yml"))
+        << nettest::ReadWholeFile(examples + "vantrel-alerts.yml");
+    return true;
+}
 
 // instance -> value of every series in a query API answer.
 std::map<std::string, std::string> ValuesByInstance(const std::string& json) {
@@ -92,9 +94,9 @@ TEST_F(ExporterOnTestNetwork, PrometheusSeesEveryListedDeviceAndWhichOnesAnswer)
         GTEST_SKIP() << "Debian's prometheus is not installed (scripts/install-deps)";
     // Prometheus keeps its data in the build tree, in a folder of this run.
     const nettest::TempDir data("vantrel-prometheus");
-    std::ofstream(data.File("prometheus.yml")) << kPrometheusConfig;
-    harness::ChildProcess prometheus;
     std::string error;
+    ASSERT_TRUE(WriteExampleConfiguration(data, error)) << error;
+    harness::ChildProcess prometheus;
     ASSERT_TRUE(prometheus.Start({"prometheus", "--config.file=" + data.File("prometheus.yml"),
                                   "--storage.tsdb.path=" + data.File("data"),
                                   "--web.listen-address=127.0.0.1:" + std::to_string(kPrometheusPort)},
@@ -120,6 +122,11 @@ TEST_F(ExporterOnTestNetwork, PrometheusSeesEveryListedDeviceAndWhichOnesAnswer)
         Get(kPrometheusPort, "/api/v1/query?query=vantrel_device_info%7Binstance%3D%22198.18.0.10%22%7D").body;
     EXPECT_NE(info.find("\"mac\":\"00:0A:1B:2C:3D:10\""), std::string::npos) << info;
     EXPECT_NE(info.find("\"switcher\":\"198.18.0.100\""), std::string::npos) << info;
+    // The example's second job scrapes the exporter itself, and its alert rules are loaded.
+    EXPECT_EQ(ValuesByInstance(Get(kPrometheusPort, "/api/v1/query?query=up%7Bjob%3D%22vantrel-exporter%22%7D").body),
+              (std::map<std::string, std::string>{{"127.0.0.1:9110", "1"}}));
+    EXPECT_NE(Get(kPrometheusPort, "/api/v1/rules").body.find("\"name\":\"VantrelDeviceDown\""),
+              std::string::npos);
     EXPECT_EQ(prometheus.Stop(), 0);
 }
 
