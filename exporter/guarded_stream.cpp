@@ -150,18 +150,18 @@ ssize_t GuardedStream::write(const char* ptr, size_t size) {
 }
 
 void GuardedStream::get_remote_ip_and_port(std::string& ip, int& port) const {
-    std::uint32_t address = 0;
-    std::uint16_t number = 0;
-    if (platform::PeerAddressOf(socket_, address, number)) {
-        ip = FormatIpAddress(address);
-        port = number;
-    }
+    EndOf(platform::PeerAddressOf, ip, port);
 }
 
 void GuardedStream::get_local_ip_and_port(std::string& ip, int& port) const {
+    EndOf(platform::LocalAddressOf, ip, port);
+}
+
+void GuardedStream::EndOf(bool (*query)(platform::SocketHandle, std::uint32_t&, std::uint16_t&),
+                          std::string& ip, int& port) const {
     std::uint32_t address = 0;
     std::uint16_t number = 0;
-    if (platform::LocalAddressOf(socket_, address, number)) {
+    if (query(socket_, address, number)) {
         ip = FormatIpAddress(address);
         port = number;
     }

@@ -55,6 +55,9 @@ private:
     using Clock = std::chrono::steady_clock;
     unsigned MillisecondsLeft(Clock::time_point deadline) const;
     void Deliver(const char* bytes, std::size_t count);
+    // The address and port of one end, as the library wants them.
+    void EndOf(bool (*query)(platform::SocketHandle, std::uint32_t&, std::uint16_t&),
+               std::string& ip, int& port) const;
 
     platform::SocketHandle socket_;
     Clock::time_point requestDeadline_;

@@ -8,8 +8,6 @@
 #include <future>
 #include <thread>
 
-#include "app/device_list.h"
-#include "app/settings_file.h"
 #include "platform/stream_socket.h"
 #include "tests/exporter/exporter_test_support.h"
 #include "tests/net/loopback_fixture.h"
@@ -18,24 +16,12 @@ namespace {
 
 using exportertest::Get;
 using exportertest::SampleValue;
+using exportertest::SaveDevices;
 using nettest::Ip;
 
 constexpr std::uint16_t kPort = 9110;
 const std::pair<std::string, std::string> kOneSecondScrape{"X-Prometheus-Scrape-Timeout-Seconds",
                                                            "1"};
-
-void SaveDevices(const std::string& path,
-                 const std::vector<std::pair<std::string, std::string>>& devices) {
-    SettingsFile settings(path);
-    DeviceList list;
-    for (const auto& [ip, mac] : devices) {
-        auto record = std::make_unique<DeviceRecord>();
-        record->address = Ip(ip);
-        record->mac = mac;
-        list.push_back(std::move(record));
-    }
-    ASSERT_TRUE(SaveDeviceList(settings, list));
-}
 
 class ExporterOnLoopback : public nettest::LoopbackSimulatorSuite {
 protected:

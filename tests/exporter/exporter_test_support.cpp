@@ -3,7 +3,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
 #include <httplib.h>
+
+#include "app/device_list.h"
+#include "app/settings_file.h"
+#include "tests/net/net_test_support.h"
 
 #include "tests/support/temp_folder.h"
 
@@ -14,6 +19,19 @@ constexpr unsigned kListenTimeoutMs = 10000;
 }
 
 std::string ExporterPath() { return VANTREL_EXPORTER_PATH; }
+
+void SaveDevices(const std::string& path,
+                 const std::vector<std::pair<std::string, std::string>>& devices) {
+    SettingsFile settings(path);
+    DeviceList list;
+    for (const auto& [ip, mac] : devices) {
+        auto record = std::make_unique<DeviceRecord>();
+        record->address = nettest::Ip(ip);
+        record->mac = mac;
+        list.push_back(std::move(record));
+    }
+    ASSERT_TRUE(SaveDeviceList(settings, list));
+}
 
 bool ExporterProcess::Start(std::vector<std::string> args, const std::string& from,
                             std::uint16_t port, std::string& error) {

@@ -12,6 +12,11 @@ namespace exportertest {
 
 std::string ExporterPath();
 
+// Writes the device list (address text, MAC text) into the settings file at path, as the panel
+// saves it.
+void SaveDevices(const std::string& path,
+                 const std::vector<std::pair<std::string, std::string>>& devices);
+
 // vantrel-exporter with these arguments, listening on 127.0.0.1:port and probing from `from`;
 // started once it says it listens, stopped when the object goes.
 class ExporterProcess {

@@ -8,8 +8,6 @@
 #include <regex>
 #include <thread>
 
-#include "app/device_list.h"
-#include "app/settings_file.h"
 #include "platform/descriptor_limit.h"
 #include "platform/socket_poll.h"
 #include "platform/stream_socket.h"
@@ -37,18 +35,10 @@ protected:
         ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.10,mac=00:0A:1B:2C:3D:10,switcher=198.18.0.100",
                                  "--module", "ip=198.18.0.11,mac=00:0A:1B:2C:3D:11", "--module",
                                  "ip=198.18.0.12,reply=silent", "--module", "ip=198.18.0.20"}));
-        SettingsFile settings(settings_);
-        DeviceList list;
-        const std::pair<const char*, const char*> listed[] = {
-            {"198.18.0.10", "00:0A:1B:2C:3D:10"}, {"198.18.0.11", "00:0A:1B:2C:3D:11"},
-            {"198.18.0.12", ""}};
-        for (const auto& [ip, mac] : listed) {
-            auto record = std::make_unique<DeviceRecord>();
-            record->address = Ip(ip);
-            record->mac = mac;
-            list.push_back(std::move(record));
-        }
-        ASSERT_TRUE(SaveDeviceList(settings, list));
+        exportertest::SaveDevices(settings_, {{"198.18.0.10", "00:0A:1B:2C:3D:10"},
+                                              {"198.18.0.11", "00:0A:1B:2C:3D:11"},
+                                              {"198.18.0.12", ""}});
+        if (HasFatalFailure()) return;
         std::string error;
         ASSERT_TRUE(exporter_.Start({"--settings", settings_}, harness::kPanelAddressText, kPort, error))
             << error;
