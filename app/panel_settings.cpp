@@ -30,6 +30,10 @@ bool WriteLocalAdapter(SettingsFile& settings, std::uint32_t address) {
     return settings.WriteInt(kConfigSection, kLocalIpKey, AddressToSettingInt(address));
 }
 
+std::int32_t ReadCheckJobs(SettingsFile& settings) {
+    return settings.ReadInt(kConfigSection, kCheckJobsKey, kDefaultPanelCheckJobs);
+}
+
 bool ReadWindowPlace(SettingsFile& settings, WindowPlace& place) {
     // One snapshot, so a place saved meanwhile by another copy is not read half old, half new.
     settings.BeginBatch();

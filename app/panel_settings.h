@@ -19,6 +19,8 @@ inline constexpr std::string_view kLanguageKey = "Language";
 
 inline constexpr std::string_view kConfigSection = "Config";
 inline constexpr std::string_view kLocalIpKey = "LocalIP";
+inline constexpr std::string_view kCheckJobsKey = "CheckJobs";
+inline constexpr std::int32_t kDefaultPanelCheckJobs = 32;
 
 inline constexpr std::string_view kListSection = "List";
 inline constexpr std::string_view kTotalKey = "Total";
@@ -44,6 +46,10 @@ bool WriteLanguage(SettingsFile& settings, std::int32_t language);
 // The chosen local adapter (network byte order); 0 when none was ever chosen.
 std::uint32_t ReadLocalAdapter(SettingsFile& settings);
 bool WriteLocalAdapter(SettingsFile& settings, std::uint32_t address);
+
+// How many devices the main window's Check All asks at a time, as written: the window bounds
+// it to what the exchange engine runs (1 asks one device after another).
+std::int32_t ReadCheckJobs(SettingsFile& settings);
 
 // The main window's normal client rectangle in screen pixels. Read as missing (false) unless
 // all four keys are there and none is -1.

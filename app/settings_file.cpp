@@ -192,3 +192,4 @@ bool SettingsFile::CommitBatch() {
 }
 
 std::uint64_t SettingsFile::ParseCount() const { return state_->parses; }
+bool SettingsFile::Readable() const { return state_->readable; }

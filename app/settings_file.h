@@ -89,6 +89,10 @@ public:
     // the file really changed. For tests and benchmarks.
     std::uint64_t ParseCount() const;
 
+    // False when the last read found something at the path that it could not read (a folder, a
+    // file without read permission or above kMaxFileBytes), which then read as defaults.
+    bool Readable() const;
+
 private:
     struct State;
     std::unique_ptr<State> state_;

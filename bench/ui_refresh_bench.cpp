@@ -5,20 +5,13 @@
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
-#include <QWindow>
 
-#include "app/control_panel_app.h"
-#include "ui/control_panel_dlg.h"
+#include "bench/ui_bench_window.h"
 
 namespace {
 
 std::unique_ptr<CControlPanelDlg> OpenWindowWithDevices(QTemporaryDir& dir, int devices) {
-    const QString path = dir.filePath(QStringLiteral("bench-%1.ini").arg(devices));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return nullptr;
     QByteArray text = "[Layout]\nLanguage=0\n[List]\nTotal=" + QByteArray::number(devices) + "\n";
     for (int n = 0; n < devices; ++n) {
         const quint32 address = 10u | (1u << 8) | (static_cast<quint32>(n / 250) << 16) |
@@ -27,21 +20,8 @@ std::unique_ptr<CControlPanelDlg> OpenWindowWithDevices(QTemporaryDir& dir, int 
         text += "MAC" + QByteArray::number(n) + "=00:0A:1B:2C:" + QByteArray::number(n / 256 % 100).rightJustified(2, '0') +
                 ":" + QByteArray::number(n % 100).rightJustified(2, '0') + "\n";
     }
-    file.write(text);
-    file.close();
-    TheApp().SetSettingsPath(path.toStdString());
-    auto window = std::make_unique<CControlPanelDlg>([](std::vector<std::uint32_t>& list) {
-        list = {0x0100007Fu};  // 127.0.0.1
-        return true;
-    });
-    window->show();
-    QElapsedTimer waited;
-    waited.start();
-    while (window->windowHandle() == nullptr || !window->windowHandle()->isExposed()) {
-        if (waited.elapsed() > 5000) return nullptr;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return window;
+    return bench::OpenMainWindow(dir.filePath(QStringLiteral("bench-%1.ini").arg(devices)), text,
+                                 0x0100007Fu);  // 127.0.0.1
 }
 
 void BM_RefreshDeviceList(benchmark::State& state) {

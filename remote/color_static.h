@@ -12,8 +12,6 @@ public:
 
     void SetTextColor(const QColor& color);
     void SetColored(bool colored);
-    const QColor& TextColor() const { return textColor_; }
-    bool Colored() const { return colored_; }
 
 private:
     void Apply();

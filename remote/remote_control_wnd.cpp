@@ -1,5 +1,9 @@
 #include "remote/remote_control_wnd.h"
 
+#include <algorithm>
+
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -7,6 +11,7 @@
 #include "app/control_panel_app.h"
 #include "app/panel_settings.h"
 #include "platform/tick.h"
+#include "remote/remote_panel_accessible.h"
 #include "widgets/localized_message_box.h"
 
 CRemoteControlWnd::CRemoteControlWnd(std::uint32_t deviceAddress, Skin skin, QWidget* parent,
@@ -17,15 +22,21 @@ CRemoteControlWnd::CRemoteControlWnd(std::uint32_t deviceAddress, Skin skin, QWi
       normal_(std::move(skin.normal)),
       pressed_(std::move(skin.pressed)),
       buttons_(std::move(skin.buttons)),
+      keyOrder_(ReadingOrder(buttons_)),
       deviceAddress_(deviceAddress) {
+    InstallRemotePanelAccessibility();
     // Every pixel comes from the surface, so nothing is erased first and nothing flickers.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setFixedSize(normal_.size());
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(tr("Remote control"));
     // A Qt timer that falls behind fires once, not once per missed interval, so ticks that
     // piled up during a blocking send are dropped rather than replayed.
+    // Precise, and re-aimed at each repeat's due time: a coarse timer may fire a little early,
+    // and a tick just short of the due time would put the repeat off by a whole interval.
+    timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kTimerIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &CRemoteControlWnd::OnTimer);
 }
@@ -40,6 +51,8 @@ void CRemoteControlWnd::Shutdown() {
     failureShown_ = false;
     ReleaseButton();
     buttons_.clear();
+    keyOrder_.clear();
+    focus_ = -1;
     surface_ = QImage();
     normal_ = QImage();
     pressed_ = QImage();
@@ -52,6 +65,17 @@ void CRemoteControlWnd::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(clip.topLeft(), surface_, clip);
+    const int focused = FocusedButton();
+    if (focused < 0) return;
+    // Dots of black on white show on any face.
+    const ButtonRect& r = buttons_[static_cast<std::size_t>(focused)]->rectangle;
+    const QRect frame =
+        QRect(r.left, r.top, r.right - r.left, r.bottom - r.top).adjusted(1, 1, -2, -2);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawRect(frame);
+    painter.setPen(QPen(Qt::black, 2, Qt::DotLine));
+    painter.drawRect(frame);
 }
 
 int CRemoteControlWnd::ButtonAt(QPoint point) const {
@@ -117,9 +141,78 @@ void CRemoteControlWnd::hideEvent(QHideEvent* event) {
 }
 
 void CRemoteControlWnd::CaptureLost() {
-    if (failureShown_ || closing_ || !capturing_ || active_ == -1) return;
+    if (failureShown_ || closing_ || (!capturing_ && !keyHeld_) || active_ == -1) return;
+    keyHeld_ = false;
     ReleaseButton();
     unsetCursor();
+}
+
+void CRemoteControlWnd::ClickButton(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= buttons_.size() || active_ != -1 ||
+        failureShown_)
+        return;
+    PressButton(index);
+    // A button that closed the panel is let go when the panel is destroyed, as after a click.
+    if (!closing_) ReleaseButton();
+}
+
+bool CRemoteControlWnd::focusNextPrevChild(bool next) {
+    MoveFocus(next ? 1 : -1);
+    return true;
+}
+
+void CRemoteControlWnd::MoveFocus(int step) {
+    if (keyOrder_.empty() || active_ != -1) return;
+    const int count = static_cast<int>(keyOrder_.size());
+    const int before = FocusedButton();
+    focus_ = focus_ < 0 ? (step > 0 ? 0 : count - 1) : (focus_ + step + count) % count;
+    UpdateButtonArea(before);
+    UpdateButtonArea(FocusedButton());
+    if (QAccessible::isActive()) {
+        if (QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(this)) {
+            if (QAccessibleInterface* key = panel->child(focus_)) {
+                QAccessibleEvent focused(key, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focused);
+            }
+        }
+    }
+}
+
+void CRemoteControlWnd::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        MoveFocus(1);
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        MoveFocus(-1);
+        return;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The desktop's own repeats of a held key are not presses: the panel repeats by itself.
+        if (!event->isAutoRepeat() && FocusedButton() >= 0 && active_ == -1 && !failureShown_) {
+            keyHeld_ = true;
+            PressButton(FocusedButton());
+        }
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CRemoteControlWnd::keyReleaseEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool pressKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!pressKey || event->isAutoRepeat()) {
+        QDialog::keyReleaseEvent(event);
+        return;
+    }
+    if (keyHeld_ && active_ != -1) {
+        keyHeld_ = false;
+        ReleaseButton();
+    }
 }
 
 void CRemoteControlWnd::ShowCursorFor(QPoint point) {
@@ -173,6 +266,12 @@ void CRemoteControlWnd::DrawButton(int index) {
     update(rect);
 }
 
+void CRemoteControlWnd::UpdateButtonArea(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= buttons_.size()) return;
+    const ButtonRect& r = buttons_[static_cast<std::size_t>(index)]->rectangle;
+    update(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+}
+
 void CRemoteControlWnd::SendButtonCommand(const ButtonCommand& command) {
     if (failureShown_) return;
     if (!module_) module_ = std::make_unique<CModuleInterface>(deviceAddress_);
@@ -197,5 +296,17 @@ void CRemoteControlWnd::OnTimer() {
         const auto due = static_cast<std::int32_t>(ticks_() - button.stamp);
         if (due >= kRepeatIntervalMs) RepeatButton(active_);
     }
+    ScheduleNextTick();
     emit timerHandled();
+}
+
+void CRemoteControlWnd::ScheduleNextTick() {
+    int interval = kTimerIntervalMs;
+    if (active_ != -1) {
+        const CPanelButton& held = *buttons_[static_cast<std::size_t>(active_)];
+        const auto since = static_cast<std::int32_t>(ticks_() - held.stamp);
+        interval = std::clamp(kRepeatIntervalMs - since, 1, kTimerIntervalMs);
+    }
+    // Restarts the timer from now, so the next tick is measured from this one.
+    timer_.setInterval(interval);
 }

@@ -1,5 +1,6 @@
 #include "remote/skin_buttons.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -98,4 +99,27 @@ SkinButtonsResult ParseSkinButtons(std::string_view text, int width, int height,
     }
     buttons = std::move(read);
     return SkinButtonsResult{true, 0, {}};
+}
+
+std::vector<std::size_t> ReadingOrder(const PanelButtons& buttons) {
+    const auto centre = [&](std::size_t i) {
+        const ButtonRect& r = buttons[i]->rectangle;
+        return (r.top + r.bottom) / 2;
+    };
+    std::vector<std::size_t> order(buttons.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return centre(a) < centre(b); });
+    auto rowStart = order.begin();
+    while (rowStart != order.end()) {
+        const ButtonRect& first = buttons[*rowStart]->rectangle;
+        auto rowEnd = std::find_if(rowStart, order.end(), [&](std::size_t i) {
+            return centre(i) < first.top || centre(i) >= first.bottom;
+        });
+        std::stable_sort(rowStart, rowEnd, [&](std::size_t a, std::size_t b) {
+            return buttons[a]->rectangle.left < buttons[b]->rectangle.left;
+        });
+        rowStart = rowEnd;
+    }
+    return order;
 }

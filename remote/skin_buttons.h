@@ -28,3 +28,8 @@ inline constexpr std::size_t kMaxSkinButtons = 1024;
 // Reads `text` for a picture of width x height pixels. On failure `buttons` is left empty.
 SkinButtonsResult ParseSkinButtons(std::string_view text, int width, int height,
                                    PanelButtons& buttons);
+
+// The buttons' indices in reading order, as the keyboard visits them: rows from top to bottom,
+// each from left to right. A button joins the row of the first button above whose top-to-bottom
+// span holds its vertical centre, so keys drawn a few pixels apart still read as one row.
+std::vector<std::size_t> ReadingOrder(const PanelButtons& buttons);

@@ -1,6 +1,9 @@
 // The main window's commands: Check, Check All, Setup, Remove, Passport, Close, and the language
 // and adapter choices. Add runs the add-device wizard and lists the device it reports.
+#include <algorithm>
+
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "app/control_panel_app.h"
 #include "app/localized_strings.h"
@@ -8,6 +11,8 @@
 #include "netconfig/address_text.h"
 #include "netconfig/discovery.h"
 #include "netconfig/module_exchange.h"
+#include "netconfig/parallel_check.h"
+#include "platform/descriptor_limit.h"
 #include "ui/control_panel_dlg.h"
 #include "ui/passport_save.h"
 #include "ui/switcher_address_dlg.h"
@@ -46,12 +51,47 @@ void CControlPanelDlg::OnCheck() {
 void CControlPanelDlg::OnCheckAll() {
     if (ExchangeScope::Active()) return;
     ExchangeScope exchange(*this);
-    for (std::size_t position = 0; position < devices_.size(); ++position) {
-        DeviceRecord& device = *devices_[position];
-        device.online = CheckDevice(position) ? 1 : 0;
-        device.tested = 1;
+    const std::size_t jobs = CheckAllJobs();
+    if (jobs > 1) {
+        CheckAllAtOnce(jobs);
+    } else {
+        for (std::size_t position = 0; position < devices_.size(); ++position) {
+            DeviceRecord& device = *devices_[position];
+            device.online = CheckDevice(position) ? 1 : 0;
+            device.tested = 1;
+        }
     }
     RefreshDeviceList(-1);
+}
+
+std::size_t CControlPanelDlg::CheckAllJobs() const {
+    const std::int32_t written = panel_settings::ReadCheckJobs(TheApp().Settings());
+    const auto bounded = static_cast<std::size_t>(
+        std::clamp<std::int32_t>(written, static_cast<std::int32_t>(kMinCheckJobs),
+                                 static_cast<std::int32_t>(kMaxCheckJobs)));
+    const std::size_t jobs = std::min(bounded, std::max<std::size_t>(devices_.size(), 1));
+    // Each running exchange holds its own sockets: a low open-file limit runs fewer at a time
+    // rather than failing devices that answer.
+    return JobsThatFit(jobs, platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck +
+                                                            kReservedDescriptors));
+}
+
+void CControlPanelDlg::CheckAllAtOnce(std::size_t jobs) {
+    std::vector<std::uint32_t> addresses;
+    addresses.reserve(devices_.size());
+    for (const auto& device : devices_) addresses.push_back(device->address);
+    // Input is held off meanwhile, so the list keeps its devices until the last answer.
+    CheckSwitchers(localAddress_, addresses, jobs,
+                   [this](std::size_t position, const SwitcherCheck& result) {
+                       DeviceRecord& device = *devices_[position];
+                       if (result.online) device.switcherAddress = result.switcher;
+                       device.online = result.online ? 1 : 0;
+                       device.tested = 1;
+                       // The row shows its answer now; selection and buttons stay as they are
+                       // until the rebuild at the end.
+                       if (QTreeWidgetItem* row = list_->topLevelItem(static_cast<int>(position)))
+                           FillRow(*row, position);
+                   });
 }
 
 void CControlPanelDlg::OnRemove() {
@@ -105,7 +145,7 @@ void CControlPanelDlg::OnAdd() {
     if (ExchangeScope::Active() || chosenAdapter_ < 0 ||
         static_cast<std::size_t>(chosenAdapter_) >= adapterList_.size())
         return;
-    CTibboAddWizard wizard(this, moduleSource_);
+    CTibboAddWizard wizard(this);
     wizard.localAdapter = adapterList_[static_cast<std::size_t>(chosenAdapter_)];
     wizard.queryCode = kWizardQueryCode;
     for (const auto& device : devices_) {

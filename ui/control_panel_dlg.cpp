@@ -16,6 +16,7 @@
 #include "widgets/exchange_scope.h"
 #include "widgets/localized_message_box.h"
 #include "widgets/platform_texts.h"
+#include "ui/device_columns.h"
 #include "ui/device_list_view.h"
 #include "ui/main_dialog_template.h"
 #include "ui/status_images.h"
@@ -127,21 +128,22 @@ void CControlPanelDlg::SetUpList() {
     list_->header()->setStretchLastSection(false);
     statusImages_ = LoadStatusImages();
 
-    list_->setColumnCount(static_cast<int>(kColumns.size()));
-    for (int column = 0; column < static_cast<int>(kColumns.size()); ++column) {
+    list_->setColumnCount(static_cast<int>(kDeviceColumns.size()));
+    for (int column = 0; column < static_cast<int>(kDeviceColumns.size()); ++column) {
         list_->headerItem()->setText(column, QString());
         // Scaled with the dialog font, so a MAC address fits its column as it did in the design.
-        const int width = kColumns[static_cast<std::size_t>(column)].width;
+        const int width = kDeviceColumns[static_cast<std::size_t>(column)].width;
         list_->setColumnWidth(column, (width * baseUnits_.x + kTemplateFontCharWidth / 2) / kTemplateFontCharWidth);
     }
 }
 
 void CControlPanelDlg::Recaption() {
     for (int id : kCaptionedButtons) static_cast<QPushButton*>(Control(id))->setText(Localized(id));
-    for (int column = 0; column < static_cast<int>(kColumns.size()); ++column)
-        list_->headerItem()->setText(column, Localized(kColumns[static_cast<std::size_t>(column)].headerId));
-    answerYes_ = Localized(string_ids::kAnswerYes);
-    answerNo_ = Localized(string_ids::kAnswerNo);
+    for (int column = 0; column < static_cast<int>(kDeviceColumns.size()); ++column)
+        list_->headerItem()->setText(
+            column, Localized(kDeviceColumns[static_cast<std::size_t>(column)].headerId));
+    answerYes_ = LoadLocalizedString(string_ids::kAnswerYes);
+    answerNo_ = LoadLocalizedString(string_ids::kAnswerNo);
 }
 
 void CControlPanelDlg::ChooseAdapter() {
@@ -195,20 +197,16 @@ int CControlPanelDlg::SelectedPosition() const {
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-QTreeWidgetItem* CControlPanelDlg::MakeRow(std::size_t position) const {
+void CControlPanelDlg::FillRow(QTreeWidgetItem& row, std::size_t position) const {
     const DeviceRecord& device = *devices_[position];
-    QString online;
-    QString switcher;
-    if (device.tested != 0) online = device.online != 0 ? answerYes_ : answerNo_;
-    if (device.switcherAddress != 0) switcher = QString::fromStdString(FormatIpAddress(device.switcherAddress));
-    auto* row = new QTreeWidgetItem(QStringList{
-        QString::number(position + 1), QString::fromStdString(device.mac),
-        QString::fromStdString(FormatIpAddress(device.address)), online, switcher});
+    const DeviceRow facts{device, position, answerYes_, answerNo_};
+    for (std::size_t column = 0; column < kDeviceColumns.size(); ++column)
+        row.setText(static_cast<int>(column),
+                    QString::fromStdString(kDeviceColumns[column].text(facts)));
     const int image = device.tested == 0 ? kStatusNotAsked
                       : device.online != 0 ? kStatusAnswered
                                            : kStatusNotAnswered;
-    row->setIcon(0, statusImages_[static_cast<std::size_t>(image)]);
-    return row;
+    row.setIcon(0, statusImages_[static_cast<std::size_t>(image)]);
 }
 
 void CControlPanelDlg::RefreshDeviceList(int selectIndex) {
@@ -219,7 +217,11 @@ void CControlPanelDlg::RefreshDeviceList(int selectIndex) {
         list_->clear();
         QList<QTreeWidgetItem*> rows;
         rows.reserve(static_cast<qsizetype>(devices_.size()));
-        for (std::size_t position = 0; position < devices_.size(); ++position) rows.append(MakeRow(position));
+        for (std::size_t position = 0; position < devices_.size(); ++position) {
+            auto* row = new QTreeWidgetItem;
+            FillRow(*row, position);
+            rows.append(row);
+        }
         list_->addTopLevelItems(rows);
         if (selectIndex >= 0 && static_cast<std::size_t>(selectIndex) < devices_.size()) {
             QTreeWidgetItem* row = list_->topLevelItem(selectIndex);

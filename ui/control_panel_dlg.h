@@ -49,8 +49,6 @@ public:
     int ChosenAdapter() const { return chosenAdapter_; }
     std::uint32_t LocalAddress() const { return localAddress_; }
     const DialogBaseUnits& BaseUnits() const { return baseUnits_; }
-    // The broadcast commands the Add wizard runs; tests give their own.
-    void SetModuleSource(ModuleSource source) { moduleSource_ = std::move(source); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,7 +89,12 @@ private:
     int SelectedPosition() const;
     // Runs a key before the focused control sees it; true when the key is used up.
     bool PreTranslateKey(const QKeyEvent& key);
-    QTreeWidgetItem* MakeRow(std::size_t position) const;
+    // How many devices Check All asks at a time ("Config"/"CheckJobs", bounded).
+    std::size_t CheckAllJobs() const;
+    // Check All with that many exchanges at once, each row showing its answer as it comes.
+    void CheckAllAtOnce(std::size_t jobs);
+    // Gives a row the texts of every column and the status image of the device at position.
+    void FillRow(QTreeWidgetItem& row, std::size_t position) const;
 
     AdapterSource adapterSource_;
     DialogBaseUnits baseUnits_;
@@ -101,13 +104,12 @@ private:
     QComboBox* adapterBox_ = nullptr;
 
     std::array<QIcon, 4> statusImages_;
-    QString answerYes_;
-    QString answerNo_;
+    std::string answerYes_;
+    std::string answerNo_;
     std::optional<QSize> previousClientSize_;
 
     std::vector<std::uint32_t> adapterList_;
     int chosenAdapter_ = -1;
     std::uint32_t localAddress_ = 0;
     DeviceList devices_;
-    ModuleSource moduleSource_;
 };

@@ -4,7 +4,6 @@
 // CControlPanelDlg builds its controls from it.
 #include <array>
 
-#include "app/string_ids.h"
 #include "widgets/dialog_control.h"
 
 namespace main_dialog {
@@ -77,21 +76,6 @@ inline constexpr std::array<Anchor, 12> kAnchors = {{
     {kRemoveButton, kMoveRight},
     {kPassportButton, kMoveRight},
     {kCloseButton, kMoveRight | kMoveDown},
-}};
-
-// The list's columns: header string ids and widths in pixels as drawn with the template's
-// font, whose average character is this many pixels wide.
-inline constexpr int kTemplateFontCharWidth = 6;
-struct Column {
-    int headerId;
-    int width;
-};
-inline constexpr std::array<Column, 5> kColumns = {{
-    {string_ids::kPositionHeader, 40},
-    {string_ids::kMacHeader, 110},
-    {string_ids::kIpHeader, 96},
-    {string_ids::kOnlineHeader, 96},
-    {string_ids::kSwitcherHeader, 128},
 }};
 
 // Captioned in this order when the window opens and when the language changes; a control's

@@ -17,7 +17,11 @@ bool AcceptNewDeviceAddress(const CTibboAddWizard& sheet, std::uint32_t address)
         LocalizedMessageBox(kInvalidAddressMessageId, MessageStyle::Error);
         return false;
     }
-    return !sheet.IsKnownAddress(address);
+    if (sheet.IsKnownAddress(address)) {
+        LocalizedMessageBox(kAddressUsedMessageId, MessageStyle::Warning);
+        return false;
+    }
+    return true;
 }
 
 CPageTibboAddDirect::CPageTibboAddDirect(CTibboAddWizard& sheet)

@@ -29,5 +29,5 @@ private:
 // The field's address in network byte order, when all four numbers are filled in.
 bool ReadAddressField(const CIpAddressEdit& field, std::uint32_t& address);
 // The checks every typed device address passes on its way into the list: 10107 with the error
-// icon for an address no device can have, 10106 (IsKnownAddress) for a listed one.
+// icon for an address no device can have, 10106 with the warning icon for a listed one.
 bool AcceptNewDeviceAddress(const CTibboAddWizard& sheet, std::uint32_t address);

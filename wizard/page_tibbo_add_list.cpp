@@ -36,7 +36,8 @@ CPageTibboAddList::CPageTibboAddList(CTibboAddWizard& sheet)
     timer_->setInterval(kFirstSearchDelayMs);
     connect(timer_, &QTimer::timeout, this, &CPageTibboAddList::OnFirstSearch);
     connect(refresh_, &QPushButton::clicked, this, &CPageTibboAddList::RefreshList);
-    connect(notListedBox_, &QCheckBox::clicked, this, &CPageTibboAddList::OnNotListedClicked);
+    // toggled, not clicked: assistive technology ticks the box without a click.
+    connect(notListedBox_, &QCheckBox::toggled, this, &CPageTibboAddList::OnNotListedToggled);
     connect(list_, &QTreeWidget::itemSelectionChanged, this,
             &CPageTibboAddList::OnSelectionChanged);
     list_->installEventFilter(this);
@@ -83,7 +84,7 @@ void CPageTibboAddList::FillRows() {
     list_->setUpdatesEnabled(true);
 }
 
-void CPageTibboAddList::OnNotListedClicked(bool checked) {
+void CPageTibboAddList::OnNotListedToggled(bool checked) {
     notListed_ = checked;
     if (checked && selected_ >= 0) {
         list_->clearSelection();

@@ -38,7 +38,7 @@ protected:
 
 private:
     void OnFirstSearch();
-    void OnNotListedClicked(bool checked);
+    void OnNotListedToggled(bool checked);
     void OnSelectionChanged();
     void UpdateListControls();
     void FillRows();

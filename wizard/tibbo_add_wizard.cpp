@@ -8,7 +8,6 @@
 #include <QPushButton>
 
 #include "netconfig/address_text.h"
-#include "widgets/localized_message_box.h"
 #include "wizard/page_tibbo_add_configure.h"
 #include "wizard/page_tibbo_add_direct.h"
 #include "wizard/page_tibbo_add_finish.h"
@@ -72,10 +71,7 @@ int CTibboAddWizard::nextId() const {
 }
 
 bool CTibboAddWizard::IsKnownAddress(std::uint32_t address) const {
-    if (std::find(knownAddresses.begin(), knownAddresses.end(), address) == knownAddresses.end())
-        return false;
-    LocalizedMessageBox(kAddressUsedMessageId, MessageStyle::Warning);
-    return true;
+    return std::find(knownAddresses.begin(), knownAddresses.end(), address) != knownAddresses.end();
 }
 
 bool CTibboAddWizard::IsKnownMac(const MacAddress& mac) const {

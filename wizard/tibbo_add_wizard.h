@@ -51,7 +51,7 @@ public:
     // as added, and the Finish page follows.
     void MarkDeviceAdded() { deviceAdded = 1; }
 
-    // True (after message 10106 with the warning icon) when a listed device has this address.
+    // True when a listed device has this address; the caller tells the operator.
     bool IsKnownAddress(std::uint32_t address) const;
     bool IsKnownMac(const MacAddress& mac) const;
 

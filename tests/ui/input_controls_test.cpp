@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSet>
 #include <QTest>
 
 #include "remote/color_static.h"
@@ -138,22 +139,36 @@ private slots:
         palette.setColor(QPalette::WindowText, Qt::black);
         parent.setPalette(palette);
         parent.resize(120, 40);
-        CColorStatic label("", &parent);
+        CColorStatic label(QStringLiteral("████"), &parent);
         label.setGeometry(0, 0, 120, 40);
         label.SetTextColor(Qt::red);
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        // The colours drawn: the corner shows the background, the text's full blocks its colour.
+        const auto drawn = [&] {
+            const QImage image = label.grab().toImage();
+            QSet<QRgb> colours;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) colours.insert(image.pixel(x, y));
+            return std::pair(image.pixelColor(2, 2), colours);
+        };
 
         // Not flagged: the parent shows through, and the parent's text colour is used.
-        QCOMPARE(label.grab().toImage().pixelColor(2, 2), QColor(Qt::white));
-        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(Qt::black));
+        auto [corner, colours] = drawn();
+        QCOMPARE(corner, QColor(Qt::white));
+        QVERIFY(colours.contains(QColor(Qt::black).rgb()));
+        QVERIFY(!colours.contains(QColor(Qt::red).rgb()));
 
         label.SetColored(true);
-        QCOMPARE(label.grab().toImage().pixelColor(2, 2), QColor(192, 192, 192));
-        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(Qt::red));
+        std::tie(corner, colours) = drawn();
+        QCOMPARE(corner, QColor(192, 192, 192));
+        QVERIFY(colours.contains(QColor(Qt::red).rgb()));
+        QVERIFY(!colours.contains(QColor(Qt::black).rgb()));
 
         label.SetColored(false);
-        QCOMPARE(label.grab().toImage().pixelColor(2, 2), QColor(Qt::white));
+        std::tie(corner, colours) = drawn();
+        QCOMPARE(corner, QColor(Qt::white));
+        QVERIFY(!colours.contains(QColor(Qt::red).rgb()));
     }
 
     void theSharedRule() {

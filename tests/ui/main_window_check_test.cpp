@@ -129,6 +129,43 @@ private slots:
         QCOMPARE(window->Devices()[0]->online, 0);
     }
 
+    // With several exchanges at once (the default) a row shows its answer as soon as it comes,
+    // while the selection and the buttons stay as they were until the end; with CheckJobs=1 the
+    // devices are asked one after another and the rows change only at the end.
+    void checkAllShowsEachAnswerAsItComesUnlessAskedOneByOne() {
+        Modsim modsim({"ip=127.0.0.2,reply=delay:900", "ip=127.0.0.3,switcher=10.0.0.3"});
+        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
+        for (const QString& jobs : {QString(), QStringLiteral("[Config]\nCheckJobs=1\n")}) {
+            TempSettings settings(jobs + DeviceListText({Loopback(3), Loopback(2)}));
+            auto window = OpenWindow(AdapterList({Loopback(1)}));
+            QVERIFY(window);
+            SelectRow(*window, 0);
+            ModalOperator answers;
+            QStringList midway;
+            Diamond slowMidway = Diamond::None;
+            bool checkEnabledMidway = false;
+            QTimer::singleShot(450, window.get(), [&] {
+                midway = RowTexts(*window, 0);
+                slowMidway = RowDiamond(*window, 1);
+                checkEnabledMidway = window->Control(kCheckButton)->isEnabled();
+            });
+            QElapsedTimer clock;
+            clock.start();
+            ClickButton(*window, kCheckAllButton);
+            QVERIFY(clock.elapsed() >= 850);
+            QVERIFY(answers.Seen().empty());
+            QCOMPARE(slowMidway, Diamond::Grey);
+            QVERIFY(checkEnabledMidway);
+            if (jobs.isEmpty())
+                QCOMPARE(midway.mid(3), (QStringList{"Yes", "10.0.0.3"}));
+            else
+                QCOMPARE(midway.mid(3), (QStringList{"", ""}));
+            QCOMPARE(RowTexts(*window, 0).mid(3), (QStringList{"Yes", "10.0.0.3"}));
+            QCOMPARE(RowTexts(*window, 1).at(3), QStringLiteral("Yes"));
+            QVERIFY(List(*window)->selectedItems().isEmpty());
+        }
+    }
+
     void answerTextsFollowTheLanguage() {
         Modsim modsim({"ip=127.0.0.2"});
         QVERIFY2(modsim.Ready(), modsim.Error().c_str());

@@ -173,6 +173,93 @@ private slots:
                            CommandDatagram(first + 4, "A2")}));
     }
 
+    // Qt's coarse timers may fire up to 5 % early. Here every tick comes, by the panel's clock,
+    // 5 % before the interval the panel asked for: the hold still repeats every 100 ms, where a
+    // fixed 50 ms tick would find each repeat just short of due and put it off by a whole tick.
+    void aHoldRepeatsTenTimesASecondWhenTheTimerFiresEarly() {
+        uitest::TempSettings settings;
+        FakeClock clock;
+        const std::uint32_t pressed = clock.now;
+        auto panel = OpenPanel(kDevice, {{"KEY", kKey, "A1", "A2", "A3"}}, clock);
+        QVERIFY(panel);
+        auto* timer = panel->findChild<QTimer*>();
+        QVERIFY(timer != nullptr);
+        QTest::mousePress(panel.get(), Qt::LeftButton, {}, Centre(kKey));
+        const auto early = connect(panel.get(), &CRemoteControlWnd::timerHandled, panel.get(),
+                                   [&] { clock.now += std::max(1, timer->interval() * 95 / 100); });
+        // Until the tick at 3100 ms has been handled: the first repeat at 1100 ms, then 20 more.
+        QSignalSpy ticks(panel.get(), &CRemoteControlWnd::timerHandled);
+        for (int i = 0; i < 200 && clock.now - pressed <= 3100; ++i) ticks.wait(200);
+        disconnect(early);
+        QVERIFY(clock.now - pressed > 3100);
+        QCOMPARE(Sent(*panel), 1 + 21);
+        QTest::mouseRelease(panel.get(), Qt::LeftButton, {}, Centre(kKey));
+    }
+
+    // Without a mouse: Tab and the arrows move a frame over the keys in reading order (a key
+    // drawn a little lower still reads as one row with its neighbour), Space holds the framed
+    // key down as a held mouse button does, the desktop's own key repeats press nothing, and
+    // Escape closes the panel.
+    void theKeyboardReachesEveryKeyInReadingOrder() {
+        uitest::TempSettings settings;
+        FakeClock clock;
+        const ButtonRect right{120, 53, 180, 88};
+        const ButtonRect below{20, 95, 80, 115};
+        auto panel = OpenPanel(kDevice,
+                               {{"BELOW", below, "B1"},
+                                {"RIGHT", right, "C1", "C2"},
+                                {"KEY", kKey, "A1", "A2", "A3"}},
+                               clock);
+        QVERIFY(panel);
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel.get()));
+        const auto framedAt = [&](const ButtonRect& r) {
+            const QImage shown = panel->grab().toImage();
+            for (int y = r.top; y < r.bottom; ++y)
+                if (shown.pixelColor(r.left + 1, y) == QColor(Qt::black)) return true;
+            return false;
+        };
+        QCOMPARE(panel->FocusedButton(), -1);
+        QVERIFY(!framedAt(kKey));
+
+        const std::pair<Qt::Key, int> moves[] = {
+            {Qt::Key_Tab, 2}, {Qt::Key_Right, 1}, {Qt::Key_Down, 0}, {Qt::Key_Tab, 2},
+            {Qt::Key_Backtab, 0}, {Qt::Key_Left, 1}, {Qt::Key_Up, 2}};
+        for (const auto& [key, focused] : moves) {
+            QTest::keyClick(panel.get(), key);
+            QCOMPARE(panel->FocusedButton(), focused);
+        }
+        QVERIFY(framedAt(kKey));
+        QVERIFY(!framedAt(right));
+        QVERIFY(!DrawnPressed(*panel, Centre(kKey)));  // the frame is not the picture
+
+        const std::size_t before = sim_->Datagrams(kDevice, 0).size();
+        QTest::keyPress(panel.get(), Qt::Key_Space);
+        QVERIFY(DrawnPressed(*panel, Centre(kKey)));
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent desktopRepeat(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+            QApplication::sendEvent(panel.get(), &desktopRepeat);
+        }
+        QCOMPARE(panel->ActiveButton(), 2);
+        clock.now += 1100;
+        QVERIFY(WaitTicks(*panel, 2));
+        QTest::keyRelease(panel.get(), Qt::Key_Space);
+        QVERIFY(!DrawnPressed(*panel, Centre(kKey)));
+        QTest::keyClick(panel.get(), Qt::Key_Right);
+        QTest::keyClick(panel.get(), Qt::Key_Return);
+        QVERIFY(!DrawnPressed(*panel, Centre(right)));
+        const std::uint16_t first = panel->ModuleInterface()->SequenceNumber() - 5;
+        const auto wire = sim_->Datagrams(kDevice, before + 5);
+        QCOMPARE(std::vector<std::string>(wire.begin() + static_cast<long>(before), wire.end()),
+                 (std::vector<std::string>{
+                     CommandDatagram(first, "A1"), CommandDatagram(first + 1, "A3"),
+                     CommandDatagram(first + 2, "A2"), CommandDatagram(first + 3, "C1"),
+                     CommandDatagram(first + 4, "C2")}));
+
+        QTest::keyClick(panel.get(), Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+    }
+
     void aKeyWithoutCommandsDrawsAndKeepsItsClockButSendsNothing() {
         uitest::TempSettings settings;
         FakeClock clock;

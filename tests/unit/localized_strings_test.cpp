@@ -6,6 +6,7 @@
 #include "app/localized_strings.h"
 #include "app/string_ids.h"
 #include "app/string_table.h"
+#include "ui/device_columns.h"
 #include "ui/main_dialog_template.h"
 
 namespace {
@@ -28,7 +29,7 @@ std::vector<int> UsedIds() {
     ids.push_back(kIpOutputButton);
     ids.push_back(kRemoteButton);
     ids.insert(ids.end(), std::begin(kOtherWindowCaptionIds), std::end(kOtherWindowCaptionIds));
-    for (const Column& column : kColumns) ids.push_back(column.headerId);
+    for (const DeviceColumn& column : kDeviceColumns) ids.push_back(column.headerId);
     ids.insert(ids.end(), {kWizardMacHeader, kWizardIpHeader, kAnswerYes, kAnswerNo, kRemoveQuestion,
                            kNotResponding, kPassportFileFilter, kFileSaveFailed, kWizardAdapterFailed,
                            kAddressAlreadyUsed, kInvalidAddress, kWizardTitle, kNoAdapter});
