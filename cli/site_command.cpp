@@ -1,6 +1,8 @@
 // vantrel-cli site plan/apply: a site file compared with the modules on the adapter's segment,
 // and applied module by module with every change verified, since modules confirm nothing.
+#include <algorithm>
 #include <iostream>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "app/control_panel_app.h"
@@ -39,10 +41,13 @@ bool Survey(std::uint32_t local, const std::vector<SiteRow>& rows,
     if (!ListModuleSightings(local, kWizardQueryCode, survey.sightings)) return false;
     auto addresses = AddressesToCheck(rows, survey.sightings);
     addresses.insert(addresses.end(), alsoCheck.begin(), alsoCheck.end());
+    // All at once where the descriptors allow: a new address nobody holds yet costs a whole
+    // deadline, and every row of a site may have one.
+    const std::size_t jobs = std::clamp(addresses.size(), kMinCheckJobs, kMaxCheckJobs);
     const std::size_t limit =
-        platform::RaiseDescriptorLimit(kDefaultCheckJobs * kDescriptorsPerCheck + kReservedDescriptors);
+        platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors);
     survey.checks.clear();
-    for (const auto& check : CheckSwitchers(local, addresses, JobsThatFit(kDefaultCheckJobs, limit)))
+    for (const auto& check : CheckSwitchers(local, addresses, JobsThatFit(jobs, limit)))
         survey.checks[check.address] = check;
     return true;
 }
@@ -195,6 +200,27 @@ Refusal Confirmed(const SiteRun& run, bool yes, std::size_t count) {
     return run.Failed("nothing was sent");
 }
 
+// Each settings broadcast keeps its sockets open a while after sending, so they go out many at
+// a time, each exchange with sockets of its own, as the protocol allows: every request names its
+// module by MAC.
+void SendNetworkSettings(std::uint32_t local, const std::vector<const SitePlanRow*>& applied) {
+    constexpr std::size_t kAtOnce = 64;
+    std::vector<const SitePlanRow*> pending;
+    for (const SitePlanRow* row : applied)
+        if (row->newNetwork) pending.push_back(row);
+    for (std::size_t first = 0; first < pending.size(); first += kAtOnce) {
+        std::vector<std::thread> sends;
+        for (std::size_t i = first; i < pending.size() && i < first + kAtOnce; ++i) {
+            const auto& row = pending[i]->row;
+            sends.emplace_back([local, &row] {
+                SetModuleNetwork(local, row.mac, row.network->ip, row.network->mask,
+                                 row.network->gateway);
+            });
+        }
+        for (auto& send : sends) send.join();
+    }
+}
+
 // The panel saves its whole list from memory, so an edit under a running panel that uses this
 // same file would be undone at its next save.
 Refusal ListMayBeEdited(const SiteRun& run, const std::string& path, bool force) {
@@ -254,10 +280,7 @@ Outcome RunApply(SiteRun& run, Arguments& args) {
 
     // Network settings first, each to its module by MAC; then the switcher address at the
     // address the module has from then on.
-    for (const SitePlanRow* row : applied)
-        if (row->newNetwork)
-            SetModuleNetwork(local, row->row.mac, row->row.network->ip, row->row.network->mask,
-                             row->row.network->gateway);
+    SendNetworkSettings(local, applied);
     for (const SitePlanRow* row : applied)
         if (row->newSwitcher) WriteSwitcherAddress(local, row->FinalAddress(), *row->row.switcher);
 
