@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "app/number_text.h"
+
 namespace sim {
 
 namespace {
@@ -35,14 +37,9 @@ constexpr std::array<FaultName, 17> kFaults = {{
 }};
 
 bool ParseCount(std::string_view text, unsigned& count) {
-    if (text.empty() || text.size() > 5) return false;
-    unsigned value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value > kMaxFaultCount) return false;
-    count = value;
+    std::uint64_t value = 0;
+    if (!ParseDecimal(text, 5, kMaxFaultCount, value)) return false;
+    count = static_cast<unsigned>(value);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <set>
 
+#include "app/number_text.h"
 #include "app/text_chars.h"
 #include "netconfig/wire_layout.h"
 
@@ -33,14 +34,9 @@ std::string Quoted(std::string_view text) {
 }
 
 bool ParseUnsigned(std::string_view text, unsigned long maximum, unsigned long& value) {
-    if (text.empty() || text.size() > 10) return false;
-    unsigned long parsed = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        parsed = parsed * 10 + static_cast<unsigned long>(c - '0');
-    }
-    if (parsed > maximum) return false;
-    value = parsed;
+    std::uint64_t parsed = 0;
+    if (!ParseDecimal(text, 10, maximum, parsed)) return false;
+    value = static_cast<unsigned long>(parsed);
     return true;
 }
 
@@ -53,11 +49,9 @@ bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>& bytes) {
             ++i;
             continue;
         }
-        if (i + 1 >= text.size()) return false;
-        const int high = HexDigitValue(c);
-        const int low = HexDigitValue(text[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+        std::uint8_t byte = 0;
+        if (!DecodeHex(text.substr(i, 2), std::span(&byte, 1))) return false;
+        bytes.push_back(byte);
         i += 2;
     }
     return true;
