@@ -67,7 +67,8 @@ Bytes AnswerFramedRequest(const ControlConfig& config, ControlState& state,
     std::uint8_t status = 0;
     Bytes replyData;
     const ModuleCommand* writing = data.empty() ? nullptr : FindFramedCommand(operation, true);
-    const ModuleCommand* reading = writing != nullptr ? nullptr : FindFramedCommand(operation, false);
+    const ModuleCommand* reading =
+        writing != nullptr ? nullptr : FindFramedCommand(operation, false);
     if (TakeBusy(config, state)) {
         status = kFramedStatusBusy;
     } else if (config.fault == ControlFault::Status) {

@@ -48,7 +48,8 @@ constexpr ReplyModeName kReplyModes[] = {
 std::string ReplyModesExpected() {
     std::string text;
     for (const ReplyModeName& entry : kReplyModes) {
-        if (!text.empty()) text += &entry == &kReplyModes[std::size(kReplyModes) - 1] ? " or " : ", ";
+        const bool last = &entry == &kReplyModes[std::size(kReplyModes) - 1];
+        if (!text.empty()) text += last ? " or " : ", ";
         text.append(entry.name).append(entry.argument);
         if (!entry.argument.empty())
             text += " (N up to " + std::to_string(kMaxDelayMs) + " ms)";

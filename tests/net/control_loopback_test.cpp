@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/framed_packet.h"
+#include "protocol/module_commands.h"
 #include "protocol/module_interface.h"
 #include "tests/net/control_test_support.h"
 
@@ -34,6 +35,7 @@ const std::vector<std::string> kModules = {
     "ip=127.0.0.215,control-fault=status:1",
     "ip=127.0.0.216,control-fault=not-listening",
     "ip=127.0.0.217,control-fault=close",
+    "ip=127.0.0.218,control=on",
     "ip=127.0.0.219,control=on",
     "ip=127.0.0.220,control=on",
     "ip=127.0.0.221,control-fault=bad-crc+status:7",
@@ -206,7 +208,8 @@ TEST_F(ControlOverLoopback, InvalidRepliesAreTriedThreeTimesAndLoggedWithTheirRe
 
 TEST_F(ControlOverLoopback, StatusCodesBecomeResultCodes) {
     const std::vector<std::pair<std::string, ModuleResult>> cases = {
-        {"127.0.0.211", ModuleResult::Ok},  // another device address: accepted, the request says any
+        // another device address: accepted, the request says any
+        {"127.0.0.211", ModuleResult::Ok},
         {"127.0.0.212", ModuleResult::DeviceError},
         {"127.0.0.213", ModuleResult::Refused},
         {"127.0.0.214", ModuleResult::Ok},  // status 7 as the first answer sets no failure
@@ -287,13 +290,32 @@ TEST_F(ControlOverLoopback, UnknownCommandNumbersSendNothingAndSucceed) {
     for (const int command : {206, 300, 404, 0, -1}) {
         Bytes data = {1, 2};
         std::uint32_t count = 7;
-        EXPECT_EQ(Command(module, command, data, 0x33, 0, nullptr, &count), ModuleResult::Ok) << command;
+        EXPECT_EQ(Command(module, command, data, 0x33, 0, nullptr, &count), ModuleResult::Ok)
+            << command;
         EXPECT_EQ(count, 0u);
     }
     const auto log = Log();
     EXPECT_EQ(CountOf(log, "CModuleInterface::DoCommand(206 to 33)"), 1u);
     EXPECT_EQ(CountOf(log, "CModuleInterface::DoCommand(404 to 33)"), 1u);
     EXPECT_EQ(log.size(), 5u);
+}
+
+// A command is one row of the table: the interface sends every row and the simulated module
+// answers every one; once the others have written, each reading command gets data back.
+TEST_F(ControlOverLoopback, EveryCommandOfTheTableIsSentAndAnswered) {
+    CModuleInterface module(Ip("127.0.0.218"));
+    for (const bool reading : {false, true}) {
+        for (const ModuleCommand& command : kModuleCommands) {
+            if (command.readsData != reading) continue;
+            const std::size_t length = std::max<std::size_t>(command.minData, command.sendsLength);
+            const Bytes data(length, 0x5A);
+            std::uint32_t count = 0;
+            EXPECT_EQ(Command(module, command.number, data, 0x40, 0, nullptr, &count),
+                      ModuleResult::Ok)
+                << command.number;
+            EXPECT_EQ(count > 0, reading) << command.number;
+        }
+    }
 }
 
 }  // namespace
