@@ -22,7 +22,7 @@ std::string CommandError(std::string_view text, std::string_view reason) {
     return message;
 }
 
-std::string DescribeCommand(const ModuleCommand& command) {
+std::string DescribeCommand(const ModuleCommandRow& command) {
     std::string text = "  " + std::to_string(command.number) + "  ";
     const std::string target = command.callerTarget ? "--target" : "target 0xFD";
     switch (command.format) {
@@ -52,7 +52,7 @@ std::string DescribeCommand(const ModuleCommand& command) {
 
 std::string ModuleCommandsHelp() {
     std::string text = "Commands (any other number sends nothing and gives 0):\n";
-    for (const ModuleCommand& command : kModuleCommands) text += DescribeCommand(command);
+    for (const ModuleCommandRow& command : kModuleCommands) text += DescribeCommand(command);
     return text;
 }
 
@@ -78,7 +78,7 @@ bool ParseModuleCommandArg(std::string_view text, ModuleCommandArg& arg, std::st
             return false;
         }
     }
-    const ModuleCommand* limits = FindModuleCommand(arg.command);
+    const ModuleCommandRow* limits = FindModuleCommand(arg.command);
     if (limits == nullptr) return true;
     error = "command ";
     error += std::to_string(arg.command);

@@ -21,7 +21,7 @@ enum class CommandParameter : std::uint8_t {
     Word,       // its low 16 bits, the datagram's parameter word
 };
 
-struct ModuleCommand {
+struct ModuleCommandRow {
     int number;
     CommandFormat format;
     std::uint8_t code;      // framed: the access operation; datagram: the datagram code
@@ -38,7 +38,7 @@ inline constexpr std::uint8_t kBlockCloseOperation = 5;
 inline constexpr std::size_t kMaxBlockLength = 0xFFFF;  // the offset field's reach
 inline constexpr std::size_t kBlockCommandData = 8;     // commands 501 and 503
 
-inline constexpr ModuleCommand kModuleCommands[] = {
+inline constexpr ModuleCommandRow kModuleCommands[] = {
     // number, format, code, callerTarget, minData, maxData, sendsLength, readsData, parameter
     {201, CommandFormat::Framed, 1, false, 0, 0, false, true, CommandParameter::Unused},
     {202, CommandFormat::Framed, 2, false, 0, 0, false, true, CommandParameter::Unused},
@@ -65,8 +65,8 @@ inline constexpr ModuleCommand kModuleCommands[] = {
 
 // The row of a command number; null for a number not in the table, for which the command
 // interface sends nothing.
-const ModuleCommand* FindModuleCommand(int number);
+const ModuleCommandRow* FindModuleCommand(int number);
 // The datagram command with that code, or the framed command (block writes included) with that
 // access operation that carries data (withData) or none; null when the table has none.
-const ModuleCommand* FindDatagramCommand(std::uint16_t code);
-const ModuleCommand* FindFramedCommand(std::uint8_t operation, bool withData);
+const ModuleCommandRow* FindDatagramCommand(std::uint16_t code);
+const ModuleCommandRow* FindFramedCommand(std::uint8_t operation, bool withData);

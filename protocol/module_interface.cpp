@@ -32,7 +32,7 @@ ModuleResult CModuleInterface::DoCommand(std::uint32_t& countOut, int target, in
                                          int parameter, int length, std::uint8_t* buffer) {
     DebugLog("CModuleInterface::DoCommand(%d to %02X)", command, target & 0xFF);
     countOut = 0;
-    const ModuleCommand* entry = FindModuleCommand(command);
+    const ModuleCommandRow* entry = FindModuleCommand(command);
     if (entry == nullptr) return ModuleResult::Ok;
     // The caller's length is the only measure of its buffer: a command that would read past it,
     // or overflow a length field, is refused before anything is built.
@@ -51,9 +51,10 @@ ModuleResult CModuleInterface::DoCommand(std::uint32_t& countOut, int target, in
                          sent, buffer);
 }
 
-ModuleResult CModuleInterface::FramedCommand(std::uint32_t& countOut, const ModuleCommand& command,
-                                             std::uint8_t target, int parameter,
-                                             std::size_t length, std::uint8_t* buffer) {
+ModuleResult CModuleInterface::FramedCommand(std::uint32_t& countOut,
+                                             const ModuleCommandRow& command, std::uint8_t target,
+                                             int parameter, std::size_t length,
+                                             std::uint8_t* buffer) {
     Buffer request{};
     Buffer reply{};
     PresetFramedHeader(request);
@@ -115,7 +116,7 @@ ModuleResult CModuleInterface::BlockWrite(std::span<std::uint8_t, kBufferSize> r
 }
 
 ModuleResult CModuleInterface::DatagramCommand(std::uint32_t& countOut,
-                                               const ModuleCommand& command, int parameter,
+                                               const ModuleCommandRow& command, int parameter,
                                                std::size_t length, std::uint8_t* buffer) {
     Buffer request{};
     const std::uint16_t sequence = sequence_++;

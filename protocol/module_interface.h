@@ -52,10 +52,10 @@ private:
                             std::uint8_t target, std::uint8_t operation,
                             std::uint8_t parameterBits, std::size_t length,
                             const std::uint8_t* buffer);
-    ModuleResult FramedCommand(std::uint32_t& countOut, const ModuleCommand& command,
+    ModuleResult FramedCommand(std::uint32_t& countOut, const ModuleCommandRow& command,
                                std::uint8_t target, int parameter, std::size_t length,
                                std::uint8_t* buffer);
-    ModuleResult DatagramCommand(std::uint32_t& countOut, const ModuleCommand& command,
+    ModuleResult DatagramCommand(std::uint32_t& countOut, const ModuleCommandRow& command,
                                  int parameter, std::size_t length, std::uint8_t* buffer);
 
     CTCPTransport tcp_;

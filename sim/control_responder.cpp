@@ -66,8 +66,8 @@ Bytes AnswerFramedRequest(const ControlConfig& config, ControlState& state,
 
     std::uint8_t status = 0;
     Bytes replyData;
-    const ModuleCommand* writing = data.empty() ? nullptr : FindFramedCommand(operation, true);
-    const ModuleCommand* reading =
+    const ModuleCommandRow* writing = data.empty() ? nullptr : FindFramedCommand(operation, true);
+    const ModuleCommandRow* reading =
         writing != nullptr ? nullptr : FindFramedCommand(operation, false);
     if (TakeBusy(config, state)) {
         status = kFramedStatusBusy;
@@ -116,7 +116,7 @@ Bytes AnswerControlDatagram(const ControlConfig& config, ControlState& state,
 
     std::uint16_t status = kStatusOk;
     Bytes replyData;
-    const ModuleCommand* command = FindDatagramCommand(code);
+    const ModuleCommandRow* command = FindDatagramCommand(code);
     if (TakeBusy(config, state)) {
         status = kStatusBusy;
     } else if (config.fault == ControlFault::Status) {

@@ -305,7 +305,7 @@ TEST_F(ControlOverLoopback, UnknownCommandNumbersSendNothingAndSucceed) {
 TEST_F(ControlOverLoopback, EveryCommandOfTheTableIsSentAndAnswered) {
     CModuleInterface module(Ip("127.0.0.218"));
     for (const bool reading : {false, true}) {
-        for (const ModuleCommand& command : kModuleCommands) {
+        for (const ModuleCommandRow& command : kModuleCommands) {
             if (command.readsData != reading) continue;
             const std::size_t length = std::max<std::size_t>(command.minData, command.sendsLength);
             const Bytes data(length, 0x5A);
