@@ -36,8 +36,8 @@ bool CheckSwitcherReply(std::span<const std::uint8_t> reply, std::uint32_t& swit
     if (!wire::HasMagic(reply, wire::kSwitcherReplyMagic) &&
         !wire::HasMagic(reply, wire::kSwitcherReplyAltMagic))
         return false;
-    if (reply[wire::kSwitcherReplyStatusB] != wire::kSwitcherReplyStatusBValue ||
-        reply[wire::kSwitcherReplyStatusA] != wire::kSwitcherReplyStatusAValue)
+    if (reply[wire::kSwitcherReplyStatusB] != wire::kSwitcherReplyStatusValues[1] ||
+        reply[wire::kSwitcherReplyStatusA] != wire::kSwitcherReplyStatusValues[0])
         return false;
     // A short reply is read as if the rest of a cleared buffer followed it.
     std::array<std::uint8_t, wire::kSwitcherReplyFieldsEnd> head{};

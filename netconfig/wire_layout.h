@@ -37,9 +37,9 @@ constexpr std::size_t kQueryRequestLength = 26;
 // "WiZnInTc" / "WiZnSwTc" reply.
 constexpr std::size_t kSwitcherReplyMinLength = 11;
 constexpr std::size_t kSwitcherReplyStatusA = 8;
-constexpr std::uint8_t kSwitcherReplyStatusAValue = 1;  // what a good reply carries there
 constexpr std::size_t kSwitcherReplyStatusB = 9;
-constexpr std::uint8_t kSwitcherReplyStatusBValue = 0;
+// What a good reply carries there.
+constexpr std::array<std::uint8_t, 2> kSwitcherReplyStatusValues = {1, 0};
 constexpr std::size_t kSwitcherReplyAddress = 11;  // 4 bytes
 constexpr std::size_t kSwitcherReplyFieldsEnd = kSwitcherReplyAddress + kAddressLength;
 // What a module sends: as long as the request, zeros after the address.

@@ -57,8 +57,8 @@ Datagram BuildSwitcherReply(const ModuleConfig& module) {
     Datagram reply(wire::kSwitcherReplyFieldsEnd, 0);
     wire::PutMagic(reply, module.switchReplyMagic ? wire::kSwitcherReplyAltMagic
                                                   : wire::kSwitcherReplyMagic);
-    reply[wire::kSwitcherReplyStatusA] = wire::kSwitcherReplyStatusAValue;
-    reply[wire::kSwitcherReplyStatusB] = wire::kSwitcherReplyStatusBValue;
+    reply[wire::kSwitcherReplyStatusA] = wire::kSwitcherReplyStatusValues[0];
+    reply[wire::kSwitcherReplyStatusB] = wire::kSwitcherReplyStatusValues[1];
     wire::PutAddress(reply, wire::kSwitcherReplyAddress, module.switcher);
     // Filled with zeros, not the pattern: a longer reply must not look like another address.
     return FitToLength(std::move(reply), module.switcherLength, module.switcherLength);
