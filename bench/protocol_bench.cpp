@@ -23,7 +23,7 @@ const std::uint32_t kControl = Address("127.0.0.160");
 
 bool Run(CModuleInterface& module, int command, std::vector<std::uint8_t>& buffer, int length) {
     std::uint32_t count = 0;
-    return module.DoCommand(count, 0x20, command, 0, length, buffer.data()) == kModuleOk;
+    return module.DoCommand(count, 0x20, command, 0, length, buffer.data()) == ModuleResult::Ok;
 }
 
 void BM_DatagramCommand401(benchmark::State& state) {

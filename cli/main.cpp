@@ -6,6 +6,7 @@
 #include "app/program_version.h"
 #include "app/settings_location.h"
 #include "cli/commands.h"
+#include "cli/module_command_args.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ struct Command {
     std::string_view name;
     cli::Outcome (*run)(cli::Arguments);
     std::string_view help;
+    std::string (*moreHelp)() = nullptr;  // help made from a table, shown after the rest
 };
 
 constexpr Command kCommands[] = {
@@ -86,13 +88,15 @@ constexpr Command kCommands[] = {
      "vantrel-cli command DEVICE COMMAND... [--target N] [--param N] [--log FILE] [--dump] [--json]\n"
      "Sends module commands to DEVICE's control module (port 9000), in order, through one\n"
      "connection. COMMAND is NUMBER or NUMBER:HEX, e.g. 202, 401:0102030405, 303:00112233.\n"
-     "  --target N     access-header target of 301-303 (low byte), default 0\n"
-     "  --param N      parameter: 303 uses its two low bits, 403 its low 16 bits; default 0\n"
+     "  --target N     access-header target (low byte) of the commands below that take one,\n"
+     "                 default 0\n"
+     "  --param N      parameter of the commands below that take one, default 0\n"
      "  --log FILE     write the diagnostic log into FILE (appending); --dump adds hex dumps\n"
      "  --settings FILE  without --log, the log follows Debug/Log and Debug/Serial of FILE and\n"
      "                 is written beside it with the extension .log (default: the panel's file)\n"
      "  --json         [{\"command\": 401, \"result\": 0, \"data\": \"A1B2\"}, ...]\n"
-     "Exit 0 when every result is 0, 1 when any is not, 2 for bad arguments.\n"},
+     "Exit 0 when every result is 0, 1 when any is not, 2 for bad arguments.\n",
+     cli::ModuleCommandsHelp},
     {"doctor", cli::DoctorCommand,
      "vantrel-cli doctor [--from LOCAL] [--search] [--json]\n"
      "Explains what stands between this computer and its modules: every IPv4 interface and\n"
@@ -179,7 +183,8 @@ cli::Outcome RunProgram(int argc, char** argv) {
     for (const auto& command : kCommands) {
         if (command.name != name) continue;
         if (AsksForHelp(args)) {
-            std::cout << command.help << kCommonHelp;
+            std::cout << command.help << (command.moreHelp ? command.moreHelp() : "")
+                      << kCommonHelp;
             return {};
         }
         return command.run(std::move(args));

@@ -74,9 +74,10 @@ Outcome ModuleCommand(Arguments args) {
         std::uint32_t count = 0;
         ModuleCommandOutcome outcome;
         outcome.command = command.command;
-        outcome.result = module.DoCommand(count, static_cast<int>(target), command.command,
-                                          static_cast<int>(parameter),
-                                          static_cast<int>(command.data.size()), buffer.data());
+        outcome.result = ResultCode(module.DoCommand(count, static_cast<int>(target),
+                                                     command.command, static_cast<int>(parameter),
+                                                     static_cast<int>(command.data.size()),
+                                                     buffer.data()));
         outcome.data.assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(count, buffer.size()));
         allOk = allOk && outcome.result == 0;
         outcomes.push_back(std::move(outcome));

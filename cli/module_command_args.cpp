@@ -1,7 +1,8 @@
 #include "cli/module_command_args.h"
 
+#include "app/number_text.h"
 #include "app/text_chars.h"
-#include "protocol/module_interface.h"
+#include "protocol/module_commands.h"
 #include "protocol/module_result.h"
 
 namespace cli {
@@ -9,18 +10,7 @@ namespace cli {
 namespace {
 
 constexpr std::size_t kMaxCommandDigits = 9;  // keeps the number inside an int
-
-bool ParseDecimal(std::string_view text, std::uint64_t limit, std::uint64_t& value) {
-    if (text.empty() || text.size() > 10) return false;
-    std::uint64_t parsed = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        parsed = parsed * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (parsed > limit) return false;
-    value = parsed;
-    return true;
-}
+constexpr std::size_t kMaxOptionDigits = 10;
 
 // "command 'TEXT'" and a reason, appended piece by piece: GCC 12 at -O3 warns falsely
 // (-Wrestrict) on "'" + text + "'".
@@ -32,13 +22,45 @@ std::string CommandError(std::string_view text, std::string_view reason) {
     return message;
 }
 
+std::string DescribeCommand(const ModuleCommandRow& command) {
+    std::string text = "  " + std::to_string(command.number) + "  ";
+    const std::string target = command.callerTarget ? "--target" : "target 0xFD";
+    switch (command.format) {
+        case CommandFormat::Framed:
+            text += "framed, operation " + std::to_string(command.code) + " on " + target;
+            break;
+        case CommandFormat::BlockWrite:
+            text += "block write, operations " + std::to_string(command.code) + " then " +
+                    std::to_string(kBlockCloseOperation) + " on " + target;
+            break;
+        case CommandFormat::Datagram:
+            text += "datagram, code " + std::to_string(command.code);
+            break;
+    }
+    if (command.parameter == CommandParameter::BlockBits) text += ", 2 bits of --param";
+    if (command.parameter == CommandParameter::Word) text += ", 16 bits of --param";
+    const std::string bytes = command.maxData == 1 ? " data byte" : " data bytes";
+    if (command.minData > 0 && command.minData == command.maxData)
+        text += "; exactly " + std::to_string(command.maxData) + bytes;
+    else if (command.maxData > 0)
+        text += "; up to " + std::to_string(command.maxData) + bytes;
+    if (command.readsData) text += "; returns data";
+    return text + '\n';
+}
+
 }  // namespace
+
+std::string ModuleCommandsHelp() {
+    std::string text = "Commands (any other number sends nothing and gives 0):\n";
+    for (const ModuleCommandRow& command : kModuleCommands) text += DescribeCommand(command);
+    return text;
+}
 
 bool ParseModuleCommandArg(std::string_view text, ModuleCommandArg& arg, std::string& error) {
     const auto colon = text.find(':');
     const std::string_view number = text.substr(0, colon);
     std::uint64_t command = 0;
-    if (number.size() > kMaxCommandDigits || !ParseDecimal(number, 999999999, command)) {
+    if (!ParseDecimal(number, kMaxCommandDigits, 999999999, command)) {
         error = CommandError(text, " is not NUMBER or NUMBER:HEX");
         return false;
     }
@@ -50,29 +72,25 @@ bool ParseModuleCommandArg(std::string_view text, ModuleCommandArg& arg, std::st
             error = CommandError(text, ": hex data of odd length");
             return false;
         }
-        for (std::size_t i = 0; i < hex.size(); i += 2) {
-            const int high = HexDigitValue(hex[i]);
-            const int low = HexDigitValue(hex[i + 1]);
-            if (high < 0 || low < 0) {
-                error = CommandError(text, ": data are not hexadecimal digits");
-                return false;
-            }
-            arg.data.push_back(static_cast<std::uint8_t>(high * 16 + low));
+        arg.data.resize(hex.size() / 2);
+        if (!DecodeHex(hex, arg.data)) {
+            error = CommandError(text, ": data are not hexadecimal digits");
+            return false;
         }
     }
-    const CommandLimits limits = LimitsOfCommand(arg.command);
-    if (!limits.known) return true;
+    const ModuleCommandRow* limits = FindModuleCommand(arg.command);
+    if (limits == nullptr) return true;
     error = "command ";
     error += std::to_string(arg.command);
-    if (limits.minData > 0 && arg.data.size() != limits.minData) {
+    if (limits->minData > 0 && arg.data.size() != limits->minData) {
         error += " needs exactly ";
-        error += std::to_string(limits.minData);
-    } else if (arg.data.size() > limits.maxData && limits.maxData == 0) {
+        error += std::to_string(limits->minData);
+    } else if (arg.data.size() > limits->maxData && limits->maxData == 0) {
         error += " sends no data";
         return false;
-    } else if (arg.data.size() > limits.maxData) {
+    } else if (arg.data.size() > limits->maxData) {
         error += " carries at most ";
-        error += std::to_string(limits.maxData);
+        error += std::to_string(limits->maxData);
     } else {
         error.clear();
         return true;
@@ -92,7 +110,7 @@ bool ParseNumberOption(std::string_view text, std::uint32_t& value) {
             if (digit < 0) return false;
             parsed = parsed * 16 + static_cast<std::uint64_t>(digit);
         }
-    } else if (!ParseDecimal(text, 0xFFFFFFFFu, parsed)) {
+    } else if (!ParseDecimal(text, kMaxOptionDigits, 0xFFFFFFFFu, parsed)) {
         return false;
     }
     value = static_cast<std::uint32_t>(parsed);
@@ -117,7 +135,7 @@ std::string FormatOutcomesText(const std::vector<ModuleCommandOutcome>& outcomes
         text += ": ";
         text += std::to_string(outcome.result);
         text += ' ';
-        text += ModuleResultMeaning(outcome.result);
+        text += ModuleResultMeaning(ModuleResult{outcome.result});
         if (!outcome.data.empty()) {
             text += ' ';
             text += UpperHex(outcome.data);

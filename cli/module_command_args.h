@@ -13,10 +13,14 @@ struct ModuleCommandArg {
 };
 
 // "401", "401:0102030405": a decimal command number, then optionally ':' and an even number of
-// hexadecimal digits. The data must fit the command (302: 250 bytes, 401/403: 2040, 501/503
-// exactly 8, commands that send nothing none); an unknown number takes any data, since it
-// sends nothing. False with a one-line reason.
+// hexadecimal digits. The data must fit the command's row of the command table (302: 250
+// bytes, 501/503 exactly 8, commands that send nothing none); an unknown number takes any
+// data, since it sends nothing. False with a one-line reason.
 bool ParseModuleCommandArg(std::string_view text, ModuleCommandArg& arg, std::string& error);
+
+// The help's list of command numbers, one line each from the command table: how each goes out,
+// what data it carries and whether it returns data.
+std::string ModuleCommandsHelp();
 
 // --target and --param: decimal or 0x hexadecimal, 0 to 4294967295.
 bool ParseNumberOption(std::string_view text, std::uint32_t& value);

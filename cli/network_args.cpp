@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "app/number_text.h"
 #include "netconfig/parallel_check.h"
 #include "netconfig/passport_file.h"
 #include "platform/path_rules.h"
@@ -14,13 +15,10 @@ namespace {
 
 // Digits only, at most `most`; a value this small fits every caller's type.
 bool ParseBoundedDecimal(std::string_view text, std::uint32_t most, std::uint32_t& value) {
-    if (text.empty() || text.size() > 5) return false;
-    value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    }
-    return value <= most;
+    std::uint64_t parsed = 0;
+    if (!ParseDecimal(text, 5, most, parsed)) return false;
+    value = static_cast<std::uint32_t>(parsed);
+    return true;
 }
 
 }  // namespace

@@ -3,18 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/text_chars.h"
+#include "app/number_text.h"
 
 namespace {
 
 bool ParseDecimalOctet(std::string_view text, std::uint8_t& octet) {
-    if (text.empty() || text.size() > 3) return false;
-    unsigned value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value > 255) return false;
+    std::uint64_t value = 0;
+    if (!ParseDecimal(text, 3, 255, value)) return false;
     octet = static_cast<std::uint8_t>(value);
     return true;
 }
@@ -60,10 +55,7 @@ bool ParseMacAddress(std::string_view text, MacAddress& mac) {
     for (std::size_t i = 0; i < parsed.size(); ++i) {
         const std::size_t at = i * 3;
         if (i > 0 && text[at - 1] != separator) return false;
-        const int high = HexDigitValue(text[at]);
-        const int low = HexDigitValue(text[at + 1]);
-        if (high < 0 || low < 0) return false;
-        parsed[i] = static_cast<std::uint8_t>(high * 16 + low);
+        if (!DecodeHex(text.substr(at, 2), std::span(&parsed[i], 1))) return false;
     }
     mac = parsed;
     return true;

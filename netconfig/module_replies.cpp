@@ -11,7 +11,7 @@ ReadSwitcherRequest BuildReadSwitcherRequest() {
 WriteSwitcherRequest BuildWriteSwitcherRequest(std::uint32_t switcherAddress) {
     WriteSwitcherRequest request{};
     wire::PutMagic(request, wire::kWriteSwitcherMagic);
-    request[wire::kWriteSwitcherFlag] = 1;
+    request[wire::kWriteSwitcherFlag] = wire::kWriteSwitcherFlagValue;
     wire::PutAddress(request, wire::kWriteSwitcherAddress, switcherAddress);
     return request;
 }
@@ -36,7 +36,8 @@ bool CheckSwitcherReply(std::span<const std::uint8_t> reply, std::uint32_t& swit
     if (!wire::HasMagic(reply, wire::kSwitcherReplyMagic) &&
         !wire::HasMagic(reply, wire::kSwitcherReplyAltMagic))
         return false;
-    if (reply[wire::kSwitcherReplyStatusB] != 0 || reply[wire::kSwitcherReplyStatusA] != 1)
+    if (reply[wire::kSwitcherReplyStatusB] != wire::kSwitcherReplyStatusValues[1] ||
+        reply[wire::kSwitcherReplyStatusA] != wire::kSwitcherReplyStatusValues[0])
         return false;
     // A short reply is read as if the rest of a cleared buffer followed it.
     std::array<std::uint8_t, wire::kSwitcherReplyFieldsEnd> head{};

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/number_text.h"
 #include "app/text_chars.h"
 #include "netconfig/wire_layout.h"
 #include "protocol/crc16.h"
@@ -94,8 +95,7 @@ std::string ReadDataLine(std::string_view text, std::size_t line, PassportRecord
                                          " is not an upper-case hexadecimal digit");
     }
     const std::size_t first = (line - 2) * wire::kPassportFileBytesPerLine;
-    for (std::size_t i = 0; i < wire::kPassportFileBytesPerLine; ++i)
-        record[first + i] = static_cast<std::uint8_t>(HexDigitValue(text[2 * i]) << 4 | HexDigitValue(text[2 * i + 1]));
+    DecodeHex(text, std::span(record).subspan(first, wire::kPassportFileBytesPerLine));
     return {};
 }
 

@@ -36,8 +36,10 @@ constexpr std::size_t kQueryRequestLength = 26;
 
 // "WiZnInTc" / "WiZnSwTc" reply.
 constexpr std::size_t kSwitcherReplyMinLength = 11;
-constexpr std::size_t kSwitcherReplyStatusA = 8;  // must be 1
-constexpr std::size_t kSwitcherReplyStatusB = 9;  // must be 0
+constexpr std::size_t kSwitcherReplyStatusA = 8;
+constexpr std::size_t kSwitcherReplyStatusB = 9;
+// What a good reply carries there.
+constexpr std::array<std::uint8_t, 2> kSwitcherReplyStatusValues = {1, 0};
 constexpr std::size_t kSwitcherReplyAddress = 11;  // 4 bytes
 constexpr std::size_t kSwitcherReplyFieldsEnd = kSwitcherReplyAddress + kAddressLength;
 // What a module sends: as long as the request, zeros after the address.
@@ -45,7 +47,8 @@ constexpr std::size_t kSwitcherReplyModuleLength = 26;
 
 // "WiZnInTw" request: magic, 1, 0, 0, address, four zeros.
 constexpr std::size_t kWriteSwitcherLength = 19;
-constexpr std::size_t kWriteSwitcherFlag = 8;      // 1
+constexpr std::size_t kWriteSwitcherFlag = 8;
+constexpr std::uint8_t kWriteSwitcherFlagValue = 1;
 constexpr std::size_t kWriteSwitcherAddress = 11;  // 4 bytes
 constexpr std::size_t kWriteSwitcherFieldsEnd = kWriteSwitcherAddress + kAddressLength;
 

@@ -2,33 +2,33 @@
 
 #include "protocol/packet_layout.h"
 
-std::optional<std::uint16_t> ResultOfFramedStatus(std::uint8_t statusCode) {
+std::optional<ModuleResult> ResultOfFramedStatus(std::uint8_t statusCode) {
     switch (statusCode) {
         case 0:
-        case 1: return kModuleOk;
-        case 2:
-        case 6: return kModuleDeviceBusy;
-        case 3: return kModuleDeviceError;
+        case 1: return ModuleResult::Ok;
+        case packet::kFramedStatusBusy:
+        case 6: return ModuleResult::DeviceBusy;
+        case packet::kFramedStatusError: return ModuleResult::DeviceError;
         case 4:
-        case 5: return kModuleRefused;
+        case 5: return ModuleResult::Refused;
         default: return std::nullopt;
     }
 }
 
-std::uint16_t ResultOfDatagramStatus(std::uint16_t status) {
-    if (status == packet::kStatusOk) return kModuleOk;
-    return status == packet::kStatusBusy ? kModuleDeviceBusy : kModuleDeviceError;
+ModuleResult ResultOfDatagramStatus(std::uint16_t status) {
+    if (status == packet::kStatusOk) return ModuleResult::Ok;
+    return status == packet::kStatusBusy ? ModuleResult::DeviceBusy : ModuleResult::DeviceError;
 }
 
-const char* ModuleResultMeaning(std::uint16_t result) {
+const char* ModuleResultMeaning(ModuleResult result) {
     switch (result) {
-        case kModuleOk: return "success";
-        case kModuleBadRequest: return "data do not fit the command";
-        case kModuleNoAnswer: return "no answer";
-        case kModuleInvalidReply: return "invalid reply";
-        case kModuleDeviceError: return "device error";
-        case kModuleDeviceBusy: return "device busy";
-        case kModuleRefused: return "refused by the device";
-        default: return "unknown result";
+        case ModuleResult::Ok: return "success";
+        case ModuleResult::BadRequest: return "data do not fit the command";
+        case ModuleResult::NoAnswer: return "no answer";
+        case ModuleResult::InvalidReply: return "invalid reply";
+        case ModuleResult::DeviceError: return "device error";
+        case ModuleResult::DeviceBusy: return "device busy";
+        case ModuleResult::Refused: return "refused by the device";
     }
+    return "unknown result";
 }

@@ -37,6 +37,10 @@ inline constexpr std::uint8_t kPanelAddress = 0xFF;
 inline constexpr std::uint8_t kFramedCommand = 1;
 inline constexpr std::uint8_t kReplyFlag = 0x80;
 inline constexpr std::uint8_t kStatusCodeMask = 0x07;
+// Two of the status codes a framed reply carries in its low three bits: the module is busy, or
+// it could not do the request (the command interface maps them all).
+inline constexpr std::uint8_t kFramedStatusBusy = 2;
+inline constexpr std::uint8_t kFramedStatusError = 3;
 
 // The access header at the start of every framed request's payload.
 inline constexpr std::size_t kTargetOffset = 9;
@@ -47,6 +51,7 @@ inline constexpr std::size_t kChunkOffset = 13;  // parameter bits 7-6, chunk le
 inline constexpr std::size_t kAccessDataOffset = 14;
 inline constexpr std::size_t kAccessHeaderLength = 5;
 inline constexpr unsigned kParameterShift = 6;
+inline constexpr std::uint8_t kChunkLengthMask = (1u << kParameterShift) - 1;
 inline constexpr std::uint8_t kFixedTarget = 0xFD;
 inline constexpr std::size_t kMaxChunk = 31;
 inline constexpr std::size_t kMaxFramedData = kMaxFramedPayload - kAccessHeaderLength;  // 250
@@ -66,6 +71,7 @@ inline constexpr std::size_t kReplyDataOffset = 4;
 inline constexpr std::size_t kMaxReplyData = kBufferSize - kReplyDataOffset;  // 2044
 inline constexpr std::uint16_t kStatusOk = 0;
 inline constexpr std::uint16_t kStatusBusy = 0x8001;
+inline constexpr std::uint16_t kStatusError = 0x0001;  // as any other status but these two
 
 inline std::uint16_t ReadWord(const std::uint8_t* at) {
     return static_cast<std::uint16_t>(at[0] | (at[1] << 8));

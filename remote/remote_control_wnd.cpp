@@ -278,9 +278,9 @@ void CRemoteControlWnd::SendButtonCommand(const ButtonCommand& command) {
     std::uint32_t count = 0;
     // The command stays the button's: DoCommand writes into its buffer only for reading commands.
     ButtonCommand copy = command;
-    const std::uint16_t result =
+    const ModuleResult result =
         module_->DoCommand(count, 0, kButtonCommand, 0, copy.length, copy.data.data());
-    if (result == 0) return;
+    if (result == ModuleResult::Ok) return;
     failureShown_ = true;
     LocalizedMessageBoxText(kFailureText, MessageStyle::Warning);
     failureShown_ = false;

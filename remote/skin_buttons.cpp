@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "app/number_text.h"
 #include "app/text_chars.h"
 
 namespace {
@@ -35,13 +36,8 @@ std::string ParseCommand(std::string_view text, ButtonCommand& command) {
     if (text.size() / 2 > ButtonCommand::kMaxLength)
         return "command of " + std::to_string(text.size() / 2) + " bytes is longer than " +
                std::to_string(ButtonCommand::kMaxLength);
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int high = HexDigitValue(text[i]);
-        const int low = HexDigitValue(text[i + 1]);
-        if (high < 0 || low < 0)
-            return "command \"" + std::string(text) + "\" is not hex bytes or \"-\"";
-        command.data[i / 2] = static_cast<std::uint8_t>(high * 16 + low);
-    }
+    if (!DecodeHex(text, std::span(command.data).first(text.size() / 2)))
+        return "command \"" + std::string(text) + "\" is not hex bytes or \"-\"";
     command.length = static_cast<std::int32_t>(text.size() / 2);
     return {};
 }

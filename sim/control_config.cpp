@@ -1,48 +1,38 @@
 #include "sim/control_config.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
+
+#include "app/number_text.h"
 
 namespace sim {
 
 namespace {
 
-struct FaultName {
-    std::string_view name;
-    ControlFault fault;
-    bool takesCount;
+constexpr ControlFaultName kFaults[] = {
+    {"none", ControlFault::None, "", "answers every request as it should"},
+    {"busy", ControlFault::Busy, "[:N]", "says busy to every answer, or to the next N"},
+    {"status", ControlFault::Status, ":N", "every answer carries status N (framed: low 3 bits)"},
+    {"wrong-sequence", ControlFault::WrongSequence, "", "datagram replies carry the sequence + 1"},
+    {"short", ControlFault::ShortReply, "", "datagram replies of 3 bytes"},
+    {"long", ControlFault::LongReply, "", "datagram replies longer than the panel's buffer"},
+    {"silent", ControlFault::Silent, "", "hears and records everything, answers nothing"},
+    {"bad-crc", ControlFault::BadCrc, "", "framed replies with a broken CRC"},
+    {"bad-sync", ControlFault::BadSync, "", "framed replies with a wrong second sync byte"},
+    {"status-bit-clear", ControlFault::StatusBitClear, "", "framed replies without the reply flag"},
+    {"wrong-command", ControlFault::WrongCommand, "", "framed replies with another command byte"},
+    {"wrong-type", ControlFault::WrongType, "", "framed replies from another device type"},
+    {"other-address", ControlFault::OtherAddress, "", "framed replies from another device address"},
+    {"close", ControlFault::CloseOnRequest, "", "closes the connection at a framed request"},
+    {"partial", ControlFault::PartialReply, "", "the start of each framed reply, then nothing"},
+    {"trickle", ControlFault::Trickle, ":MS", "sends framed replies one byte every MS ms"},
+    {"not-listening", ControlFault::NotListening, "", "no TCP port at all; datagrams are answered"},
 };
 
-constexpr std::array<FaultName, 17> kFaults = {{
-    {"none", ControlFault::None, false},
-    {"busy", ControlFault::Busy, true},
-    {"status", ControlFault::Status, true},
-    {"wrong-sequence", ControlFault::WrongSequence, false},
-    {"short", ControlFault::ShortReply, false},
-    {"long", ControlFault::LongReply, false},
-    {"silent", ControlFault::Silent, false},
-    {"bad-crc", ControlFault::BadCrc, false},
-    {"bad-sync", ControlFault::BadSync, false},
-    {"status-bit-clear", ControlFault::StatusBitClear, false},
-    {"wrong-command", ControlFault::WrongCommand, false},
-    {"wrong-type", ControlFault::WrongType, false},
-    {"other-address", ControlFault::OtherAddress, false},
-    {"close", ControlFault::CloseOnRequest, false},
-    {"partial", ControlFault::PartialReply, false},
-    {"trickle", ControlFault::Trickle, true},
-    {"not-listening", ControlFault::NotListening, false},
-}};
-
 bool ParseCount(std::string_view text, unsigned& count) {
-    if (text.empty() || text.size() > 5) return false;
-    unsigned value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value > kMaxFaultCount) return false;
-    count = value;
+    std::uint64_t value = 0;
+    if (!ParseDecimal(text, 5, kMaxFaultCount, value)) return false;
+    count = static_cast<unsigned>(value);
     return true;
 }
 
@@ -50,13 +40,14 @@ bool ParseCount(std::string_view text, unsigned& count) {
 bool ParseOneFault(std::string_view text, FaultStep& step) {
     const auto colon = text.find(':');
     const std::string_view name = text.substr(0, colon);
-    for (const FaultName& entry : kFaults) {
+    for (const ControlFaultName& entry : kFaults) {
         if (entry.name != name) continue;
         unsigned count = 0;
         const bool hasCount = colon != std::string_view::npos;
-        if (hasCount && (!entry.takesCount || !ParseCount(text.substr(colon + 1), count))) return false;
+        const bool takesCount = !entry.argument.empty();
+        if (hasCount && (!takesCount || !ParseCount(text.substr(colon + 1), count))) return false;
         // A status or a trickle needs its number; busy without one is busy for good.
-        if (!hasCount && entry.takesCount && entry.fault != ControlFault::Busy) return false;
+        if (!hasCount && entry.argument.starts_with(':')) return false;
         step = {entry.fault, count};
         return true;
     }
@@ -87,12 +78,14 @@ bool ParseControlFault(std::string_view text, ControlConfig& control, std::strin
         for (const FaultStep& step : steps) ok = ok && FitsOneRequest(step);
     }
     if (!ok) {
-        expected = "one of none, busy[:N], status:N, wrong-sequence, short, long, silent, bad-crc, "
-                   "bad-sync, status-bit-clear, wrong-command, wrong-type, other-address, close, "
-                   "partial, trickle:MS, not-listening (N and MS up to " +
-                   std::to_string(kMaxFaultCount) +
-                   "), or one fault per request joined by + (without busy:N, trickle or "
-                   "not-listening)";
+        expected = "one of ";
+        for (const ControlFaultName& entry : kFaults) {
+            if (&entry != &kFaults[0]) expected += ", ";
+            expected.append(entry.name).append(entry.argument);
+        }
+        expected += " (N and MS up to " + std::to_string(kMaxFaultCount) +
+                    "), or one fault per request joined by + (without busy:N, trickle or "
+                    "not-listening)";
         return false;
     }
     control.fault = steps.front().fault;
@@ -102,6 +95,8 @@ bool ParseControlFault(std::string_view text, ControlConfig& control, std::strin
     control.enabled = true;
     return true;
 }
+
+std::span<const ControlFaultName> ControlFaults() { return kFaults; }
 
 ControlConfig ForRequest(const ControlConfig& config, unsigned request) {
     if (config.steps.empty()) return config;

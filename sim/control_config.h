@@ -3,6 +3,7 @@
 // and one fault mode, so that every failure path of the module command protocol can be met on
 // a real socket.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,16 @@ struct ControlConfig {
 };
 
 inline constexpr unsigned kMaxFaultCount = 65535;
+
+// One fault mode of `control-fault`: its name, the number it takes ("[:N]" when it may, ":N" or
+// ":MS" when it must, "" for none) and its help.
+struct ControlFaultName {
+    std::string_view name;
+    ControlFault fault;
+    std::string_view argument;
+    std::string_view help;
+};
+std::span<const ControlFaultName> ControlFaults();
 
 // "busy", "busy:3", "status:5", "trickle:20", "silent" ..., or a sequence of one-request faults
 // joined by "+" ("bad-crc+status:7+none"). False for anything else; `expected` then names what

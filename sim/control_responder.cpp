@@ -4,6 +4,7 @@
 
 #include "protocol/crc16.h"
 #include "protocol/framed_packet.h"
+#include "protocol/module_commands.h"
 #include "protocol/packet_layout.h"
 
 namespace sim {
@@ -12,13 +13,6 @@ using namespace packet;
 
 namespace {
 
-constexpr std::uint8_t kBusyFramedStatus = 2;
-constexpr std::uint16_t kDatagramErrorStatus = 0x0001;
-
-// Datagram codes whose payload is kept, and the reading code that hands it back.
-constexpr std::uint16_t kFirstCode = 3;
-constexpr std::uint16_t kLastCode = 9;
-bool IsReadingCode(std::uint16_t code) { return code == 4 || code == 7 || code == 9; }
 
 // True when this answer is to say busy (busy:N counts the answers).
 bool TakeBusy(const ControlConfig& config, ControlState& state) {
@@ -72,16 +66,19 @@ Bytes AnswerFramedRequest(const ControlConfig& config, ControlState& state,
 
     std::uint8_t status = 0;
     Bytes replyData;
+    const ModuleCommandRow* writing = data.empty() ? nullptr : FindFramedCommand(operation, true);
+    const ModuleCommandRow* reading =
+        writing != nullptr ? nullptr : FindFramedCommand(operation, false);
     if (TakeBusy(config, state)) {
-        status = kBusyFramedStatus;
+        status = kFramedStatusBusy;
     } else if (config.fault == ControlFault::Status) {
         status = static_cast<std::uint8_t>(config.count & kStatusCodeMask);
-    } else if (operation == kWriteOperation) {
-        WriteAt(state.memory[target], offset, data);
-    } else if (operation == kChunkOperation && !data.empty()) {
+    } else if (writing != nullptr && writing->format == CommandFormat::BlockWrite) {
         const std::size_t chunk = std::min<std::size_t>(request[kChunkOffset] & kChunkLengthMask, data.size());
         WriteAt(state.memory[target], offset, data.first(chunk));
-    } else if (operation != kChunkOperation + 1) {
+    } else if (writing != nullptr) {
+        WriteAt(state.memory[target], offset, data);
+    } else if (reading != nullptr && reading->readsData) {
         const Bytes& memory = state.memory[target];
         replyData.assign(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(
                                                               std::min(memory.size(), kMaxFramedData)));
@@ -119,13 +116,14 @@ Bytes AnswerControlDatagram(const ControlConfig& config, ControlState& state,
 
     std::uint16_t status = kStatusOk;
     Bytes replyData;
+    const ModuleCommandRow* command = FindDatagramCommand(code);
     if (TakeBusy(config, state)) {
         status = kStatusBusy;
     } else if (config.fault == ControlFault::Status) {
         status = static_cast<std::uint16_t>(config.count);
-    } else if (code < kFirstCode || code > kLastCode) {
-        status = kDatagramErrorStatus;
-    } else if (IsReadingCode(code)) {
+    } else if (command == nullptr) {
+        status = kStatusError;
+    } else if (command->readsData) {
         replyData = state.datagramPayloads[static_cast<std::uint16_t>(code - 1)];
     } else {
         state.datagramPayloads[code] =

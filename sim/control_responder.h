@@ -23,13 +23,12 @@ struct ControlState {
     unsigned requests = 0;  // how many whole requests arrived, for a sequence of faults
 };
 
-// Framed access operations as the simulator reads them: 3 writes its data at the offset, 4
-// writes a block chunk at the offset (its length in byte 13's low six bits), 5 closes a block;
-// every operation without data (1, 2, 4 of a fixed command) reads the target's memory back,
-// up to the 250 bytes a reply can carry.
-inline constexpr std::uint8_t kWriteOperation = 3;
-inline constexpr std::uint8_t kChunkOperation = 4;
-inline constexpr std::uint8_t kChunkLengthMask = 0x3F;
+// What a request does follows the command table. A framed request with data writes them at its
+// offset into the target's memory (a block write's chunk as long as byte 13's low six bits say);
+// one without data that a reading command sends returns that memory, up to the 250 bytes a reply
+// can carry; every other one (205's, a block's close) is answered without data. A datagram of a
+// sending command keeps its payload per code, and one of a reading command returns the payload
+// kept under the code before its own (402 reads back what 401 sent).
 inline constexpr std::size_t kDatagramReplyTooLong = 2100;
 inline constexpr std::uint8_t kOtherDeviceAddress = 7;
 inline constexpr std::size_t kPartialReplyBytes = 5;
@@ -39,7 +38,7 @@ inline constexpr std::size_t kPartialReplyBytes = 5;
 Bytes AnswerFramedRequest(const ControlConfig& config, ControlState& state,
                           std::span<const std::uint8_t> request);
 
-// The reply to one datagram (codes 3-9); empty for silence.
+// The reply to one datagram; a code no command uses gets an error status. Empty for silence.
 Bytes AnswerControlDatagram(const ControlConfig& config, ControlState& state,
                             std::span<const std::uint8_t> datagram);
 

@@ -7,6 +7,7 @@
 #include "platform/stop_request.h"
 #include "platform/tick.h"
 #include "sim/modsim_options.h"
+#include "sim/module_keys.h"
 #include "sim/module_simulator.h"
 
 namespace {
@@ -25,11 +26,15 @@ int main(int argc, char** argv) {
     sim::ModsimOptions options;
     std::string error;
     if (!sim::ParseModsimArguments(args, options, error)) {
-        std::fputs(sim::kModsimUsage, stderr);
+        std::fputs(sim::ModsimUsage().c_str(), stderr);
         return Fail(2, error);
     }
     if (options.help) {
-        std::fputs(sim::kModsimUsage, stdout);
+        std::fputs(sim::ModsimUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.listKeys) {
+        std::fputs(sim::ListKeysText().c_str(), stdout);
         return 0;
     }
     if (options.version) {

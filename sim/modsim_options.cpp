@@ -11,16 +11,30 @@
 #include "app/command_line.h"
 #include "netconfig/address_text.h"
 #include "platform/interface_addresses.h"
+#include "sim/module_keys.h"
 
 namespace sim {
 
-const char* const kModsimUsage =
-    "usage: vantrel-modsim [--config FILE]... [--module MODULE]... [--capture FILE]\n"
-    "                      [--duration SECONDS] [--broadcast]\n"
-    "       vantrel-modsim --help | --version\n"
-    "  MODULE is key=value[,key=value...] with the keys of a [module] section: ip (required),\n"
-    "  mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply,\n"
-    "  passport-length, passport, hello-length. See sim/README.md.\n";
+std::string ModsimUsage() {
+    std::string usage =
+        "usage: vantrel-modsim [--config FILE]... [--module MODULE]... [--capture FILE]\n"
+        "                      [--duration SECONDS] [--broadcast]\n"
+        "       vantrel-modsim --help | --version | --list-keys\n"
+        "  MODULE is key=value[,key=value...] with the keys of a [module] section:";
+    // The key names wrapped at 100 columns; --list-keys says what each one takes.
+    std::size_t column = usage.size() - usage.rfind('\n') - 1;
+    for (const ModuleKey& key : ModuleKeys()) {
+        const std::string word = std::string(key.name) + (key.name == "ip" ? " (required)," : ",");
+        if (column + 1 + word.size() > 100) {
+            usage += "\n ";
+            column = 1;
+        }
+        usage += ' ' + word;
+        column += 1 + word.size();
+    }
+    usage.back() = '.';
+    return usage + "\n  vantrel-modsim --list-keys says what each takes. See sim/README.md.\n";
+}
 
 namespace {
 
@@ -87,6 +101,7 @@ bool ParseModsimArguments(const std::vector<std::string>& args, ModsimOptions& o
     options.help = flag("--help");
     options.help = flag("-h") || options.help;
     options.version = flag("--version");
+    options.listKeys = flag("--list-keys");
     if (!rest.empty()) {
         // The simulator's word for it, which its scripts and tests know.
         error = "unknown argument " + command_line::Quoted(rest.front(), '"');

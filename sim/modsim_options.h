@@ -15,11 +15,13 @@ struct ModsimOptions {
     bool broadcast = false;
     bool help = false;
     bool version = false;
+    bool listKeys = false;
 };
 
 constexpr unsigned kMaxDurationSeconds = 7 * 24 * 3600;
 
-extern const char* const kModsimUsage;
+// The usage text, naming every key of a module.
+std::string ModsimUsage();
 
 // args are the arguments after the program name. False, with `error` set, for anything it does
 // not understand.

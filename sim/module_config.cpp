@@ -6,15 +6,11 @@
 
 #include "app/text_chars.h"
 #include "netconfig/wire_layout.h"
+#include "sim/module_keys.h"
 
 namespace sim {
 
 namespace {
-
-constexpr std::string_view kKnownKeys =
-    "ip, mac, mask, gateway, switcher, switcher-magic, switcher-length, ports, reply, "
-    "passport-length, passport, hello-length, hello-to, reply-9100, reply-9101, control, "
-    "control-address, control-fault";
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -32,62 +28,6 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
-bool ParseUnsigned(std::string_view text, unsigned long maximum, unsigned long& value) {
-    if (text.empty() || text.size() > 10) return false;
-    unsigned long parsed = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        parsed = parsed * 10 + static_cast<unsigned long>(c - '0');
-    }
-    if (parsed > maximum) return false;
-    value = parsed;
-    return true;
-}
-
-// Hex digit pairs; spaces, ':' and '-' between bytes are allowed for readability.
-bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>& bytes) {
-    bytes.clear();
-    for (std::size_t i = 0; i < text.size();) {
-        const char c = text[i];
-        if (c == ' ' || c == '\t' || c == ':' || c == '-') {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= text.size()) return false;
-        const int high = HexDigitValue(c);
-        const int low = HexDigitValue(text[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-        i += 2;
-    }
-    return true;
-}
-
-bool ParseReplyBehaviour(std::string_view text, ReplyBehaviour& behaviour) {
-    static constexpr std::array<std::pair<std::string_view, ReplyMode>, 7> kModes = {{
-        {"normal", ReplyMode::Normal},
-        {"silent", ReplyMode::Silent},
-        {"wrong-magic", ReplyMode::WrongMagic},
-        {"wrong-status", ReplyMode::WrongStatus},
-        {"short", ReplyMode::Short},
-        {"trailing", ReplyMode::Trailing},
-        {"twice", ReplyMode::Twice},
-    }};
-    for (const auto& [name, mode] : kModes) {
-        if (text == name) {
-            behaviour = {mode, 0};
-            return true;
-        }
-    }
-    constexpr std::string_view kDelay = "delay:";
-    unsigned long delay = 0;
-    if (text.substr(0, kDelay.size()) != kDelay ||
-        !ParseUnsigned(text.substr(kDelay.size()), kMaxDelayMs, delay))
-        return false;
-    behaviour = {ReplyMode::Delayed, static_cast<unsigned>(delay)};
-    return true;
-}
-
 // Keys already given for the module being read, so a repeated key is an error, and so the
 // derived MAC address is only used when none was given.
 using SeenKeys = std::set<std::string>;
@@ -103,71 +43,13 @@ bool ApplyKey(ModuleConfig& module, SeenKeys& seen, std::string_view rawKey,
         error = "key " + Quoted(key) + " given twice";
         return false;
     }
-    const std::string lowerValue = Lower(value);
-    unsigned long number = 0;
-    bool ok = true;
-    std::string expected;
-    if (key == "ip" || key == "mask" || key == "gateway" || key == "switcher") {
-        std::uint32_t& field = key == "ip"     ? module.ip
-                               : key == "mask" ? module.mask
-                               : key == "gateway" ? module.gateway
-                                                  : module.switcher;
-        ok = ParseIpAddress(value, field);
-        expected = "a dotted IPv4 address such as 198.18.0.2";
-    } else if (key == "mac") {
-        ok = ParseMacAddress(value, module.mac);
-        expected = "six hexadecimal bytes such as 00:0A:1B:2C:3D:4E";
-    } else if (key == "switcher-magic") {
-        ok = value == wire::kSwitcherReplyMagic || value == wire::kSwitcherReplyAltMagic;
-        module.switchReplyMagic = value == wire::kSwitcherReplyAltMagic;
-        expected = "WiZnInTc or WiZnSwTc";
-    } else if (key == "ports") {
-        ok = lowerValue == "both" || lowerValue == "9100" || lowerValue == "9101" ||
-             lowerValue == "none";
-        module.answersPortA = lowerValue == "both" || lowerValue == "9100";
-        module.answersPortB = lowerValue == "both" || lowerValue == "9101";
-        expected = "both, 9100, 9101 or none";
-    } else if (key == "reply" || key == "reply-9100" || key == "reply-9101") {
-        ReplyBehaviour behaviour;
-        ok = ParseReplyBehaviour(lowerValue, behaviour);
-        if (key == "reply") {
-            module.reply = behaviour.mode;
-            module.delayMs = behaviour.delayMs;
-        } else {
-            module.portReply[key == "reply-9100" ? 0 : 1] = behaviour;
-        }
-        expected = "normal, silent, delay:N (N up to " + std::to_string(kMaxDelayMs) +
-                   " ms), wrong-magic, wrong-status, short, trailing or twice";
-    } else if (key == "switcher-length" || key == "passport-length" || key == "hello-length") {
-        ok = ParseUnsigned(value, kMaxReplyLength, number);
-        (key == "switcher-length"   ? module.switcherLength
-         : key == "passport-length" ? module.passportLength
-                                    : module.helloLength) = number;
-        expected = "a length from 0 to " + std::to_string(kMaxReplyLength);
-    } else if (key == "hello-to") {
-        ok = lowerValue == "sender" || lowerValue == "broadcast";
-        module.helloByBroadcast = lowerValue == "broadcast";
-        expected = "sender or broadcast";
-    } else if (key == "passport") {
-        ok = ParseHexBytes(value, module.passportData) &&
-             module.passportData.size() <= kMaxReplyLength - wire::kPassportFieldsEnd;
-        module.hasPassportData = true;
-        expected = "hexadecimal bytes, at most " +
-                   std::to_string(kMaxReplyLength - wire::kPassportFieldsEnd);
-    } else if (key == "control") {
-        ok = lowerValue == "on" || lowerValue == "off";
-        module.control.enabled = lowerValue == "on";
-        expected = "on or off";
-    } else if (key == "control-address") {
-        ok = ParseUnsigned(value, 255, number);
-        module.control.deviceAddress = static_cast<std::uint8_t>(number);
-        expected = "a device address from 0 to 255";
-    } else if (key == "control-fault") {
-        ok = ParseControlFault(lowerValue, module.control, expected);
-    } else {
-        error = "unknown key " + Quoted(key) + " (known: " + std::string(kKnownKeys) + ")";
+    const ModuleKey* known = FindModuleKey(key);
+    if (known == nullptr) {
+        error = "unknown key " + Quoted(key) + " (known: " + ModuleKeyNames() + ")";
         return false;
     }
+    std::string expected;
+    const bool ok = known->apply(module, value, Lower(value), expected);
     if (!ok) error = key + " " + Quoted(value) + " is not " + expected;
     return ok;
 }

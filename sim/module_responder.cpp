@@ -29,7 +29,7 @@ void ApplyReplyMode(ReplyMode mode, std::vector<Datagram>& replies) {
             if (reply.size() > wire::kSwitcherReplyStatusA &&
                 (wire::HasMagic(reply, wire::kSwitcherReplyMagic) ||
                  wire::HasMagic(reply, wire::kSwitcherReplyAltMagic)))
-                reply[wire::kSwitcherReplyStatusA] = 2;
+                reply[wire::kSwitcherReplyStatusA] = kWrongSwitcherStatus;
             break;
         case ReplyMode::WrongMagic:
             if (reply.size() >= wire::kMagicLength) wire::PutMagic(reply, kWrongMagic);
@@ -57,8 +57,8 @@ Datagram BuildSwitcherReply(const ModuleConfig& module) {
     Datagram reply(wire::kSwitcherReplyFieldsEnd, 0);
     wire::PutMagic(reply, module.switchReplyMagic ? wire::kSwitcherReplyAltMagic
                                                   : wire::kSwitcherReplyMagic);
-    reply[wire::kSwitcherReplyStatusA] = 1;
-    reply[wire::kSwitcherReplyStatusB] = 0;
+    reply[wire::kSwitcherReplyStatusA] = wire::kSwitcherReplyStatusValues[0];
+    reply[wire::kSwitcherReplyStatusB] = wire::kSwitcherReplyStatusValues[1];
     wire::PutAddress(reply, wire::kSwitcherReplyAddress, module.switcher);
     // Filled with zeros, not the pattern: a longer reply must not look like another address.
     return FitToLength(std::move(reply), module.switcherLength, module.switcherLength);

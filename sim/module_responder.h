@@ -37,6 +37,7 @@ Datagram BuildHelloReply(const ModuleConfig& module);
 inline std::uint8_t PatternByte(std::size_t offset) { return static_cast<std::uint8_t>(offset); }
 
 constexpr std::string_view kWrongMagic = "WiZnBaDd";
+constexpr std::uint8_t kWrongSwitcherStatus = 2;
 constexpr std::size_t kShortReplyLength = 10;
 constexpr std::size_t kTrailingLength = 16;
 constexpr std::uint8_t kTrailingByte = 0xEE;

@@ -32,7 +32,7 @@ TEST_F(ControlWaitsOverLoopback, ReplyCutShortEndsEachAttemptAfterTheReadWait) {
     CModuleInterface module(Ip("127.0.0.231"));
     std::uint32_t count = 0;
     std::array<std::uint8_t, 2048> buffer{};
-    EXPECT_EQ(module.DoCommand(count, 0, 201, 0, 0, buffer.data()), kModuleNoAnswer);
+    EXPECT_EQ(module.DoCommand(count, 0, 201, 0, 0, buffer.data()), ModuleResult::NoAnswer);
     const auto log = Log();
     EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData(): NO RESPONSE!"), 3u);
     EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData() [E2 E4 FF FF 01 ]"), 3u);
@@ -45,7 +45,8 @@ TEST_F(ControlWaitsOverLoopback, DatagramRepliesThatAnswerNothingEndWithNoAnswer
         CModuleInterface module(Ip(address));
         std::uint32_t count = 0;
         std::array<std::uint8_t, 2048> buffer{};
-        EXPECT_EQ(module.DoCommand(count, 0, 402, 0, 0, buffer.data()), kModuleNoAnswer) << address;
+        EXPECT_EQ(module.DoCommand(count, 0, 402, 0, 0, buffer.data()), ModuleResult::NoAnswer)
+            << address;
         // Every attempt carries the same sequence number.
         EXPECT_EQ(nettest::ControlCapture(CapturePath(), address, 3).datagrams,
                   std::vector<std::string>(3, "0400010000000000"))
@@ -63,7 +64,7 @@ TEST_F(ControlWaitsOverLoopback, SilentModuleGetsTheDatagramThreeTimes) {
     CModuleInterface module(Ip("127.0.0.236"));
     std::uint32_t count = 0;
     std::array<std::uint8_t, 2048> buffer{1, 2};
-    EXPECT_EQ(module.DoCommand(count, 0, 401, 0, 2, buffer.data()), kModuleNoAnswer);
+    EXPECT_EQ(module.DoCommand(count, 0, 401, 0, 2, buffer.data()), ModuleResult::NoAnswer);
     EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.236", 3).datagrams,
               std::vector<std::string>(3, "03000100000002000102"));
     EXPECT_EQ(Log().size(), 1u + 3u);
@@ -74,7 +75,7 @@ TEST_F(ControlWaitsOverLoopback, TrickledReplyKeepsTheReadGoingAndIsDumpedPerRec
     std::array<std::uint8_t, 2048> value{0x42};
     std::uint32_t count = 0;
     // 16 reply bytes 150 ms apart take 2.4 s, longer than one wait: the bound is per wait.
-    EXPECT_EQ(module.DoCommand(count, 0, 203, 0, 1, value.data()), kModuleOk);
+    EXPECT_EQ(module.DoCommand(count, 0, 203, 0, 1, value.data()), ModuleResult::Ok);
     const auto log = Log();
     // 17 bytes out: a row of 16 and a row of 1, from the interface and again from the transport.
     EXPECT_EQ(CountStartingWith(log, "WR: ["), 2u);

@@ -116,12 +116,15 @@ TEST(FramedPacket, ReplyDataArePayloadLessTheAccessHeaderAndNeverNegative) {
 
 TEST(ModuleResults, FramedStatusCodesMapAsTheTableSays) {
     const std::array<std::optional<std::uint16_t>, 8> expected = {0, 0, 6, 5, 8, 8, 6, std::nullopt};
-    for (std::uint8_t code = 0; code < 8; ++code)
-        EXPECT_EQ(ResultOfFramedStatus(code), expected[code]) << int(code);
-    EXPECT_EQ(ResultOfDatagramStatus(0), 0);
-    EXPECT_EQ(ResultOfDatagramStatus(0x8001), 6);
-    EXPECT_EQ(ResultOfDatagramStatus(0x0001), 5);
-    EXPECT_EQ(ResultOfDatagramStatus(0x8000), 5);
+    for (std::uint8_t code = 0; code < 8; ++code) {
+        const auto result = ResultOfFramedStatus(code);
+        EXPECT_EQ(result ? std::optional(ResultCode(*result)) : std::nullopt, expected[code])
+            << int(code);
+    }
+    EXPECT_EQ(ResultCode(ResultOfDatagramStatus(0)), 0);
+    EXPECT_EQ(ResultCode(ResultOfDatagramStatus(0x8001)), 6);
+    EXPECT_EQ(ResultCode(ResultOfDatagramStatus(0x0001)), 5);
+    EXPECT_EQ(ResultCode(ResultOfDatagramStatus(0x8000)), 5);
 }
 
 TEST(Datagram, OddPayloadIsPaddedWithOneZeroAndTheLengthWordKeepsTheTrueLength) {
