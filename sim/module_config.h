@@ -53,6 +53,8 @@ struct ModuleConfig {
     // Answers the list request to 255.255.255.255, as a module still on a subnet the panel is
     // not on must: it has no route back to the panel's own address.
     bool helloByBroadcast = false;
+    // A module whose firmware drops new network settings: it stays where it is.
+    bool ignoresSettings = false;
     ControlConfig control;  // the control module on port 9000
 
     // How the replies to a request that came in on `port` (9100 or 9101) behave.

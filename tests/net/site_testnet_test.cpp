@@ -111,4 +111,27 @@ TEST_F(SiteOnTestNetwork, ApplyVerifiesEachChangeAndASecondApplySendsNothing) {
     EXPECT_EQ(result.out, "ip,mac\n198.18.0.40,00:0A:1B:2C:3D:30\n");
 }
 
+// A module that drops its settings is reported as not verified, with where it still answers,
+// and apply exits 1; the one that took them is verified.
+TEST_F(SiteOnTestNetwork, AModuleThatIgnoresItsSettingsIsNotVerified) {
+    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.60,mac=00:0A:1B:2C:3D:60,gateway=198.18.0.1",
+                             "--module",
+                             "ip=198.18.0.61,mac=00:0A:1B:2C:3D:61,gateway=198.18.0.1,settings=ignore"}));
+    const auto site = WriteSite("ignored.csv",
+                                "mac,ip,mask,gateway\n"
+                                "00:0A:1B:2C:3D:60,198.18.0.70,255.255.255.0,198.18.0.1\n"
+                                "00:0A:1B:2C:3D:61,198.18.0.71,255.255.255.0,198.18.0.1\n");
+    const auto result = nettest::RunCli({"site", "apply", site, "--from", "198.18.0.1", "--yes"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_NE(result.out.find("line 2  00:0A:1B:2C:3D:60  verified at 198.18.0.70\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("line 3  00:0A:1B:2C:3D:61  not verified; network settings did not "
+                              "take: it answers at 198.18.0.61 mask 255.255.255.0 gateway "
+                              "198.18.0.1\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(Captured(kSetNetworkHex), 4u);  // both modules, both ports
+}
+
 }  // namespace
