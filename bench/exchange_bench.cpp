@@ -17,8 +17,8 @@
 #include "netconfig/address_text.h"
 #include "netconfig/module_exchange.h"
 #include "netconfig/module_replies.h"
+#include "platform/poller.h"
 #include "platform/tick.h"
-#include "platform/udp_socket.h"
 #include "sim/harness/modsim_process.h"
 
 namespace {
@@ -67,11 +67,13 @@ private:
         const std::uint32_t start = platform::TickCount();
         unsigned answers = 0;
         while (!stop_ && answers < kMaxAnswers && platform::ElapsedSince(start) < kMaxRunMs) {
-            const std::uint32_t readable = platform::WaitReadable(sockets_, kWaitStepMs);
+            std::array<platform::PollEntry, wire::kPorts.size()> entries{};
+            for (std::size_t i = 0; i < sockets_.size(); ++i) entries[i].socket = sockets_[i];
+            if (platform::Poll(entries, kWaitStepMs) == 0) continue;
             for (std::size_t i = 0; i < sockets_.size(); ++i) {
-                if ((readable & (1u << i)) == 0) continue;
-                const auto received = platform::Receive(sockets_[i], datagram);
-                if (received.status != platform::ReceiveStatus::Received ||
+                if (entries[i].ready == 0) continue;
+                const auto received = platform::ReceiveDatagram(sockets_[i], datagram);
+                if (received.status != platform::IoStatus::Done ||
                     !IsLoopbackAddress(received.fromAddress))
                     continue;
                 platform::SendTo(sockets_[i], std::span(datagram).first(received.length),
