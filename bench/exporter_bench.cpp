@@ -15,8 +15,7 @@
 #include "app/settings_file.h"
 #include "netconfig/address_text.h"
 #include "platform/descriptor_limit.h"
-#include "platform/socket_poll.h"
-#include "platform/stream_socket.h"
+#include "platform/poller.h"
 #include "sim/harness/child_process.h"
 #include "sim/harness/modsim_process.h"
 #include "tests/support/temp_folder.h"
@@ -122,7 +121,7 @@ bool OpenAndSend(Request& request, std::uint16_t port, const std::string& path) 
     const std::string text = "GET " + path +
                              " HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Prometheus-Scrape-Timeout-Seconds: "
                              "10\r\nConnection: close\r\n\r\n";
-    return platform::SendBytes(request.socket, std::span(reinterpret_cast<const std::uint8_t*>(
+    return platform::Send(request.socket, std::span(reinterpret_cast<const std::uint8_t*>(
                                                              text.data()), text.size()))
                .status == platform::IoStatus::Done;
 }
@@ -138,15 +137,17 @@ public:
     // One look at every open request, waiting up to timeoutMs for one to have something.
     void Pump(unsigned timeoutMs) {
         if (open_.empty()) return;
-        sockets_.clear();
-        for (const std::size_t n : open_) sockets_.push_back(requests_[n].socket);
-        if (platform::WaitReadableMany(sockets_, timeoutMs, readable_) == 0) return;
+        entries_.assign(open_.size(), {});
+        for (std::size_t i = 0; i < open_.size(); ++i)
+            entries_[i].socket = requests_[open_[i]].socket;
+        if (platform::Poll(entries_, timeoutMs) == 0) return;
         std::vector<std::size_t> still;
         for (std::size_t i = 0; i < open_.size(); ++i) {
             Request& request = requests_[open_[i]];
             std::array<std::uint8_t, 4096> chunk{};
-            const platform::IoResult got = readable_[i] ? platform::ReceiveStream(request.socket, chunk)
-                                                        : platform::IoResult{platform::IoStatus::WouldBlock};
+            const platform::IoResult got =
+                entries_[i].ready != 0 ? platform::ReceiveStream(request.socket, chunk)
+                                       : platform::IoResult{platform::IoStatus::WouldBlock};
             if (got.status == platform::IoStatus::Done)
                 request.answer.append(reinterpret_cast<const char*>(chunk.data()), got.length);
             if (got.status == platform::IoStatus::Done || got.status == platform::IoStatus::WouldBlock) {
@@ -170,8 +171,7 @@ public:
 private:
     std::vector<Request>& requests_;
     std::vector<std::size_t> open_;
-    std::vector<platform::SocketHandle> sockets_;
-    std::vector<bool> readable_;
+    std::vector<platform::PollEntry> entries_;
 };
 
 // Sends every request, reading the answers that come meanwhile, and reads the rest.

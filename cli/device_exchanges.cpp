@@ -31,22 +31,18 @@ std::vector<SwitcherCheck> CheckDevices(std::uint32_t local,
 
 ExchangeResult SendSwitcherAddress(std::uint32_t local, std::uint32_t device,
                                    std::uint32_t switcher) {
-    bool sent = false;
-    WriteSwitcherAddress(local, device, switcher, &sent);
-    return SendResult(sent);
+    return SendResult(WriteSwitcherOutcome(local, device, switcher) != ExchangeOutcome::NotSent);
 }
 
 ExchangeResult SendNetworkSettings(std::uint32_t local, const MacAddress& mac, std::uint32_t ip,
                                    std::uint32_t mask, std::uint32_t gateway) {
-    bool sent = false;
-    SetModuleNetwork(local, mac, ip, mask, gateway, &sent);
-    return SendResult(sent);
+    return SendResult(SetNetworkOutcome(local, mac, ip, mask, gateway) != ExchangeOutcome::NotSent);
 }
 
 ExchangeResult FetchPassport(std::uint32_t local, std::uint32_t device, PassportBuffer& passport) {
-    bool answered = false;
-    const bool ok = ReadModulePassport(local, device, passport, &answered);
-    return ReadResult(ok, answered);
+    const ExchangeOutcome outcome = ReadPassportOutcome(local, device, passport);
+    return ReadResult(outcome == ExchangeOutcome::Answered,
+                      outcome == ExchangeOutcome::UnexpectedReply);
 }
 
 ExchangeResult FindModules(std::uint32_t local, std::uint16_t query,

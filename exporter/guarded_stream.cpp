@@ -6,7 +6,7 @@
 
 #include "netconfig/address_text.h"
 #include "platform/accepted_socket.h"
-#include "platform/stream_socket.h"
+#include "platform/poller.h"
 
 namespace exporter {
 
@@ -17,6 +17,14 @@ std::string Canned(std::string_view statusLine, std::string_view text) {
     out.append(statusLine).append("\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: ");
     out.append(std::to_string(text.size())).append("\r\nConnection: close\r\n\r\n").append(text);
     return out;
+}
+
+bool ReadableWithin(platform::SocketHandle socket, unsigned timeoutMs) {
+    return platform::WaitUntilReady(socket, platform::kPollReadable, timeoutMs);
+}
+
+bool WritableWithin(platform::SocketHandle socket, unsigned timeoutMs) {
+    return platform::WaitUntilReady(socket, platform::kPollWritable, timeoutMs);
 }
 
 }  // namespace
@@ -57,13 +65,13 @@ unsigned GuardedStream::MillisecondsLeft(Clock::time_point deadline) const {
 bool GuardedStream::is_readable() const {
     return bufferStart_ < bufferEnd_ ||
            (overrun_ == RequestOverrun::kNone &&
-            platform::WaitReadableWithin(socket_, MillisecondsLeft(requestDeadline_)));
+            ReadableWithin(socket_, MillisecondsLeft(requestDeadline_)));
 }
 
 bool GuardedStream::is_writable() const {
     const Clock::time_point deadline =
         writing_ ? responseDeadline_ : Clock::now() + std::chrono::milliseconds(kResponseDeadlineMs);
-    return platform::WaitWritable(socket_, MillisecondsLeft(deadline));
+    return WritableWithin(socket_, MillisecondsLeft(deadline));
 }
 
 void GuardedStream::Deliver(const char* bytes, std::size_t count) {
@@ -88,7 +96,7 @@ ssize_t GuardedStream::read(char* ptr, size_t size) {
         }
         platform::IoResult got;
         for (;;) {
-            if (!platform::WaitReadableWithin(socket_, MillisecondsLeft(requestDeadline_))) {
+            if (!ReadableWithin(socket_, MillisecondsLeft(requestDeadline_))) {
                 overrun_ = RequestOverrun::kSlow;
                 return -1;
             }
@@ -117,11 +125,11 @@ bool GuardedStream::WriteDirect(std::string_view bytes) {
     }
     auto rest = std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     while (!rest.empty()) {
-        const platform::IoResult sent = platform::SendBytes(socket_, rest);
+        const platform::IoResult sent = platform::Send(socket_, rest);
         if (sent.status == platform::IoStatus::Done) {
             rest = rest.subspan(sent.length);
         } else if (sent.status != platform::IoStatus::WouldBlock ||
-                   !platform::WaitWritable(socket_, MillisecondsLeft(responseDeadline_))) {
+                   !WritableWithin(socket_, MillisecondsLeft(responseDeadline_))) {
             return false;
         }
     }
@@ -134,7 +142,7 @@ void GuardedStream::EndAfterCut() {
     platform::EndSending(socket_);
     const Clock::time_point until = Clock::now() + std::chrono::milliseconds(kLingerMs);
     std::size_t drained = 0;
-    while (drained < kLingerBytes && platform::WaitReadableWithin(socket_, MillisecondsLeft(until))) {
+    while (drained < kLingerBytes && ReadableWithin(socket_, MillisecondsLeft(until))) {
         const platform::IoResult got = platform::ReceiveStream(
             socket_, std::span(reinterpret_cast<std::uint8_t*>(buffer_.data()), buffer_.size()));
         if (got.status == platform::IoStatus::WouldBlock) continue;

@@ -13,7 +13,7 @@
 #include <httplib.h>
 
 #include "exporter/exporter_limits.h"
-#include "platform/udp_socket.h"
+#include "platform/socket.h"
 
 namespace exporter {
 

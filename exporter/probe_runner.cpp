@@ -79,8 +79,10 @@ void ProbeRunner::Work() {
         lock.unlock();
         SwitcherCheck check;
         check.address = pending->device;
-        check.online = ReadSwitcherAddress(localAddress_, pending->device, check.switcher,
-                                           &check.answered);
+        const ExchangeOutcome outcome =
+            ReadSwitcherOutcome(localAddress_, pending->device, check.switcher);
+        check.online = outcome == ExchangeOutcome::Answered;
+        check.answered = check.online || outcome == ExchangeOutcome::UnexpectedReply;
         lock.lock();
         --running_;
         pending->check = check;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "netconfig/address_text.h"
+#include "netconfig/exchange_engine.h"
 #include "netconfig/wire_layout.h"
 
 // The first 30 bytes of a module's "WiZnHeLo" reply, byte for byte.
@@ -52,7 +53,11 @@ bool ListModules(std::uint32_t localAddress, std::uint16_t queryCode,
 // how its module answered.
 bool ListModuleSightings(std::uint32_t localAddress, std::uint16_t queryCode,
                          std::vector<ModuleSighting>& sightings);
-// Always true, as the module never confirms; the optional `sent` tells whether any socket sent.
+// Always true, as the module never confirms.
 bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,
                       std::uint32_t ipAddress, std::uint32_t networkMask,
-                      std::uint32_t defaultGateway, bool* sent = nullptr);
+                      std::uint32_t defaultGateway);
+// The same, with its outcome: NotSent when no socket could send, Silent otherwise.
+ExchangeOutcome SetNetworkOutcome(std::uint32_t localAddress, const MacAddress& moduleMac,
+                                  std::uint32_t ipAddress, std::uint32_t networkMask,
+                                  std::uint32_t defaultGateway);

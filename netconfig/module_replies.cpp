@@ -46,7 +46,7 @@ bool CheckSwitcherReply(std::span<const std::uint8_t> reply, std::uint32_t& swit
     return true;
 }
 
-bool CheckPassportReply(const PassportBuffer& passport) {
+bool CheckPassportReply(std::span<const std::uint8_t> passport) {
     return wire::HasMagic(passport, wire::kPassportReplyMagic);
 }
 

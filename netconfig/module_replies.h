@@ -29,8 +29,9 @@ bool TakeSufficientDatagram(std::span<const std::uint8_t> datagram, std::size_t 
 // switcherAddress untouched.
 bool CheckSwitcherReply(std::span<const std::uint8_t> reply, std::uint32_t& switcherAddress);
 
-// A passport buffer filled by the exchange holds a passport when it starts with "WiZnPaSs".
-bool CheckPassportReply(const PassportBuffer& passport);
+// A passport reply, or the buffer the exchange filled, holds a passport when it starts with
+// "WiZnPaSs".
+bool CheckPassportReply(std::span<const std::uint8_t> passport);
 
 // What ReadModulePassport makes of one datagram, for callers that have the datagram itself:
 // clears the buffer, and when the datagram is long enough to decide the exchange, stores its

@@ -1,16 +1,16 @@
 #pragma once
 // Asking many devices for their switcher address at the same time. Each device gets an exchange
-// of its own with every rule of ReadSwitcherAddress (its two sockets bound to the local address
-// and the port and connected to the device, 100 ms polling steps, the first sufficient datagram,
-// the 3000 ms deadline, both sockets closed on every path), so a silent device costs one
-// deadline however many there are, instead of one deadline each.
+// of the engine of its own with every rule of ReadSwitcherAddress (its two sockets bound to the
+// local address and the port and connected to the device, 100 ms polling steps, the first
+// sufficient datagram, the 3000 ms deadline, both sockets closed on every path), so a silent
+// device costs one deadline however many there are, instead of one deadline each.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <vector>
 
-#include "netconfig/exchange_sockets.h"
+#include "netconfig/wire_layout.h"
 
 struct SwitcherCheck {
     std::uint32_t address = 0;   // the device asked
@@ -23,15 +23,16 @@ constexpr std::size_t kMinCheckJobs = 1;
 constexpr std::size_t kMaxCheckJobs = 256;
 constexpr std::size_t kDefaultCheckJobs = 64;
 // Descriptors one exchange holds while it runs.
-constexpr std::size_t kDescriptorsPerCheck = ExchangeSockets::kCount;
+constexpr std::size_t kDescriptorsPerCheck = wire::kPorts.size();
 // Descriptors kept for everything else the process has open (standard streams, files).
 constexpr std::size_t kReservedDescriptors = 16;
 
 // How many exchanges fit under a descriptor limit: `jobs`, or fewer (at least one).
 std::size_t JobsThatFit(std::size_t jobs, std::size_t descriptorLimit);
 
-// One result per device, in the order given. At most `jobs` exchanges run at a time (1 runs
-// ReadSwitcherAddress itself, one device after another); a new one starts as soon as one ends.
+// One result per device, in the order given. At most `jobs` exchanges run at a time (1: one
+// device after another, each exactly as ReadSwitcherAddress asks); a new one starts as soon as
+// one ends.
 // A device listed more than once is asked once, and its result repeated.
 // onChecked, when given, hears each device's result (by its index in `devices`) as soon as its
 // exchange ends, so a window can show it while the others still run.

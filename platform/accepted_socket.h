@@ -3,7 +3,7 @@
 // end, a deeper queue of connections waiting to be accepted, and a close that tells the peer.
 #include <cstdint>
 
-#include "platform/udp_socket.h"
+#include "platform/socket.h"
 
 namespace platform {
 

@@ -16,7 +16,7 @@ void SleepMs(unsigned milliseconds);
 
 // A clock for tests, so a deadline can be checked exactly instead of against the wall clock.
 // While one is installed, TickCount reads `now`, and time moves only when a wait ends without
-// anything to do: SleepMs and a readiness wait that times out (WaitReadable) each add their
+// anything to do: SleepMs and a readiness wait that times out (platform::Poll) each add their
 // whole time-out. A wait that something ends early adds nothing, so an exchange still meets
 // real datagrams but counts its deadline in whole polling steps, however slow the machine is.
 struct SteppedClock {

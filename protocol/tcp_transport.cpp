@@ -4,7 +4,7 @@
 #include <span>
 
 #include "app/debug_log.h"
-#include "platform/stream_socket.h"
+#include "platform/poller.h"
 
 namespace {
 
@@ -71,11 +71,11 @@ int CTCPTransport::WriteData(const std::uint8_t* bytes, std::size_t count) {
     }
     const std::span<const std::uint8_t> data(bytes, count);
     DebugLogHexRows("CTCPTransport::WriteData() ", data);
-    const platform::IoResult sent = platform::SendBytes(socket_, data);
+    const platform::IoResult sent = platform::Send(socket_, data);
     // A short send is not continued: the reply wait then fails and the caller sends anew.
     if (sent.status == platform::IoStatus::Done) return kOk;
     if (sent.status == platform::IoStatus::WouldBlock) {
-        if (platform::WaitWritable(socket_, kWaitMs)) return kOk;
+        if (platform::WaitUntilReady(socket_, platform::kPollWritable, kWaitMs)) return kOk;
     } else {
         DebugLog("CTCPTransport::WriteData(): error: %d", sent.error);
     }
@@ -99,7 +99,7 @@ int CTCPTransport::ReadData(std::uint8_t* buffer, std::size_t count) {
             DebugLog("CTCPTransport::ReadData(): CLOSED!");
         } else if (got.status == platform::IoStatus::Failed) {
             DebugLog("CTCPTransport::ReadData(): error: %d", got.error);
-        } else if (platform::WaitReadableWithin(socket_, kWaitMs)) {
+        } else if (platform::WaitUntilReady(socket_, platform::kPollReadable, kWaitMs)) {
             continue;
         } else {
             DebugLog("CTCPTransport::ReadData(): NO RESPONSE!");

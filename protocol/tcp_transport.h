@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/udp_socket.h"
+#include "platform/socket.h"
 
 class CTCPTransport {
 public:
@@ -30,7 +30,6 @@ public:
     int WriteData(const std::uint8_t* bytes, std::size_t count);
     // Exactly count bytes, each wait bounded by kWaitMs.
     int ReadData(std::uint8_t* buffer, std::size_t count);
-    bool IsConnected() const { return connected_; }
 
 private:
     std::uint32_t remoteAddress_ = 0;

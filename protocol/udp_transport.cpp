@@ -3,7 +3,7 @@
 #include <span>
 
 #include "app/debug_log.h"
-#include "platform/stream_socket.h"
+#include "platform/poller.h"
 
 CUDPTransport::~CUDPTransport() { Close(); }
 
@@ -39,11 +39,10 @@ void CUDPTransport::Close() {
 
 int CUDPTransport::WriteData(const std::uint8_t* bytes, std::size_t count) {
     if (!open_ && Open() != kOk) return kOpenFailed;
-    const platform::IoResult sent = platform::SendBytes(socket_, std::span(bytes, count));
+    const platform::IoResult sent = platform::Send(socket_, std::span(bytes, count));
     // A datagram the system would not queue is dropped; the reply wait then fails and the
     // caller sends it again.
-    if ((sent.status == platform::IoStatus::Done && sent.length == count) ||
-        sent.status == platform::IoStatus::WouldBlock)
+    if (platform::SentWhole(sent, count) || sent.status == platform::IoStatus::WouldBlock)
         return kOk;
     DebugLog("CUDPTransport::WriteData(): ERROR %d", sent.error);
     Close();
@@ -51,7 +50,9 @@ int CUDPTransport::WriteData(const std::uint8_t* bytes, std::size_t count) {
 }
 
 std::size_t CUDPTransport::ReadData(std::uint8_t* buffer, std::size_t size) {
-    if (!open_ || !platform::WaitReadableWithin(socket_, kReadWaitMs)) return 0;
-    const platform::IoResult got = platform::ReceiveWholeDatagram(socket_, std::span(buffer, size));
-    return got.status == platform::IoStatus::Done ? got.length : 0;
+    if (!open_ || !platform::WaitUntilReady(socket_, platform::kPollReadable, kReadWaitMs))
+        return 0;
+    // A datagram longer than the buffer is refused whole rather than taken cut.
+    const platform::IoResult got = platform::ReceiveDatagram(socket_, std::span(buffer, size));
+    return got.status == platform::IoStatus::Done && !got.cut ? got.length : 0;
 }

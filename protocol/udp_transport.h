@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/udp_socket.h"
+#include "platform/socket.h"
 
 class CUDPTransport {
 public:

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "netconfig/address_text.h"
-#include "platform/stream_socket.h"
+#include "platform/socket.h"
 #include "platform/tick.h"
 #include "protocol/framed_packet.h"
 
@@ -157,7 +157,7 @@ void ControlModules::AnswerStream(Control& control, Connection& connection, bool
             connection.trickle.insert(connection.trickle.end(), reply.begin(), reply.end());
             continue;
         }
-        platform::SendBytes(connection.socket, reply);
+        platform::Send(connection.socket, reply);
     }
 }
 
@@ -165,8 +165,8 @@ void ControlModules::ServeDatagrams(Control& control) {
     std::array<std::uint8_t, packet::kBufferSize * 2> buffer;
     const Endpoint local{control.ip, packet::kModulePort};
     for (int count = 0; count < kMaxReadsPerWake; ++count) {
-        const platform::ReceiveResult received = platform::Receive(control.datagrams, buffer);
-        if (received.status != platform::ReceiveStatus::Received) return;
+        const platform::IoResult received = platform::ReceiveDatagram(control.datagrams, buffer);
+        if (received.status != platform::IoStatus::Done) return;
         const std::span<const std::uint8_t> datagram(buffer.data(), received.length);
         const Endpoint from{received.fromAddress, received.fromPort};
         Record(from, local, datagram, {});
@@ -206,7 +206,7 @@ void ControlModules::SendDue() {
                 continue;
             const std::uint8_t byte = connection.trickle.front();
             connection.trickle.pop_front();
-            platform::SendBytes(connection.socket, std::span(&byte, 1));
+            platform::Send(connection.socket, std::span(&byte, 1));
             connection.nextTrickleTick = now + control.config.count;
         }
     }

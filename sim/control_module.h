@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/udp_socket.h"
+#include "platform/socket.h"
 #include "sim/capture_log.h"
 #include "sim/control_responder.h"
 #include "sim/module_config.h"

@@ -6,7 +6,7 @@
 
 #include "netconfig/address_text.h"
 #include "netconfig/wire_layout.h"
-#include "platform/socket_poll.h"
+#include "platform/poller.h"
 #include "platform/tick.h"
 
 namespace sim {
@@ -124,9 +124,12 @@ void ModuleSimulator::Serve(unsigned waitMs) {
     }
     const std::size_t firstControl = sockets.size();
     controls_.AppendSockets(sockets);
-    std::vector<bool> readable;
     const unsigned wait = controls_.MillisecondsUntilDue(MillisecondsUntilNextReply(waitMs));
-    if (platform::WaitReadableMany(sockets, wait, readable) > 0) {
+    std::vector<platform::PollEntry> entries(sockets.size());
+    for (std::size_t i = 0; i < sockets.size(); ++i) entries[i].socket = sockets[i];
+    if (platform::Poll(entries, wait) > 0) {
+        std::vector<bool> readable(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) readable[i] = entries[i].ready != 0;
         // A move during this pass replaces sockets, so every handle is checked against its
         // owner's current one before it is read.
         for (std::size_t i = 0; i < firstControl; ++i) {
@@ -147,9 +150,9 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
     std::array<std::uint8_t, kMaxReplyLength + 1> buffer{};
     const std::uint16_t portNumber = wire::kPorts[owner.port];
     for (int count = 0; count < kMaxDatagramsPerWake; ++count) {
-        const platform::ReceiveResult received = platform::Receive(socket, buffer);
+        const platform::IoResult received = platform::ReceiveDatagram(socket, buffer);
         // An error on an unconnected socket concerns an earlier reply; the socket stays in use.
-        if (received.status != platform::ReceiveStatus::Received) return;
+        if (received.status != platform::IoStatus::Done) return;
         const std::span<const std::uint8_t> datagram(buffer.data(), received.length);
         const Endpoint from{received.fromAddress, received.fromPort};
         const Endpoint to{owner.module == kNoModule ? kLimitedBroadcast
@@ -197,14 +200,14 @@ void ModuleSimulator::Send(std::size_t moduleIndex, std::size_t port, Endpoint t
                            const Datagram& bytes, unsigned throughInterface) {
     const platform::SocketHandle socket = modules_[moduleIndex].sockets[port];
     if (socket == platform::kInvalidSocket) return;
-    const long sent =
+    const platform::IoResult sent =
         throughInterface == 0
             ? platform::SendTo(socket, bytes, to.address, to.port)
             : platform::SendToThroughInterface(socket, bytes, to.address, to.port,
                                                throughInterface);
-    if (sent != static_cast<long>(bytes.size()))
+    if (!platform::SentWhole(sent, bytes.size()))
         Warn("a reply to " + DescribeEndpoint(to.address, to.port) +
-             " could not be sent: " + std::strerror(errno));
+             " could not be sent: " + std::strerror(sent.error));
 }
 
 void ModuleSimulator::MoveModule(std::size_t moduleIndex, const ModuleResponse& response) {

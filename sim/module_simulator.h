@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/udp_socket.h"
+#include "platform/socket.h"
 #include "sim/capture_log.h"
 #include "sim/control_module.h"
 #include "sim/module_responder.h"

@@ -8,7 +8,7 @@
 #include <future>
 #include <thread>
 
-#include "platform/stream_socket.h"
+#include "platform/poller.h"
 #include "tests/exporter/exporter_test_support.h"
 #include "tests/net/loopback_fixture.h"
 
@@ -174,18 +174,19 @@ TEST_F(ExporterOnLoopback, SlowClientsAreCutAndHoldNoProbeBack) {
         const platform::SocketHandle socket = platform::OpenTcpSocket();
         ASSERT_TRUE(platform::ConnectWithin(socket, Ip("127.0.0.1"), kPort, 2000));
         const std::string start = "GET /probe?target=127.0.0.150 HTTP/1.1\r\nHost: x\r\n";
-        platform::SendBytes(socket, std::span(reinterpret_cast<const std::uint8_t*>(start.data()),
-                                              start.size()));
+        platform::Send(socket, std::span(reinterpret_cast<const std::uint8_t*>(start.data()),
+                                         start.size()));
         slow.push_back(socket);
     }
     // A probe sent now is answered while every slow client still holds its connection.
     const auto probe = Get(kPort, "/probe?target=127.0.0.150");
     EXPECT_EQ(SampleValue(probe.body, "vantrel_probe_success"), 1.0);
     for (const platform::SocketHandle socket : slow)
-        EXPECT_FALSE(platform::WaitReadableWithin(socket, 0)) << "cut before the probe was answered";
+        EXPECT_FALSE(platform::WaitUntilReady(socket, platform::kPollReadable, 0))
+            << "cut before the probe was answered";
     // Then each is cut with 408 within the request deadline of 3 s.
     for (const platform::SocketHandle socket : slow) {
-        ASSERT_TRUE(platform::WaitReadableWithin(socket, 6000));
+        ASSERT_TRUE(platform::WaitUntilReady(socket, platform::kPollReadable, 6000));
         std::array<std::uint8_t, 256> reply{};
         const platform::IoResult got = platform::ReceiveStream(socket, reply);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(reply.data()), got.length)

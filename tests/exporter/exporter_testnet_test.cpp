@@ -9,8 +9,7 @@
 #include <thread>
 
 #include "platform/descriptor_limit.h"
-#include "platform/socket_poll.h"
-#include "platform/stream_socket.h"
+#include "platform/poller.h"
 #include "tests/exporter/exporter_test_support.h"
 #include "tests/net/testnet_fixture.h"
 
@@ -152,13 +151,15 @@ TEST_F(ExporterOnTestNetwork, TenThousandConnectionsAtOnceAreRefusedOrQueuedInBo
     // Each is answered 503 at once or served and, sending nothing, cut with 408; a bound of
     // 40 s covers the kernel's retried handshakes of connections that waited for accept.
     std::size_t refused = 0, cut = 0, ended = 0;
-    std::vector<bool> readable;
+    std::vector<platform::PollEntry> entries;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
     while (!sockets.empty() && std::chrono::steady_clock::now() < deadline) {
-        if (platform::WaitReadableMany(sockets, 500, readable) == 0) continue;
+        entries.assign(sockets.size(), {});
+        for (std::size_t n = 0; n < sockets.size(); ++n) entries[n].socket = sockets[n];
+        if (platform::Poll(entries, 500) == 0) continue;
         std::vector<platform::SocketHandle> open;
         for (std::size_t n = 0; n < sockets.size(); ++n) {
-            if (!readable[n]) {
+            if (entries[n].ready == 0) {
                 open.push_back(sockets[n]);
                 continue;
             }

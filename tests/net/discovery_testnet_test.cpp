@@ -8,7 +8,7 @@
 #include "netconfig/discovery.h"
 #include "netconfig/module_exchange.h"
 #include "netconfig/wire_layout.h"
-#include "platform/udp_socket.h"
+#include "platform/socket.h"
 #include "sim/module_responder.h"
 #include "tests/net/capture_reader.h"
 #include "tests/net/net_test_support.h"
@@ -81,8 +81,8 @@ void BroadcastHelloOnLoopback(const std::string& helloHex) {
     if (platform::SetBroadcast(socket) && platform::Bind(socket, Ip("127.0.0.1"), 0)) {
         for (int copy = 0; copy < 5; ++copy) {
             for (const std::uint16_t port : wire::kPorts)
-                EXPECT_EQ(platform::SendTo(socket, hello, 0xFFFFFFFFu, port),
-                          static_cast<long>(hello.size()));
+                EXPECT_TRUE(platform::SentWhole(platform::SendTo(socket, hello, 0xFFFFFFFFu, port),
+                                                hello.size()));
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
     } else {

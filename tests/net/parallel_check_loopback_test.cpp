@@ -2,6 +2,9 @@
 // modules are 127.0.0.170-199, so these tests share the ports with no other suite's modules.
 #include <gtest/gtest.h>
 
+#include "netconfig/exchange_engine.h"
+#include "netconfig/module_exchange.h"
+#include "netconfig/module_replies.h"
 #include "netconfig/parallel_check.h"
 #include "tests/net/loopback_fixture.h"
 #include "tests/net/net_test_support.h"
@@ -131,6 +134,56 @@ TEST_F(ParallelCheckOverLoopback, SilentDevicesRunningTogetherShareOneDeadline) 
     stepped = SteppedMilliseconds([&] { results = CheckSwitchers(Local(), silent, 2); }, false);
     EXPECT_GE(stepped, 5 * kDeadlineMs);
     EXPECT_LT(stepped, 5 * (kDeadlineMs + kPassMs));
+}
+
+// Exchanges of every kind at once on one engine: a switcher read answered, a passport read
+// answered on 9101 only, a reply of the wrong magic, a silent module, a refusing address, a
+// write that sends only, a request no socket can send (device 0.0.0.0), and a collection that
+// keeps both ports' replies until its own short deadline. Each ends in its own outcome, told
+// once as it ends, and the silent one's deadline is the whole run's.
+TEST_F(ParallelCheckOverLoopback, ExchangesOfEveryKindRunTogetherEachToItsOwnOutcome) {
+    const auto read = BuildReadSwitcherRequest();
+    const auto passport = BuildReadPassportRequest();
+    const auto write = BuildWriteSwitcherRequest(Ip("10.0.0.9"));
+    std::vector<ExchangePlan> plans = {
+        SwitcherReadPlan(Local(), Ip("127.0.0.170"), read),
+        SwitcherReadPlan(Local(), Ip("127.0.0.175"), passport),
+        SwitcherReadPlan(Local(), Ip("127.0.0.172"), read),
+        SwitcherReadPlan(Local(), Ip("127.0.0.171"), read),
+        SwitcherReadPlan(Local(), Ip("127.0.0.176"), read),
+        SwitcherReadPlan(Local(), Ip("127.0.0.174"), write),
+        SwitcherReadPlan(Local(), 0, read),
+        SwitcherReadPlan(Local(), Ip("127.0.0.180"), read),
+    };
+    plans[1].minimumReplyLength = wire::kPassportReplyMinLength;
+    plans[1].check = CheckPassportReply;
+    plans[5].sendOnly = true;
+    plans[5].deadlineMs = 0;
+    plans[7].collect = true;
+    plans[7].deadlineMs = 300;
+    std::vector<int> told(plans.size());
+    std::vector<ExchangeResult> results;
+    const std::uint32_t stepped = SteppedMilliseconds([&] {
+        results = RunExchanges(plans, plans.size(),
+                               [&](std::size_t index, const ExchangeResult&) { ++told[index]; });
+    });
+    EXPECT_EQ(stepped, kDeadlineMs);
+    EXPECT_EQ(told, std::vector<int>(plans.size(), 1));
+
+    std::vector<std::string> outcomes;
+    for (const auto& result : results) outcomes.push_back(ExchangeOutcomeName(result.outcome));
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"answered", "answered", "unexpected reply",
+                                                  "silent", "silent", "silent", "not sent",
+                                                  "answered"}));
+    std::uint32_t switcher = 0;
+    EXPECT_EQ(SwitcherAddressOf(results[0], switcher), ExchangeOutcome::Answered);
+    EXPECT_EQ(switcher, Ip("10.70.0.1"));
+    ASSERT_EQ(results[1].datagrams.size(), 1u);
+    EXPECT_EQ(results[1].datagrams[0].port, 1u);
+    EXPECT_GE(results[1].Reply().size(), wire::kPassportReplyMinLength);
+    ASSERT_EQ(results[7].datagrams.size(), 2u);
+    EXPECT_NE(results[7].datagrams[0].port, results[7].datagrams[1].port);
+    for (const std::size_t quiet : {3, 4, 5, 6}) EXPECT_TRUE(results[quiet].datagrams.empty());
 }
 
 TEST_F(ParallelCheckOverLoopback, NoDevicesMeansNoResults) {
