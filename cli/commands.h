@@ -14,6 +14,9 @@ Outcome DiscoverCommand(Arguments args);        // discover
 Outcome SetNetworkCommand(Arguments args);      // set-network
 Outcome ModuleCommand(Arguments args);          // command
 Outcome DoctorCommand(Arguments args);          // doctor
+Outcome SiteCommand(Arguments args);            // site plan|apply
+Outcome SweepCommand(Arguments args);           // sweep
+Outcome WatchCommand(Arguments args);           // watch
 
 // A command run and reported as the program does: its message printed, its ExitCode returned.
 template <Outcome (*command)(Arguments)>
@@ -30,5 +33,8 @@ inline constexpr auto RunDiscoverCommand = &Run<DiscoverCommand>;
 inline constexpr auto RunSetNetworkCommand = &Run<SetNetworkCommand>;
 inline constexpr auto RunModuleCommand = &Run<ModuleCommand>;
 inline constexpr auto RunDoctorCommand = &Run<DoctorCommand>;
+inline constexpr auto RunSiteCommand = &Run<SiteCommand>;
+inline constexpr auto RunSweepCommand = &Run<SweepCommand>;
+inline constexpr auto RunWatchCommand = &Run<WatchCommand>;
 
 }  // namespace cli

@@ -9,7 +9,10 @@
 #include "app/settings_file.h"
 #include "app/settings_location.h"
 #include "cli/commands.h"
+#include "cli/devices_transfer.h"
+#include "cli/table_file.h"
 #include "netconfig/address_text.h"
+#include "platform/file_store.h"
 
 namespace cli {
 
@@ -129,13 +132,63 @@ Outcome RemoveDevice(DevicesRun& run, const Arguments& args) {
     return run.Done();
 }
 
+Outcome ExportDevices(DevicesRun& run, Arguments& args) {
+    const bool json = TakeFlag(args, "--json");
+    bool missingValue = false;
+    const auto out = TakeOption(args, "--out", missingValue);
+    if (missingValue || (out && out->empty()))
+        return run.BadArguments(command_line::NeedsValue("--out", "a file"));
+    if (auto refused = OnlyPositional(run, args, 0)) return *refused;
+    DeviceList list;
+    LoadDeviceList(run.settings, list);
+    const std::string text = json ? DeviceListJson(list) : DeviceListCsv(list);
+    if (!out) {
+        std::cout << text;
+        return run.Done();
+    }
+    platform::FileStamp written;
+    if (!platform::ReplaceFileAtomically(*out, text, written))
+        return run.Failed("cannot write " + *out);
+    std::cout << "exported " << list.size() << " devices to " << *out << '\n';
+    return run.Done();
+}
+
+Outcome ImportDevicesFromFile(DevicesRun& run, Arguments& args) {
+    const bool replace = TakeFlag(args, "--replace");
+    if (auto refused = OnlyPositional(run, args, 1)) return *refused;
+    if (args.empty())
+        return run.BadArguments("usage: devices import FILE [--replace] [--settings FILE] [--force]");
+    std::string text, error;
+    if (!ReadTextFile(args[0], text, error)) return run.Failed(error);
+    std::vector<ImportedDevice> devices;
+    if (!ParseImportedDevices(text, devices, error))
+        return run.Failed(args[0] + ": " + error + "; nothing was written");
+    if (auto refused = run.PanelAllowsEdit()) return *refused;
+    DeviceList list;
+    LoadDeviceList(run.settings, list);
+    const auto counts = ImportDevices(list, devices, replace);
+    // The panel never loads more than this many, so devices beyond them would be lost.
+    if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices))
+        return run.Failed("the list would hold " + std::to_string(list.size()) +
+                          " devices, more than " + std::to_string(kMaxLoadedDevices) +
+                          "; nothing was written");
+    if (auto refused = Save(run, list)) return *refused;
+    std::cout << counts.added << " added, " << counts.updated << " updated, " << counts.unchanged
+              << " unchanged";
+    if (replace) std::cout << ", " << counts.removed << " removed";
+    std::cout << "; " << list.size() << " devices listed\n";
+    return run.Done();
+}
+
 }  // namespace
 
 Outcome DevicesCommand(Arguments args) {
     std::string name = "devices";
     const bool add = !args.empty() && args.front() == "add";
     const bool remove = !args.empty() && args.front() == "remove";
-    if (add || remove) {
+    const bool exporting = !args.empty() && args.front() == "export";
+    const bool importing = !args.empty() && args.front() == "import";
+    if (add || remove || exporting || importing) {
         name += " " + args.front();
         args.erase(args.begin());
     }
@@ -146,13 +199,15 @@ Outcome DevicesCommand(Arguments args) {
         return run.BadArguments(command_line::NeedsValue("--settings", "a file"));
     // Adding may create the named file, as the panel would; everything else reads it first.
     std::string error;
-    if (!CheckSettingsFile(run.settings.Path(), settingsPath && !add, error))
+    if (!CheckSettingsFile(run.settings.Path(), settingsPath && !add && !importing, error))
         return run.BadArguments(error);
 
-    if (add || remove) {
+    if (exporting) return ExportDevices(run, args);
+    if (add || remove || importing) {
         // An installed panel's file lives in a folder that the first write makes.
         if (!settingsPath) settings_location::PrepareSettingsFolder(run.settings.Path());
         run.force = TakeFlag(args, "--force");
+        if (importing) return ImportDevicesFromFile(run, args);
         return add ? AddDevice(run, args) : RemoveDevice(run, args);
     }
     const bool json = TakeFlag(args, "--json");

@@ -1,8 +1,10 @@
 // vantrel-cli doctor: what stands between this computer and its modules. The facts come from the
 // system (platform/), their judgement from doctor_judge; only --search sends anything.
 #include <iostream>
-#include <thread>
 
+#include "app/device_list.h"
+#include "app/settings_file.h"
+#include "cli/adapter_search.h"
 #include "cli/commands.h"
 #include "cli/doctor_judge.h"
 #include "cli/doctor_output.h"
@@ -24,16 +26,6 @@ AdapterCheck CheckAdapter(const platform::InterfaceFacts& facts,
     return check;
 }
 
-// One module listing per adapter, all at the same time, so the search takes one listing's 2 s.
-std::vector<std::vector<ModuleSighting>> SearchEveryAdapter(const std::vector<AdapterCheck>& adapters) {
-    std::vector<std::vector<ModuleSighting>> found(adapters.size());
-    std::vector<std::thread> searches;
-    for (std::size_t a = 0; a < adapters.size(); ++a)
-        searches.emplace_back([&, a] { ListModuleSightings(adapters[a].facts.address, kWizardQueryCode, found[a]); });
-    for (auto& search : searches) search.join();
-    return found;
-}
-
 }  // namespace
 
 Outcome DoctorCommand(Arguments args) {
@@ -43,7 +35,7 @@ Outcome DoctorCommand(Arguments args) {
     bool missing = false;
     const auto from = TakeOption(args, "--from", missing);
     if (missing) return run.BadArguments(command_line::NeedsValue("--from", "a local address"));
-    TakeOption(args, "--settings", missing);  // taken like every command's; doctor reads none
+    const auto settingsPath = TakeOption(args, "--settings", missing);
     if (missing) return run.BadArguments(command_line::NeedsValue("--settings", "a file"));
     if (!args.empty()) return run.BadArguments(command_line::UnexpectedArgument(args[0]));
     std::uint32_t only = 0;
@@ -64,8 +56,24 @@ Outcome DoctorCommand(Arguments args) {
         return run.BadArguments("--from " + *from + " is not the address of a usable adapter here");
     if (search) {
         facts.searched = true;
-        facts.found = SearchEveryAdapter(facts.adapters);
+        std::vector<std::uint32_t> addresses;
+        for (const auto& adapter : facts.adapters) addresses.push_back(adapter.facts.address);
+        std::vector<bool> sent;
+        facts.found = SearchAdapters(addresses, sent);
     }
+    // The listed devices take part in the conflicts: a named file must be there, the panel's
+    // own may not be yet.
+    const std::string path = settingsPath.value_or(DefaultSettingsPath());
+    std::string error;
+    if (settingsPath && !CheckSettingsFile(path, true, error)) return run.BadArguments(error);
+    DeviceList listed;
+    if (!path.empty()) {
+        SettingsFile settings(path);
+        LoadDeviceList(settings, listed);
+    }
+    std::vector<ModuleSighting> all;
+    for (const auto& found : facts.found) all.insert(all.end(), found.begin(), found.end());
+    facts.conflicts = FindConflicts(all, listed);
     const DoctorVerdict verdict = JudgeDoctor(facts);
     std::cout << (json ? DoctorJson(facts, verdict) : DoctorText(facts, verdict)) << std::flush;
     return verdict.clear ? run.Done() : run.Failed();

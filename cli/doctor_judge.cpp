@@ -186,6 +186,9 @@ DoctorVerdict JudgeDoctor(const DoctorFacts& facts) {
     }
     if (!anyLink)
         return {false, "No adapter has a link: check the cable of " + names};
+    // Two modules on one address answer for each other, so neither can be told apart.
+    if (!facts.conflicts.empty())
+        return {false, "Address conflict: " + ConflictText(facts.conflicts.front())};
     if (!facts.searched)
         return {true, "Nothing stands in the way on " + names +
                           "; 'vantrel-cli doctor --search' would look for modules (it broadcasts on each usable adapter)"};

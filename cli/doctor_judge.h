@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/conflicts.h"
 #include "netconfig/discovery.h"
 #include "netconfig/wire_layout.h"
 #include "platform/network_facts.h"
@@ -42,6 +43,7 @@ struct DoctorFacts {
     std::vector<AdapterCheck> adapters;  // the usable interfaces, checked
     bool searched = false;
     std::vector<std::vector<ModuleSighting>> found;  // per adapter, with --search
+    std::vector<Conflict> conflicts;  // among the modules found and the listed devices
 };
 
 struct DoctorVerdict {

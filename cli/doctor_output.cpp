@@ -102,6 +102,7 @@ std::string DoctorText(const DoctorFacts& facts, const DoctorVerdict& verdict) {
     }
     if (!facts.searched)
         text += "search: not done; --search would broadcast a module search on each usable adapter\n";
+    for (const auto& conflict : facts.conflicts) text += "conflict: " + ConflictText(conflict) + "\n";
     return text + "next step: " + verdict.nextStep + "\n";
 }
 
@@ -145,6 +146,9 @@ std::string DoctorJson(const DoctorFacts& facts, const DoctorVerdict& verdict) {
             json += std::string(m ? ", " : "") + ModuleJson(facts.found[a][m]);
         json += "]}";
     }
+    json += "], \"conflicts\": [";
+    for (std::size_t c = 0; c < facts.conflicts.size(); ++c)
+        json += std::string(c ? ", " : "") + ConflictJson(facts.conflicts[c]);
     json += "], \"searched\": " + std::string(facts.searched ? "true" : "false") +
             ", \"clear\": " + (verdict.clear ? "true" : "false") +
             ", \"next_step\": " + JsonString(verdict.nextStep) + "}\n";

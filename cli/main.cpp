@@ -37,9 +37,14 @@ constexpr Command kCommands[] = {
      "vantrel-cli devices [--settings FILE] [--json]\n"
      "vantrel-cli devices add IP [MAC] [--settings FILE] [--force]\n"
      "vantrel-cli devices remove POSITION [--settings FILE] [--force]\n"
+     "vantrel-cli devices export [--json] [--out FILE] [--settings FILE]\n"
+     "vantrel-cli devices import FILE [--replace] [--settings FILE] [--force]\n"
      "Lists the stored devices, appends one, or removes the one shown as \"#\" POSITION.\n"
-     "While the panel runs with the same settings file, add and remove refuse (the panel\n"
-     "would undo them at its next save) unless --force is given.\n"},
+     "export writes the list as CSV (\"ip,mac\") or JSON ([{\"ip\": ..., \"mac\": ...}]);\n"
+     "import reads either form: without --replace a listed address keeps its place and takes\n"
+     "the file's MAC, new addresses are appended; a bad row is named by its line and nothing\n"
+     "is written. While the panel runs with the same settings file, add, remove and import\n"
+     "refuse (the panel would undo them at its next save) unless --force is given.\n"},
     {"adapters", cli::AdaptersCommand,
      "vantrel-cli adapters [--json]\n"
      "Lists the usable local adapters, the addresses --from accepts besides 127.x.x.x.\n"},
@@ -61,7 +66,20 @@ constexpr Command kCommands[] = {
      "their marker and data lines, the record's layout and its checksum.\n"},
     {"discover", cli::DiscoverCommand,
      "vantrel-cli discover [--from LOCAL] [--query N] [--json]\n"
-     "Lists the modules that answer a broadcast within 2 s.\n"},
+     "vantrel-cli discover --all-adapters [--json]\n"
+     "Lists the modules that answer a broadcast within 2 s; --all-adapters searches every\n"
+     "usable adapter at the same time and shows the adapters each module answered on. Then\n"
+     "names the address conflicts: an address answered by two or more MACs, a MAC answering\n"
+     "at two addresses, a listed device whose MAC differs from the module answering there,\n"
+     "two listed devices with one MAC. --json: {\"modules\": [...], \"conflicts\": [...]}.\n"},
+    {"sweep", cli::SweepCommand,
+     "vantrel-cli sweep CIDR... [--from LOCAL] [--rate N] [--json] [--add-to-list] [--force]\n"
+     "Finds devices where broadcasts do not reach (behind a router) by asking every host\n"
+     "address of the ranges, e.g. 198.18.64.0/24, with the same exchange as check: at most a\n"
+     "/16 in all, at most N new requests a second (default 500, at most 10000). Prints each\n"
+     "device that answered with its switcher address; Ctrl-C stops at once and prints what was\n"
+     "found. --add-to-list lists them (refused while the panel holds the list, unless --force).\n"
+     "Exit 0 when some device answered, 1 when none did or the sweep was stopped.\n"},
     {"set-network", cli::SetNetworkCommand,
      "vantrel-cli set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY\n"
      "Gives the module with that MAC new network settings by broadcast; modules do not\n"
@@ -89,6 +107,28 @@ constexpr Command kCommands[] = {
      "answered on and whether by unicast or broadcast (only by broadcast: another subnet).\n"
      "Exit 0 when nothing stands in the way (--search: some module was found), 1 otherwise,\n"
      "2 for bad arguments.\n"},
+    {"site", cli::SiteCommand,
+     "vantrel-cli site plan FILE [--from LOCAL] [--json]\n"
+     "vantrel-cli site apply FILE [--from LOCAL] [--yes] [--force] [--add-to-list] [--json]\n"
+     "FILE says what each module should be, by MAC: CSV with a header naming some of\n"
+     "mac,ip,mask,gateway,switcher (mac required; ip, mask and gateway together; '#' starts a\n"
+     "comment) or the same as a JSON array of objects. plan searches the adapter's segment,\n"
+     "checks each module found and prints per row what would change, or why it cannot be\n"
+     "applied; it sends no settings. Exit 0: the site matches; 3: changes are pending; 4: a\n"
+     "row cannot be applied; 1: the search could not be sent; 2: bad arguments.\n"
+     "apply shows the plan, asks on a terminal (without one it needs --yes), then sends each\n"
+     "module its network settings by MAC and its switcher address at its new address, and\n"
+     "verifies both with a new search and a check. A row whose new address another module\n"
+     "answers now is refused unless --force; --add-to-list lists the verified modules.\n"
+     "Exit 0 when every change is verified, 1 otherwise.\n"},
+    {"watch", cli::WatchCommand,
+     "vantrel-cli watch [--interval S] [--duration S] [--jobs N] [--settings FILE] [--from LOCAL] [--json]\n"
+     "Checks every device of the stored list every S seconds (default 30), all at once (up to\n"
+     "--jobs, default 64), and prints one time-stamped line per change: a device came online,\n"
+     "went offline, its switcher address changed, it left the list. The first round prints\n"
+     "each device's state once. The list is read again when the settings file changes.\n"
+     "--json prints JSON lines ({\"time\": ..., \"ip\": ..., \"mac\": ..., \"event\": ...}).\n"
+     "Ctrl-C or SIGTERM ends it with a one-line summary; so does --duration (default one day).\n"},
     {"settings-path", SettingsPathCommand,
      "vantrel-cli settings-path [--log]\n"
      "Prints the panel's settings file that the commands use without --settings (beside the\n"

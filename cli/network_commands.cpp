@@ -7,7 +7,9 @@
 #include "app/device_list.h"
 #include "app/settings_file.h"
 
+#include "cli/adapter_search.h"
 #include "cli/commands.h"
+#include "cli/conflicts.h"
 #include "cli/device_exchanges.h"
 #include "cli/local_address.h"
 #include "cli/network_args.h"
@@ -94,6 +96,21 @@ public:
         LoadDeviceList(settings, list);
         if (list.empty()) return Failed("no devices are stored in " + path);
         for (const auto& record : list) devices.push_back(record->address);
+        return std::nullopt;
+    }
+
+    bool HasFrom() const { return options_.from.has_value(); }
+
+    // The stored list for the conflicts it takes part in: a named file must be there, the
+    // panel's own may not be yet.
+    Refusal LoadListedIfAny(DeviceList& list) const {
+        const std::string path = options_.settingsPath.value_or(DefaultSettingsPath());
+        std::string error;
+        if (options_.settingsPath && !CheckSettingsFile(path, true, error))
+            return BadArguments(error);
+        if (path.empty()) return std::nullopt;
+        SettingsFile settings(path);
+        LoadDeviceList(settings, list);
         return std::nullopt;
     }
 
@@ -227,23 +244,50 @@ Outcome PassportCommand(Arguments args) {
 Outcome DiscoverCommand(Arguments args) {
     NetworkCommand command("discover");
     const bool json = TakeFlag(args, "--json");
+    const bool allAdapters = TakeFlag(args, "--all-adapters");
     bool missing = false;
     const auto queryText = TakeOption(args, "--query", missing);
     if (missing) return command.BadArguments(command_line::NeedsValue("--query", "a number 0-65535"));
     std::uint16_t query = kWizardQueryCode;
     if (queryText && !ParseQueryCode(*queryText, query))
         return command.BadArguments("--query '" + *queryText + "' is not a number 0-65535");
+    if (allAdapters && queryText)
+        return command.BadArguments("--all-adapters searches with query 12");
     if (auto refused = command.TakeCommonOptions(args)) return *refused;
-    if (auto refused = command.ExpectPositional(args, 0, "discover [--from LOCAL] [--query N] [--json]"))
+    if (auto refused = command.ExpectPositional(
+            args, 0, "discover [--from LOCAL | --all-adapters] [--query N] [--json]"))
         return *refused;
-    std::uint32_t local = 0;
-    if (auto refused = command.ChooseLocal(local)) return *refused;
+    DeviceList listed;
+    if (auto refused = command.LoadListedIfAny(listed)) return *refused;
 
-    std::vector<ModuleHelloRecord> modules;
-    if (FindModules(local, query, modules) == ExchangeResult::NotSent)
+    std::vector<std::uint32_t> adapters;
+    if (allAdapters) {
+        if (command.HasFrom())
+            return command.BadArguments("--all-adapters and --from exclude each other");
+        if (!GetLocalAdapters(adapters)) return command.Failed("no usable local adapter");
+    } else {
+        std::uint32_t local = 0;
+        if (auto refused = command.ChooseLocal(local)) return *refused;
+        adapters.push_back(local);
+    }
+    std::vector<bool> sent;
+    std::vector<std::vector<ModuleSighting>> found;
+    if (allAdapters) {
+        found = SearchAdapters(adapters, sent);
+    } else {
+        found.resize(1);
+        sent.push_back(ListModuleSightings(adapters[0], query, found[0]));
+    }
+    if (std::find(sent.begin(), sent.end(), true) == sent.end())
         return command.Failed("the module list request could not be sent from " +
-                              FormatIpAddress(local));
-    std::cout << (json ? ModulesJson(modules) : ModulesText(modules));
+                              FormatIpAddress(adapters[0]) +
+                              (adapters.size() > 1 ? " or any other adapter" : ""));
+    const auto modules = MergeSearches(adapters, found);
+    std::vector<ModuleSighting> sightings;
+    for (const auto& module : modules) sightings.push_back(module.sighting);
+    const auto conflicts = FindConflicts(sightings, listed);
+    std::cout << (json ? DiscoverJson(modules, conflicts, allAdapters)
+                       : DiscoverText(modules, conflicts, allAdapters));
     return command.Done(!json && modules.empty() ? "no module answered" : "");
 }
 

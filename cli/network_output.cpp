@@ -69,20 +69,52 @@ std::string CheckText(const std::vector<CheckResult>& results) {
     return out;
 }
 
-std::string ModulesJson(const std::vector<ModuleHelloRecord>& modules) {
-    return JsonArray(modules, [](const ModuleHelloRecord& module) {
-        return "{\"mac\": " + JsonString(FormatMacAddress(module.Mac())) +
-               ", \"ip\": " + JsonAddress(module.Ip()) + ", \"mask\": " + JsonAddress(module.Mask()) +
-               ", \"gateway\": " + JsonAddress(module.Gateway()) + "}";
+std::string DiscoverJson(const std::vector<FoundModule>& modules,
+                         const std::vector<Conflict>& conflicts, bool withAdapters) {
+    std::string json = "{\"modules\": " + JsonArray(modules, [&](const FoundModule& found) {
+        const auto& module = found.sighting.record;
+        std::string item = "{\"mac\": " + JsonString(FormatMacAddress(module.Mac())) +
+                           ", \"ip\": " + JsonAddress(module.Ip()) +
+                           ", \"mask\": " + JsonAddress(module.Mask()) +
+                           ", \"gateway\": " + JsonAddress(module.Gateway());
+        if (withAdapters) {
+            item += ", \"adapters\": [";
+            for (std::size_t i = 0; i < found.adapters.size(); ++i)
+                item += (i ? ", " : "") + JsonAddress(found.adapters[i]);
+            item += "]";
+        }
+        return item + "}";
     });
+    json.pop_back();  // JsonArray's newline
+    json += ", \"conflicts\": [";
+    for (std::size_t c = 0; c < conflicts.size(); ++c)
+        json += (c ? ", " : "") + ConflictJson(conflicts[c]);
+    return json + "]}\n";
 }
 
-std::string ModulesText(const std::vector<ModuleHelloRecord>& modules) {
-    if (modules.empty()) return {};
-    std::string out = Row(kModuleRow, "MAC", "IP", "MASK", "GATEWAY");
-    for (const auto& module : modules)
-        out += Row(kModuleRow, FormatMacAddress(module.Mac()), FormatIpAddress(module.Ip()),
-                   FormatIpAddress(module.Mask()), FormatIpAddress(module.Gateway()));
+std::string DiscoverText(const std::vector<FoundModule>& modules,
+                         const std::vector<Conflict>& conflicts, bool withAdapters) {
+    // With adapters, the gateway column is padded like the others and the adapters follow.
+    const auto row = [&](const std::string& mac, const std::string& ip, const std::string& mask,
+                         const std::string& gateway, const std::string& adapters) {
+        std::string line = Row(kModuleRow, mac, ip, mask, gateway);
+        if (withAdapters)
+            line.insert(line.size() - 1,
+                        std::string(gateway.size() < 15 ? 15 - gateway.size() : 0, ' ') + "  " +
+                            adapters);
+        return line;
+    };
+    std::string out;
+    if (!modules.empty()) out = row("MAC", "IP", "MASK", "GATEWAY", "ADAPTERS");
+    for (const auto& found : modules) {
+        const auto& module = found.sighting.record;
+        std::string adapters;
+        for (const auto adapter : found.adapters)
+            adapters += (adapters.empty() ? "" : ",") + FormatIpAddress(adapter);
+        out += row(FormatMacAddress(module.Mac()), FormatIpAddress(module.Ip()),
+                   FormatIpAddress(module.Mask()), FormatIpAddress(module.Gateway()), adapters);
+    }
+    for (const auto& conflict : conflicts) out += "conflict: " + ConflictText(conflict) + "\n";
     return out;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/adapter_search.h"
+#include "cli/conflicts.h"
 #include "netconfig/discovery.h"
 #include "netconfig/parallel_check.h"
 
@@ -22,9 +24,12 @@ std::string CheckJson(const std::vector<CheckResult>& results);
 // One row per device: online with its switcher, "offline", or "unexpected reply".
 std::string CheckText(const std::vector<CheckResult>& results);
 
-// [{"mac": "00:0A:1B:2C:3D:4E", "ip": ..., "mask": ..., "gateway": ...}, ...] in list order.
-std::string ModulesJson(const std::vector<ModuleHelloRecord>& modules);
-// A header line and one row per module; the empty text when there is none.
-std::string ModulesText(const std::vector<ModuleHelloRecord>& modules);
+// discover --json: {"modules": [...], "conflicts": [...]}, each module with the adapters it
+// answered on when withAdapters.
+std::string DiscoverJson(const std::vector<FoundModule>& modules,
+                         const std::vector<Conflict>& conflicts, bool withAdapters);
+// The module table (with an ADAPTERS column when withAdapters), then a line per conflict.
+std::string DiscoverText(const std::vector<FoundModule>& modules,
+                         const std::vector<Conflict>& conflicts, bool withAdapters);
 
 }  // namespace cli

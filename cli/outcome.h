@@ -10,6 +10,8 @@ enum ExitCode : int {
     kExitOk = 0,
     kExitFailed = 1,  // a device did not answer or an exchange failed
     kExitBadArguments = 2,
+    kExitChangesPending = 3,  // site plan: applying the file would change modules
+    kExitCannotApply = 4,     // site plan: a row of the file cannot be applied
 };
 
 struct Outcome {

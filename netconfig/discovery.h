@@ -32,6 +32,9 @@ struct ModuleSighting {
     std::array<bool, wire::kPorts.size()> answeredOn{};
     bool byUnicast = false;
     bool byBroadcast = false;
+    // Addresses that later hellos of the same MAC gave, other than the record's: one module
+    // answering at two addresses is a conflict worth naming.
+    std::vector<std::uint32_t> otherAddresses;
 };
 
 enum class BroadcastMode { Collect, SendOnly };

@@ -82,6 +82,11 @@ bool RecordHelloArrival(std::span<const std::uint8_t> datagram, HelloArrival arr
         sightings.emplace_back().record = record;
         sighting = sightings.end() - 1;
     }
+    const std::uint32_t ip = record.Ip();
+    if (ip != sighting->record.Ip() &&
+        std::find(sighting->otherAddresses.begin(), sighting->otherAddresses.end(), ip) ==
+            sighting->otherAddresses.end())
+        sighting->otherAddresses.push_back(ip);
     sighting->answeredOn[arrival.port] = true;
     (arrival.byBroadcast ? sighting->byBroadcast : sighting->byUnicast) = true;
     return isNew;

@@ -11,4 +11,7 @@ void CatchStopRequests();
 // True once a stop has been requested.
 bool StopRequested();
 
+// Sleeps up to milliseconds, ending early as soon as a stop is requested; true when one was.
+bool SleepUnlessStopped(unsigned milliseconds);
+
 }  // namespace platform

@@ -61,7 +61,8 @@ bool FinishModule(ModuleConfig& module, const SeenKeys& seen, std::string& error
     }
     if (!IsModuleAddressAllowed(module.ip)) {
         error = "ip " + FormatIpAddress(module.ip) +
-                " is outside 127.0.0.0/8 and the test network 198.18.0.2-198.18.0.254, 198.18.1.1-198.18.1.254";
+                " is outside 127.0.0.0/8 and the test network 198.18.0.2-198.18.0.254, "
+                "198.18.1.1-198.18.1.254, 198.18.2.2-198.18.2.254, 198.18.64.1-198.18.67.254";
         return false;
     }
     if (seen.count("mac") == 0) {
@@ -81,15 +82,23 @@ ReplyBehaviour ModuleConfig::ReplyOn(std::uint16_t port) const {
 
 bool IsTestNetworkAddress(std::uint32_t address) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-    return IsLoopbackAddress(address) || (bytes[0] == 198 && bytes[1] == 18 && bytes[2] <= 1);
+    if (IsLoopbackAddress(address)) return true;
+    if (bytes[0] != 198 || bytes[1] != 18) return false;
+    // The panel's segment, the factory subnet, the routed part's second segment and transit,
+    // and the far /22 behind the router.
+    return bytes[2] <= 3 || (bytes[2] >= 64 && bytes[2] <= 67);
 }
 
 bool IsModuleAddressAllowed(std::uint32_t address) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
     if (IsLoopbackAddress(address)) return true;
-    // .1 is the panel side of the test network; .0 and .255 are not host addresses.
-    if (bytes[0] != 198 || bytes[1] != 18 || bytes[3] == 0 || bytes[3] == 255) return false;
-    return (bytes[2] == 0 && bytes[3] != 1) || bytes[2] == 1;
+    if (!IsTestNetworkAddress(address) || bytes[2] == 3) return false;  // 3: the routers' transit
+    // .1 is the panel's side of its segments; .0 and .255 are not host addresses (the far /22
+    // has no inner ones).
+    if (bytes[2] >= 64)
+        return !(bytes[2] == 64 && bytes[3] == 0) && !(bytes[2] == 67 && bytes[3] == 255);
+    if (bytes[3] == 0 || bytes[3] == 255) return false;
+    return bytes[2] == 1 || bytes[3] != 1;
 }
 
 bool ParseModuleSpec(std::string_view moduleText, ModuleConfig& module, std::string& error) {

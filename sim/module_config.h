@@ -53,6 +53,8 @@ struct ModuleConfig {
     // Answers the list request to 255.255.255.255, as a module still on a subnet the panel is
     // not on must: it has no route back to the panel's own address.
     bool helloByBroadcast = false;
+    // A module whose firmware drops new network settings: it stays where it is.
+    bool ignoresSettings = false;
     ControlConfig control;  // the control module on port 9000
 
     // How the replies to a request that came in on `port` (9100 or 9101) behave.
@@ -77,7 +79,8 @@ bool CheckModuleSet(const std::vector<ModuleConfig>& modules, std::string& error
 
 // The simulator only plays modules, and only answers peers, on loopback (127.0.0.0/8) and on
 // the private test network (198.18.0.0/24, and 198.18.1.0/24 on the device side for modules
-// still on a foreign "factory" subnet), so it can never talk to a shared network.
+// still on a foreign "factory" subnet; with its routed part 198.18.2.0/24, the panel's second
+// segment, and 198.18.64.0/22 behind a router), so it can never talk to a shared network.
 bool IsTestNetworkAddress(std::uint32_t address);
 bool IsModuleAddressAllowed(std::uint32_t address);
 

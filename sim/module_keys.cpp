@@ -164,6 +164,12 @@ constexpr ModuleKey kKeys[] = {
          e = "sender or broadcast";
          return v == "sender" || v == "broadcast";
      }},
+    {"settings", "what the module does with new network settings: take (default) or ignore",
+     [](ModuleConfig& m, std::string_view, std::string_view v, std::string& e) {
+         m.ignoresSettings = v == "ignore";
+         e = "take or ignore";
+         return v == "take" || v == "ignore";
+     }},
     {"reply-9100", "as reply, for the replies on port 9100 only",
      [](ModuleConfig& m, std::string_view, std::string_view v, std::string& e) {
          return ApplyReply(&m.portReply[0], m, v, e);

@@ -99,7 +99,7 @@ ModuleResponse RespondToDatagram(ModuleConfig& module, std::uint16_t port,
         if (datagram.size() >= wire::kWriteSwitcherFieldsEnd)
             module.switcher = wire::GetAddress(datagram, wire::kWriteSwitcherAddress);
     } else if (wire::HasMagic(datagram, wire::kSetNetworkMagic)) {
-        if (datagram.size() >= wire::kSetNetworkLength &&
+        if (datagram.size() >= wire::kSetNetworkLength && !module.ignoresSettings &&
             std::equal(module.mac.begin(), module.mac.end(),
                        datagram.begin() + wire::kSetNetworkMac)) {
             response.takeNetwork = true;

@@ -159,12 +159,20 @@ bool ChildProcess::Start(const std::vector<std::string>& command, std::string& e
 }
 
 bool ChildProcess::WaitForLine(const std::string& line, unsigned timeoutMs) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const std::string wanted = line + "\n";
+    return WaitForOutput(
+        [&](const std::string& output) {
+            return output.compare(0, wanted.size(), wanted) == 0 ||
+                   output.find("\n" + wanted) != std::string::npos;
+        },
+        timeoutMs);
+}
+
+bool ChildProcess::WaitForOutput(const std::function<bool(const std::string&)>& done,
+                                 unsigned timeoutMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (output_.compare(0, wanted.size(), wanted) == 0 ||
-            output_.find("\n" + wanted) != std::string::npos)
-            return true;
+        if (done(output_)) return true;
         const int left = MillisecondsLeft(deadline);
         if (outputFd_ < 0 || left == 0) return false;
         pollfd stream{outputFd_, POLLIN, 0};
@@ -188,6 +196,14 @@ int ChildProcess::Stop(unsigned timeoutMs) {
         kill(pid_, SIGTERM);
         code = Reap(pid_, timeoutMs);
         pid_ = -1;
+    }
+    // What the child wrote before it ended stays readable in OutputText.
+    while (outputFd_ >= 0) {
+        pollfd stream{outputFd_, POLLIN, 0};
+        char chunk[1024];
+        const ssize_t got = poll(&stream, 1, 0) > 0 ? read(outputFd_, chunk, sizeof chunk) : 0;
+        if (got <= 0) break;
+        output_.append(chunk, static_cast<std::size_t>(got));
     }
     if (outputFd_ >= 0) {
         close(outputFd_);

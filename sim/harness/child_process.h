@@ -2,6 +2,7 @@
 // Starting a program of this project as a child for a test or a benchmark, and always getting
 // rid of it again: the child dies with its parent, every wait is bounded, and a child that does
 // not stop when asked is killed.
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -36,7 +37,10 @@ public:
     // Reads standard output until a line equal to `line` arrives. False on time-out or when
     // the child closes its output first.
     bool WaitForLine(const std::string& line, unsigned timeoutMs);
-    // SIGTERM, up to timeoutMs for it to end, then SIGKILL. The exit code, -1 after a signal.
+    // Reads standard output until done(all output so far) holds; false as WaitForLine.
+    bool WaitForOutput(const std::function<bool(const std::string&)>& done, unsigned timeoutMs);
+    // SIGTERM, up to timeoutMs for it to end, then SIGKILL; what it wrote until then is kept.
+    // The exit code, -1 after a signal.
     int Stop(unsigned timeoutMs = 3000);
     bool Running() const { return pid_ > 0; }
     std::string ErrorText() const;

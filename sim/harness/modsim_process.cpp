@@ -17,13 +17,18 @@ std::string CliPath() { return VANTREL_CLI_PATH; }
 
 bool ModsimProcess::Start(const std::vector<std::string>& args, std::string& error,
                           bool inDeviceNamespace) {
+    return StartIn(inDeviceNamespace ? DeviceNamespace() : std::string(), args, error);
+}
+
+bool ModsimProcess::StartIn(const std::string& ns, const std::vector<std::string>& args,
+                            std::string& error) {
     std::vector<std::string> command = {ModsimPath()};
     command.insert(command.end(), args.begin(), args.end());
     if (std::find(args.begin(), args.end(), "--duration") == args.end()) {
         command.push_back("--duration");
         command.push_back(kBackstopSeconds);
     }
-    if (inDeviceNamespace) command = InNamespace(DeviceNamespace(), command);
+    if (!ns.empty()) command = InNamespace(ns, command);
     if (!child_.Start(command, error)) return false;
     if (child_.WaitForLine(kReadyLine, kReadyTimeoutMs)) return true;
     child_.Stop();

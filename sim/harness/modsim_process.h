@@ -18,6 +18,8 @@ public:
     // so a simulator outlives no run. inDeviceNamespace runs it inside vtl-dev.
     bool Start(const std::vector<std::string>& args, std::string& error,
                bool inDeviceNamespace = false);
+    // The same inside the named namespace of the test network.
+    bool StartIn(const std::string& ns, const std::vector<std::string>& args, std::string& error);
     int Stop() { return child_.Stop(); }
     std::string ErrorText() const { return child_.ErrorText(); }
 

@@ -17,6 +17,8 @@ std::string Prefix() {
 
 std::string PanelNamespace() { return Prefix() + "-panel"; }
 std::string DeviceNamespace() { return Prefix() + "-dev"; }
+std::string RouterNamespace() { return Prefix() + "-rtr"; }
+std::string FarNamespace() { return Prefix() + "-far"; }
 
 bool InsideTestNetworkPanel(std::string& why) {
     std::vector<std::uint32_t> addresses;
@@ -24,11 +26,13 @@ bool InsideTestNetworkPanel(std::string& why) {
         why = "cannot read this host's addresses";
         return false;
     }
-    std::uint32_t panel = 0;
+    std::uint32_t panel = 0, second = 0;
     ParseIpAddress(kPanelAddressText, panel);
+    ParseIpAddress(kSecondPanelAddressText, second);
     bool sawPanel = false;
     for (const std::uint32_t address : addresses) {
         if (*reinterpret_cast<const std::uint8_t*>(&address) == 127) continue;
+        if (address == second) continue;
         if (address != panel) {
             why = "refusing to broadcast: this host has the address " + FormatIpAddress(address) +
                   ", so it is not the test network's panel side (run it with `scripts/testnet "

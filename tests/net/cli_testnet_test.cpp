@@ -4,6 +4,7 @@
 #include "tests/net/capture_reader.h"
 #include "tests/net/cli_test_support.h"
 #include "tests/net/testnet_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -16,10 +17,10 @@ TEST_F(CliOnTestNetwork, DiscoverJsonListsModulesInOrderOfArrivalWithTheQueryCod
         nettest::RunCli({"discover", "--from", "198.18.0.1", "--query", "4660", "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
-              "[{\"mac\": \"02:00:C6:12:00:03\", \"ip\": \"198.18.0.3\", "
+              "{\"modules\": [{\"mac\": \"02:00:C6:12:00:03\", \"ip\": \"198.18.0.3\", "
               "\"mask\": \"255.255.0.0\", \"gateway\": \"198.18.0.1\"}, "
               "{\"mac\": \"00:0A:1B:2C:3D:4E\", \"ip\": \"198.18.0.2\", \"mask\": "
-              "\"255.255.255.0\", \"gateway\": \"0.0.0.0\"}]\n");
+              "\"255.255.255.0\", \"gateway\": \"0.0.0.0\"}], \"conflicts\": []}\n");
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 2);
     ASSERT_EQ(wire.size(), 2u);
     EXPECT_EQ(wire[0].hex.substr(0, 20), "57695A6E4C695374" "1234");
@@ -117,6 +118,42 @@ TEST_F(CliOnTestNetwork, CheckAllOfManyAnsweringDevicesNeverMixesThemUp) {
         EXPECT_EQ(result.exitCode, 0) << result.err;
         EXPECT_EQ(result.out, expected + "]\n");
     }
+}
+
+// One MAC answering at two addresses, and a listed device whose module was swapped: discover
+// names both, in text and JSON, and doctor makes the first its next step.
+TEST_F(CliOnTestNetwork, DiscoverAndDoctorNameAddressConflicts) {
+    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.80,mac=00:0A:1B:2C:3D:80", "--module",
+                             "ip=198.18.0.81,mac=00:0A:1B:2C:3D:80", "--module",
+                             "ip=198.18.0.82,mac=00:0A:1B:2C:3D:82"}));
+    const test_support::TempFolder folder("vantrel-conflicts");
+    const std::string list = folder.File("list.ini");
+    ASSERT_EQ(nettest::RunCli({"devices", "add", "198.18.0.82", "00:0A:1B:2C:3D:99", "--settings",
+                               list})
+                  .exitCode,
+              0);
+    auto result = nettest::RunCli({"discover", "--from", "198.18.0.1", "--settings", list});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("conflict: 00:0A:1B:2C:3D:80 answers at 198.18.0.80 and "
+                              "198.18.0.81\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("conflict: listed device 198.18.0.82 has MAC 00:0A:1B:2C:3D:99, but "
+                              "00:0A:1B:2C:3D:82 answers there now (a unit was swapped or moved)\n"),
+              std::string::npos)
+        << result.out;
+    result = nettest::RunCli({"discover", "--from", "198.18.0.1", "--settings", list, "--json"});
+    EXPECT_NE(result.out.find("\"conflicts\": [{\"kind\": \"mac-at-two-addresses\", "
+                              "\"addresses\": [\"198.18.0.80\", \"198.18.0.81\"], \"macs\": "
+                              "[\"00:0A:1B:2C:3D:80\"]}, {\"kind\": \"listed-mac-differs\""),
+              std::string::npos)
+        << result.out;
+    result = nettest::RunCli({"doctor", "--from", "198.18.0.1", "--search", "--settings", list});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.out.find("next step: Address conflict: 00:0A:1B:2C:3D:80 answers at "
+                              "198.18.0.80 and 198.18.0.81\n"),
+              std::string::npos)
+        << result.out;
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST(ModuleSpec, ErrorsQuoteTheSpecAndNameWhatIsWrong) {
     EXPECT_EQ(SpecError("ip=127.0.0.2,prots=both"),
               "--module \"ip=127.0.0.2,prots=both\": unknown key \"prots\" (known: ip, mac, mask, "
               "gateway, switcher, switcher-magic, switcher-length, ports, reply, passport-length, "
-              "passport, hello-length, hello-to, reply-9100, reply-9101, control, "
+              "passport, hello-length, hello-to, settings, reply-9100, reply-9101, control, "
               "control-address, control-fault)");
     EXPECT_NE(SpecError("ip=127.0.0.300").find("ip \"127.0.0.300\" is not a dotted IPv4"),
               std::string::npos);
@@ -110,12 +110,15 @@ TEST(ModuleSpec, RefusesAddressesOffLoopbackAndTheTestNetwork) {
               std::string::npos);
     SpecError("ip=198.18.0.1");    // the panel's side
     SpecError("ip=198.18.0.255");  // the subnet's broadcast
-    SpecError("ip=198.18.2.2");
+    SpecError("ip=198.18.5.2");
+    SpecError("ip=198.18.2.1");  // the panel's second adapter
     SpecError("ip=198.18.1.255");
     EXPECT_TRUE(sim::IsModuleAddressAllowed(Ip("198.18.0.254")));
     // The device side's "factory" subnet, where a module the panel cannot reach by unicast sits.
     EXPECT_TRUE(sim::IsModuleAddressAllowed(Ip("198.18.1.20")));
-    EXPECT_FALSE(sim::IsTestNetworkAddress(Ip("198.18.2.1")));
+    EXPECT_FALSE(sim::IsTestNetworkAddress(Ip("198.18.5.1")));
+    // Behind the routed part's router.
+    EXPECT_TRUE(sim::IsModuleAddressAllowed(Ip("198.18.65.0")));
     EXPECT_TRUE(sim::IsTestNetworkAddress(Ip("198.18.0.1")));
     EXPECT_FALSE(sim::IsTestNetworkAddress(Ip("10.0.0.1")));
 }

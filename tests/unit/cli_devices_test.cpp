@@ -155,6 +155,53 @@ TEST_F(CliDevices, AddAppendsAndRemoveTakesTheShownPosition) {
               "IP2=16777226\nMAC2=AA:BB:CC:DD:EE:0F\n");
 }
 
+// Export then import --replace into an empty file gives the list back byte for byte, in both
+// forms; a merge keeps listed places; a bad row is named by its line and nothing is written.
+TEST_F(CliDevices, ExportedListImportsBackAndABadRowWritesNothing) {
+    WriteBytes(path_, kTwoDevices);
+    for (const bool json : {false, true}) {
+        const std::string exported = folder_.File(json ? "list.json" : "list.csv");
+        std::vector<std::string> args = {"export", "--out", exported};
+        if (json) args.push_back("--json");
+        ASSERT_EQ(Devices(args).exitCode, 0);
+        const std::string copy = folder_.File(json ? "copy-json.ini" : "copy-csv.ini");
+        const CliRun imported = RunCli({"devices", "import", exported, "--replace", "--settings", copy}, folder_);
+        ASSERT_EQ(imported.exitCode, 0) << imported.err;
+        EXPECT_EQ(imported.out, "2 added, 0 updated, 0 unchanged, 0 removed; 2 devices listed\n");
+        EXPECT_EQ(ReadBytes(copy), kTwoDevices) << (json ? "JSON" : "CSV");
+    }
+    EXPECT_EQ(ReadBytes(folder_.File("list.csv")),
+              "ip,mac\n192.168.1.10,00:11:22:33:44:55\n192.168.1.200,\n");
+
+    const std::string merged = folder_.File("merge.csv");
+    WriteBytes(merged, "ip,mac\n# a comment\n\n10.0.0.1\n192.168.1.200,aa-bb-cc-dd-ee-ff\n192.168.1.10\n");
+    const CliRun merge = Devices({"import", merged});
+    ASSERT_EQ(merge.exitCode, 0) << merge.err;
+    EXPECT_EQ(merge.out, "1 added, 1 updated, 1 unchanged; 3 devices listed\n");
+    const std::string afterMerge =
+        "[List]\nTotal=3\nIP0=167880896\nMAC0=00:11:22:33:44:55\nIP1=-939415360\n"
+        "MAC1=AA:BB:CC:DD:EE:FF\nIP2=16777226\nMAC2=\n";
+    EXPECT_EQ(ReadBytes(path_), afterMerge);
+
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"ip,mac\n10.0.0.2\n10.0.0.255.1\n", "line 3: '10.0.0.255.1' is not the address of one host"},
+        {"ip,mac\n10.0.0.2,00:11\n", "line 2: '00:11' is not a MAC address (six hexadecimal bytes)"},
+        {"ip\n10.0.0.2\n10.0.0.3\n10.0.0.2\n", "line 4: 10.0.0.2 is already on line 2"},
+        {"ip,port\n", "line 1: unknown column 'port' (the columns are ip, mac)"},
+        {"[{\"ip\": \"10.0.0.2\"},\n {\"ip\": \"224.0.0.1\"}]", "line 2: '224.0.0.1' is not the address of one host"},
+        {"[{\"ip\": 10}]", "line 1 (entry 1): \"ip\" must be a text"},
+    };
+    const std::string badFile = folder_.File("bad.txt");
+    for (const auto& [text, reason] : bad) {
+        WriteBytes(badFile, text);
+        const CliRun run = Devices({"import", badFile});
+        EXPECT_EQ(run.exitCode, 1) << text;
+        EXPECT_EQ(run.err, "vantrel-cli: devices import: " + badFile + ": " + reason +
+                               "; nothing was written\n");
+    }
+    EXPECT_EQ(ReadBytes(path_), afterMerge);
+}
+
 TEST_F(CliDevices, BadArgumentsExitTwoWithOneLineAndLeaveTheFileAlone) {
     WriteBytes(path_, kTwoDevices);
     const std::vector<std::vector<std::string>> bad = {
@@ -198,10 +245,12 @@ TEST_F(CliDevices, EditsAreRefusedWhileThePanelHoldsTheSameFile) {
     panel.SetSettingsPath(path_);
     ASSERT_TRUE(panel.AcquireInstanceGuard());
     std::filesystem::create_symlink(path_, folder_.File("link.ini"));
+    WriteBytes(folder_.File("one.csv"), "ip\n10.0.0.1\n");
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"devices", "add", "10.0.0.1", "--settings", path_},
              {"devices", "remove", "1", "--settings", path_},
-             {"devices", "add", "10.0.0.1", "--settings", folder_.File("link.ini")}}) {
+             {"devices", "add", "10.0.0.1", "--settings", folder_.File("link.ini")},
+             {"devices", "import", folder_.File("one.csv"), "--settings", path_}}) {
         const CliRun run = RunCli(args, folder_);
         EXPECT_EQ(run.exitCode, 1) << args[1];
         EXPECT_EQ(run.err, "vantrel-cli: devices " + args[1] + ": the panel has the device list of " +
@@ -223,10 +272,10 @@ TEST_F(CliDevices, EditsAreRefusedWhileThePanelHoldsTheSameFile) {
 }
 
 TEST_F(CliDevices, UnknownOrMissingCommandExitsTwoWithOneLineAndAHint) {
-    const CliRun unknown = RunCli({"lsit", "--json"}, folder_);
+    const CliRun unknown = RunCli({"qwerty", "--json"}, folder_);
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_EQ(unknown.err,
-              "vantrel-cli: unknown command 'lsit'; 'vantrel-cli --help' lists the commands\n");
+              "vantrel-cli: unknown command 'qwerty'; 'vantrel-cli --help' lists the commands\n");
     EXPECT_EQ(unknown.out, "");
     const CliRun none = RunCli({}, folder_);
     EXPECT_EQ(none.exitCode, 2);

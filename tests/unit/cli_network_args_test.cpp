@@ -12,6 +12,7 @@
 #include "cli/local_address.h"
 #include "cli/network_args.h"
 #include "cli/network_output.h"
+#include "cli/conflicts.h"
 #include "netconfig/discovery_records.h"
 
 namespace {
@@ -125,18 +126,54 @@ TEST(CliNetworkMask, OnlyOnesThenZerosIsAMask) {
               "vantrel-cli: set-network: --ip '255.255.255.255' is not the address of one host\n");
 }
 
-TEST(CliOutput, ModulesJsonKeepsListOrder) {
-    std::vector<ModuleHelloRecord> modules(2);
-    modules[0].SetMac({0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E});
-    modules[0].SetIp(AddressOf(198, 18, 0, 2));
-    modules[0].SetMask(AddressOf(255, 255, 255, 0));
-    modules[0].SetGateway(AddressOf(198, 18, 0, 1));
-    modules[1].SetMac({0x02, 0, 0, 0, 0, 1});
-    EXPECT_EQ(cli::ModulesJson(modules),
-              "[{\"mac\": \"00:0A:1B:2C:3D:4E\", \"ip\": \"198.18.0.2\", \"mask\": \"255.255.255.0\", "
-              "\"gateway\": \"198.18.0.1\"}, {\"mac\": \"02:00:00:00:00:01\", \"ip\": \"0.0.0.0\", "
-              "\"mask\": \"0.0.0.0\", \"gateway\": \"0.0.0.0\"}]\n");
-    EXPECT_EQ(cli::ModulesText({}), "");
+// The modules keep the search's order; every kind of conflict is named once, in the order the
+// search and the list met it.
+TEST(CliOutput, DiscoverJsonKeepsSearchOrderAndNamesEachConflict) {
+    std::vector<cli::FoundModule> modules(3);
+    modules[0].sighting.record.SetMac({0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E});
+    modules[0].sighting.record.SetIp(AddressOf(198, 18, 0, 2));
+    modules[0].sighting.record.SetMask(AddressOf(255, 255, 255, 0));
+    modules[0].sighting.record.SetGateway(AddressOf(198, 18, 0, 1));
+    modules[0].sighting.otherAddresses = {AddressOf(198, 18, 0, 9)};
+    modules[0].adapters = {AddressOf(198, 18, 0, 1)};
+    modules[1].sighting.record.SetMac({0x02, 0, 0, 0, 0, 1});
+    modules[1].sighting.record.SetIp(AddressOf(198, 18, 0, 2));
+    modules[1].adapters = {AddressOf(198, 18, 0, 1), AddressOf(10, 0, 0, 1)};
+    modules[2].sighting.record.SetMac({0x02, 0, 0, 0, 0, 3});
+    modules[2].sighting.record.SetIp(AddressOf(198, 18, 0, 3));
+    DeviceList listed;
+    for (const auto& [address, mac] : std::vector<std::pair<std::uint32_t, std::string>>{
+             {AddressOf(198, 18, 0, 3), "02:00:00:00:00:07"},
+             {AddressOf(198, 18, 0, 7), "02:00:00:00:00:07"},
+             {AddressOf(198, 18, 0, 2), ""}}) {
+        auto record = std::make_unique<DeviceRecord>();
+        record->address = address;
+        record->mac = mac;
+        listed.push_back(std::move(record));
+    }
+    std::vector<ModuleSighting> sightings;
+    for (const auto& module : modules) sightings.push_back(module.sighting);
+    const auto conflicts = cli::FindConflicts(sightings, listed);
+    EXPECT_EQ(cli::DiscoverJson(modules, conflicts, true),
+              "{\"modules\": [{\"mac\": \"00:0A:1B:2C:3D:4E\", \"ip\": \"198.18.0.2\", "
+              "\"mask\": \"255.255.255.0\", \"gateway\": \"198.18.0.1\", \"adapters\": "
+              "[\"198.18.0.1\"]}, {\"mac\": \"02:00:00:00:00:01\", \"ip\": \"198.18.0.2\", "
+              "\"mask\": \"0.0.0.0\", \"gateway\": \"0.0.0.0\", \"adapters\": [\"198.18.0.1\", "
+              "\"10.0.0.1\"]}, {\"mac\": \"02:00:00:00:00:03\", \"ip\": \"198.18.0.3\", "
+              "\"mask\": \"0.0.0.0\", \"gateway\": \"0.0.0.0\", \"adapters\": []}], "
+              "\"conflicts\": ["
+              "{\"kind\": \"address-shared\", \"addresses\": [\"198.18.0.2\"], \"macs\": "
+              "[\"00:0A:1B:2C:3D:4E\", \"02:00:00:00:00:01\"]}, "
+              "{\"kind\": \"mac-at-two-addresses\", \"addresses\": [\"198.18.0.2\", "
+              "\"198.18.0.9\"], \"macs\": [\"00:0A:1B:2C:3D:4E\"]}, "
+              "{\"kind\": \"listed-mac-differs\", \"addresses\": [\"198.18.0.3\"], \"macs\": "
+              "[\"02:00:00:00:00:07\", \"02:00:00:00:00:03\"]}, "
+              "{\"kind\": \"listed-mac-twice\", \"addresses\": [\"198.18.0.3\", "
+              "\"198.18.0.7\"], \"macs\": [\"02:00:00:00:00:07\"]}]}\n");
+    EXPECT_EQ(cli::ConflictText(conflicts[0]),
+              "198.18.0.2 is answered by 00:0A:1B:2C:3D:4E and 02:00:00:00:00:01: give each "
+              "module an address of its own");
+    EXPECT_EQ(cli::DiscoverText({}, {}, false), "");
     EXPECT_EQ(cli::AdaptersJson({AddressOf(198, 18, 0, 1), AddressOf(10, 0, 0, 1)}),
               "[\"198.18.0.1\", \"10.0.0.1\"]\n");
 }

@@ -1,0 +1,63 @@
+#pragma once
+// What applying a site file would change, judged from one search of the segment and one check
+// of every address that matters, and whether what was applied took.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/outcome.h"
+#include "cli/site_file.h"
+#include "netconfig/discovery.h"
+#include "netconfig/parallel_check.h"
+
+namespace cli {
+
+enum class SiteAction {
+    kNothing,    // the module is as the file says
+    kChange,     // new network settings, a new switcher address, or both
+    kNotFound,   // no module with the row's MAC answered the search
+    kConflict,   // the row's new address is answered now by another module
+};
+
+struct SitePlanRow {
+    SiteRow row;
+    SiteAction action = SiteAction::kNothing;
+    std::optional<ModuleHelloRecord> found;      // the module as the search saw it
+    std::optional<std::uint32_t> switcherNow;    // as its check read it; none when it did not
+    bool newNetwork = false;
+    bool newSwitcher = false;
+    std::string conflict;                         // who answers at the new address
+    // Where the module answers once the row is applied.
+    std::uint32_t FinalAddress() const;
+};
+
+struct SitePlan {
+    std::vector<SitePlanRow> rows;             // in file order
+    std::vector<ModuleHelloRecord> unnamed;   // found, but not in the file
+};
+
+// Checks by the address asked.
+using ChecksByAddress = std::map<std::uint32_t, SwitcherCheck>;
+
+// The addresses a plan needs checked: each named module's current address (for its switcher)
+// and each new address that no named module has now (someone may answer there).
+std::vector<std::uint32_t> AddressesToCheck(const std::vector<SiteRow>& rows,
+                                            const std::vector<ModuleSighting>& sightings);
+
+SitePlan MakeSitePlan(const std::vector<SiteRow>& rows,
+                      const std::vector<ModuleSighting>& sightings, const ChecksByAddress& checks);
+
+// What did not take of an applied row, seen in a new search and a check of its final address;
+// empty when everything took.
+std::vector<std::string> UnverifiedParts(const SitePlanRow& applied,
+                                         const std::vector<ModuleSighting>& sightings,
+                                         const ChecksByAddress& checks);
+
+// site plan's exit: the site matches (0), changes are pending, or a row cannot be applied.
+ExitCode PlanExitCode(const SitePlan& plan);
+
+const char* SiteActionName(SiteAction action);
+
+}  // namespace cli
