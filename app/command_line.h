@@ -33,9 +33,9 @@ std::string FirstOption(const Arguments& args);
 std::string Quoted(std::string_view text, char mark = '\'');
 // "--name needs a value", or what it needs: NeedsValue("--settings", "a file").
 std::string NeedsValue(std::string_view option, std::string_view what = "a value");
-std::string GivenTwice(std::string_view option);          // "--name given twice"
-std::string UnknownOption(std::string_view arg);          // "unknown option '-x'"
-std::string UnexpectedArgument(std::string_view arg);     // "unexpected argument 'x'"
+std::string GivenTwice(std::string_view option);       // "--name given twice"
+std::string UnknownOption(std::string_view arg);       // "unknown option '-x'"
+std::string UnexpectedArgument(std::string_view arg);  // "unexpected argument 'x'"
 
 // The name among names nearest to a misspelt word, when one is near enough to be meant.
 std::optional<std::string_view> NearestName(std::string_view word,

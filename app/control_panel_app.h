@@ -39,7 +39,8 @@ public:
     // String 57344, loaded without the language offset: the caption of every message box.
     std::string ApplicationTitle() const;
 
-    std::int32_t ReadSettingInt(std::string_view section, std::string_view key, std::int32_t defaultValue);
+    std::int32_t ReadSettingInt(std::string_view section, std::string_view key,
+                                std::int32_t defaultValue);
     bool WriteSettingInt(std::string_view section, std::string_view key, std::int32_t value);
     std::string ReadSettingText(std::string_view section, std::string_view key);
     bool WriteSettingText(std::string_view section, std::string_view key, std::string_view text);

@@ -35,7 +35,8 @@ void ReadSwitches(LogSwitches& switches) {
         switches.settingsChosen ? switches.settingsPath : TheApp().SettingsPath();
     SettingsFile settings(settingsPath);
     namespace keys = panel_settings;
-    const bool on = !settingsPath.empty() && settings.ReadInt(keys::kDebugSection, keys::kLogKey, 0) != 0;
+    const bool on =
+        !settingsPath.empty() && settings.ReadInt(keys::kDebugSection, keys::kLogKey, 0) != 0;
     g_state = on ? LogState::On : LogState::Off;
     if (!on) return;
     switches.hexDump = settings.ReadInt(keys::kDebugSection, keys::kSerialKey, 0) != 0;
@@ -73,8 +74,8 @@ void DebugLog(const char* format, ...) {
     const platform::LocalTimeMs now = platform::CurrentLocalTimeMs();
     const platform::LocalTime& t = now.time;
     platform::AppendExclusive(switches.logPath,
-                              FormatDebugLogLine(t.day, t.month, t.year, t.hour, t.minute,
-                                                 t.second, now.millisecond, message));
+                              FormatDebugLogLine(t.day, t.month, t.year, t.hour, t.minute, t.second,
+                                                 now.millisecond, message));
 }
 
 bool DebugHexDumpOn() {

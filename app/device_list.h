@@ -12,10 +12,10 @@ class SettingsFile;
 struct DeviceRecord {
     virtual ~DeviceRecord() = default;
 
-    std::uint32_t address = 0;        // network byte order; never changed after creation
-    std::string mac;                  // as stored, "%02X:..." or empty; never rewritten
-    std::int32_t tested = 0;          // asked in this run
-    std::int32_t online = 0;          // last question answered; meaningful while tested
+    std::uint32_t address = 0;          // network byte order; never changed after creation
+    std::string mac;                    // as stored, "%02X:..." or empty; never rewritten
+    std::int32_t tested = 0;            // asked in this run
+    std::int32_t online = 0;            // last question answered; meaningful while tested
     std::uint32_t switcherAddress = 0;  // network byte order; 0 means none
 };
 

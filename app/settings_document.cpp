@@ -32,7 +32,8 @@ bool HasLineBreakOrNul(std::string_view text) {
 }
 
 std::string_view Unquoted(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
 }
@@ -65,7 +66,8 @@ LineView Classify(std::string_view text) {
     if (view.name.empty()) return view;
     view.kind = LineView::kEntry;
     view.value = TrimBlanks(body.substr(equals + 1));
-    const std::size_t afterEquals = static_cast<std::size_t>(body.data() - text.data()) + equals + 1;
+    const std::size_t afterEquals =
+        static_cast<std::size_t>(body.data() - text.data()) + equals + 1;
     // Spacing after "=" survives a rewrite of the value, unless there was no value at all.
     view.valueAt = view.value.empty() ? afterEquals
                                       : static_cast<std::size_t>(view.value.data() - text.data());
@@ -105,14 +107,16 @@ std::string_view SettingsDocument::TextOf(const Line& line) const {
 }
 
 std::string_view SettingsDocument::NameOf(const Slot& slot) const {
-    const std::uint32_t line = slot.owner == kSectionOwner ? sections_[slot.line].header : slot.line;
+    const std::uint32_t line =
+        slot.owner == kSectionOwner ? sections_[slot.line].header : slot.line;
     return Classify(TextOf(lines_[line])).name;
 }
 
 void SettingsDocument::Parse(std::string text) {
     Clear();
     text_ = std::move(text);
-    if (text_.size() >= kNone) text_.resize(kNone - 1);  // offsets are 32-bit; callers stay far below
+    if (text_.size() >= kNone)
+        text_.resize(kNone - 1);  // offsets are 32-bit; callers stay far below
     const std::string_view all(text_);
     std::size_t start = 0;
     if (all.starts_with(kByteOrderMark)) {
@@ -129,7 +133,7 @@ void SettingsDocument::Parse(std::string text) {
         line.begin = static_cast<std::uint32_t>(start);
         line.length = static_cast<std::uint32_t>(stop - start);
         if (stop < all.size()) {
-            line.end = all[stop] == '\n'                                  ? LineEnd::kLf
+            line.end = all[stop] == '\n'                                ? LineEnd::kLf
                        : stop + 1 < all.size() && all[stop + 1] == '\n' ? LineEnd::kCrLf
                                                                         : LineEnd::kCr;
             if (!sawLineEnd) newLineEnd_ = line.end;
@@ -211,8 +215,8 @@ std::optional<std::string_view> SettingsDocument::Find(std::string_view section,
 
 void SettingsDocument::SetWrittenText(Line& line, std::string_view text) {
     line.written = static_cast<std::uint32_t>(writtenSpans_.size());
-    writtenSpans_.push_back(Span{static_cast<std::uint32_t>(written_.size()),
-                                 static_cast<std::uint32_t>(text.size())});
+    writtenSpans_.push_back(
+        Span{static_cast<std::uint32_t>(written_.size()), static_cast<std::uint32_t>(text.size())});
     written_.append(text);
 }
 
@@ -269,7 +273,8 @@ void SettingsDocument::AppendWithFollowers(std::string& out, std::uint32_t first
     const std::size_t markSize = byteOrderMark_ ? kByteOrderMark.size() : 0;
     for (std::uint32_t at = first; at != kNone; at = lines_[at].next) {
         const Line& line = lines_[at];
-        if (out.size() > markSize && out.back() != '\n' && out.back() != '\r') out.append(EndText(newLineEnd_));
+        if (out.size() > markSize && out.back() != '\n' && out.back() != '\r')
+            out.append(EndText(newLineEnd_));
         out.append(TextOf(line)).append(EndText(line.end));
     }
 }
@@ -297,14 +302,15 @@ std::string SettingsDocument::Serialize() const {
 }
 
 bool SettingsDocument::IsValidSectionName(std::string_view name) {
-    return !name.empty() && name.size() <= kMaxTextBytes && TrimBlanks(name).size() == name.size() &&
-           !HasLineBreakOrNul(name) && name.find(']') == std::string_view::npos;
+    return !name.empty() && name.size() <= kMaxTextBytes &&
+           TrimBlanks(name).size() == name.size() && !HasLineBreakOrNul(name) &&
+           name.find(']') == std::string_view::npos;
 }
 
 bool SettingsDocument::IsValidKeyName(std::string_view name) {
-    return !name.empty() && name.size() <= kMaxTextBytes && TrimBlanks(name).size() == name.size() &&
-           !HasLineBreakOrNul(name) && name.find('=') == std::string_view::npos && name.front() != '[' &&
-           name.front() != ';';
+    return !name.empty() && name.size() <= kMaxTextBytes &&
+           TrimBlanks(name).size() == name.size() && !HasLineBreakOrNul(name) &&
+           name.find('=') == std::string_view::npos && name.front() != '[' && name.front() != ';';
 }
 
 bool SettingsDocument::IsValidValue(std::string_view value) {

@@ -68,10 +68,10 @@ private:
 
     enum class LineEnd : std::uint8_t { kNone, kLf, kCrLf, kCr };
     struct Line {
-        std::uint32_t begin = 0;       // where the line stood in text_; unused for added lines
-        std::uint32_t length = 0;      // without the line end
+        std::uint32_t begin = 0;        // where the line stood in text_; unused for added lines
+        std::uint32_t length = 0;       // without the line end
         std::uint32_t written = kNone;  // its new text in writtenSpans_, when Set changed it
-        std::uint32_t next = kNone;    // the first line Set added after it, and so on
+        std::uint32_t next = kNone;     // the first line Set added after it, and so on
         LineEnd end = LineEnd::kNone;
     };
     struct Span {

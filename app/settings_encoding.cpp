@@ -34,8 +34,11 @@ bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 // (overlong forms, surrogates, values above U+10FFFF, a cut sequence).
 bool NextUtf8(std::string_view text, std::size_t& at, char32_t& c) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                                        : lead >= 0xF0 && lead < 0xF5  ? 4 : 0;
+    std::size_t length = lead < 0x80                   ? 1
+                         : lead >= 0xC2 && lead < 0xE0 ? 2
+                         : lead >= 0xE0 && lead < 0xF0 ? 3
+                         : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                       : 0;
     if (length == 0 || at + length > text.size()) return false;
     c = length == 1 ? lead : lead & (0x7F >> length);
     for (std::size_t i = 1; i < length; ++i) {
@@ -61,7 +64,8 @@ DecodedSettings DecodeSettingsText(std::string bytes) {
     decoded.encoding = little ? SettingsEncoding::kUtf16Le : SettingsEncoding::kUtf16Be;
     decoded.text.reserve(bytes.size() + bytes.size() / 2);
     auto unitAt = [&](std::size_t at) {
-        const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
+        const auto first = static_cast<unsigned char>(bytes[at]),
+                   second = static_cast<unsigned char>(bytes[at + 1]);
         return static_cast<char32_t>(little ? first | second << 8 : second | first << 8);
     };
     std::size_t at = 0;

@@ -47,22 +47,24 @@ private:
 
 struct SettingsFile::State {
     std::string path;
-    SettingsDocument document;      // the file's lines, plus the open batch's writes
+    SettingsDocument document;  // the file's lines, plus the open batch's writes
     SettingsEncoding encoding = SettingsEncoding::kBytes;
-    bool exact = true;              // the document holds the file's text without loss
-    std::string encoded;            // the bytes of a UTF-16 file, which the document holds as UTF-8
-    std::string written;            // what our last write put in the file, while ownWrite
-    bool ownWrite = false;          // else the file held document.ParsedText() (or encoded)
-    platform::FileStamp stamp;      // the version last read or written
-    bool cached = false;            // the copy in memory describes the version of stamp
-    bool recent = false;            // that version was young enough to hide a same-stamp rewrite
-    bool readable = true;           // false: something is at the path that cannot be read
+    bool exact = true;          // the document holds the file's text without loss
+    std::string encoded;        // the bytes of a UTF-16 file, which the document holds as UTF-8
+    std::string written;        // what our last write put in the file, while ownWrite
+    bool ownWrite = false;      // else the file held document.ParsedText() (or encoded)
+    platform::FileStamp stamp;  // the version last read or written
+    bool cached = false;        // the copy in memory describes the version of stamp
+    bool recent = false;        // that version was young enough to hide a same-stamp rewrite
+    bool readable = true;       // false: something is at the path that cannot be read
     std::uint64_t parses = 0;
     int batchDepth = 0;
     WriteLog batch;
 
     const std::string& FileBytes() const {
-        return ownWrite ? written : encoding == SettingsEncoding::kBytes ? document.ParsedText() : encoded;
+        return ownWrite                               ? written
+               : encoding == SettingsEncoding::kBytes ? document.ParsedText()
+                                                      : encoded;
     }
     // Brings the copy in memory up to the file. True when the document was parsed anew, which
     // drops the writes of an open batch from it.
@@ -77,8 +79,7 @@ bool SettingsFile::State::Refresh() {
     if (cached && !recent && platform::StatFile(path) == stamp) return false;
     const std::int64_t readAt = platform::WallClockNs();
     std::string read;
-    const platform::FileRead result =
-        platform::ReadRegularFile(path, kMaxFileBytes, read, stamp);
+    const platform::FileRead result = platform::ReadRegularFile(path, kMaxFileBytes, read, stamp);
     readable = result != platform::FileRead::kUnreadable;
     // A rewrite within the same stamp tick as the version read would go unseen by the stamp
     // alone; until the tick is surely over, the bytes are compared as well.
@@ -99,9 +100,8 @@ bool SettingsFile::State::Refresh() {
 
 bool SettingsFile::State::Replace(const WriteLog& writes, bool applied) {
     if (Refresh() || !applied) {
-        writes.ForEach([this](std::string_view section, std::string_view key, std::string_view value) {
-            document.Set(section, key, value);
-        });
+        writes.ForEach([this](std::string_view section, std::string_view key,
+                              std::string_view value) { document.Set(section, key, value); });
     }
     // A file that cannot be read, or whose UTF-16 could not be read whole, is never written over:
     // its other values would be lost. A value that UTF-16 cannot hold is refused the same way.
@@ -168,7 +168,8 @@ std::string SettingsFile::ReadText(std::string_view section, std::string_view ke
 bool SettingsFile::WriteInt(std::string_view section, std::string_view key, std::int32_t value) {
     char text[16];  // "%d" of any 32-bit value fits
     const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return state_->Write(section, key, std::string_view(text, static_cast<std::size_t>(end - text)));
+    return state_->Write(section, key,
+                         std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
 bool SettingsFile::WriteText(std::string_view section, std::string_view key,

@@ -14,12 +14,12 @@ inline constexpr const char* kPanelProgramName = "vantrel-panel";
 
 // What the choice depends on, gathered by SettingsPathForProgram.
 struct Facts {
-    std::string programPath;     // the program the file belongs to, absolute
-    bool besideExists = false;   // a file already lies beside the program
-    bool folderWritable = false; // the user can write the program's folder
-    bool administrator = false;  // the user may write any folder (root)
-    std::string configHome;      // $XDG_CONFIG_HOME, may be empty
-    std::string home;            // the user's home folder, may be empty
+    std::string programPath;      // the program the file belongs to, absolute
+    bool besideExists = false;    // a file already lies beside the program
+    bool folderWritable = false;  // the user can write the program's folder
+    bool administrator = false;   // the user may write any folder (root)
+    std::string configHome;       // $XDG_CONFIG_HOME, may be empty
+    std::string home;             // the user's home folder, may be empty
 };
 
 // The program's path with ".ini" when a file lies there or its folder is writable (for the

@@ -29,18 +29,17 @@ std::int32_t ParseProfileInt(std::string_view value, std::int32_t defaultValue) 
 std::int32_t AddressToSettingInt(std::uint32_t address) {
     std::uint8_t bytes[4];
     std::memcpy(bytes, &address, sizeof bytes);
-    const std::uint32_t littleEndian = static_cast<std::uint32_t>(bytes[0]) |
-                                       static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                       static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                       static_cast<std::uint32_t>(bytes[3]) << 24;
+    const std::uint32_t littleEndian =
+        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     return static_cast<std::int32_t>(littleEndian);
 }
 
 std::uint32_t SettingIntToAddress(std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-                                   static_cast<std::uint8_t>(bits >> 16),
-                                   static_cast<std::uint8_t>(bits >> 24)};
+    const std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+        static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
     std::uint32_t address = 0;
     std::memcpy(&address, bytes, sizeof address);
     return address;

@@ -14,9 +14,12 @@ bool Unescape(std::string_view text, std::string& out) {
             continue;
         }
         if (++i == text.size()) return false;
-        if (text[i] == 'n') out += '\n';
-        else if (text[i] == '\\') out += '\\';
-        else return false;
+        if (text[i] == 'n')
+            out += '\n';
+        else if (text[i] == '\\')
+            out += '\\';
+        else
+            return false;
     }
     return true;
 }

@@ -156,7 +156,10 @@ void BM_CheckAnsweringModule(benchmark::State& state) {
     const double median = bench::ExchangeTimes().Measure(state, [] { return Check(kAnswering); });
     if (floorMedianMs > 0) state.counters["x_floor"] = median / floorMedianMs;
 }
-BENCHMARK(BM_CheckAnsweringModule)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(BM_CheckAnsweringModule)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(2000);
 
 // The same Check against the floor's own responder: the ratio then counts only what the
 // exchange adds to the system calls, not how quickly the simulator's process is scheduled.

@@ -24,7 +24,8 @@ std::uint32_t Address(const std::string& text) {
 
 std::vector<std::uint32_t> Devices(std::size_t count) {
     std::vector<std::uint32_t> devices;
-    for (std::size_t i = 0; i < count; ++i) devices.push_back(Address("198.18.0." + std::to_string(2 + i)));
+    for (std::size_t i = 0; i < count; ++i)
+        devices.push_back(Address("198.18.0." + std::to_string(2 + i)));
     return devices;
 }
 
@@ -69,15 +70,28 @@ void BM_CheckSwitchers(benchmark::State& state) {
     });
 }
 
-BENCHMARK(BM_CheckSwitchers)->ArgNames({"devices", "jobs", "silent"})
-    ->Args({128, 128, 0})->Args({128, 64, 0})->Args({128, 1, 0})
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK(BM_CheckSwitchers)->ArgNames({"devices", "jobs", "silent"})
-    ->Args({128, 128, 1})->Args({128, 64, 1})
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CheckSwitchers)
+    ->ArgNames({"devices", "jobs", "silent"})
+    ->Args({128, 128, 0})
+    ->Args({128, 64, 0})
+    ->Args({128, 1, 0})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK(BM_CheckSwitchers)
+    ->ArgNames({"devices", "jobs", "silent"})
+    ->Args({128, 128, 1})
+    ->Args({128, 64, 1})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 // One after another each silent device costs the whole deadline; four show the rate.
-BENCHMARK(BM_CheckSwitchers)->ArgNames({"devices", "jobs", "silent"})->Args({4, 1, 1})
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CheckSwitchers)
+    ->ArgNames({"devices", "jobs", "silent"})
+    ->Args({4, 1, 1})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace
 

@@ -49,8 +49,8 @@ void SaveList(const std::string& path, std::size_t count) {
     for (std::size_t n = 0; n < count; ++n) {
         auto record = std::make_unique<DeviceRecord>();
         record->address = count == kDevices ? Address(DeviceAddress(n))
-                                            : Address("10." + std::to_string(n / 65536 % 256) + "." +
-                                                      std::to_string(n / 256 % 256) + "." +
+                                            : Address("10." + std::to_string(n / 65536 % 256) +
+                                                      "." + std::to_string(n / 256 % 256) + "." +
                                                       std::to_string(n % 256));
         char mac[18];
         std::snprintf(mac, sizeof mac, "00:0A:%02X:%02X:%02X:%02X", unsigned(n >> 24 & 0xFF),
@@ -77,9 +77,9 @@ bool StartExporter(harness::ChildProcess& exporter, const std::string& settings,
     if (!exporter.Start({VANTREL_BIN_DIR "/vantrel-exporter", "--settings", settings, "--from",
                          "127.0.0.1", "--listen", listen},
                         error) ||
-        !exporter.WaitForLine("vantrel-exporter: listening on http://" + listen +
-                                  "/, probing from 127.0.0.1",
-                              10000)) {
+        !exporter.WaitForLine(
+            "vantrel-exporter: listening on http://" + listen + "/, probing from 127.0.0.1",
+            10000)) {
         std::fprintf(stderr, "exporter_bench: vantrel-exporter did not start: %s %s\n",
                      error.c_str(), exporter.ErrorText().c_str());
         return false;
@@ -92,8 +92,8 @@ bool PrepareSite() {
     site.emplace();
     std::vector<std::string> modules;
     for (std::size_t n = 0; n < kDevices; ++n)
-        modules.insert(modules.end(),
-                       {"--module", "ip=" + DeviceAddress(n) + (IsSilent(n) ? ",reply=silent" : "")});
+        modules.insert(modules.end(), {"--module", "ip=" + DeviceAddress(n) +
+                                                       (IsSilent(n) ? ",reply=silent" : "")});
     std::string error;
     if (!site->simulator.Start(modules, error)) {
         std::fprintf(stderr, "exporter_bench: %s\n", error.c_str());
@@ -121,8 +121,9 @@ bool OpenAndSend(Request& request, std::uint16_t port, const std::string& path) 
     const std::string text = "GET " + path +
                              " HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Prometheus-Scrape-Timeout-Seconds: "
                              "10\r\nConnection: close\r\n\r\n";
-    return platform::Send(request.socket, std::span(reinterpret_cast<const std::uint8_t*>(
-                                                             text.data()), text.size()))
+    return platform::Send(
+               request.socket,
+               std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))
                .status == platform::IoStatus::Done;
 }
 
@@ -145,16 +146,18 @@ public:
         for (std::size_t i = 0; i < open_.size(); ++i) {
             Request& request = requests_[open_[i]];
             std::array<std::uint8_t, 4096> chunk{};
-            const platform::IoResult got =
-                entries_[i].ready != 0 ? platform::ReceiveStream(request.socket, chunk)
-                                       : platform::IoResult{platform::IoStatus::WouldBlock};
+            const platform::IoResult got = entries_[i].ready != 0
+                                               ? platform::ReceiveStream(request.socket, chunk)
+                                               : platform::IoResult{platform::IoStatus::WouldBlock};
             if (got.status == platform::IoStatus::Done)
                 request.answer.append(reinterpret_cast<const char*>(chunk.data()), got.length);
-            if (got.status == platform::IoStatus::Done || got.status == platform::IoStatus::WouldBlock) {
+            if (got.status == platform::IoStatus::Done ||
+                got.status == platform::IoStatus::WouldBlock) {
                 still.push_back(open_[i]);
                 continue;
             }
-            request.ms = std::chrono::duration<double, std::milli>(Clock::now() - request.sent).count();
+            request.ms =
+                std::chrono::duration<double, std::milli>(Clock::now() - request.sent).count();
             platform::CloseSocket(request.socket);
         }
         open_.swap(still);
@@ -179,8 +182,10 @@ void SendAndRead(std::vector<Request>& requests, std::uint16_t port,
                  const std::vector<std::string>& paths, std::size_t& unsent) {
     Answers answers(requests);
     for (std::size_t n = 0; n < requests.size(); ++n) {
-        if (OpenAndSend(requests[n], port, paths[n])) answers.Add(n);
-        else ++unsent;
+        if (OpenAndSend(requests[n], port, paths[n]))
+            answers.Add(n);
+        else
+            ++unsent;
         answers.Pump(0);
     }
     answers.Finish();
@@ -213,8 +218,10 @@ void BM_ProbeSiteAtOnce(benchmark::State& state) {
         SendAndRead(requests, kProbePort, paths, wrong);
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
         for (std::size_t n = 0; n < kDevices; ++n) {
-            const bool succeeded = requests[n].answer.find("\nvantrel_probe_success 1\n") != std::string::npos;
-            const bool failed = requests[n].answer.find("\nvantrel_probe_success 0\n") != std::string::npos;
+            const bool succeeded =
+                requests[n].answer.find("\nvantrel_probe_success 1\n") != std::string::npos;
+            const bool failed =
+                requests[n].answer.find("\nvantrel_probe_success 0\n") != std::string::npos;
             if (IsSilent(n) ? !failed : !succeeded) ++wrong;
             (IsSilent(n) ? silent : answering).push_back(requests[n].ms);
         }
@@ -249,7 +256,10 @@ void BM_ServiceDiscoveryOfLargeList(benchmark::State& state) {
     state.counters["max_ms"] = Percentile(times, 1.0);
     state.counters["answer_bytes"] = static_cast<double>(bytes);
 }
-BENCHMARK(BM_ServiceDiscoveryOfLargeList)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ServiceDiscoveryOfLargeList)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 }  // namespace
 

@@ -21,8 +21,9 @@ DeviceList MakeList(std::size_t count) {
         auto record = std::make_unique<DeviceRecord>();
         record->address = 0xC8000000u + static_cast<std::uint32_t>(n);  // the last numbers vary
         char mac[18];
-        std::snprintf(mac, sizeof mac, "00:11:22:%02X:%02X:%02X", static_cast<unsigned>(n >> 16 & 0xFF),
-                      static_cast<unsigned>(n >> 8 & 0xFF), static_cast<unsigned>(n & 0xFF));
+        std::snprintf(mac, sizeof mac, "00:11:22:%02X:%02X:%02X",
+                      static_cast<unsigned>(n >> 16 & 0xFF), static_cast<unsigned>(n >> 8 & 0xFF),
+                      static_cast<unsigned>(n & 0xFF));
         record->mac = mac;
         AppendDevice(list, std::move(record));
     }
@@ -35,7 +36,8 @@ void BM_LoadDeviceList(benchmark::State& state) {
     const std::string path = folder.File("vantrel-panel.ini");
     {
         SettingsFile settings(path);
-        if (!SaveDeviceList(settings, MakeList(count))) state.SkipWithError("cannot write the list");
+        if (!SaveDeviceList(settings, MakeList(count)))
+            state.SkipWithError("cannot write the list");
     }
     for (auto _ : state) {
         SettingsFile settings(path);
@@ -90,7 +92,12 @@ void BM_SaveDeviceListIntoNewFile(benchmark::State& state) {
 
 BENCHMARK(BM_LoadDeviceList)->Arg(1000)->Arg(10000)->Arg(65536)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDeviceList)->Arg(1000)->Arg(10000)->Arg(65536)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveDeviceListIntoNewFile)->Arg(1000)->Arg(4096)->Arg(16384)->Arg(65536)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveDeviceListIntoNewFile)
+    ->Arg(1000)
+    ->Arg(4096)
+    ->Arg(16384)
+    ->Arg(65536)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

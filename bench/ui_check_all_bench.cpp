@@ -27,9 +27,7 @@ namespace {
 constexpr int kDevices = 128;
 constexpr int kSilentEvery = 8;  // 16 of 128
 
-std::string DeviceText(int n) {
-    return "198.18.0." + std::to_string(2 + n);
-}
+std::string DeviceText(int n) { return "198.18.0." + std::to_string(2 + n); }
 
 std::uint32_t Address(const std::string& text) {
     std::uint32_t address = 0;

@@ -16,9 +16,11 @@ std::unique_ptr<CControlPanelDlg> OpenWindowWithDevices(QTemporaryDir& dir, int 
     for (int n = 0; n < devices; ++n) {
         const quint32 address = 10u | (1u << 8) | (static_cast<quint32>(n / 250) << 16) |
                                 (static_cast<quint32>(2 + n % 250) << 24);
-        text += "IP" + QByteArray::number(n) + "=" + QByteArray::number(static_cast<qint32>(address)) + "\n";
-        text += "MAC" + QByteArray::number(n) + "=00:0A:1B:2C:" + QByteArray::number(n / 256 % 100).rightJustified(2, '0') +
-                ":" + QByteArray::number(n % 100).rightJustified(2, '0') + "\n";
+        text += "IP" + QByteArray::number(n) + "=" +
+                QByteArray::number(static_cast<qint32>(address)) + "\n";
+        text += "MAC" + QByteArray::number(n) +
+                "=00:0A:1B:2C:" + QByteArray::number(n / 256 % 100).rightJustified(2, '0') + ":" +
+                QByteArray::number(n % 100).rightJustified(2, '0') + "\n";
     }
     return bench::OpenMainWindow(dir.filePath(QStringLiteral("bench-%1.ini").arg(devices)), text,
                                  0x0100007Fu);  // 127.0.0.1

@@ -104,7 +104,8 @@ struct ChildRun {
 };
 
 // Reads lines from fd until `prefix` starts one, or the bound passes.
-bool ReadLine(int fd, std::string& buffer, const std::string& prefix, std::string& line, int boundMs) {
+bool ReadLine(int fd, std::string& buffer, const std::string& prefix, std::string& line,
+              int boundMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
     for (;;) {
         const auto newline = buffer.find('\n');
@@ -114,7 +115,8 @@ bool ReadLine(int fd, std::string& buffer, const std::string& prefix, std::strin
             if (line.rfind(prefix, 0) == 0) return true;
             continue;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         pollfd wait{fd, POLLIN, 0};
         if (poll(&wait, 1, static_cast<int>(left.count())) <= 0) return false;
@@ -148,7 +150,9 @@ ChildRun StartChild(const char* flag, const std::string& settingsPath) {
     std::string buffer;
     std::string line;
     if (ReadLine(pipeFds[0], buffer, "painted", line, kChildBoundMs)) {
-        run.firstPaintMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        run.firstPaintMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
         if (ReadLine(pipeFds[0], buffer, "rss ", line, kChildBoundMs)) {
             run.rssKb = std::strtol(line.c_str() + 4, nullptr, 10);
             run.ok = true;
@@ -178,10 +182,12 @@ std::string WriteSettings(const std::string& folder) {
     const std::string path = folder + "/panel.ini";
     std::ofstream file(path, std::ios::trunc);
     // The adapter the child is given is the one stored, as at every start after the first.
-    file << "[Layout]\nLanguage=0\n[Config]\nLocalIP=" << static_cast<std::int32_t>(kLoopbackAdapter)
-         << "\n[List]\nTotal=20\n";
+    file << "[Layout]\nLanguage=0\n[Config]\nLocalIP="
+         << static_cast<std::int32_t>(kLoopbackAdapter) << "\n[List]\nTotal=20\n";
     for (int n = 0; n < 20; ++n)
-        file << "IP" << n << "=" << static_cast<std::int32_t>(10u | (1u << 8) | (1u << 16) | (static_cast<unsigned>(n + 2) << 24))
+        file << "IP" << n << "="
+             << static_cast<std::int32_t>(10u | (1u << 8) | (1u << 16) |
+                                          (static_cast<unsigned>(n + 2) << 24))
              << "\nMAC" << n << "=00:0A:1B:2C:3D:" << (n < 10 ? "0" : "") << n << "\n";
     return path;
 }
@@ -225,7 +231,10 @@ void BM_StartToFirstPaintAndIdleMemory(benchmark::State& state) {
     std::remove(platform::InstanceLock::LockFilePath(CControlPanelApp::kInstanceGuardName).c_str());
     rmdir(folder);
 }
-BENCHMARK(BM_StartToFirstPaintAndIdleMemory)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartToFirstPaintAndIdleMemory)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -234,7 +243,8 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], kChildFlag) == 0) {
         return RunChild(1, argv, argv[2]);
     }
-    if (argc >= 2 && std::strcmp(argv[1], kDialogChildFlag) == 0) return RunEmptyDialogChild(argv[0]);
+    if (argc >= 2 && std::strcmp(argv[1], kDialogChildFlag) == 0)
+        return RunEmptyDialogChild(argv[0]);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

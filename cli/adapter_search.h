@@ -14,8 +14,8 @@ std::vector<std::vector<ModuleSighting>> SearchAdapters(const std::vector<std::u
                                                         std::vector<bool>& sent);
 
 struct FoundModule {
-    ModuleSighting sighting;               // the first adapter's, with every address it gave
-    std::vector<std::uint32_t> adapters;   // that it answered on, in the adapters' order
+    ModuleSighting sighting;              // the first adapter's, with every address it gave
+    std::vector<std::uint32_t> adapters;  // that it answered on, in the adapters' order
 };
 
 // By MAC, in order of first sight across the adapters' listings.

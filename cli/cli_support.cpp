@@ -14,8 +14,9 @@ std::string DefaultSettingsPath() {
 
 bool CheckSettingsFile(const std::string& path, bool mustExist, std::string& error) {
     if (path.empty()) {
-        error = "the panel's settings file has no place: its folder is not writable and neither "
-                "XDG_CONFIG_HOME nor HOME names a folder; give --settings FILE";
+        error =
+            "the panel's settings file has no place: its folder is not writable and neither "
+            "XDG_CONFIG_HOME nor HOME names a folder; give --settings FILE";
         return false;
     }
     if (platform::IsFolder(path)) {

@@ -63,7 +63,8 @@ std::vector<Conflict> FindConflicts(const std::vector<ModuleSighting>& sightings
         const auto answering = macsAt.find(record->address);
         if (!record->mac.empty() && answering != macsAt.end() && answering->second.size() == 1 &&
             answering->second.front() != record->mac)
-            conflicts.push_back({ConflictKind::kListedMacDiffers, {record->address},
+            conflicts.push_back({ConflictKind::kListedMacDiffers,
+                                 {record->address},
                                  {record->mac, answering->second.front()}});
         if (record->mac.empty()) continue;
         if (!listedWith.count(record->mac)) listedOrder.push_back(record->mac);
@@ -94,8 +95,8 @@ std::string ConflictText(const Conflict& conflict) {
 }
 
 std::string ConflictJson(const Conflict& conflict) {
-    std::string json = "{\"kind\": \"" + std::string(ConflictKindName(conflict.kind)) +
-                       "\", \"addresses\": [";
+    std::string json =
+        "{\"kind\": \"" + std::string(ConflictKindName(conflict.kind)) + "\", \"addresses\": [";
     for (std::size_t i = 0; i < conflict.addresses.size(); ++i)
         json += (i ? ", " : "") + JsonString(FormatIpAddress(conflict.addresses[i]));
     json += "], \"macs\": [";

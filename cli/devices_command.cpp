@@ -28,7 +28,8 @@ struct DevicesRun : CommandOutcomes {
     // The panel saves its whole list from memory, so an edit under a running panel that uses
     // this same file would be undone at its next save.
     Refusal PanelAllowsEdit() const {
-        if (force || !CControlPanelApp::PanelHoldsSettingsFile(settings.Path())) return std::nullopt;
+        if (force || !CControlPanelApp::PanelHoldsSettingsFile(settings.Path()))
+            return std::nullopt;
         return Failed("the panel has the device list of " + settings.Path() +
                       " open and would undo this; close it or give --force");
     }
@@ -85,7 +86,8 @@ Refusal Save(DevicesRun& run, const DeviceList& list) {
 
 Outcome AddDevice(DevicesRun& run, const Arguments& args) {
     if (auto refused = OnlyPositional(run, args, 2)) return *refused;
-    if (args.empty()) return run.BadArguments("usage: devices add IP [MAC] [--settings FILE] [--force]");
+    if (args.empty())
+        return run.BadArguments("usage: devices add IP [MAC] [--settings FILE] [--force]");
     auto record = std::make_unique<DeviceRecord>();
     if (!ParseIpAddress(args[0], record->address))
         return run.BadArguments("'" + args[0] + "' is not an IPv4 address");
@@ -95,7 +97,8 @@ Outcome AddDevice(DevicesRun& run, const Arguments& args) {
     if (args.size() == 2) {
         MacAddress mac{};
         if (!ParseMacAddress(args[1], mac))
-            return run.BadArguments("'" + args[1] + "' is not a MAC address (six hexadecimal bytes)");
+            return run.BadArguments("'" + args[1] +
+                                    "' is not a MAC address (six hexadecimal bytes)");
         record->mac = FormatMacAddress(mac);
     }
     if (auto refused = run.PanelAllowsEdit()) return *refused;
@@ -113,7 +116,8 @@ Outcome AddDevice(DevicesRun& run, const Arguments& args) {
 
 Outcome RemoveDevice(DevicesRun& run, const Arguments& args) {
     if (auto refused = OnlyPositional(run, args, 1)) return *refused;
-    if (args.empty()) return run.BadArguments("usage: devices remove POSITION [--settings FILE] [--force]");
+    if (args.empty())
+        return run.BadArguments("usage: devices remove POSITION [--settings FILE] [--force]");
     const std::string& text = args[0];
     std::size_t position = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
@@ -157,7 +161,8 @@ Outcome ImportDevicesFromFile(DevicesRun& run, Arguments& args) {
     const bool replace = TakeFlag(args, "--replace");
     if (auto refused = OnlyPositional(run, args, 1)) return *refused;
     if (args.empty())
-        return run.BadArguments("usage: devices import FILE [--replace] [--settings FILE] [--force]");
+        return run.BadArguments(
+            "usage: devices import FILE [--replace] [--settings FILE] [--force]");
     std::string text, error;
     if (!ReadTextFile(args[0], text, error)) return run.Failed(error);
     std::vector<ImportedDevice> devices;
@@ -214,8 +219,10 @@ Outcome DevicesCommand(Arguments args) {
     if (auto refused = OnlyPositional(run, args, 0)) return *refused;
     DeviceList list;
     LoadDeviceList(run.settings, list);
-    if (json) PrintJson(list);
-    else PrintTable(list);
+    if (json)
+        PrintJson(list);
+    else
+        PrintTable(list);
     return run.Done();
 }
 

@@ -18,7 +18,8 @@ enum Column : std::size_t { kIp, kMac };
 
 std::string DeviceListCsv(const DeviceList& list) {
     std::string text = "ip,mac\n";
-    for (const auto& record : list) text += FormatIpAddress(record->address) + "," + record->mac + "\n";
+    for (const auto& record : list)
+        text += FormatIpAddress(record->address) + "," + record->mac + "\n";
     return text;
 }
 

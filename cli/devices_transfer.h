@@ -19,8 +19,8 @@ std::string DeviceListJson(const DeviceList& list);
 
 struct ImportedDevice {
     std::size_t line = 0;
-    std::uint32_t address = 0;        // network byte order, one host
-    std::optional<std::string> mac;   // "%02X:..." when the file gives one
+    std::uint32_t address = 0;       // network byte order, one host
+    std::optional<std::string> mac;  // "%02X:..." when the file gives one
 };
 
 // The devices of a CSV or JSON file: an "ip" column is required, "mac" may be given. A row whose
@@ -31,9 +31,9 @@ bool ParseImportedDevices(std::string_view text, std::vector<ImportedDevice>& de
 
 struct ImportCounts {
     std::size_t added = 0;
-    std::size_t updated = 0;    // a listed address that took the file's MAC
+    std::size_t updated = 0;  // a listed address that took the file's MAC
     std::size_t unchanged = 0;
-    std::size_t removed = 0;    // only when replacing
+    std::size_t removed = 0;  // only when replacing
 };
 
 // Merging: a listed address keeps its place and takes the file's MAC when one is given; new

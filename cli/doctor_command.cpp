@@ -47,9 +47,11 @@ Outcome DoctorCommand(Arguments args) {
         return run.Failed("the interface table cannot be read");
     const auto rules = platform::ReadFirewallRules();
     for (const auto& interface : facts.interfaces) {
-        if (JudgeInterface(interface) != AdapterUse::Usable || (from && interface.address != only)) continue;
+        if (JudgeInterface(interface) != AdapterUse::Usable || (from && interface.address != only))
+            continue;
         bool seen = false;
-        for (const auto& adapter : facts.adapters) seen = seen || adapter.facts.address == interface.address;
+        for (const auto& adapter : facts.adapters)
+            seen = seen || adapter.facts.address == interface.address;
         if (!seen) facts.adapters.push_back(CheckAdapter(interface, rules));
     }
     if (from && facts.adapters.empty())

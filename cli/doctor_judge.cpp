@@ -37,7 +37,8 @@ bool ItemCovers(const std::string& item, std::uint16_t port, bool& covers) {
             std::size_t used = 0;
             const unsigned long low = std::stoul(part.substr(0, dash), &used);
             if (used != part.substr(0, dash).size()) return false;
-            const unsigned long high = dash == std::string::npos ? low : std::stoul(part.substr(dash + 1));
+            const unsigned long high =
+                dash == std::string::npos ? low : std::stoul(part.substr(dash + 1));
             covers = covers || (low <= port && port <= high);
             any = true;
         } catch (const std::exception&) {
@@ -68,8 +69,10 @@ FilterRule ReadRule(const std::string& line, std::uint16_t port, bool iptables) 
         std::string value = words[next];
         if (value == "{")
             for (value.clear(); ++next < words.size() && words[next] != "}";) value += words[next];
-        if (ItemCovers(value, port, rule.coversPort)) rule.namesPorts = true;
-        else rule.unreadable = true;
+        if (ItemCovers(value, port, rule.coversPort))
+            rule.namesPorts = true;
+        else
+            rule.unreadable = true;
     }
     return rule;
 }
@@ -130,10 +133,10 @@ AdapterUse JudgeInterface(const platform::InterfaceFacts& facts) {
 
 std::string AdapterUseReason(AdapterUse use) {
     switch (use) {
-    case AdapterUse::Usable: return "";
-    case AdapterUse::Loopback: return "loopback";
-    case AdapterUse::Down: return "down";
-    case AdapterUse::NoAddress: return "no address";
+        case AdapterUse::Usable: return "";
+        case AdapterUse::Loopback: return "loopback";
+        case AdapterUse::Down: return "down";
+        case AdapterUse::NoAddress: return "no address";
     }
     return "";
 }
@@ -151,7 +154,8 @@ FirewallJudgement JudgeFirewall(const platform::FirewallRules& rules, std::uint1
         if (rule.unreadable || !rule.namesPorts)
             return {FirewallVerdict::Unknown, "rule \"" + rule.text + "\" may decide"};
         if (!rule.coversPort) continue;
-        if (rule.action == RuleAction::Drop) return {FirewallVerdict::Dropped, "rule \"" + rule.text + "\""};
+        if (rule.action == RuleAction::Drop)
+            return {FirewallVerdict::Dropped, "rule \"" + rule.text + "\""};
         return {FirewallVerdict::Allowed, "rule \"" + rule.text + "\""};
     }
     if (path.policyDrops) return {FirewallVerdict::Dropped, path.policyText};
@@ -175,23 +179,25 @@ DoctorVerdict JudgeDoctor(const DoctorFacts& facts) {
             const auto& bind = adapter.ports[i];
             if (bind.bindable) continue;
             const std::string who = bind.holder.empty() ? "another program" : bind.holder;
-            return {false, PortText(wire::kPorts[i]) + " cannot be bound on " +
-                               FormatIpAddress(adapter.facts.address) + " (" + adapter.facts.name +
-                               "): " + (bind.heldByOther ? "held by " + who + "; close it" : bind.error)};
+            return {false,
+                    PortText(wire::kPorts[i]) + " cannot be bound on " +
+                        FormatIpAddress(adapter.facts.address) + " (" + adapter.facts.name +
+                        "): " + (bind.heldByOther ? "held by " + who + "; close it" : bind.error)};
         }
         for (std::size_t i = 0; i < wire::kPorts.size(); ++i)
             if (adapter.firewall[i].verdict == FirewallVerdict::Dropped)
-                return {false, "Replies on " + PortText(wire::kPorts[i]) + " are dropped by firewall " +
-                                   adapter.firewall[i].reason + ": allow them"};
+                return {false, "Replies on " + PortText(wire::kPorts[i]) +
+                                   " are dropped by firewall " + adapter.firewall[i].reason +
+                                   ": allow them"};
     }
-    if (!anyLink)
-        return {false, "No adapter has a link: check the cable of " + names};
+    if (!anyLink) return {false, "No adapter has a link: check the cable of " + names};
     // Two modules on one address answer for each other, so neither can be told apart.
     if (!facts.conflicts.empty())
         return {false, "Address conflict: " + ConflictText(facts.conflicts.front())};
     if (!facts.searched)
         return {true, "Nothing stands in the way on " + names +
-                          "; 'vantrel-cli doctor --search' would look for modules (it broadcasts on each usable adapter)"};
+                          "; 'vantrel-cli doctor --search' would look for modules (it broadcasts "
+                          "on each usable adapter)"};
     for (std::size_t a = 0; a < facts.adapters.size() && a < facts.found.size(); ++a) {
         if (facts.found[a].empty()) continue;
         const auto& adapter = facts.adapters[a].facts;
@@ -200,15 +206,18 @@ DoctorVerdict JudgeDoctor(const DoctorFacts& facts) {
         // Found, but out of reach of every unicast exchange until it has an address here.
         for (const auto& module : facts.found[a])
             if (!module.byUnicast)
-                return {true, step + "; " + FormatMacAddress(module.record.Mac()) + " (" +
-                                  FormatIpAddress(module.record.Ip()) +
-                                  ") answered only by broadcast: it is on another subnet, give it an "
-                                  "address on the subnet of " + adapter.name +
-                                  " with the wizard or 'vantrel-cli set-network'"};
+                return {true,
+                        step + "; " + FormatMacAddress(module.record.Mac()) + " (" +
+                            FormatIpAddress(module.record.Ip()) +
+                            ") answered only by broadcast: it is on another subnet, give it an "
+                            "address on the subnet of " +
+                            adapter.name + " with the wizard or 'vantrel-cli set-network'"};
         return {true, step};
     }
-    return {false, "No module answered on any adapter: check that the device is powered and cabled "
-                   "to the segment of " + names};
+    return {false,
+            "No module answered on any adapter: check that the device is powered and cabled "
+            "to the segment of " +
+                names};
 }
 
 }  // namespace cli

@@ -14,22 +14,25 @@ std::string AddressWithPrefix(const platform::InterfaceFacts& facts) {
 
 std::string RouteText(platform::BroadcastRoute route) {
     switch (route) {
-    case platform::BroadcastRoute::LimitedBroadcast: return "leave through it (route for 255.255.255.255)";
-    case platform::BroadcastRoute::Default: return "leave through it (default route)";
-    // Sent from a socket bound to the adapter's address, a broadcast leaves by that adapter
-    // whatever the routes say, so this is no obstacle, only worth knowing.
-    case platform::BroadcastRoute::None: return "leave through it as sent from its address (no route names it)";
-    case platform::BroadcastRoute::Unknown: return "unknown (the route table could not be read)";
+        case platform::BroadcastRoute::LimitedBroadcast:
+            return "leave through it (route for 255.255.255.255)";
+        case platform::BroadcastRoute::Default: return "leave through it (default route)";
+        // Sent from a socket bound to the adapter's address, a broadcast leaves by that adapter
+        // whatever the routes say, so this is no obstacle, only worth knowing.
+        case platform::BroadcastRoute::None:
+            return "leave through it as sent from its address (no route names it)";
+        case platform::BroadcastRoute::Unknown:
+            return "unknown (the route table could not be read)";
     }
     return "";
 }
 
 std::string RouteKey(platform::BroadcastRoute route) {
     switch (route) {
-    case platform::BroadcastRoute::LimitedBroadcast: return "broadcast-route";
-    case platform::BroadcastRoute::Default: return "default-route";
-    case platform::BroadcastRoute::None: return "source-address";
-    case platform::BroadcastRoute::Unknown: return "unknown";
+        case platform::BroadcastRoute::LimitedBroadcast: return "broadcast-route";
+        case platform::BroadcastRoute::Default: return "default-route";
+        case platform::BroadcastRoute::None: return "source-address";
+        case platform::BroadcastRoute::Unknown: return "unknown";
     }
     return "";
 }
@@ -44,9 +47,9 @@ std::string BindText(const platform::PortBind& bind) {
 
 std::string VerdictKey(FirewallVerdict verdict) {
     switch (verdict) {
-    case FirewallVerdict::Allowed: return "allowed";
-    case FirewallVerdict::Dropped: return "dropped";
-    case FirewallVerdict::Unknown: return "unknown";
+        case FirewallVerdict::Allowed: return "allowed";
+        case FirewallVerdict::Dropped: return "dropped";
+        case FirewallVerdict::Unknown: return "unknown";
     }
     return "";
 }
@@ -54,7 +57,8 @@ std::string VerdictKey(FirewallVerdict verdict) {
 std::string PortsAnswered(const ModuleSighting& module, const std::string& separator) {
     std::string ports;
     for (std::size_t i = 0; i < wire::kPorts.size(); ++i)
-        if (module.answeredOn[i]) ports += (ports.empty() ? "" : separator) + std::to_string(wire::kPorts[i]);
+        if (module.answeredOn[i])
+            ports += (ports.empty() ? "" : separator) + std::to_string(wire::kPorts[i]);
     return ports;
 }
 
@@ -71,7 +75,8 @@ std::string ModuleText(const ModuleSighting& module) {
 std::string ModuleJson(const ModuleSighting& module) {
     return "{\"mac\": " + JsonString(FormatMacAddress(module.record.Mac())) +
            ", \"ip\": " + JsonString(FormatIpAddress(module.record.Ip())) + ", \"ports\": [" +
-           PortsAnswered(module, ", ") + "], \"unicast\": " + (module.byUnicast ? "true" : "false") +
+           PortsAnswered(module, ", ") +
+           "], \"unicast\": " + (module.byUnicast ? "true" : "false") +
            ", \"broadcast\": " + (module.byBroadcast ? "true" : "false") + "}";
 }
 
@@ -86,23 +91,27 @@ std::string DoctorText(const DoctorFacts& facts, const DoctorVerdict& verdict) {
     }
     for (std::size_t a = 0; a < facts.adapters.size(); ++a) {
         const auto& adapter = facts.adapters[a];
-        text += "adapter " + adapter.facts.name + " (" + FormatIpAddress(adapter.facts.address) + "):\n";
+        text += "adapter " + adapter.facts.name + " (" + FormatIpAddress(adapter.facts.address) +
+                "):\n";
         text += "  broadcasts: " + RouteText(adapter.route) + "\n";
         for (std::size_t i = 0; i < wire::kPorts.size(); ++i) {
             const std::string port = "UDP " + std::to_string(wire::kPorts[i]);
             text += "  " + port + ": " + BindText(adapter.ports[i]) + "\n";
-            text += "  firewall on " + port + " replies: " + VerdictKey(adapter.firewall[i].verdict) +
-                    " (" + adapter.firewall[i].reason + ")\n";
+            text += "  firewall on " + port +
+                    " replies: " + VerdictKey(adapter.firewall[i].verdict) + " (" +
+                    adapter.firewall[i].reason + ")\n";
         }
         if (!facts.searched) continue;
         const auto& found = facts.found[a];
-        text += "  search: " + std::to_string(found.size()) + (found.size() == 1 ? " module" : " modules") +
-                " answered\n";
+        text += "  search: " + std::to_string(found.size()) +
+                (found.size() == 1 ? " module" : " modules") + " answered\n";
         for (const auto& module : found) text += "    " + ModuleText(module) + "\n";
     }
     if (!facts.searched)
-        text += "search: not done; --search would broadcast a module search on each usable adapter\n";
-    for (const auto& conflict : facts.conflicts) text += "conflict: " + ConflictText(conflict) + "\n";
+        text +=
+            "search: not done; --search would broadcast a module search on each usable adapter\n";
+    for (const auto& conflict : facts.conflicts)
+        text += "conflict: " + ConflictText(conflict) + "\n";
     return text + "next step: " + verdict.nextStep + "\n";
 }
 
@@ -111,13 +120,15 @@ std::string DoctorJson(const DoctorFacts& facts, const DoctorVerdict& verdict) {
     for (std::size_t n = 0; n < facts.interfaces.size(); ++n) {
         const auto& interface = facts.interfaces[n];
         const AdapterUse use = JudgeInterface(interface);
-        json += std::string(n ? ", " : "") + "{\"name\": " + JsonString(interface.name) +
-                ", \"address\": " + (interface.hasAddress ? JsonString(FormatIpAddress(interface.address)) : "null") +
-                ", \"prefix\": " + (interface.hasAddress ? std::to_string(interface.prefix) : "null") +
-                ", \"up\": " + (interface.up ? "true" : "false") +
-                ", \"link\": " + (interface.link ? "true" : "false") +
-                ", \"usable\": " + (use == AdapterUse::Usable ? "true" : "false") + ", \"why\": " +
-                (use == AdapterUse::Usable ? "null" : JsonString(AdapterUseReason(use))) + "}";
+        json +=
+            std::string(n ? ", " : "") + "{\"name\": " + JsonString(interface.name) +
+            ", \"address\": " +
+            (interface.hasAddress ? JsonString(FormatIpAddress(interface.address)) : "null") +
+            ", \"prefix\": " + (interface.hasAddress ? std::to_string(interface.prefix) : "null") +
+            ", \"up\": " + (interface.up ? "true" : "false") +
+            ", \"link\": " + (interface.link ? "true" : "false") +
+            ", \"usable\": " + (use == AdapterUse::Usable ? "true" : "false") + ", \"why\": " +
+            (use == AdapterUse::Usable ? "null" : JsonString(AdapterUseReason(use))) + "}";
     }
     json += "], \"adapters\": [";
     for (std::size_t a = 0; a < facts.adapters.size(); ++a) {

@@ -85,7 +85,8 @@ constexpr Command kCommands[] = {
      "Gives the module with that MAC new network settings by broadcast; modules do not\n"
      "confirm them.\n"},
     {"command", cli::ModuleCommand,
-     "vantrel-cli command DEVICE COMMAND... [--target N] [--param N] [--log FILE] [--dump] [--json]\n"
+     "vantrel-cli command DEVICE COMMAND... [--target N] [--param N] [--log FILE] [--dump] "
+     "[--json]\n"
      "Sends module commands to DEVICE's control module (port 9000), in order, through one\n"
      "connection. COMMAND is NUMBER or NUMBER:HEX, e.g. 202, 401:0102030405, 303:00112233.\n"
      "  --target N     access-header target (low byte) of the commands below that take one,\n"
@@ -122,7 +123,8 @@ constexpr Command kCommands[] = {
      "answers now is refused unless --force; --add-to-list lists the verified modules.\n"
      "Exit 0 when every change is verified, 1 otherwise.\n"},
     {"watch", cli::WatchCommand,
-     "vantrel-cli watch [--interval S] [--duration S] [--jobs N] [--settings FILE] [--from LOCAL] [--json]\n"
+     "vantrel-cli watch [--interval S] [--duration S] [--jobs N] [--settings FILE] [--from LOCAL] "
+     "[--json]\n"
      "Checks every device of the stored list every S seconds (default 30), all at once (up to\n"
      "--jobs, default 64), and prints one time-stamped line per change: a device came online,\n"
      "went offline, its switcher address changed, it left the list. The first round prints\n"
@@ -148,7 +150,8 @@ void PrintOverview() {
         std::string_view help = command.help;
         while (help.starts_with(kUsageLinePrefix)) {
             const auto end = help.find('\n') + 1;
-            std::cout << "  " << help.substr(kUsageLinePrefix.size(), end - kUsageLinePrefix.size());
+            std::cout << "  "
+                      << help.substr(kUsageLinePrefix.size(), end - kUsageLinePrefix.size());
             help.remove_prefix(end);
         }
     }
@@ -165,7 +168,9 @@ bool AsksForHelp(const cli::Arguments& args) {
 // The program's own answer to its first argument: the command's outcome, or why there is none.
 cli::Outcome RunProgram(int argc, char** argv) {
     constexpr std::string_view kHint = "; 'vantrel-cli --help' lists the commands";
-    const auto bad = [](std::string message) { return cli::Outcome{cli::kExitBadArguments, "", message}; };
+    const auto bad = [](std::string message) {
+        return cli::Outcome{cli::kExitBadArguments, "", message};
+    };
     if (argc < 2) return bad("no command given" + std::string(kHint));
     const std::string_view name = argv[1];
     if (name == "--help" || name == "-h") {

@@ -14,7 +14,8 @@ namespace cli {
 
 namespace {
 
-bool TakeNumber(Arguments& args, std::string_view option, std::uint32_t& value, std::string& error) {
+bool TakeNumber(Arguments& args, std::string_view option, std::uint32_t& value,
+                std::string& error) {
     bool missing = false;
     const auto text = TakeOption(args, option, missing);
     if (missing) {
@@ -37,7 +38,8 @@ Outcome ModuleCommand(Arguments args) {
     std::uint32_t target = 0;
     std::uint32_t parameter = 0;
     std::string error;
-    if (!TakeNumber(args, "--target", target, error) || !TakeNumber(args, "--param", parameter, error))
+    if (!TakeNumber(args, "--target", target, error) ||
+        !TakeNumber(args, "--param", parameter, error))
         return run.BadArguments(error);
     bool missing = false;
     const auto logPath = TakeOption(args, "--log", missing);
@@ -74,11 +76,11 @@ Outcome ModuleCommand(Arguments args) {
         std::uint32_t count = 0;
         ModuleCommandOutcome outcome;
         outcome.command = command.command;
-        outcome.result = ResultCode(module.DoCommand(count, static_cast<int>(target),
-                                                     command.command, static_cast<int>(parameter),
-                                                     static_cast<int>(command.data.size()),
-                                                     buffer.data()));
-        outcome.data.assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(count, buffer.size()));
+        outcome.result = ResultCode(module.DoCommand(
+            count, static_cast<int>(target), command.command, static_cast<int>(parameter),
+            static_cast<int>(command.data.size()), buffer.data()));
+        outcome.data.assign(buffer.begin(),
+                            buffer.begin() + std::min<std::size_t>(count, buffer.size()));
         allOk = allOk && outcome.result == 0;
         outcomes.push_back(std::move(outcome));
     }

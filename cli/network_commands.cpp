@@ -67,7 +67,8 @@ public:
     // A send-only command: exit 0 when some socket sent, else 1, since nothing reached a module.
     Outcome ReportSent(ExchangeResult result, std::uint32_t local, const std::string& what) const {
         if (result == ExchangeResult::NotSent)
-            return Failed("nothing was sent from " + FormatIpAddress(local) + ": no socket could send");
+            return Failed("nothing was sent from " + FormatIpAddress(local) +
+                          ": no socket could send");
         std::cout << what << ": " << kSentUnconfirmed << '\n';
         return Done();
     }
@@ -121,8 +122,9 @@ public:
             platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors);
         const std::size_t fit = JobsThatFit(jobs, limit);
         if (fit < jobs)
-            Tell(Name(), "--jobs lowered from " + std::to_string(jobs) + " to " + std::to_string(fit) +
-                             " to fit the open-file limit of " + std::to_string(limit));
+            Tell(Name(), "--jobs lowered from " + std::to_string(jobs) + " to " +
+                             std::to_string(fit) + " to fit the open-file limit of " +
+                             std::to_string(limit));
         return fit;
     }
 
@@ -145,7 +147,8 @@ Outcome CheckSummary(const NetworkCommand& command, const std::vector<CheckResul
     std::string summary;
     if (silent > 0) summary = std::to_string(silent) + ofAll + "did not answer";
     if (unexpected > 0)
-        summary += (summary.empty() ? "" : "; ") + std::to_string(unexpected) + ofAll + kUnexpectedReply;
+        summary +=
+            (summary.empty() ? "" : "; ") + std::to_string(unexpected) + ofAll + kUnexpectedReply;
     return command.Failed(summary);
 }
 
@@ -177,9 +180,11 @@ Outcome CheckCommand(Arguments args) {
         return command.BadArguments("--jobs needs a number " + std::to_string(kMinCheckJobs) + "-" +
                                     std::to_string(kMaxCheckJobs));
     if (auto refused = command.TakeCommonOptions(args)) return *refused;
-    constexpr const char* kUsage = "usage: check [--from LOCAL] [--jobs N] (DEVICE... | --all) [--json]";
+    constexpr const char* kUsage =
+        "usage: check [--from LOCAL] [--jobs N] (DEVICE... | --all) [--json]";
     if (args.empty() && !all) return command.BadArguments(kUsage);
-    if (!args.empty() && all) return command.BadArguments("--all takes no DEVICE ('" + args[0] + "')");
+    if (!args.empty() && all)
+        return command.BadArguments("--all takes no DEVICE ('" + args[0] + "')");
     std::vector<std::uint32_t> devices(args.size());
     for (std::size_t i = 0; i < args.size(); ++i)
         if (auto refused = command.ParseDevice(args[i], devices[i])) return *refused;
@@ -215,9 +220,9 @@ Outcome SwitcherCommand(Arguments args) {
     if (auto refused = command.ChooseLocal(local)) return *refused;
 
     // The module never confirms a new switcher address, so there is nothing to wait for.
-    return command.ReportSent(SendSwitcherAddress(local, device, switcher), local,
-                              "switcher address " + FormatIpAddress(switcher) + " for " +
-                                  FormatIpAddress(device));
+    return command.ReportSent(
+        SendSwitcherAddress(local, device, switcher), local,
+        "switcher address " + FormatIpAddress(switcher) + " for " + FormatIpAddress(device));
 }
 
 Outcome PassportCommand(Arguments args) {
@@ -225,7 +230,8 @@ Outcome PassportCommand(Arguments args) {
     std::string out;
     if (auto refused = command.TakeRequiredOption(args, "--out", out)) return *refused;
     if (auto refused = command.TakeCommonOptions(args)) return *refused;
-    if (auto refused = command.ExpectPositional(args, 1, "passport [--from LOCAL] DEVICE --out PATH"))
+    if (auto refused =
+            command.ExpectPositional(args, 1, "passport [--from LOCAL] DEVICE --out PATH"))
         return *refused;
     std::uint32_t device = 0;
     if (auto refused = command.ParseDevice(args[0], device)) return *refused;
@@ -233,7 +239,8 @@ Outcome PassportCommand(Arguments args) {
     if (auto refused = command.ChooseLocal(local)) return *refused;
 
     PassportBuffer passport{};
-    if (const auto result = FetchPassport(local, device, passport); result != ExchangeResult::Answered)
+    if (const auto result = FetchPassport(local, device, passport);
+        result != ExchangeResult::Answered)
         return command.Failed(NoAnswerText(device, result));
     const std::string path = PassportOutputPath(out, passport, platform::CurrentLocalTime());
     if (!WritePassportFile(path, device, passport)) return command.Failed("cannot write " + path);
@@ -247,7 +254,8 @@ Outcome DiscoverCommand(Arguments args) {
     const bool allAdapters = TakeFlag(args, "--all-adapters");
     bool missing = false;
     const auto queryText = TakeOption(args, "--query", missing);
-    if (missing) return command.BadArguments(command_line::NeedsValue("--query", "a number 0-65535"));
+    if (missing)
+        return command.BadArguments(command_line::NeedsValue("--query", "a number 0-65535"));
     std::uint16_t query = kWizardQueryCode;
     if (queryText && !ParseQueryCode(*queryText, query))
         return command.BadArguments("--query '" + *queryText + "' is not a number 0-65535");
@@ -294,9 +302,9 @@ Outcome DiscoverCommand(Arguments args) {
 Outcome SetNetworkCommand(Arguments args) {
     NetworkCommand command("set-network");
     std::string macText, ipText, maskText, gatewayText;
-    for (const auto& [option, value] : {std::pair{"--mac", &macText}, std::pair{"--ip", &ipText},
-                                        std::pair{"--mask", &maskText},
-                                        std::pair{"--gateway", &gatewayText}})
+    for (const auto& [option, value] :
+         {std::pair{"--mac", &macText}, std::pair{"--ip", &ipText}, std::pair{"--mask", &maskText},
+          std::pair{"--gateway", &gatewayText}})
         if (auto refused = command.TakeRequiredOption(args, option, *value)) return *refused;
     if (auto refused = command.TakeCommonOptions(args)) return *refused;
     if (auto refused = command.ExpectPositional(
@@ -304,14 +312,16 @@ Outcome SetNetworkCommand(Arguments args) {
         return *refused;
     MacAddress mac{};
     if (!ParseMacAddress(macText, mac))
-        return command.BadArguments("--mac '" + macText + "' is not a MAC address like 00:0A:1B:2C:3D:4E");
+        return command.BadArguments("--mac '" + macText +
+                                    "' is not a MAC address like 00:0A:1B:2C:3D:4E");
     std::uint32_t ip = 0, mask = 0, gateway = 0;
     if (auto refused = command.ParseHost(ipText, "--ip", ip)) return *refused;
     if (auto refused = command.ParseAddress(maskText, "--mask", mask)) return *refused;
     if (auto refused = command.ParseAddress(gatewayText, "--gateway", gateway)) return *refused;
     // A module given such a mask would misjudge which hosts are on its own segment.
     if (!IsContiguousMask(mask))
-        return command.BadArguments("--mask '" + maskText + "' is not a network mask (its ones must come first)");
+        return command.BadArguments("--mask '" + maskText +
+                                    "' is not a network mask (its ones must come first)");
     std::uint32_t local = 0;
     if (auto refused = command.ChooseLocal(local)) return *refused;
 

@@ -62,8 +62,9 @@ std::string CheckText(const std::vector<CheckResult>& results) {
                           FormatIpAddress(result.address).c_str(),
                           FormatIpAddress(result.switcher).c_str());
         else
-            std::snprintf(line, sizeof line, "%-15s  %s\n", FormatIpAddress(result.address).c_str(),
-                          outcome == ExchangeResult::UnexpectedReply ? "unexpected reply" : "offline");
+            std::snprintf(
+                line, sizeof line, "%-15s  %s\n", FormatIpAddress(result.address).c_str(),
+                outcome == ExchangeResult::UnexpectedReply ? "unexpected reply" : "offline");
         out += line;
     }
     return out;
@@ -72,19 +73,20 @@ std::string CheckText(const std::vector<CheckResult>& results) {
 std::string DiscoverJson(const std::vector<FoundModule>& modules,
                          const std::vector<Conflict>& conflicts, bool withAdapters) {
     std::string json = "{\"modules\": " + JsonArray(modules, [&](const FoundModule& found) {
-        const auto& module = found.sighting.record;
-        std::string item = "{\"mac\": " + JsonString(FormatMacAddress(module.Mac())) +
-                           ", \"ip\": " + JsonAddress(module.Ip()) +
-                           ", \"mask\": " + JsonAddress(module.Mask()) +
-                           ", \"gateway\": " + JsonAddress(module.Gateway());
-        if (withAdapters) {
-            item += ", \"adapters\": [";
-            for (std::size_t i = 0; i < found.adapters.size(); ++i)
-                item += (i ? ", " : "") + JsonAddress(found.adapters[i]);
-            item += "]";
-        }
-        return item + "}";
-    });
+                           const auto& module = found.sighting.record;
+                           std::string item =
+                               "{\"mac\": " + JsonString(FormatMacAddress(module.Mac())) +
+                               ", \"ip\": " + JsonAddress(module.Ip()) +
+                               ", \"mask\": " + JsonAddress(module.Mask()) +
+                               ", \"gateway\": " + JsonAddress(module.Gateway());
+                           if (withAdapters) {
+                               item += ", \"adapters\": [";
+                               for (std::size_t i = 0; i < found.adapters.size(); ++i)
+                                   item += (i ? ", " : "") + JsonAddress(found.adapters[i]);
+                               item += "]";
+                           }
+                           return item + "}";
+                       });
     json.pop_back();  // JsonArray's newline
     json += ", \"conflicts\": [";
     for (std::size_t c = 0; c < conflicts.size(); ++c)
@@ -99,9 +101,9 @@ std::string DiscoverText(const std::vector<FoundModule>& modules,
                          const std::string& gateway, const std::string& adapters) {
         std::string line = Row(kModuleRow, mac, ip, mask, gateway);
         if (withAdapters)
-            line.insert(line.size() - 1,
-                        std::string(gateway.size() < 15 ? 15 - gateway.size() : 0, ' ') + "  " +
-                            adapters);
+            line.insert(
+                line.size() - 1,
+                std::string(gateway.size() < 15 ? 15 - gateway.size() : 0, ' ') + "  " + adapters);
         return line;
     };
     std::string out;

@@ -16,7 +16,8 @@ constexpr std::string_view kVerifyUsage =
     "usage: vantrel-cli passport verify FILE... [--json]\n"
     "Checks that each passport file is intact: its marker lines, its 15 data lines, the record's\n"
     "format, offset and length, and its checksum. Prints the device address, the module's MAC\n"
-    "address and \"valid\" or the first problem found. Exit 0 when every file is valid, 1 when one\n"
+    "address and \"valid\" or the first problem found. Exit 0 when every file is valid, 1 when "
+    "one\n"
     "is not (a file that cannot be read is not), 2 for bad arguments.\n";
 
 struct FileResult {
@@ -50,7 +51,8 @@ PassportCheck CheckFile(const std::string& path) {
     }
     text.resize(static_cast<std::size_t>(in.gcount()));
     if (text.size() > kMaxPassportFileSize) {
-        check.problem = "larger than " + std::to_string(kMaxPassportFileSize) + " bytes: not a passport file";
+        check.problem =
+            "larger than " + std::to_string(kMaxPassportFileSize) + " bytes: not a passport file";
         return check;
     }
     return VerifyPassportText(text);
@@ -73,7 +75,8 @@ void PrintJson(const std::vector<FileResult>& results) {
         std::cout << "  {\"file\": " << JsonString(results[n].file)
                   << ", \"valid\": " << (check.valid ? "true" : "false") << ", \"address\": "
                   << (check.decoded ? JsonString(FormatIpAddress(check.deviceAddress)) : "null")
-                  << ", \"mac\": " << (check.decoded ? JsonString(FormatMacAddress(check.mac)) : "null")
+                  << ", \"mac\": "
+                  << (check.decoded ? JsonString(FormatMacAddress(check.mac)) : "null")
                   << ", \"problem\": " << (check.valid ? "null" : JsonString(check.problem)) << '}'
                   << (n + 1 < results.size() ? ",\n" : "\n");
     }

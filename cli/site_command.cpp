@@ -63,8 +63,8 @@ std::string SwitcherText(const std::optional<std::uint32_t>& switcher) {
 
 // One line per row: what it is now and what would change, or why it cannot be applied.
 std::string RowText(const SitePlanRow& row) {
-    std::string text = "line " + std::to_string(row.row.line) + "  " +
-                       FormatMacAddress(row.row.mac) + "  ";
+    std::string text =
+        "line " + std::to_string(row.row.line) + "  " + FormatMacAddress(row.row.mac) + "  ";
     if (row.action == SiteAction::kNotFound)
         return text + "cannot be applied: no module with this MAC answered the search";
     const auto& found = *row.found;
@@ -91,8 +91,8 @@ Json RowJson(const SitePlanRow& row) {
         json["now"] = {{"ip", FormatIpAddress(row.found->Ip())},
                        {"mask", FormatIpAddress(row.found->Mask())},
                        {"gateway", FormatIpAddress(row.found->Gateway())},
-                       {"switcher", row.switcherNow ? Json(FormatIpAddress(*row.switcherNow))
-                                                    : Json(nullptr)}};
+                       {"switcher",
+                        row.switcherNow ? Json(FormatIpAddress(*row.switcherNow)) : Json(nullptr)}};
     }
     Json wanted = Json::object();
     if (row.row.network) {
@@ -138,8 +138,8 @@ std::string PlanSummary(const SitePlan& plan) {
         refused += row.action == SiteAction::kNotFound || row.action == SiteAction::kConflict;
     }
     if (changes + refused == 0) return "the site matches the file";
-    std::string text = std::to_string(changes) + (changes == 1 ? " module" : " modules") +
-                       " to change";
+    std::string text =
+        std::to_string(changes) + (changes == 1 ? " module" : " modules") + " to change";
     if (refused > 0)
         text += ", " + std::to_string(refused) + (refused == 1 ? " row" : " rows") +
                 " cannot be applied";
@@ -147,8 +147,7 @@ std::string PlanSummary(const SitePlan& plan) {
 }
 
 // Reads the file and settles the adapter; every refusal comes before anything is sent.
-Refusal Prepare(SiteRun& run, Arguments& args, std::vector<SiteRow>& rows,
-                std::uint32_t& local) {
+Refusal Prepare(SiteRun& run, Arguments& args, std::vector<SiteRow>& rows, std::uint32_t& local) {
     std::string error;
     if (!TakeLocalAddressOptions(args, run.options, error)) {
         return run.BadArguments(error);
@@ -157,8 +156,9 @@ Refusal Prepare(SiteRun& run, Arguments& args, std::vector<SiteRow>& rows,
         return run.BadArguments("unknown option '" + option + "'");
     }
     if (args.size() != 1) {
-        return run.BadArguments(args.empty() ? "usage: " + run.Name() + " FILE [--from LOCAL] [--json]"
-                                         : "unexpected argument '" + args[1] + "'");
+        return run.BadArguments(args.empty()
+                                    ? "usage: " + run.Name() + " FILE [--from LOCAL] [--json]"
+                                    : "unexpected argument '" + args[1] + "'");
     }
     std::string text;
     if (!ReadTextFile(args[0], text, error) || !ParseSiteFile(text, rows, error)) {
@@ -230,7 +230,7 @@ Refusal ListMayBeEdited(const SiteRun& run, const std::string& path, bool force)
     }
     if (force || !CControlPanelApp::PanelHoldsSettingsFile(path)) return std::nullopt;
     return run.Failed("the panel has the device list of " + path +
-                                         " open and would undo --add-to-list; close it or give --force");
+                      " open and would undo --add-to-list; close it or give --force");
 }
 
 Refusal AddToList(const SiteRun& run, const std::string& path,
@@ -242,7 +242,8 @@ Refusal AddToList(const SiteRun& run, const std::string& path,
     DeviceList list;
     LoadDeviceList(settings, list);
     const auto counts = ImportDevices(list, devices, false);
-    if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices) || !SaveDeviceList(settings, list)) {
+    if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices) ||
+        !SaveDeviceList(settings, list)) {
         return run.Failed("cannot write the device list of " + path);
     }
     if (!run.json)
@@ -326,7 +327,8 @@ Outcome SiteCommand(Arguments args) {
     const bool plan = !args.empty() && args.front() == "plan";
     const bool apply = !args.empty() && args.front() == "apply";
     if (!plan && !apply)
-        return CommandOutcomes("site").BadArguments("give plan or apply ('vantrel-cli site --help')");
+        return CommandOutcomes("site").BadArguments(
+            "give plan or apply ('vantrel-cli site --help')");
     SiteRun run("site " + args.front());
     args.erase(args.begin());
     run.json = TakeFlag(args, "--json");

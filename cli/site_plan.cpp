@@ -77,9 +77,9 @@ SitePlan MakeSitePlan(const std::vector<SiteRow>& rows,
         planned.newSwitcher = row.switcher && planned.switcherNow != row.switcher;
         if (planned.newNetwork)
             planned.conflict = WhoElseAnswers(row.network->ip, row.mac, current, sightings, checks);
-        planned.action = !planned.conflict.empty()                        ? SiteAction::kConflict
+        planned.action = !planned.conflict.empty()                   ? SiteAction::kConflict
                          : planned.newNetwork || planned.newSwitcher ? SiteAction::kChange
-                                                                      : SiteAction::kNothing;
+                                                                     : SiteAction::kNothing;
         plan.rows.push_back(planned);
     }
     for (const auto& sighting : sightings)

@@ -15,27 +15,27 @@
 namespace cli {
 
 enum class SiteAction {
-    kNothing,    // the module is as the file says
-    kChange,     // new network settings, a new switcher address, or both
-    kNotFound,   // no module with the row's MAC answered the search
-    kConflict,   // the row's new address is answered now by another module
+    kNothing,   // the module is as the file says
+    kChange,    // new network settings, a new switcher address, or both
+    kNotFound,  // no module with the row's MAC answered the search
+    kConflict,  // the row's new address is answered now by another module
 };
 
 struct SitePlanRow {
     SiteRow row;
     SiteAction action = SiteAction::kNothing;
-    std::optional<ModuleHelloRecord> found;      // the module as the search saw it
-    std::optional<std::uint32_t> switcherNow;    // as its check read it; none when it did not
+    std::optional<ModuleHelloRecord> found;    // the module as the search saw it
+    std::optional<std::uint32_t> switcherNow;  // as its check read it; none when it did not
     bool newNetwork = false;
     bool newSwitcher = false;
-    std::string conflict;                         // who answers at the new address
+    std::string conflict;  // who answers at the new address
     // Where the module answers once the row is applied.
     std::uint32_t FinalAddress() const;
 };
 
 struct SitePlan {
-    std::vector<SitePlanRow> rows;             // in file order
-    std::vector<ModuleHelloRecord> unnamed;   // found, but not in the file
+    std::vector<SitePlanRow> rows;           // in file order
+    std::vector<ModuleHelloRecord> unnamed;  // found, but not in the file
 };
 
 // Checks by the address asked.

@@ -132,28 +132,28 @@ Outcome SweepCommand(Arguments args) {
     std::size_t rate = kDefaultRate;
     if (const auto rateText = TakeOption(args, "--rate", missing);
         missing || (rateText && !ParseRate(*rateText, rate)))
-        return kSweep.BadArguments( "--rate needs a number of requests a second, 1-" +
-                                           std::to_string(kMaxRate));
+        return kSweep.BadArguments("--rate needs a number of requests a second, 1-" +
+                                   std::to_string(kMaxRate));
     LocalAddressOptions options;
     std::string error;
-    if (!TakeLocalAddressOptions(args, options, error)) return kSweep.BadArguments( error);
+    if (!TakeLocalAddressOptions(args, options, error)) return kSweep.BadArguments(error);
     if (const auto option = FirstOption(args); !option.empty())
-        return kSweep.BadArguments( "unknown option '" + option + "'");
+        return kSweep.BadArguments("unknown option '" + option + "'");
     if (args.empty())
         return kSweep.BadArguments(
-                    "usage: sweep CIDR... [--from LOCAL] [--rate N] [--json] [--add-to-list]");
+            "usage: sweep CIDR... [--from LOCAL] [--rate N] [--json] [--add-to-list]");
     std::vector<std::uint32_t> hosts;
-    if (!SweepHosts(args, hosts, error)) return kSweep.BadArguments( error);
+    if (!SweepHosts(args, hosts, error)) return kSweep.BadArguments(error);
     const std::string listPath = options.settingsPath.value_or(DefaultSettingsPath());
     if (addToList) {
-        if (!CheckSettingsFile(listPath, false, error)) return kSweep.BadArguments( error);
+        if (!CheckSettingsFile(listPath, false, error)) return kSweep.BadArguments(error);
         if (!force && CControlPanelApp::PanelHoldsSettingsFile(listPath))
-            return kSweep.Failed( "the panel has the device list of " + listPath +
-                                         " open and would undo --add-to-list; close it or give "
-                                         "--force");
+            return kSweep.Failed("the panel has the device list of " + listPath +
+                                 " open and would undo --add-to-list; close it or give "
+                                 "--force");
     }
     const auto choice = ChooseLocalAddress(options);
-    if (!choice.ok) return kSweep.BadArguments( choice.error);
+    if (!choice.ok) return kSweep.BadArguments(choice.error);
     // Every host may be waiting at once: 3 s of requests at the rate, two sockets each.
     platform::RaiseDescriptorLimit(std::min(hosts.size(), 3 * rate + 64) * kDescriptorsPerCheck +
                                    kReservedDescriptors);
@@ -164,9 +164,10 @@ Outcome SweepCommand(Arguments args) {
     std::size_t asked = 0;
     const auto found = findings.Sorted(asked);
     PrintFound(found, json);
-    Tell(kSweep.Name(), std::to_string(found.size()) + (found.size() == 1 ? " device" : " devices") +
-                            " answered of " + std::to_string(finished ? hosts.size() : asked) +
-                            " hosts asked" + (finished ? "" : "; stopped before the end"));
+    Tell(kSweep.Name(), std::to_string(found.size()) +
+                            (found.size() == 1 ? " device" : " devices") + " answered of " +
+                            std::to_string(finished ? hosts.size() : asked) + " hosts asked" +
+                            (finished ? "" : "; stopped before the end"));
     if (addToList && !found.empty()) {
         std::vector<ImportedDevice> devices;
         for (const auto& check : found) {
@@ -180,7 +181,7 @@ Outcome SweepCommand(Arguments args) {
         const auto counts = ImportDevices(list, devices, false);
         if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices) ||
             !SaveDeviceList(settings, list))
-            return kSweep.Failed( "cannot write the device list of " + listPath);
+            return kSweep.Failed("cannot write the device list of " + listPath);
         Tell(kSweep.Name(), std::to_string(counts.added) + " added to the device list, " +
                                 std::to_string(counts.unchanged) + " already listed");
     }

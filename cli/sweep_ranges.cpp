@@ -35,8 +35,9 @@ bool SweepHosts(const std::vector<std::string>& ranges, std::vector<std::uint32_
         const auto slash = range.find('/');
         std::uint32_t base = 0;
         unsigned prefix = 32;
-        const std::string_view prefixText =
-            slash == std::string::npos ? std::string_view() : std::string_view(range).substr(slash + 1);
+        const std::string_view prefixText = slash == std::string::npos
+                                                ? std::string_view()
+                                                : std::string_view(range).substr(slash + 1);
         const auto [end, failed] =
             std::from_chars(prefixText.data(), prefixText.data() + prefixText.size(), prefix);
         if (slash == std::string::npos || !ParseIpAddress(range.substr(0, slash), base) ||

@@ -37,8 +37,8 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
     for (std::size_t start = 0;;) {
         const auto comma = line.find(',', start);
-        auto field = Trim(line.substr(start, comma == std::string_view::npos ? line.npos
-                                                                             : comma - start));
+        auto field =
+            Trim(line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
         if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
             field = field.substr(1, field.size() - 2);
         fields.push_back(field);

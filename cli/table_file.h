@@ -12,7 +12,7 @@
 namespace cli {
 
 struct TableRow {
-    std::size_t line = 0;                         // 1-based, in the file's text
+    std::size_t line = 0;                           // 1-based, in the file's text
     std::vector<std::optional<std::string>> cells;  // one per known column, in their order
 };
 

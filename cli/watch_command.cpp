@@ -111,8 +111,8 @@ Refusal ParseWatchOptions(Arguments& args, WatchOptions& options) {
     options.json = TakeFlag(args, "--json");
     bool missing = false;
     if (const auto interval = TakeOption(args, "--interval", missing);
-        missing || (interval && !ParseSeconds(*interval, kMinIntervalMs, kMaxIntervalMs,
-                                              options.intervalMs)))
+        missing ||
+        (interval && !ParseSeconds(*interval, kMinIntervalMs, kMaxIntervalMs, options.intervalMs)))
         return Fail("--interval needs a number of seconds from 0.1 to 86400");
     unsigned durationMs = 0;
     if (const auto duration = TakeOption(args, "--duration", missing);
@@ -140,8 +140,8 @@ Outcome WatchCommand(Arguments args) {
     if (!CheckSettingsFile(path, options.local.settingsPath.has_value(), error)) return Fail(error);
     const auto choice = ChooseLocalAddress(options.local);
     if (!choice.ok) return Fail(choice.error);
-    const std::size_t limit = platform::RaiseDescriptorLimit(options.jobs * kDescriptorsPerCheck +
-                                                             kReservedDescriptors);
+    const std::size_t limit =
+        platform::RaiseDescriptorLimit(options.jobs * kDescriptorsPerCheck + kReservedDescriptors);
     const std::size_t jobs = JobsThatFit(options.jobs, limit);
 
     platform::CatchStopRequests();
@@ -179,15 +179,15 @@ Outcome WatchCommand(Arguments args) {
     const std::size_t offline = states.size() - online;
     if (options.json) {
         std::cout << nlohmann::ordered_json{{"time", TimeStamp()}, {"event", "stopped"},
-                                            {"rounds", rounds}, {"changes", changes},
-                                            {"online", online}, {"offline", offline}}
+                                            {"rounds", rounds},    {"changes", changes},
+                                            {"online", online},    {"offline", offline}}
                          .dump()
                   << '\n';
     } else {
         std::cout << TimeStamp() << "  stopped after " << rounds
                   << (rounds == 1 ? " round: " : " rounds: ") << changes
-                  << (changes == 1 ? " change; " : " changes; ") << online << " online, "
-                  << offline << " offline\n";
+                  << (changes == 1 ? " change; " : " changes; ") << online << " online, " << offline
+                  << " offline\n";
     }
     return kWatch.Done();
 }

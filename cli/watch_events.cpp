@@ -30,8 +30,8 @@ std::vector<WatchEvent> NextWatchEvents(const std::vector<WatchKey>& listed,
             ++it;
             continue;
         }
-        events.push_back({WatchEventKind::kUnlisted, it->first.first, it->first.second,
-                          it->second, 0});
+        events.push_back(
+            {WatchEventKind::kUnlisted, it->first.first, it->first.second, it->second, 0});
         it = states.erase(it);
     }
     return events;

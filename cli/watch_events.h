@@ -22,8 +22,8 @@ struct WatchEvent {
     WatchEventKind kind = WatchEventKind::kOnline;
     std::uint32_t address = 0;
     std::string mac;
-    WatchedState state;              // after the change
-    std::uint32_t oldSwitcher = 0;   // kSwitcherChanged only
+    WatchedState state;             // after the change
+    std::uint32_t oldSwitcher = 0;  // kSwitcherChanged only
 };
 
 // A device is its address and listed MAC: a unit swapped under the same address is a new one.

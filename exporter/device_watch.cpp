@@ -44,7 +44,8 @@ std::string ServiceDiscoveryJson(const std::vector<ListedDevice>& devices) {
 
 DeviceWatch::DeviceWatch(std::string settingsPath)
     : settings_(std::move(settingsPath)),
-      snapshot_(std::make_shared<DeviceSnapshot>(DeviceSnapshot{{}, {}, ServiceDiscoveryJson({})})) {}
+      snapshot_(
+          std::make_shared<DeviceSnapshot>(DeviceSnapshot{{}, {}, ServiceDiscoveryJson({})})) {}
 
 std::shared_ptr<const DeviceSnapshot> DeviceWatch::Current() {
     const std::lock_guard lock(mutex_);

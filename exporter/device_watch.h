@@ -22,9 +22,9 @@ struct ListedDevice {
 
 // One version of the list, never changed once made, so requests share it without a lock.
 struct DeviceSnapshot {
-    std::vector<ListedDevice> devices;                  // list order, each address once
+    std::vector<ListedDevice> devices;                         // list order, each address once
     std::unordered_map<std::uint32_t, std::size_t> byAddress;  // index into devices
-    std::string serviceDiscoveryJson;                   // the answer to /sd
+    std::string serviceDiscoveryJson;                          // the answer to /sd
 
     const ListedDevice* Find(std::uint32_t address) const;
 };

@@ -26,9 +26,9 @@ constexpr unsigned kScrapeTimeoutMarginMs = 150;
 constexpr unsigned kMinProbeWaitMs = 50;
 
 struct ExporterLimits {
-    std::size_t jobs = 0;            // exchanges at once
-    std::size_t queuedProbes = 0;    // probes waiting for an exchange; past them 503
-    std::size_t connections = 0;     // connections served at once; past them 503 at once
+    std::size_t jobs = 0;                // exchanges at once
+    std::size_t queuedProbes = 0;        // probes waiting for an exchange; past them 503
+    std::size_t connections = 0;         // connections served at once; past them 503 at once
     std::size_t waitingConnections = 0;  // accepted connections waiting for a free server thread
 };
 

@@ -30,10 +30,14 @@ std::string EscapeLabelValue(std::string_view value) {
     std::string out;
     out.reserve(value.size());
     for (const char c : value) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '"') out += "\\\"";
-        else if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '"')
+            out += "\\\"";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -64,10 +68,14 @@ std::string ExporterMetrics(const ExporterCounters& counters, const ExporterStat
     Family(out, "vantrel_exporter_probes_total", "counter",
            "Probe requests answered, by result: success, failure (the device did not answer as "
            "it should), refused (403), malformed (400), busy (503).");
-    Sample(out, "vantrel_exporter_probes_total", "{result=\"success\"}", counters.probesSucceeded.load());
-    Sample(out, "vantrel_exporter_probes_total", "{result=\"failure\"}", counters.probesFailed.load());
-    Sample(out, "vantrel_exporter_probes_total", "{result=\"refused\"}", counters.probesRefused.load());
-    Sample(out, "vantrel_exporter_probes_total", "{result=\"malformed\"}", counters.probesMalformed.load());
+    Sample(out, "vantrel_exporter_probes_total", "{result=\"success\"}",
+           counters.probesSucceeded.load());
+    Sample(out, "vantrel_exporter_probes_total", "{result=\"failure\"}",
+           counters.probesFailed.load());
+    Sample(out, "vantrel_exporter_probes_total", "{result=\"refused\"}",
+           counters.probesRefused.load());
+    Sample(out, "vantrel_exporter_probes_total", "{result=\"malformed\"}",
+           counters.probesMalformed.load());
     Sample(out, "vantrel_exporter_probes_total", "{result=\"busy\"}", counters.probesBusy.load());
     Family(out, "vantrel_exporter_probes_in_flight", "gauge", "Probe exchanges running now.");
     Sample(out, "vantrel_exporter_probes_in_flight", "", state.probesInFlight);
@@ -82,11 +90,13 @@ std::string ExporterMetrics(const ExporterCounters& counters, const ExporterStat
     Sample(out, "vantrel_exporter_settings_reload_errors_total", "", state.reloadErrors);
     Family(out, "vantrel_exporter_connections_refused_total", "counter",
            "Connections answered 503 at once because the exporter already served its most.");
-    Sample(out, "vantrel_exporter_connections_refused_total", "", counters.connectionsRefused.load());
+    Sample(out, "vantrel_exporter_connections_refused_total", "",
+           counters.connectionsRefused.load());
     Family(out, "process_resident_memory_bytes", "gauge", "Resident memory size in bytes.");
     Sample(out, "process_resident_memory_bytes", "", state.residentBytes);
     Family(out, "vantrel_exporter_build_info", "gauge", "The exporter's version.");
-    Sample(out, "vantrel_exporter_build_info", "{version=\"" + EscapeLabelValue(version) + "\"}", 1);
+    Sample(out, "vantrel_exporter_build_info", "{version=\"" + EscapeLabelValue(version) + "\"}",
+           1);
     return out;
 }
 

@@ -32,7 +32,8 @@ bool ParseListenAddress(const std::string& text, std::uint32_t& address, std::ui
     if (!ParseIpAddress(std::string_view(text).substr(0, colon), parsedAddress)) return false;
     const std::string_view digits = std::string_view(text).substr(colon + 1);
     unsigned value = 0;
-    const auto [end, problem] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    const auto [end, problem] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (digits.empty() || digits.size() > 5 || problem != std::errc() ||
         end != digits.data() + digits.size() || value == 0 || value > 65535)
         return false;

@@ -13,7 +13,7 @@ namespace exporter {
 struct ExporterOptions {
     std::uint32_t listenAddress = 0;  // network byte order
     std::uint16_t listenPort = 0;
-    cli::LocalAddressOptions local;   // --from, --settings, as vantrel-cli reads them
+    cli::LocalAddressOptions local;  // --from, --settings, as vantrel-cli reads them
     std::size_t jobs = 0;
     std::vector<AddressRange> allow;
     bool help = false;

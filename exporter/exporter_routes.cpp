@@ -62,7 +62,8 @@ void ServeProbe(ExporterContext& context, const httplib::Request& req, httplib::
 std::chrono::milliseconds ProbeWait(std::string_view header) {
     const std::chrono::milliseconds bound(kProbeWaitMs);
     double seconds = 0;
-    const auto [end, problem] = std::from_chars(header.data(), header.data() + header.size(), seconds);
+    const auto [end, problem] =
+        std::from_chars(header.data(), header.data() + header.size(), seconds);
     if (header.empty() || problem != std::errc() || end != header.data() + header.size() ||
         !std::isfinite(seconds) || seconds <= 0)
         return bound;
@@ -92,7 +93,8 @@ void InstallRoutes(httplib::Server& server, ExporterContext& context) {
     });
     const httplib::Server::HandlerWithResponse onError = [](const httplib::Request&,
                                                             httplib::Response& res) {
-        if (!res.body.empty() || res.status != 404) return httplib::Server::HandlerResponse::Unhandled;
+        if (!res.body.empty() || res.status != 404)
+            return httplib::Server::HandlerResponse::Unhandled;
         Answer(res, 404, "no such page: see / for the exporter's pages");
         return httplib::Server::HandlerResponse::Handled;
     };

@@ -14,7 +14,8 @@ namespace {
 
 std::string Canned(std::string_view statusLine, std::string_view text) {
     std::string out = "HTTP/1.1 ";
-    out.append(statusLine).append("\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: ");
+    out.append(statusLine)
+        .append("\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: ");
     out.append(std::to_string(text.size())).append("\r\nConnection: close\r\n\r\n").append(text);
     return out;
 }
@@ -58,7 +59,8 @@ GuardedStream::GuardedStream(platform::SocketHandle socket)
 }
 
 unsigned GuardedStream::MillisecondsLeft(Clock::time_point deadline) const {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<unsigned>(left.count()) : 0;
 }
 
@@ -70,7 +72,8 @@ bool GuardedStream::is_readable() const {
 
 bool GuardedStream::is_writable() const {
     const Clock::time_point deadline =
-        writing_ ? responseDeadline_ : Clock::now() + std::chrono::milliseconds(kResponseDeadlineMs);
+        writing_ ? responseDeadline_
+                 : Clock::now() + std::chrono::milliseconds(kResponseDeadlineMs);
     return WritableWithin(socket_, MillisecondsLeft(deadline));
 }
 

@@ -64,13 +64,14 @@ int main(int argc, char** argv) {
     ProbeRunner probes(local.address, limits.jobs, limits.queuedProbes);
     ExporterCounters counters;
     ExporterHttpServer server(limits, counters);
-    ExporterContext context{devices, probes, counters, options.allow, std::string(ProgramVersion())};
+    ExporterContext context{devices, probes, counters, options.allow,
+                            std::string(ProgramVersion())};
     InstallRoutes(server, context);
     const std::string listen = FormatIpAddress(options.listenAddress);
     if (!server.Bind(listen, options.listenPort))
-        return Quit(cli::kExitFailed, "cannot listen on " + listen + ":" +
-                                          std::to_string(options.listenPort) +
-                                          " (not an address of this machine, or the port is taken)");
+        return Quit(cli::kExitFailed,
+                    "cannot listen on " + listen + ":" + std::to_string(options.listenPort) +
+                        " (not an address of this machine, or the port is taken)");
 
     std::atomic<bool> served{false};
     std::thread serving([&] {

@@ -20,7 +20,8 @@ namespace exporter {
 
 enum class ProbeOutcome {
     kChecked,     // the exchange ended: result says how
-    kUnfinished,  // the exchange was still running when the wait ran out: the device did not answer in time
+    kUnfinished,  // the exchange was still running when the wait ran out: the device did not answer
+                  // in time
     kBusy,        // the queue was full, or no exchange became free within the wait
 };
 
@@ -48,7 +49,7 @@ private:
     using Clock = std::chrono::steady_clock;
     struct Pending {
         std::uint32_t device = 0;
-        std::size_t waiters = 0;        // callers still waiting; 0 while queued: skipped
+        std::size_t waiters = 0;  // callers still waiting; 0 while queued: skipped
         bool running = false;
         bool done = false;
         Clock::time_point started;

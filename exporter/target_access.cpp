@@ -33,7 +33,8 @@ bool ParseAddressRange(std::string_view text, AddressRange& range, std::string& 
     unsigned bits = 32;
     if (slash != std::string_view::npos) {
         const std::string_view digits = text.substr(slash + 1);
-        const auto [end, problem] = std::from_chars(digits.data(), digits.data() + digits.size(), bits);
+        const auto [end, problem] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), bits);
         if (digits.empty() || problem != std::errc() || end != digits.data() + digits.size() ||
             bits > 32 || digits.size() > 2) {
             error = "--allow: '" + std::string(text) + "' needs a prefix length of 0-32 after '/'";
@@ -73,8 +74,8 @@ TargetDecision ParseTarget(std::string_view text) {
     }
     if (!IsSingleHostAddress(decision.address)) {
         decision.verdict = TargetVerdict::kRefused;
-        decision.reason = "target " + FormatIpAddress(decision.address) +
-                          " is not the address of one host";
+        decision.reason =
+            "target " + FormatIpAddress(decision.address) + " is not the address of one host";
         return decision;
     }
     decision.verdict = TargetVerdict::kAllowed;

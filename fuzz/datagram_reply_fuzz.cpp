@@ -7,7 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) return 0;
     packet::Buffer request{};
     const auto sequence = static_cast<std::uint16_t>(data[0] | (data[1] << 8));
-    const std::size_t built = BuildDatagram(request, 4, sequence, 0, std::span(data, size).first(size % 7));
+    const std::size_t built =
+        BuildDatagram(request, 4, sequence, 0, std::span(data, size).first(size % 7));
     FUZZ_CHECK(built % 2 == 0 && built == DatagramSize(request));
     ReplySequence sequenceOfReplies(data + 2, size - 2);
     std::span<const std::uint8_t> datagram;

@@ -38,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(CalcCRC16(whole) == 0);
     const std::span<const std::uint8_t> replyData = FramedReplyData(whole);
     FUZZ_CHECK(replyData.size() <= packet::kMaxFramedData);
-    FUZZ_CHECK(replyData.empty() || replyData.data() + replyData.size() <= whole.data() + whole.size());
+    FUZZ_CHECK(replyData.empty() ||
+               replyData.data() + replyData.size() <= whole.data() + whole.size());
     return 0;
 }

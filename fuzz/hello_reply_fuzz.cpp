@@ -16,10 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(list.size() == before + (appended ? 1 : 0));
         if (!appended) continue;
         FUZZ_CHECK(datagram.size() >= wire::kHelloMinLength);
-        FUZZ_CHECK(std::memcmp(list.back().bytes.data(), datagram.data(), wire::kHelloMinLength) == 0);
+        FUZZ_CHECK(std::memcmp(list.back().bytes.data(), datagram.data(), wire::kHelloMinLength) ==
+                   0);
         FUZZ_CHECK(std::memcmp(datagram.data(), "WiZnHeLo", 8) == 0);
     }
     for (std::size_t i = 0; i < list.size(); ++i)
-        for (std::size_t j = i + 1; j < list.size(); ++j) FUZZ_CHECK(list[i].Mac() != list[j].Mac());
+        for (std::size_t j = i + 1; j < list.size(); ++j)
+            FUZZ_CHECK(list[i].Mac() != list[j].Mac());
     return 0;
 }

@@ -27,10 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (response.replies.size() > 2) std::abort();
     for (const sim::Datagram& reply : response.replies)
         if (reply.size() > limit) std::abort();
-    if (response.takeNetwork &&
-        (datagram.size() < wire::kSetNetworkLength ||
-         std::memcmp(datagram.data() + wire::kSetNetworkMac, module.mac.data(),
-                     wire::kMacLength) != 0))
+    if (response.takeNetwork && (datagram.size() < wire::kSetNetworkLength ||
+                                 std::memcmp(datagram.data() + wire::kSetNetworkMac,
+                                             module.mac.data(), wire::kMacLength) != 0))
         std::abort();
     return 0;
 }

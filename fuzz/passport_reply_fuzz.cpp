@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const std::size_t kept = std::min(datagram.size(), passport.size());
         FUZZ_CHECK(std::equal(passport.begin(), passport.begin() + kept, datagram.begin()));
-        FUZZ_CHECK(std::all_of(passport.begin() + kept, passport.end(), [](auto b) { return b == 0; }));
+        FUZZ_CHECK(
+            std::all_of(passport.begin() + kept, passport.end(), [](auto b) { return b == 0; }));
         FUZZ_CHECK(accepted == (std::memcmp(datagram.data(), "WiZnPaSs", 8) == 0));
         if (accepted) {
             PassportRecord record = BuildPassportRecord(0x0A01A8C0u, passport);

@@ -120,7 +120,8 @@ std::string FileBytes(const std::string& path) {
     std::string bytes;
     if (FILE* file = std::fopen(path.c_str(), "rb")) {
         char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            bytes.append(buffer, got);
         std::fclose(file);
     }
     return bytes;

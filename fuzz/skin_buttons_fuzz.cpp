@@ -12,16 +12,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr int kWidth = 200;
     constexpr int kHeight = 488;
     PanelButtons buttons;
-    const SkinButtonsResult result =
-        ParseSkinButtons(std::string_view(reinterpret_cast<const char*>(data), size), kWidth, kHeight, buttons);
+    const SkinButtonsResult result = ParseSkinButtons(
+        std::string_view(reinterpret_cast<const char*>(data), size), kWidth, kHeight, buttons);
     if (!result.ok && (!buttons.empty() || result.line == 0 || result.error.empty())) std::abort();
     for (const auto& button : buttons) {
         const ButtonRect& r = button->rectangle;
-        if (r.left < 0 || r.top < 0 || r.right > kWidth || r.bottom > kHeight || r.left >= r.right ||
-            r.top >= r.bottom)
+        if (r.left < 0 || r.top < 0 || r.right > kWidth || r.bottom > kHeight ||
+            r.left >= r.right || r.top >= r.bottom)
             std::abort();
         for (const ButtonCommand* command : {&button->press, &button->release, &button->repeat}) {
-            if (command->length < 0 || command->length > static_cast<std::int32_t>(ButtonCommand::kMaxLength))
+            if (command->length < 0 ||
+                command->length > static_cast<std::int32_t>(ButtonCommand::kMaxLength))
                 std::abort();
         }
     }

@@ -69,4 +69,6 @@ std::uint8_t FirstOctet(std::uint32_t address) {
 
 bool IsLoopbackAddress(std::uint32_t address) { return FirstOctet(address) == 127; }
 
-bool IsSingleHostAddress(std::uint32_t address) { return address != 0 && FirstOctet(address) < 224; }
+bool IsSingleHostAddress(std::uint32_t address) {
+    return address != 0 && FirstOctet(address) < 224;
+}

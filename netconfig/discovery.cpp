@@ -40,8 +40,8 @@ bool BroadcastExchange(std::uint32_t localAddress,
                        BroadcastMode mode, std::vector<ModuleHelloRecord>& resultList) {
     if (mode == BroadcastMode::Collect) resultList.clear();
     std::vector<ModuleSighting> sightings;
-    const bool sent = ExchangeAndRecord(localAddress, request, mode, sightings) !=
-                      ExchangeOutcome::NotSent;
+    const bool sent =
+        ExchangeAndRecord(localAddress, request, mode, sightings) != ExchangeOutcome::NotSent;
     for (const auto& sighting : sightings) resultList.push_back(sighting.record);
     return sent;
 }

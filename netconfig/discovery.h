@@ -14,10 +14,10 @@
 struct ModuleHelloRecord {
     std::array<std::uint8_t, wire::kHelloRecordLength> bytes{};
 
-    MacAddress Mac() const;            // bytes 8-13
-    std::uint32_t Ip() const;          // bytes 14-17, network byte order
-    std::uint32_t Mask() const;        // bytes 18-21
-    std::uint32_t Gateway() const;     // bytes 22-25
+    MacAddress Mac() const;         // bytes 8-13
+    std::uint32_t Ip() const;       // bytes 14-17, network byte order
+    std::uint32_t Mask() const;     // bytes 18-21
+    std::uint32_t Gateway() const;  // bytes 22-25
     void SetMac(const MacAddress& mac);
     void SetIp(std::uint32_t address);
     void SetMask(std::uint32_t address);

@@ -63,8 +63,9 @@ bool AcceptHelloReply(std::span<const std::uint8_t> datagram,
     ModuleHelloRecord record;
     if (!ReadHelloRecord(datagram, record)) return false;
     const MacAddress mac = record.Mac();
-    const bool known = std::any_of(resultList.begin(), resultList.end(),
-                                   [&](const ModuleHelloRecord& listed) { return listed.Mac() == mac; });
+    const bool known =
+        std::any_of(resultList.begin(), resultList.end(),
+                    [&](const ModuleHelloRecord& listed) { return listed.Mac() == mac; });
     if (known) return false;
     resultList.push_back(record);
     return true;
@@ -75,8 +76,9 @@ bool RecordHelloArrival(std::span<const std::uint8_t> datagram, HelloArrival arr
     ModuleHelloRecord record;
     if (arrival.port >= wire::kPorts.size() || !ReadHelloRecord(datagram, record)) return false;
     const MacAddress mac = record.Mac();
-    auto sighting = std::find_if(sightings.begin(), sightings.end(),
-                                 [&](const ModuleSighting& seen) { return seen.record.Mac() == mac; });
+    auto sighting =
+        std::find_if(sightings.begin(), sightings.end(),
+                     [&](const ModuleSighting& seen) { return seen.record.Mac() == mac; });
     const bool isNew = sighting == sightings.end();
     if (isNew) {
         sightings.emplace_back().record = record;

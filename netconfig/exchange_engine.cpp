@@ -52,11 +52,10 @@ void OpenPort(Running& running, std::size_t i) {
     if ((broadcast && !platform::SetBroadcast(socket)) || !platform::SetReuseAddress(socket) ||
         !platform::SetNonBlocking(socket) || !platform::Bind(socket, plan.localAddress, port))
         return;
-    const auto sent = broadcast
-                          ? platform::SendTo(socket, plan.request, kLimitedBroadcast, port)
-                          : (platform::Connect(socket, plan.deviceAddress, port)
-                                 ? platform::Send(socket, plan.request)
-                                 : platform::IoResult{});
+    const auto sent = broadcast ? platform::SendTo(socket, plan.request, kLimitedBroadcast, port)
+                                : (platform::Connect(socket, plan.deviceAddress, port)
+                                       ? platform::Send(socket, plan.request)
+                                       : platform::IoResult{});
     running.usable[i] = platform::SentWhole(sent, plan.request.size());
 }
 
@@ -74,8 +73,11 @@ void OpenListener(Running& running, std::size_t i) {
 class Engine {
 public:
     Engine(std::span<const ExchangePlan> plans, std::size_t jobs, const ExchangeEnded& onEnded)
-        : plans_(plans), jobs_(std::max<std::size_t>(1, jobs)), results_(plans.size()),
-          onEnded_(onEnded), eachSocketAlone_(std::min(jobs_, plans.size()) == 1) {}
+        : plans_(plans),
+          jobs_(std::max<std::size_t>(1, jobs)),
+          results_(plans.size()),
+          onEnded_(onEnded),
+          eachSocketAlone_(std::min(jobs_, plans.size()) == 1) {}
 
     std::vector<ExchangeResult> Run() {
         for (;;) {
@@ -221,10 +223,10 @@ private:
 
 const char* ExchangeOutcomeName(ExchangeOutcome outcome) {
     switch (outcome) {
-    case ExchangeOutcome::Answered: return "answered";
-    case ExchangeOutcome::UnexpectedReply: return "unexpected reply";
-    case ExchangeOutcome::Silent: return "silent";
-    case ExchangeOutcome::NotSent: return "not sent";
+        case ExchangeOutcome::Answered: return "answered";
+        case ExchangeOutcome::UnexpectedReply: return "unexpected reply";
+        case ExchangeOutcome::Silent: return "silent";
+        case ExchangeOutcome::NotSent: return "not sent";
     }
     return "unknown outcome";
 }

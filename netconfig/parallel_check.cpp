@@ -25,8 +25,8 @@ std::size_t JobsThatFit(std::size_t jobs, std::size_t descriptorLimit) {
 }
 
 std::vector<SwitcherCheck> CheckSwitchers(std::uint32_t localAddress,
-                                          std::span<const std::uint32_t> devices,
-                                          std::size_t jobs, const CheckedCallback& onChecked) {
+                                          std::span<const std::uint32_t> devices, std::size_t jobs,
+                                          const CheckedCallback& onChecked) {
     // A device listed twice is asked once: two exchanges with the same addresses and ports at
     // the same time could not tell their replies apart, and one would go without.
     std::vector<std::uint32_t> distinct;

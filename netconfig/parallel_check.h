@@ -14,9 +14,9 @@
 
 struct SwitcherCheck {
     std::uint32_t address = 0;   // the device asked
-    bool online = false;          // a switcher reply passed CheckSwitcherReply
-    std::uint32_t switcher = 0;   // meaningful only when online
-    bool answered = false;        // some sufficient datagram came, even an unexpected one
+    bool online = false;         // a switcher reply passed CheckSwitcherReply
+    std::uint32_t switcher = 0;  // meaningful only when online
+    bool answered = false;       // some sufficient datagram came, even an unexpected one
 };
 
 constexpr std::size_t kMinCheckJobs = 1;
@@ -38,5 +38,5 @@ std::size_t JobsThatFit(std::size_t jobs, std::size_t descriptorLimit);
 // exchange ends, so a window can show it while the others still run.
 using CheckedCallback = std::function<void(std::size_t index, const SwitcherCheck& result)>;
 std::vector<SwitcherCheck> CheckSwitchers(std::uint32_t localAddress,
-                                          std::span<const std::uint32_t> devices,
-                                          std::size_t jobs, const CheckedCallback& onChecked = {});
+                                          std::span<const std::uint32_t> devices, std::size_t jobs,
+                                          const CheckedCallback& onChecked = {});

@@ -27,7 +27,8 @@ void PutLittleEndian32(PassportRecord& record, std::size_t offset, std::uint32_t
 PassportRecord BuildPassportRecord(std::uint32_t deviceAddress, const PassportBuffer& passport) {
     PassportRecord record{};
     PutLittleEndian32(record, wire::kPassportRecordFormatField, wire::kPassportRecordFormat);
-    PutLittleEndian32(record, wire::kPassportRecordDataOffsetField, static_cast<std::uint32_t>(wire::kPassportRecordData));
+    PutLittleEndian32(record, wire::kPassportRecordDataOffsetField,
+                      static_cast<std::uint32_t>(wire::kPassportRecordData));
     PutLittleEndian32(record, wire::kPassportRecordDataLengthField,
                       static_cast<std::uint32_t>(wire::kPassportStoredLength));
     std::memcpy(record.data() + wire::kPassportRecordAddress, &deviceAddress, sizeof deviceAddress);
@@ -43,7 +44,8 @@ std::string FormatPassportFile(const PassportRecord& record) {
     std::string text;
     text.reserve(1027);
     text.append(kPassportFileFirstLine).append(kLineEnd);
-    for (std::size_t line = 0; line < wire::kPassportRecordLength; line += kPassportFileBytesPerLine) {
+    for (std::size_t line = 0; line < wire::kPassportRecordLength;
+         line += kPassportFileBytesPerLine) {
         for (std::size_t i = line; i < line + kPassportFileBytesPerLine; ++i) {
             char hex[3];
             std::snprintf(hex, sizeof hex, "%02X", record[i]);

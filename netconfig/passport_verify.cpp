@@ -47,8 +47,9 @@ Lines SplitLines(std::string_view text) {
         result.lines.push_back(line);
         const std::size_t cr = line.find('\r');
         if (cr != std::string_view::npos) {
-            result.problem = LineProblem(result.lines.size(), "carriage return inside the line, at column " +
-                                                                   std::to_string(cr + 1));
+            result.problem =
+                LineProblem(result.lines.size(),
+                            "carriage return inside the line, at column " + std::to_string(cr + 1));
             return result;
         }
     }
@@ -57,7 +58,8 @@ Lines SplitLines(std::string_view text) {
 
 std::uint32_t LittleEndian32(const PassportRecord& record, std::size_t offset) {
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(record[offset + i]) << (8 * i);
+    for (std::size_t i = 0; i < 4; ++i)
+        value |= static_cast<std::uint32_t>(record[offset + i]) << (8 * i);
     return value;
 }
 
@@ -68,13 +70,13 @@ std::string CheckHeaderField(const PassportRecord& record, std::size_t offset, c
                              std::uint32_t expected) {
     const std::uint32_t value = LittleEndian32(record, offset);
     if (value == expected) return {};
-    return LineProblem(kHeaderLine, std::string(name) + " is " + std::to_string(value) + ", expected " +
-                                        std::to_string(expected));
+    return LineProblem(kHeaderLine, std::string(name) + " is " + std::to_string(value) +
+                                        ", expected " + std::to_string(expected));
 }
 
 std::string CheckChecksum(const PassportRecord& record) {
-    const std::uint16_t stored =
-        static_cast<std::uint16_t>(record[wire::kPassportRecordChecksum] | record[wire::kPassportRecordChecksum + 1] << 8);
+    const std::uint16_t stored = static_cast<std::uint16_t>(
+        record[wire::kPassportRecordChecksum] | record[wire::kPassportRecordChecksum + 1] << 8);
     PassportRecord zeroed = record;
     zeroed[wire::kPassportRecordChecksum] = zeroed[wire::kPassportRecordChecksum + 1] = 0;
     const std::uint16_t computed = CalcCRC16(zeroed);
@@ -87,7 +89,8 @@ std::string CheckChecksum(const PassportRecord& record) {
 // Reads data line `line` (2-16) into the record; empty when it is 64 upper-case hex digits.
 std::string ReadDataLine(std::string_view text, std::size_t line, PassportRecord& record) {
     if (text.size() != 2 * wire::kPassportFileBytesPerLine)
-        return LineProblem(line, std::to_string(text.size()) + " characters, expected 64 hexadecimal digits");
+        return LineProblem(
+            line, std::to_string(text.size()) + " characters, expected 64 hexadecimal digits");
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (HexDigitValue(c) < 0 || (c >= 'a' && c <= 'f'))
@@ -108,13 +111,16 @@ PassportCheck VerifyPassportText(std::string_view text) {
         return check;
     }
     if (text.size() > kMaxPassportFileSize) {
-        check.problem = "the file is " + std::to_string(text.size()) + " bytes, far larger than a passport";
+        check.problem =
+            "the file is " + std::to_string(text.size()) + " bytes, far larger than a passport";
         return check;
     }
     const Lines split = SplitLines(text);
     const auto& lines = split.lines;
     // Line problems are reported in file order, so a damaged line before the split problem wins.
-    auto lineAt = [&](std::size_t number) { return number <= lines.size() ? lines[number - 1] : std::string_view(); };
+    auto lineAt = [&](std::size_t number) {
+        return number <= lines.size() ? lines[number - 1] : std::string_view();
+    };
     const std::size_t readable = split.problem.empty() ? lines.size() : lines.size() - 1;
 
     auto fail = [&](std::string problem) {
@@ -128,24 +134,34 @@ PassportCheck VerifyPassportText(std::string_view text) {
     };
 
     if (readable < 1) return fail(missing(1, kPassportFileFirstLine));
-    if (lineAt(1) != kPassportFileFirstLine) return fail(LineProblem(1, "expected " + std::string(kPassportFileFirstLine)));
+    if (lineAt(1) != kPassportFileFirstLine)
+        return fail(LineProblem(1, "expected " + std::string(kPassportFileFirstLine)));
     for (std::size_t number = 2; number < 2 + kDataLines; ++number) {
         if (readable < number) return fail(missing(number, "a data line"));
         std::string problem = ReadDataLine(lineAt(number), number, check.record);
         if (!problem.empty()) return fail(std::move(problem));
     }
     check.decoded = true;
-    std::memcpy(&check.deviceAddress, check.record.data() + wire::kPassportRecordAddress, sizeof check.deviceAddress);
-    std::memcpy(check.mac.data(), check.record.data() + wire::kPassportRecordData + wire::kPassportMac, check.mac.size());
+    std::memcpy(&check.deviceAddress, check.record.data() + wire::kPassportRecordAddress,
+                sizeof check.deviceAddress);
+    std::memcpy(check.mac.data(),
+                check.record.data() + wire::kPassportRecordData + wire::kPassportMac,
+                check.mac.size());
 
     if (readable < kLineCount) return fail(missing(kLineCount, kPassportFileLastLine));
-    if (lineAt(kLineCount) != kPassportFileLastLine) return fail(LineProblem(kLineCount, "expected " + std::string(kPassportFileLastLine)));
+    if (lineAt(kLineCount) != kPassportFileLastLine)
+        return fail(LineProblem(kLineCount, "expected " + std::string(kPassportFileLastLine)));
     if (!split.problem.empty()) return fail(split.problem);
-    if (lines.size() > kLineCount) return fail(LineProblem(kLineCount + 1, "text after " + std::string(kPassportFileLastLine)));
+    if (lines.size() > kLineCount)
+        return fail(
+            LineProblem(kLineCount + 1, "text after " + std::string(kPassportFileLastLine)));
 
-    for (std::string problem : {CheckHeaderField(check.record, wire::kPassportRecordFormatField, "format", wire::kPassportRecordFormat),
-                                CheckHeaderField(check.record, wire::kPassportRecordDataOffsetField, "data offset", wire::kPassportRecordData),
-                                CheckHeaderField(check.record, wire::kPassportRecordDataLengthField, "data length", wire::kPassportStoredLength),
+    for (std::string problem : {CheckHeaderField(check.record, wire::kPassportRecordFormatField,
+                                                 "format", wire::kPassportRecordFormat),
+                                CheckHeaderField(check.record, wire::kPassportRecordDataOffsetField,
+                                                 "data offset", wire::kPassportRecordData),
+                                CheckHeaderField(check.record, wire::kPassportRecordDataLengthField,
+                                                 "data length", wire::kPassportStoredLength),
                                 CheckChecksum(check.record)}) {
         if (!problem.empty()) return fail(std::move(problem));
     }

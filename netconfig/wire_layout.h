@@ -55,7 +55,7 @@ constexpr std::size_t kWriteSwitcherFieldsEnd = kWriteSwitcherAddress + kAddress
 // "WiZnPaSs" reply.
 constexpr std::size_t kPassportReplyMinLength = 290;
 constexpr std::size_t kPassportStoredLength = 418;
-constexpr std::size_t kPassportMac = 8;  // 6 bytes
+constexpr std::size_t kPassportMac = 8;                                // 6 bytes
 constexpr std::size_t kPassportFieldsEnd = kPassportMac + kMacLength;  // passport data follows
 
 // The passport file's record: a header of little-endian integers, then the stored passport,
@@ -65,7 +65,7 @@ constexpr std::uint32_t kPassportRecordFormat = 1;
 constexpr std::size_t kPassportRecordFormatField = 0;
 constexpr std::size_t kPassportRecordDataOffsetField = 4;
 constexpr std::size_t kPassportRecordDataLengthField = 8;
-constexpr std::size_t kPassportRecordAddress = 12;  // 4 bytes, as on the wire
+constexpr std::size_t kPassportRecordAddress = 12;   // 4 bytes, as on the wire
 constexpr std::size_t kPassportRecordChecksum = 16;  // 2 bytes, low byte first
 constexpr std::size_t kPassportRecordData = 62;
 static_assert(kPassportRecordData + kPassportStoredLength == kPassportRecordLength);
@@ -85,10 +85,10 @@ constexpr std::size_t kListQueryCode = 8;  // 2 bytes, high byte first
 // "WiZnHeLo" reply; its first 30 bytes are a hello record.
 constexpr std::size_t kHelloRecordLength = 30;
 constexpr std::size_t kHelloMinLength = kHelloRecordLength;
-constexpr std::size_t kHelloMac = 8;       // 6 bytes
-constexpr std::size_t kHelloIp = 14;       // 4 bytes
-constexpr std::size_t kHelloMask = 18;     // 4 bytes
-constexpr std::size_t kHelloGateway = 22;  // 4 bytes
+constexpr std::size_t kHelloMac = 8;                                     // 6 bytes
+constexpr std::size_t kHelloIp = 14;                                     // 4 bytes
+constexpr std::size_t kHelloMask = 18;                                   // 4 bytes
+constexpr std::size_t kHelloGateway = 22;                                // 4 bytes
 constexpr std::size_t kHelloFieldsEnd = kHelloGateway + kAddressLength;  // then 4 bytes unread
 
 // "TiBbsEtA" request: magic, MAC, IP, mask, gateway; no reply.
@@ -114,7 +114,8 @@ inline std::uint32_t GetAddress(std::span<const std::uint8_t> datagram, std::siz
     return address;
 }
 
-inline void PutAddress(std::span<std::uint8_t> datagram, std::size_t offset, std::uint32_t address) {
+inline void PutAddress(std::span<std::uint8_t> datagram, std::size_t offset,
+                       std::uint32_t address) {
     std::memcpy(datagram.data() + offset, &address, sizeof address);
 }
 

@@ -13,8 +13,7 @@ bool AddressOf(int (*query)(int, sockaddr*, socklen_t*), SocketHandle socket,
                std::uint32_t& address, std::uint16_t& port) {
     sockaddr_in end{};
     socklen_t length = sizeof end;
-    if (query(socket, reinterpret_cast<sockaddr*>(&end), &length) != 0 ||
-        end.sin_family != AF_INET)
+    if (query(socket, reinterpret_cast<sockaddr*>(&end), &length) != 0 || end.sin_family != AF_INET)
         return false;
     address = end.sin_addr.s_addr;
     port = ntohs(end.sin_port);

@@ -10,9 +10,8 @@ std::size_t RaiseDescriptorLimit(std::size_t wanted) {
     const rlim_t target = static_cast<rlim_t>(wanted);
     if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < target) {
         rlimit raised = limit;
-        raised.rlim_cur = (limit.rlim_max == RLIM_INFINITY || limit.rlim_max >= target)
-                              ? target
-                              : limit.rlim_max;
+        raised.rlim_cur =
+            (limit.rlim_max == RLIM_INFINITY || limit.rlim_max >= target) ? target : limit.rlim_max;
         if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
     }
     if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= target) return wanted;

@@ -95,10 +95,13 @@ bool RewriteInPlace(const std::string& target, std::string_view contents, FileSt
         ok = false;
     }
     for (off_t at = 0; ok && at < newSize;) {
-        const ssize_t put = pwrite(fd, contents.data() + at, static_cast<std::size_t>(newSize - at), at);
+        const ssize_t put =
+            pwrite(fd, contents.data() + at, static_cast<std::size_t>(newSize - at), at);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) ok = false;
-        else at += put;
+        if (put <= 0)
+            ok = false;
+        else
+            at += put;
     }
     ok = ok && (newSize >= old.st_size || ftruncate(fd, newSize) == 0) && fsync(fd) == 0;
     struct stat written {};
@@ -109,13 +112,16 @@ bool RewriteInPlace(const std::string& target, std::string_view contents, FileSt
 
 // The process id in a temporary name of ours for target ("<pid>.<counter>" after the mark), or 0.
 pid_t WriterOf(std::string_view name, std::string_view targetName) {
-    if (!name.starts_with(targetName) || !name.substr(targetName.size()).starts_with(kTemporaryMark)) return 0;
+    if (!name.starts_with(targetName) ||
+        !name.substr(targetName.size()).starts_with(kTemporaryMark))
+        return 0;
     const std::string_view rest = name.substr(targetName.size() + kTemporaryMark.size());
     pid_t pid = 0;
     unsigned counter = 0;
     const char* end = rest.data() + rest.size();
     const auto afterPid = std::from_chars(rest.data(), end, pid);
-    if (afterPid.ec != std::errc() || afterPid.ptr == end || *afterPid.ptr != '.' || pid <= 0) return 0;
+    if (afterPid.ec != std::errc() || afterPid.ptr == end || *afterPid.ptr != '.' || pid <= 0)
+        return 0;
     const auto afterCounter = std::from_chars(afterPid.ptr + 1, end, counter);
     return afterCounter.ec == std::errc() && afterCounter.ptr == end ? pid : 0;
 }
@@ -206,7 +212,8 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::str
     return FileRead::kOk;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view contents, FileStamp& newStamp) {
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents,
+                           FileStamp& newStamp) {
     std::string target;
     if (path.empty() || !ResolveWriteTarget(path, target)) return false;
     struct stat old {};
@@ -214,7 +221,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents, F
     if (hadFile && !S_ISREG(old.st_mode)) return false;  // never replace a folder or a device
     // A file the user made read-only stays as it is, although the folder would allow a rename.
     // access() lets root write anything, so for root "read-only" is a mode without write bits.
-    if (hadFile && (access(target.c_str(), W_OK) != 0 || (geteuid() == 0 && (old.st_mode & 0222) == 0)))
+    if (hadFile &&
+        (access(target.c_str(), W_OK) != 0 || (geteuid() == 0 && (old.st_mode & 0222) == 0)))
         return false;
 
     std::string temporary;

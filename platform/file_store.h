@@ -11,8 +11,8 @@ namespace platform {
 enum class FileKind : std::uint8_t {
     kMissing,  // nothing at the path
     kRegular,
-    kOther,    // a directory, a device, a FIFO, a socket
-    kError,    // the path cannot be looked at (no right to search a folder, an empty path)
+    kOther,  // a directory, a device, a FIFO, a socket
+    kError,  // the path cannot be looked at (no right to search a folder, an empty path)
 };
 
 // What tells one version of a file from another without reading it. Two versions written within

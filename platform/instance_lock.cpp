@@ -21,7 +21,8 @@ int OpenPrivateFolder(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat info {};
-    if (fstat(fd, &info) != 0 || info.st_uid != geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    if (fstat(fd, &info) != 0 || info.st_uid != geteuid() ||
+        (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         close(fd);
         return -1;
     }
@@ -42,7 +43,8 @@ std::string HomeFolder() {
 // Opens the lock folder (see LockFolder) and names it in path; -1 when there is none. The
 // fallback folder is made only when create is set: a reader has nothing to find in a new one.
 int OpenLockFolder(bool create, std::string& path) {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime != nullptr && *runtime != '\0') {
         if (const int fd = OpenPrivateFolder(runtime); fd >= 0) {
             path = runtime;
             return fd;

@@ -12,9 +12,9 @@ struct LocaleLangId {
     std::uint16_t id;
 };
 constexpr LocaleLangId kKnown[] = {
-    {"ru_RU", 0x0419}, {"ru_MD", 0x0819}, {"ru", 0x0419},
-    {"en_US", 0x0409}, {"en_GB", 0x0809}, {"en", 0x0409},    {"de_DE", 0x0407},
-    {"fr_FR", 0x040C}, {"uk_UA", 0x0422}, {"be_BY", 0x0423}, {"kk_KZ", 0x043F},
+    {"ru_RU", 0x0419}, {"ru_MD", 0x0819}, {"ru", 0x0419},    {"en_US", 0x0409},
+    {"en_GB", 0x0809}, {"en", 0x0409},    {"de_DE", 0x0407}, {"fr_FR", 0x040C},
+    {"uk_UA", 0x0422}, {"be_BY", 0x0423}, {"kk_KZ", 0x043F},
 };
 }  // namespace
 

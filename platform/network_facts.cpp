@@ -73,7 +73,8 @@ std::string ProcessHolding(const std::vector<std::string>& inodes) {
         while (dirent* fd = readdir(fds)) {
             char target[64] = {};
             const std::string link = fdPath + "/" + fd->d_name;
-            if (readlink(link.c_str(), target, sizeof target - 1) <= 0 || !wanted.count(target)) continue;
+            if (readlink(link.c_str(), target, sizeof target - 1) <= 0 || !wanted.count(target))
+                continue;
             std::string name;
             std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
             found = name + " (pid " + pid + ")";
@@ -138,8 +139,9 @@ bool ReadInterfaceFacts(std::vector<InterfaceFacts>& interfaces) {
                 facts.prefix = static_cast<unsigned>(std::popcount(AddressOf(entry->ifa_netmask)));
             named.insert(facts.name);
             interfaces.push_back(facts);
-        } else if (std::none_of(withoutAddress.begin(), withoutAddress.end(),
-                                [&](const InterfaceFacts& seen) { return seen.name == facts.name; })) {
+        } else if (std::none_of(
+                       withoutAddress.begin(), withoutAddress.end(),
+                       [&](const InterfaceFacts& seen) { return seen.name == facts.name; })) {
             withoutAddress.push_back(facts);
         }
     }
@@ -158,10 +160,12 @@ BroadcastRoute ReadBroadcastRoute(const std::string& interfaceName) {
     while (std::getline(table, line)) {
         std::istringstream fields(line);
         std::string name, destination, gateway, flags, references, use, metric, mask;
-        if (!(fields >> name >> destination >> gateway >> flags >> references >> use >> metric >> mask))
+        if (!(fields >> name >> destination >> gateway >> flags >> references >> use >> metric >>
+              mask))
             continue;
         if (name != interfaceName) continue;
-        if (destination == "FFFFFFFF" && mask == "FFFFFFFF") return BroadcastRoute::LimitedBroadcast;
+        if (destination == "FFFFFFFF" && mask == "FFFFFFFF")
+            return BroadcastRoute::LimitedBroadcast;
         if (destination == "00000000" && mask == "00000000") viaDefault = true;
     }
     return viaDefault ? BroadcastRoute::Default : BroadcastRoute::None;

@@ -28,17 +28,17 @@ enum class BroadcastRoute { LimitedBroadcast, Default, None, Unknown };
 BroadcastRoute ReadBroadcastRoute(const std::string& interfaceName);
 
 struct PortBind {
-    bool bindable = false;      // the exchanges' own bind (SO_REUSEADDR) works
-    bool heldByOther = false;   // another socket holds the port on this address or on all
-    std::string holder;         // "name (pid N)" when the system tells, else empty
-    std::string error;          // the system's reason when not bindable
+    bool bindable = false;     // the exchanges' own bind (SO_REUSEADDR) works
+    bool heldByOther = false;  // another socket holds the port on this address or on all
+    std::string holder;        // "name (pid N)" when the system tells, else empty
+    std::string error;         // the system's reason when not bindable
 };
 PortBind TestPortBind(std::uint32_t address, std::uint16_t port);
 
 struct FirewallRules {
     bool readable = false;
-    std::string tool;   // "nft" or "iptables-save"
-    std::string text;   // the listing as the tool printed it
+    std::string tool;  // "nft" or "iptables-save"
+    std::string text;  // the listing as the tool printed it
 };
 // The packet filter's rules, from nft, else iptables-save; unreadable without them or without
 // the right to read them.

@@ -67,8 +67,7 @@ IoResult SendTo(SocketHandle socket, std::span<const std::uint8_t> bytes, std::u
 // broadcast from an address that is local only by a route would otherwise leave through the
 // loopback interface.
 IoResult SendToThroughInterface(SocketHandle socket, std::span<const std::uint8_t> bytes,
-                                std::uint32_t address, std::uint16_t port,
-                                unsigned interfaceIndex);
+                                std::uint32_t address, std::uint16_t port, unsigned interfaceIndex);
 
 // One datagram, with its sender; a longer one than the buffer is cut to it (and marked so).
 IoResult ReceiveDatagram(SocketHandle socket, std::span<std::uint8_t> buffer);

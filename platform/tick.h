@@ -38,10 +38,10 @@ public:
 SteppedClock* ActiveSteppedClock();
 
 struct LocalTime {
-    int year = 0;    // four digits
-    int month = 0;   // 1-12
-    int day = 0;     // 1-31
-    int hour = 0;    // 0-23
+    int year = 0;   // four digits
+    int month = 0;  // 1-12
+    int day = 0;    // 1-31
+    int hour = 0;   // 0-23
     int minute = 0;
     int second = 0;
 };

@@ -44,8 +44,7 @@ void CompleteFramedRequest(std::span<std::uint8_t> request) {
 
 FramedCheck ValidateFramedReply(std::span<const std::uint8_t> request,
                                 std::span<const std::uint8_t> reply) {
-    if (reply[kSync1Offset] != kSync1 || reply[kSync2Offset] != kSync2)
-        return FramedCheck::BadSync;
+    if (reply[kSync1Offset] != kSync1 || reply[kSync2Offset] != kSync2) return FramedCheck::BadSync;
     if (reply[kSourceTypeOffset] != request[kDestTypeOffset]) return FramedCheck::BadDeviceType;
     if (request[kDestAddressOffset] != kAnyDeviceAddress &&
         reply[kSourceAddressOffset] != request[kDestAddressOffset])
@@ -60,10 +59,12 @@ const char* FramedCheckMessage(FramedCheck check) {
     switch (check) {
         case FramedCheck::Valid: return nullptr;
         case FramedCheck::BadSync: return "CModuleInterface::SendRecvPacket(): bad sync bytes";
-        case FramedCheck::BadDeviceType: return "CModuleInterface::SendRecvPacket(): bad device type";
+        case FramedCheck::BadDeviceType:
+            return "CModuleInterface::SendRecvPacket(): bad device type";
         case FramedCheck::BadDeviceAddress:
             return "CModuleInterface::SendRecvPacket(): bad device address";
-        case FramedCheck::BadCommand: return "CModuleInterface::SendRecvPacket(): bad command reply";
+        case FramedCheck::BadCommand:
+            return "CModuleInterface::SendRecvPacket(): bad command reply";
         case FramedCheck::BadStatusBit: return "CModuleInterface::SendRecvPacket(): bad status bit";
         case FramedCheck::BadCrc: return "CModuleInterface::SendRecvPacket(): bad CRC";
     }

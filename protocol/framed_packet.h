@@ -25,7 +25,8 @@ void CompleteFramedRequest(std::span<std::uint8_t> request);
 // Reads a reply as the stream delivers it: exactly 11 bytes, then N more when byte 8 is N > 0.
 // readExactly(destination) fills the whole span or returns false. False when a read failed.
 template <typename ReadExactly>
-bool ReadFramedReply(std::span<std::uint8_t, packet::kBufferSize> reply, ReadExactly&& readExactly) {
+bool ReadFramedReply(std::span<std::uint8_t, packet::kBufferSize> reply,
+                     ReadExactly&& readExactly) {
     if (!readExactly(reply.first(packet::kFramedOverhead))) return false;
     const std::size_t rest = reply[packet::kLengthOffset];
     return rest == 0 || readExactly(reply.subspan(packet::kFramedOverhead, rest));

@@ -24,12 +24,12 @@ enum class CommandParameter : std::uint8_t {
 struct ModuleCommandRow {
     int number;
     CommandFormat format;
-    std::uint8_t code;      // framed: the access operation; datagram: the datagram code
-    bool callerTarget;      // framed: the caller's target in the access header instead of 0xFD
-    std::size_t minData;    // data bytes the command needs; 0 when it needs none
-    std::size_t maxData;    // data bytes it can carry
-    bool sendsLength;       // the caller's length says how many go out; else exactly maxData
-    bool readsData;         // the reply's data are handed back to the caller
+    std::uint8_t code;    // framed: the access operation; datagram: the datagram code
+    bool callerTarget;    // framed: the caller's target in the access header instead of 0xFD
+    std::size_t minData;  // data bytes the command needs; 0 when it needs none
+    std::size_t maxData;  // data bytes it can carry
+    bool sendsLength;     // the caller's length says how many go out; else exactly maxData
+    bool readsData;       // the reply's data are handed back to the caller
     CommandParameter parameter;
 };
 

@@ -166,9 +166,8 @@ ModuleResult CModuleInterface::SendRecvPacket(std::span<std::uint8_t, kBufferSiz
     return outcome;
 }
 
-ModuleResult CModuleInterface::SendRecvDatagram(
-    std::span<const std::uint8_t, kBufferSize> request, std::uint32_t* capacity,
-    std::uint8_t* replyData) {
+ModuleResult CModuleInterface::SendRecvDatagram(std::span<const std::uint8_t, kBufferSize> request,
+                                                std::uint32_t* capacity, std::uint8_t* replyData) {
     const std::size_t size = DatagramSize(request);
     Buffer received;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {

@@ -48,9 +48,8 @@ public:
 
 private:
     ModuleResult BlockWrite(std::span<std::uint8_t, packet::kBufferSize> request,
-                            std::span<std::uint8_t, packet::kBufferSize> reply,
-                            std::uint8_t target, std::uint8_t operation,
-                            std::uint8_t parameterBits, std::size_t length,
+                            std::span<std::uint8_t, packet::kBufferSize> reply, std::uint8_t target,
+                            std::uint8_t operation, std::uint8_t parameterBits, std::size_t length,
                             const std::uint8_t* buffer);
     ModuleResult FramedCommand(std::uint32_t& countOut, const ModuleCommandRow& command,
                                std::uint8_t target, int parameter, std::size_t length,

@@ -21,7 +21,8 @@ int CUDPTransport::Open() {
     if (socket == platform::kInvalidSocket) return kOpenFailed;
     if (!platform::SetReuseAddress(socket) || !platform::SetNonBlocking(socket) ||
         !platform::Bind(socket, localAddress_, 0) ||
-        !platform::Connect(socket, remoteAddress_, static_cast<std::uint16_t>(remotePort_ & 0xFFFF))) {
+        !platform::Connect(socket, remoteAddress_,
+                           static_cast<std::uint16_t>(remotePort_ & 0xFFFF))) {
         platform::CloseSocket(socket);
         return kOpenFailed;
     }

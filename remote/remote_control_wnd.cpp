@@ -180,25 +180,20 @@ void CRemoteControlWnd::MoveFocus(int step) {
 
 void CRemoteControlWnd::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        MoveFocus(1);
-        return;
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        MoveFocus(-1);
-        return;
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // The desktop's own repeats of a held key are not presses: the panel repeats by itself.
-        if (!event->isAutoRepeat() && FocusedButton() >= 0 && active_ == -1 && !failureShown_) {
-            keyHeld_ = true;
-            PressButton(FocusedButton());
-        }
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+        case Qt::Key_Right:
+        case Qt::Key_Down: MoveFocus(1); return;
+        case Qt::Key_Left:
+        case Qt::Key_Up: MoveFocus(-1); return;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // The desktop's own repeats of a held key are not presses: the panel repeats by itself.
+            if (!event->isAutoRepeat() && FocusedButton() >= 0 && active_ == -1 && !failureShown_) {
+                keyHeld_ = true;
+                PressButton(FocusedButton());
+            }
+            return;
+        default: QDialog::keyPressEvent(event);
     }
 }
 

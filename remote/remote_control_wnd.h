@@ -99,8 +99,8 @@ private:
     QTimer timer_{this};
     PanelButtons buttons_;
     std::vector<std::size_t> keyOrder_;
-    int focus_ = -1;         // place in keyOrder_ of the framed button
-    bool keyHeld_ = false;   // the active button is held by Space or Enter
+    int focus_ = -1;        // place in keyOrder_ of the framed button
+    bool keyHeld_ = false;  // the active button is held by Space or Enter
     std::uint32_t deviceAddress_;
     std::unique_ptr<CModuleInterface> module_;
     // While the failure message is open nothing is sent, so a failing device never stacks

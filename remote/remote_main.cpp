@@ -69,7 +69,8 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (const std::string error = ParseArguments(argc, argv, options); !error.empty()) return Fail(error);
+    if (const std::string error = ParseArguments(argc, argv, options); !error.empty())
+        return Fail(error);
     if (options.help) {
         std::cout << kUsage << "\n"
                   << "Shows the front panel of the device at DEVICE and sends the presses to its\n"
@@ -91,8 +92,9 @@ int main(int argc, char** argv) {
     if (!LoadSkin(QString::fromStdString(options.skin), skin, error)) return Fail(error);
 
     CControlPanelApp& app = TheApp();
-    app.SetSettingsPath(options.settings ? *options.settings
-                                         : settings_location::PanelSettingsPathBeside(platform::ExecutablePath()));
+    app.SetSettingsPath(
+        options.settings ? *options.settings
+                         : settings_location::PanelSettingsPathBeside(platform::ExecutablePath()));
 
     // The arguments are this program's own; Qt sees only its name.
     char name[] = "vantrel-remote";

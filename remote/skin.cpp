@@ -19,8 +19,9 @@ bool LoadFace(const QString& path, QImage& image, std::string& error) {
     }
     if (!reader.read(&image)) {
         error = path.toStdString() + ": " +
-                (QFile::exists(path) ? "not a readable PNG image (" + reader.errorString().toStdString() + ")"
-                                     : std::string("no such file"));
+                (QFile::exists(path)
+                     ? "not a readable PNG image (" + reader.errorString().toStdString() + ")"
+                     : std::string("no such file"));
         return false;
     }
     if (image.isNull() || image.width() == 0 || image.height() == 0) {
@@ -44,9 +45,10 @@ bool LoadSkin(const QString& folder, Skin& skin, std::string& error) {
     if (!LoadFace(dir.filePath(kSkinPressedFile), read.pressed, error)) return false;
     if (read.pressed.size() != read.normal.size()) {
         error = dir.filePath(kSkinPressedFile).toStdString() + ": " +
-                std::to_string(read.pressed.width()) + " x " + std::to_string(read.pressed.height()) +
-                " does not match " + kSkinNormalFile + "'s " + std::to_string(read.normal.width()) +
-                " x " + std::to_string(read.normal.height());
+                std::to_string(read.pressed.width()) + " x " +
+                std::to_string(read.pressed.height()) + " does not match " + kSkinNormalFile +
+                "'s " + std::to_string(read.normal.width()) + " x " +
+                std::to_string(read.normal.height());
         return false;
     }
 
@@ -59,12 +61,14 @@ bool LoadSkin(const QString& folder, Skin& skin, std::string& error) {
         return false;
     }
     if (file.size() > kMaxButtonsFileBytes) {
-        error = buttonsPath.toStdString() + ": larger than " + std::to_string(kMaxButtonsFileBytes) + " bytes";
+        error = buttonsPath.toStdString() + ": larger than " +
+                std::to_string(kMaxButtonsFileBytes) + " bytes";
         return false;
     }
     const QByteArray text = file.read(kMaxButtonsFileBytes + 1);
-    const SkinButtonsResult parsed = ParseSkinButtons(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                                                      read.normal.width(), read.normal.height(), read.buttons);
+    const SkinButtonsResult parsed =
+        ParseSkinButtons(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                         read.normal.width(), read.normal.height(), read.buttons);
     if (!parsed.ok) {
         error = buttonsPath.toStdString() + ":" + std::to_string(parsed.line) + ": " + parsed.error;
         return false;

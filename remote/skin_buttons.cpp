@@ -32,7 +32,8 @@ bool ParseCoordinate(std::string_view text, std::int32_t& value) {
 std::string ParseCommand(std::string_view text, ButtonCommand& command) {
     command = ButtonCommand{};
     if (text == "-") return {};
-    if (text.size() % 2 != 0) return "odd number of hex digits in command \"" + std::string(text) + "\"";
+    if (text.size() % 2 != 0)
+        return "odd number of hex digits in command \"" + std::string(text) + "\"";
     if (text.size() / 2 > ButtonCommand::kMaxLength)
         return "command of " + std::to_string(text.size() / 2) + " bytes is longer than " +
                std::to_string(ButtonCommand::kMaxLength);
@@ -43,7 +44,8 @@ std::string ParseCommand(std::string_view text, ButtonCommand& command) {
 }
 
 std::string CheckRect(const ButtonRect& r, int width, int height) {
-    if (r.left >= r.right || r.top >= r.bottom) return "empty rectangle (left < right and top < bottom needed)";
+    if (r.left >= r.right || r.top >= r.bottom)
+        return "empty rectangle (left < right and top < bottom needed)";
     if (r.left < 0 || r.top < 0 || r.right > width || r.bottom > height)
         return "rectangle lies outside the " + std::to_string(width) + " x " +
                std::to_string(height) + " picture";
@@ -72,8 +74,9 @@ SkinButtonsResult ParseSkinButtons(std::string_view text, int width, int height,
         const std::vector<std::string_view> fields = Fields(line);
         if (fields.empty() || fields[0].front() == '#') continue;
         if (fields.size() != 8)
-            return fail("expected 8 fields (name left top right bottom press release repeat), found " +
-                        std::to_string(fields.size()));
+            return fail(
+                "expected 8 fields (name left top right bottom press release repeat), found " +
+                std::to_string(fields.size()));
         if (read.size() == kMaxSkinButtons)
             return fail("more than " + std::to_string(kMaxSkinButtons) + " buttons");
         auto button = std::make_unique<CPanelButton>();
@@ -82,7 +85,8 @@ SkinButtonsResult ParseSkinButtons(std::string_view text, int width, int height,
                                    &button->rectangle.right, &button->rectangle.bottom};
         for (std::size_t i = 0; i < 4; ++i) {
             if (!ParseCoordinate(fields[1 + i], *corners[i]))
-                return fail(std::string("\"").append(fields[1 + i]).append("\" is not a whole number"));
+                return fail(
+                    std::string("\"").append(fields[1 + i]).append("\" is not a whole number"));
         }
         if (std::string error = CheckRect(button->rectangle, width, height); !error.empty())
             return fail(std::move(error));

@@ -16,8 +16,8 @@ std::string FormatEndpoint(Endpoint endpoint) {
 std::string FormatCaptureLine(std::uint32_t elapsedMs, Endpoint from, Endpoint to,
                               std::span<const std::uint8_t> bytes, std::string_view tag) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string line = std::to_string(elapsedMs) + " " + FormatEndpoint(from) + " " +
-                       FormatEndpoint(to) + " ";
+    std::string line =
+        std::to_string(elapsedMs) + " " + FormatEndpoint(from) + " " + FormatEndpoint(to) + " ";
     line += tag;
     line.reserve(line.size() + bytes.size() * 2 + 1);
     for (const std::uint8_t byte : bytes) {

@@ -69,7 +69,8 @@ bool ParseControlFault(std::string_view text, ControlConfig& control, std::strin
     for (std::size_t start = 0; ok;) {
         const auto plus = text.find('+', start);
         FaultStep step;
-        ok = ParseOneFault(text.substr(start, plus == std::string_view::npos ? plus : plus - start), step);
+        ok = ParseOneFault(text.substr(start, plus == std::string_view::npos ? plus : plus - start),
+                           step);
         steps.push_back(step);
         if (plus == std::string_view::npos) break;
         start = plus + 1;
@@ -90,8 +91,10 @@ bool ParseControlFault(std::string_view text, ControlConfig& control, std::strin
     }
     control.fault = steps.front().fault;
     control.count = steps.front().count;
-    if (steps.size() > 1) control.steps = std::move(steps);
-    else control.steps.clear();
+    if (steps.size() > 1)
+        control.steps = std::move(steps);
+    else
+        control.steps.clear();
     control.enabled = true;
     return true;
 }

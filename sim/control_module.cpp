@@ -20,8 +20,8 @@ constexpr std::size_t kMaxConnectionsPerModule = 16;
 constexpr std::size_t kStreamChunk = 4096;
 
 bool StartsFramedPacket(const Bytes& bytes) {
-    return bytes.size() < 2 ||
-           (bytes[packet::kSync1Offset] == packet::kSync1 && bytes[packet::kSync2Offset] == packet::kSync2);
+    return bytes.size() < 2 || (bytes[packet::kSync1Offset] == packet::kSync1 &&
+                                bytes[packet::kSync2Offset] == packet::kSync2);
 }
 
 }  // namespace
@@ -38,7 +38,8 @@ bool ControlModules::Start(const std::vector<ModuleConfig>& modules, CaptureLog*
         Control& control = controls_.emplace_back();
         control.config = module.control;
         control.ip = module.ip;
-        const std::string where = FormatIpAddress(module.ip) + ":" + std::to_string(packet::kModulePort);
+        const std::string where =
+            FormatIpAddress(module.ip) + ":" + std::to_string(packet::kModulePort);
         control.datagrams = platform::OpenUdpSocket();
         if (control.datagrams == platform::kInvalidSocket ||
             !platform::SetNonBlocking(control.datagrams) ||
@@ -71,7 +72,8 @@ void ControlModules::AppendSockets(std::vector<platform::SocketHandle>& sockets)
     for (const Control& control : controls_) {
         sockets.push_back(control.datagrams);
         if (control.listener != platform::kInvalidSocket) sockets.push_back(control.listener);
-        for (const Connection& connection : control.connections) sockets.push_back(connection.socket);
+        for (const Connection& connection : control.connections)
+            sockets.push_back(connection.socket);
     }
 }
 
@@ -89,7 +91,8 @@ void ControlModules::Serve(const std::vector<platform::SocketHandle>& sockets,
             Connection& connection = control.connections[i];
             if (isReadable(connection.socket) && !ReadConnection(control, connection)) {
                 CloseConnection(control, connection);
-                control.connections.erase(control.connections.begin() + static_cast<std::ptrdiff_t>(i));
+                control.connections.erase(control.connections.begin() +
+                                          static_cast<std::ptrdiff_t>(i));
                 continue;
             }
             ++i;
@@ -171,8 +174,8 @@ void ControlModules::ServeDatagrams(Control& control) {
         const Endpoint from{received.fromAddress, received.fromPort};
         Record(from, local, datagram, {});
         if (!IsTestNetworkAddress(from.address)) continue;
-        const Bytes reply = AnswerControlDatagram(ForRequest(control.config, control.state.requests++),
-                                                  control.state, datagram);
+        const Bytes reply = AnswerControlDatagram(
+            ForRequest(control.config, control.state.requests++), control.state, datagram);
         if (!reply.empty()) platform::SendTo(control.datagrams, reply, from.address, from.port);
     }
 }
@@ -214,7 +217,8 @@ void ControlModules::SendDue() {
 
 void ControlModules::Record(Endpoint from, Endpoint to, std::span<const std::uint8_t> bytes,
                             std::string_view tag) {
-    if (capture_ != nullptr) capture_->Record(platform::ElapsedSince(startTick_), from, to, bytes, tag);
+    if (capture_ != nullptr)
+        capture_->Record(platform::ElapsedSince(startTick_), from, to, bytes, tag);
 }
 
 }  // namespace sim

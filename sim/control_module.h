@@ -32,8 +32,8 @@ public:
     // The sockets to wait on, appended.
     void AppendSockets(std::vector<platform::SocketHandle>& sockets) const;
     // Serves every socket from sockets[first] on that is readable (readable[i] for sockets[i]).
-    void Serve(const std::vector<platform::SocketHandle>& sockets, const std::vector<bool>& readable,
-               std::size_t first);
+    void Serve(const std::vector<platform::SocketHandle>& sockets,
+               const std::vector<bool>& readable, std::size_t first);
     // Trickled bytes: how long until the next is due (at most limit), and sending those due.
     unsigned MillisecondsUntilDue(unsigned limit) const;
     void SendDue();

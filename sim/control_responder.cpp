@@ -13,11 +13,10 @@ using namespace packet;
 
 namespace {
 
-
 // True when this answer is to say busy (busy:N counts the answers).
 bool TakeBusy(const ControlConfig& config, ControlState& state) {
-    const bool busy = config.fault == ControlFault::Busy &&
-                      (config.count == 0 || state.answers < config.count);
+    const bool busy =
+        config.fault == ControlFault::Busy && (config.count == 0 || state.answers < config.count);
     ++state.answers;
     return busy;
 }
@@ -74,14 +73,15 @@ Bytes AnswerFramedRequest(const ControlConfig& config, ControlState& state,
     } else if (config.fault == ControlFault::Status) {
         status = static_cast<std::uint8_t>(config.count & kStatusCodeMask);
     } else if (writing != nullptr && writing->format == CommandFormat::BlockWrite) {
-        const std::size_t chunk = std::min<std::size_t>(request[kChunkOffset] & kChunkLengthMask, data.size());
+        const std::size_t chunk =
+            std::min<std::size_t>(request[kChunkOffset] & kChunkLengthMask, data.size());
         WriteAt(state.memory[target], offset, data.first(chunk));
     } else if (writing != nullptr) {
         WriteAt(state.memory[target], offset, data);
     } else if (reading != nullptr && reading->readsData) {
         const Bytes& memory = state.memory[target];
-        replyData.assign(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(
-                                                              std::min(memory.size(), kMaxFramedData)));
+        replyData.assign(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                              memory.size(), kMaxFramedData)));
     }
 
     Bytes reply(kAccessDataOffset + replyData.size() + kCrcLength);
@@ -94,7 +94,8 @@ Bytes AnswerFramedRequest(const ControlConfig& config, ControlState& state,
     reply[kCommandOffset] = request[kCommandOffset];
     reply[kStatusOffset] = static_cast<std::uint8_t>(kReplyFlag | status);
     reply[kLengthOffset] = static_cast<std::uint8_t>(kAccessHeaderLength + replyData.size());
-    std::copy_n(request.begin() + kTargetOffset, kAccessHeaderLength, reply.begin() + kTargetOffset);
+    std::copy_n(request.begin() + kTargetOffset, kAccessHeaderLength,
+                reply.begin() + kTargetOffset);
     std::copy(replyData.begin(), replyData.end(), reply.begin() + kAccessDataOffset);
     StoreCrc(reply);
     if (config.fault == ControlFault::BadCrc)
@@ -110,9 +111,8 @@ Bytes AnswerControlDatagram(const ControlConfig& config, ControlState& state,
     if (datagram.size() < kDatagramHeaderLength || config.fault == ControlFault::Silent) return {};
     const std::uint16_t code = ReadWord(&datagram[kCodeOffset]);
     const std::uint16_t sequence = ReadWord(&datagram[kSequenceOffset]);
-    const std::size_t length =
-        std::min<std::size_t>(ReadWord(&datagram[kPayloadLengthOffset]),
-                              datagram.size() - kDatagramHeaderLength);
+    const std::size_t length = std::min<std::size_t>(ReadWord(&datagram[kPayloadLengthOffset]),
+                                                     datagram.size() - kDatagramHeaderLength);
 
     std::uint16_t status = kStatusOk;
     Bytes replyData;
@@ -135,7 +135,8 @@ Bytes AnswerControlDatagram(const ControlConfig& config, ControlState& state,
     Bytes reply(kReplyDataOffset + replyData.size());
     WriteWord(&reply[kReplyStatusOffset], status);
     const bool wrongSequence = config.fault == ControlFault::WrongSequence;
-    WriteWord(&reply[kReplySequenceOffset], static_cast<std::uint16_t>(sequence + (wrongSequence ? 1 : 0)));
+    WriteWord(&reply[kReplySequenceOffset],
+              static_cast<std::uint16_t>(sequence + (wrongSequence ? 1 : 0)));
     std::copy(replyData.begin(), replyData.end(), reply.begin() + kReplyDataOffset);
     if (config.fault == ControlFault::ShortReply) reply.resize(kReplyDataOffset - 1);
     return reply;

@@ -153,8 +153,10 @@ bool CheckBroadcastAllowedHere(std::string& error) {
     }
     for (const std::uint32_t address : addresses) {
         if (!IsTestNetworkAddress(address)) {
-            error = "--broadcast is only for the test network (run it with `scripts/testnet "
-                    "device`), but this host has the address " + FormatIpAddress(address);
+            error =
+                "--broadcast is only for the test network (run it with `scripts/testnet "
+                "device`), but this host has the address " +
+                FormatIpAddress(address);
             return false;
         }
     }

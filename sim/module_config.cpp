@@ -32,8 +32,8 @@ std::string Quoted(std::string_view text) {
 // derived MAC address is only used when none was given.
 using SeenKeys = std::set<std::string>;
 
-bool ApplyKey(ModuleConfig& module, SeenKeys& seen, std::string_view rawKey,
-              std::string_view value, std::string& error) {
+bool ApplyKey(ModuleConfig& module, SeenKeys& seen, std::string_view rawKey, std::string_view value,
+              std::string& error) {
     const std::string key = Lower(rawKey);
     if (key.empty()) {
         error = "missing key before \"=\"";

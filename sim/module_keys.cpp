@@ -51,8 +51,7 @@ std::string ReplyModesExpected() {
         const bool last = &entry == &kReplyModes[std::size(kReplyModes) - 1];
         if (!text.empty()) text += last ? " or " : ", ";
         text.append(entry.name).append(entry.argument);
-        if (!entry.argument.empty())
-            text += " (N up to " + std::to_string(kMaxDelayMs) + " ms)";
+        if (!entry.argument.empty()) text += " (N up to " + std::to_string(kMaxDelayMs) + " ms)";
     }
     return text;
 }

@@ -24,24 +24,21 @@ Datagram FitToLength(Datagram datagram, std::size_t length, std::size_t patternF
 void ApplyReplyMode(ReplyMode mode, std::vector<Datagram>& replies) {
     for (Datagram& reply : replies) {
         switch (mode) {
-        case ReplyMode::WrongStatus:
-            // A switcher reply cut to 8 bytes (switcher-length) has no byte 8 to spoil.
-            if (reply.size() > wire::kSwitcherReplyStatusA &&
-                (wire::HasMagic(reply, wire::kSwitcherReplyMagic) ||
-                 wire::HasMagic(reply, wire::kSwitcherReplyAltMagic)))
-                reply[wire::kSwitcherReplyStatusA] = kWrongSwitcherStatus;
-            break;
-        case ReplyMode::WrongMagic:
-            if (reply.size() >= wire::kMagicLength) wire::PutMagic(reply, kWrongMagic);
-            break;
-        case ReplyMode::Short:
-            reply.resize(std::min(reply.size(), kShortReplyLength));
-            break;
-        case ReplyMode::Trailing:
-            reply.insert(reply.end(), kTrailingLength, kTrailingByte);
-            break;
-        default:
-            break;
+            case ReplyMode::WrongStatus:
+                // A switcher reply cut to 8 bytes (switcher-length) has no byte 8 to spoil.
+                if (reply.size() > wire::kSwitcherReplyStatusA &&
+                    (wire::HasMagic(reply, wire::kSwitcherReplyMagic) ||
+                     wire::HasMagic(reply, wire::kSwitcherReplyAltMagic)))
+                    reply[wire::kSwitcherReplyStatusA] = kWrongSwitcherStatus;
+                break;
+            case ReplyMode::WrongMagic:
+                if (reply.size() >= wire::kMagicLength) wire::PutMagic(reply, kWrongMagic);
+                break;
+            case ReplyMode::Short: reply.resize(std::min(reply.size(), kShortReplyLength)); break;
+            case ReplyMode::Trailing:
+                reply.insert(reply.end(), kTrailingLength, kTrailingByte);
+                break;
+            default: break;
         }
     }
     if (mode == ReplyMode::Twice) {
@@ -55,8 +52,8 @@ void ApplyReplyMode(ReplyMode mode, std::vector<Datagram>& replies) {
 
 Datagram BuildSwitcherReply(const ModuleConfig& module) {
     Datagram reply(wire::kSwitcherReplyFieldsEnd, 0);
-    wire::PutMagic(reply, module.switchReplyMagic ? wire::kSwitcherReplyAltMagic
-                                                  : wire::kSwitcherReplyMagic);
+    wire::PutMagic(
+        reply, module.switchReplyMagic ? wire::kSwitcherReplyAltMagic : wire::kSwitcherReplyMagic);
     reply[wire::kSwitcherReplyStatusA] = wire::kSwitcherReplyStatusValues[0];
     reply[wire::kSwitcherReplyStatusB] = wire::kSwitcherReplyStatusValues[1];
     wire::PutAddress(reply, wire::kSwitcherReplyAddress, module.switcher);

@@ -155,9 +155,9 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
         if (received.status != platform::IoStatus::Done) return;
         const std::span<const std::uint8_t> datagram(buffer.data(), received.length);
         const Endpoint from{received.fromAddress, received.fromPort};
-        const Endpoint to{owner.module == kNoModule ? kLimitedBroadcast
-                                                    : modules_[owner.module].config.ip,
-                          portNumber};
+        const Endpoint to{
+            owner.module == kNoModule ? kLimitedBroadcast : modules_[owner.module].config.ip,
+            portNumber};
         if (capture_ != nullptr) capture_->Record(Elapsed(), from, to, datagram);
         // A module's own broadcast hello comes back to the broadcast socket with no source.
         if (owner.module == kNoModule && from.address == 0) continue;
@@ -200,11 +200,10 @@ void ModuleSimulator::Send(std::size_t moduleIndex, std::size_t port, Endpoint t
                            const Datagram& bytes, unsigned throughInterface) {
     const platform::SocketHandle socket = modules_[moduleIndex].sockets[port];
     if (socket == platform::kInvalidSocket) return;
-    const platform::IoResult sent =
-        throughInterface == 0
-            ? platform::SendTo(socket, bytes, to.address, to.port)
-            : platform::SendToThroughInterface(socket, bytes, to.address, to.port,
-                                               throughInterface);
+    const platform::IoResult sent = throughInterface == 0
+                                        ? platform::SendTo(socket, bytes, to.address, to.port)
+                                        : platform::SendToThroughInterface(
+                                              socket, bytes, to.address, to.port, throughInterface);
     if (!platform::SentWhole(sent, bytes.size()))
         Warn("a reply to " + DescribeEndpoint(to.address, to.port) +
              " could not be sent: " + std::strerror(sent.error));

@@ -72,8 +72,8 @@ std::size_t CControlPanelDlg::CheckAllJobs() const {
     const std::size_t jobs = std::min(bounded, std::max<std::size_t>(devices_.size(), 1));
     // Each running exchange holds its own sockets: a low open-file limit runs fewer at a time
     // rather than failing devices that answer.
-    return JobsThatFit(jobs, platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck +
-                                                            kReservedDescriptors));
+    return JobsThatFit(
+        jobs, platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors));
 }
 
 void CControlPanelDlg::CheckAllAtOnce(std::size_t jobs) {
@@ -98,8 +98,10 @@ void CControlPanelDlg::OnRemove() {
     if (ExchangeScope::Active()) return;
     const int position = SelectedPosition();
     if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
-    const std::string address = FormatIpAddress(devices_[static_cast<std::size_t>(position)]->address);
-    const std::string question = FormatWithText(LoadLocalizedString(string_ids::kRemoveQuestion), address);
+    const std::string address =
+        FormatIpAddress(devices_[static_cast<std::size_t>(position)]->address);
+    const std::string question =
+        FormatWithText(LoadLocalizedString(string_ids::kRemoveQuestion), address);
     if (LocalizedMessageBoxText(question, MessageStyle::Question) != MessageAnswer::Yes) return;
     RemoveDeviceAt(devices_, static_cast<std::size_t>(position));
     SaveDeviceList(TheApp().Settings(), devices_);
@@ -179,7 +181,8 @@ void CControlPanelDlg::OnPassport() {
         }
     }
     // The exchange is over: the operator chooses the file under the normal cursor.
-    if (!SavePassportFile(this, address, passport, LoadLocalizedString(string_ids::kPassportFileFilter)))
+    if (!SavePassportFile(this, address, passport,
+                          LoadLocalizedString(string_ids::kPassportFileFilter)))
         LocalizedMessageBox(string_ids::kFileSaveFailed, MessageStyle::Error);
 }
 

@@ -64,31 +64,30 @@ void CControlPanelDlg::CreateControls() {
     for (const ControlTemplate& control : kControls) {
         QWidget* widget = nullptr;
         switch (control.kind) {
-        case ControlKind::List:
-            widget = list_ = new DeviceListView(this);
-            break;
-        case ControlKind::DropDown: {
-            auto* box = new QComboBox(this);
-            if (control.id == kLanguageBox) {
-                // Fixed in this order, in both languages.
-                box->addItem(QStringLiteral("English"));
-                box->addItem(QStringLiteral("Russian"));
-                languageBox_ = box;
-            } else {
-                adapterBox_ = box;
+            case ControlKind::List: widget = list_ = new DeviceListView(this); break;
+            case ControlKind::DropDown: {
+                auto* box = new QComboBox(this);
+                if (control.id == kLanguageBox) {
+                    // Fixed in this order, in both languages.
+                    box->addItem(QStringLiteral("English"));
+                    box->addItem(QStringLiteral("Russian"));
+                    languageBox_ = box;
+                } else {
+                    adapterBox_ = box;
+                }
+                widget = box;
+                break;
             }
-            widget = box;
-            break;
+            case ControlKind::Button: {
+                auto* button = new QPushButton(this);
+                // Enter never presses a button of this window.
+                button->setAutoDefault(false);
+                widget = button;
+                break;
+            }
         }
-        case ControlKind::Button: {
-            auto* button = new QPushButton(this);
-            // Enter never presses a button of this window.
-            button->setAutoDefault(false);
-            widget = button;
-            break;
-        }
-        }
-        QRect rect = DialogRectToPixels(baseUnits_, control.x, control.y, control.width, control.height);
+        QRect rect =
+            DialogRectToPixels(baseUnits_, control.x, control.y, control.width, control.height);
         if (control.kind == ControlKind::DropDown) rect.setHeight(widget->sizeHint().height());
         widget->setGeometry(rect);
         widget->setObjectName(QStringLiteral("control%1").arg(control.id));
@@ -133,7 +132,8 @@ void CControlPanelDlg::SetUpList() {
         list_->headerItem()->setText(column, QString());
         // Scaled with the dialog font, so a MAC address fits its column as it did in the design.
         const int width = kDeviceColumns[static_cast<std::size_t>(column)].width;
-        list_->setColumnWidth(column, (width * baseUnits_.x + kTemplateFontCharWidth / 2) / kTemplateFontCharWidth);
+        list_->setColumnWidth(
+            column, (width * baseUnits_.x + kTemplateFontCharWidth / 2) / kTemplateFontCharWidth);
     }
 }
 
@@ -157,7 +157,8 @@ void CControlPanelDlg::ChooseAdapter() {
     }
     for (std::size_t index = 0; index < adapterList_.size(); ++index) {
         adapterBox_->addItem(QString::fromStdString(FormatIpAddress(adapterList_[index])));
-        if (chosenAdapter_ == -1 && adapterList_[index] == localAddress_) chosenAdapter_ = static_cast<int>(index);
+        if (chosenAdapter_ == -1 && adapterList_[index] == localAddress_)
+            chosenAdapter_ = static_cast<int>(index);
     }
     if (chosenAdapter_ == -1) {
         chosenAdapter_ = 0;
@@ -179,7 +180,8 @@ void CControlPanelDlg::WireSignals() {
     // activated, not currentIndexChanged: only the operator's choice is a command.
     connect(languageBox_, &QComboBox::activated, this, &CControlPanelDlg::OnLanguageChanged);
     connect(adapterBox_, &QComboBox::activated, this, &CControlPanelDlg::OnAdapterChanged);
-    connect(list_, &QTreeWidget::itemSelectionChanged, this, &CControlPanelDlg::OnListSelectionChanged);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this,
+            &CControlPanelDlg::OnListSelectionChanged);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &CControlPanelDlg::OnListDoubleClicked);
 
     // Keys are looked at before the focused control handles them. Not on the window itself: a
@@ -203,7 +205,7 @@ void CControlPanelDlg::FillRow(QTreeWidgetItem& row, std::size_t position) const
     for (std::size_t column = 0; column < kDeviceColumns.size(); ++column)
         row.setText(static_cast<int>(column),
                     QString::fromStdString(kDeviceColumns[column].text(facts)));
-    const int image = device.tested == 0 ? kStatusNotAsked
+    const int image = device.tested == 0   ? kStatusNotAsked
                       : device.online != 0 ? kStatusAnswered
                                            : kStatusNotAnswered;
     row.setIcon(0, statusImages_[static_cast<std::size_t>(image)]);
@@ -225,7 +227,8 @@ void CControlPanelDlg::RefreshDeviceList(int selectIndex) {
         list_->addTopLevelItems(rows);
         if (selectIndex >= 0 && static_cast<std::size_t>(selectIndex) < devices_.size()) {
             QTreeWidgetItem* row = list_->topLevelItem(selectIndex);
-            list_->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            list_->setCurrentItem(row, 0,
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             list_->scrollToItem(row);
         }
     }
@@ -254,31 +257,24 @@ bool CControlPanelDlg::eventFilter(QObject* watched, QEvent* event) {
 
 bool CControlPanelDlg::PreTranslateKey(const QKeyEvent& key) {
     switch (key.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        return true;
-    case Qt::Key_Insert:
-        if (Control(kAddButton)->isEnabled()) OnAdd();
-        return false;
-    case Qt::Key_Delete:
-        OnRemove();
-        return false;
-    default:
-        return false;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape: return true;
+        case Qt::Key_Insert:
+            if (Control(kAddButton)->isEnabled()) OnAdd();
+            return false;
+        case Qt::Key_Delete: OnRemove(); return false;
+        default: return false;
     }
 }
 
 void CControlPanelDlg::keyPressEvent(QKeyEvent* event) {
     // Neither Enter nor Escape ends this window.
     switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape: event->accept(); return;
+        default: QDialog::keyPressEvent(event);
     }
 }
 

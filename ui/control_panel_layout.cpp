@@ -19,7 +19,7 @@ constexpr int kLargestRestoredSide = 8192;
 // Far off every screen, yet near enough that the window's edges, frame included, are still
 // pixel numbers: a hand-edited value near the ends of the integer range would overflow them.
 constexpr int kFarthestRestoredPlace = 1 << 24;
-}
+}  // namespace
 
 void CControlPanelDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
@@ -65,7 +65,8 @@ void CControlPanelDlg::ApplyMinimumSize() {
     // Asked of the native window each time: the widget's own frameGeometry() keeps the frame it
     // saw at the last move or resize.
     const QWindow* native = windowHandle();
-    QSize frame = native == nullptr ? QSize() : native->frameGeometry().size() - native->geometry().size();
+    QSize frame =
+        native == nullptr ? QSize() : native->frameGeometry().size() - native->geometry().size();
     if (frame.width() <= 0 && frame.height() <= 0)
         frame = QSize(0, whole.height() - DialogUnitsToPixelsY(baseUnits_, kClientHeight));
     const QSize client = (whole - frame).expandedTo(QSize(0, 0));
@@ -105,6 +106,6 @@ void CControlPanelDlg::RestorePlacement() {
 void CControlPanelDlg::SavePlacement() {
     // The normal rectangle, also when the window was closed maximised.
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    panel_settings::WriteWindowPlace(TheApp().Settings(),
-                                     {normal.left(), normal.top(), normal.width(), normal.height()});
+    panel_settings::WriteWindowPlace(
+        TheApp().Settings(), {normal.left(), normal.top(), normal.width(), normal.height()});
 }

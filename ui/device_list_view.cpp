@@ -10,18 +10,14 @@ int DeviceListView::RowForKey(const QKeyEvent& key) const {
     if (rows == 0 || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return -1;
     const bool nothingSelected = selectionModel()->selectedRows().isEmpty();
     switch (key.key()) {
-    case Qt::Key_Down:
-    case Qt::Key_Up:
-    case Qt::Key_Home:
-    case Qt::Key_PageDown:
-    case Qt::Key_PageUp:
-        return nothingSelected ? 0 : -1;
-    case Qt::Key_End:
-        return nothingSelected ? rows - 1 : -1;
-    case Qt::Key_Space:
-        return currentIndex().isValid() ? currentIndex().row() : -1;
-    default:
-        return -1;
+        case Qt::Key_Down:
+        case Qt::Key_Up:
+        case Qt::Key_Home:
+        case Qt::Key_PageDown:
+        case Qt::Key_PageUp: return nothingSelected ? 0 : -1;
+        case Qt::Key_End: return nothingSelected ? rows - 1 : -1;
+        case Qt::Key_Space: return currentIndex().isValid() ? currentIndex().row() : -1;
+        default: return -1;
     }
 }
 

@@ -81,7 +81,7 @@ inline constexpr std::array<Anchor, 12> kAnchors = {{
 // Captioned in this order when the window opens and when the language changes; a control's
 // caption id is its own id.
 inline constexpr std::array<int, 7> kCaptionedButtons = {
-    kAddButton, kRemoveButton, kCloseButton, kPassportButton,
+    kAddButton,   kRemoveButton,   kCloseButton, kPassportButton,
     kCheckButton, kCheckAllButton, kSetupButton,
 };
 

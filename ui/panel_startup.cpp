@@ -44,8 +44,10 @@ public:
         qInstallMessageHandler(previous_);
         for (const Held& message : held_) {
             const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
-            if (previous_ != nullptr) previous_(message.type, context, message.text);
-            else std::fprintf(stderr, "%s\n", qPrintable(message.text));
+            if (previous_ != nullptr)
+                previous_(message.type, context, message.text);
+            else
+                std::fprintf(stderr, "%s\n", qPrintable(message.text));
         }
         held_.clear();
     }
@@ -67,7 +69,8 @@ private:
             // yet, and the instance guard ends with the process.
             std::_Exit(kPanelNoDisplay);
         }
-        held_.push_back({type, QByteArray(context.category != nullptr ? context.category : "default"), text});
+        held_.push_back(
+            {type, QByteArray(context.category != nullptr ? context.category : "default"), text});
     }
 
     static inline QtMessageHandler previous_ = nullptr;
@@ -80,13 +83,16 @@ int RunControlPanel(int argc, char** argv, const PanelRunOptions& options) {
     CControlPanelApp& app = TheApp();
     // The guard comes first: a second copy ends before it opens a display or reads a setting.
     if (!app.AcquireInstanceGuard()) return kPanelAlreadyRunning;
-    if (options.settingsPath.empty()) app.UseExecutableSettingsPath();
-    else app.SetSettingsPath(options.settingsPath);
+    if (options.settingsPath.empty())
+        app.UseExecutableSettingsPath();
+    else
+        app.SetSettingsPath(options.settingsPath);
 
     // The program reads no arguments, so Qt sees only the program's name: options such as
     // -reverse or -style on the command line change nothing.
     int qtArgc = 1;
-    char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : const_cast<char*>("vantrel-panel"), nullptr};
+    char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : const_cast<char*>("vantrel-panel"),
+                      nullptr};
     std::unique_ptr<QApplication> application;
     {
         const DisplayOpening opening;

@@ -49,7 +49,8 @@ QStringList QtNameFilters(const std::string& filterText) {
         if (description.isEmpty() || patterns.isEmpty()) break;
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         const QString bracketed = QStringLiteral("(%1)").arg(patterns);
-        filters << (description.endsWith(bracketed) ? description : description + QLatin1Char(' ') + bracketed);
+        filters << (description.endsWith(bracketed) ? description
+                                                    : description + QLatin1Char(' ') + bracketed);
     }
     return filters;
 }
@@ -72,7 +73,8 @@ bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress, const Passpo
 
     const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty()) return true;
-    if (!WritePassportFile(QFile::encodeName(path).toStdString(), deviceAddress, passport)) return false;
+    if (!WritePassportFile(QFile::encodeName(path).toStdString(), deviceAddress, passport))
+        return false;
     LastPassportFolder() = QFileInfo(path).absolutePath();
     return true;
 }

@@ -19,4 +19,3 @@ QStringList QtNameFilters(const std::string& filterText);
 // False only when the chosen file cannot be written; true after a save and after a cancel.
 bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress, const PassportBuffer& passport,
                       const std::string& filterText);
-

@@ -24,11 +24,12 @@ std::array<QIcon, 4> LoadStatusImages() {
     const QImage strip = ReadImage(QStringLiteral(":/images/bitmap301.bmp"), "bmp");
     if (strip.isNull()) return images;
     QPixmap pixmap = QPixmap::fromImage(strip);
-    pixmap.setMask(QBitmap::fromImage(
-        strip.createMaskFromColor(QColor(255, 0, 255).rgb(), Qt::MaskInColor)));
+    pixmap.setMask(
+        QBitmap::fromImage(strip.createMaskFromColor(QColor(255, 0, 255).rgb(), Qt::MaskInColor)));
     for (int index = 0; index < static_cast<int>(images.size()); ++index) {
         const QRect cell(index * kStatusImageSize, 0, kStatusImageSize, kStatusImageSize);
-        if (cell.right() < pixmap.width()) images[static_cast<std::size_t>(index)] = QIcon(pixmap.copy(cell));
+        if (cell.right() < pixmap.width())
+            images[static_cast<std::size_t>(index)] = QIcon(pixmap.copy(cell));
     }
     return images;
 }

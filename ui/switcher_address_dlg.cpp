@@ -20,8 +20,8 @@ QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id
 CSwitcherAddressDlg::CSwitcherAddressDlg(QWidget* parent) : QDialog(parent) {
     // A fixed modal frame: caption and close box, nothing to minimize or maximize. Without the
     // customize hint the window manager would add its default buttons.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     CreateControls();
     setWindowTitle(Localized(kTitleId));
 }
@@ -34,32 +34,35 @@ void CSwitcherAddressDlg::CreateControls() {
     for (const ControlTemplate& control : kControls) {
         QWidget* widget = nullptr;
         switch (control.kind) {
-        case ControlKind::Label: {
-            auto* label = new QLabel(Localized(control.id), this);
-            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            widget = label;
-            break;
+            case ControlKind::Label: {
+                auto* label = new QLabel(Localized(control.id), this);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+                widget = label;
+                break;
+            }
+            case ControlKind::AddressField:
+                widget = addressField_ = new CIpAddressEdit(this);
+                break;
+            case ControlKind::EtchedLine: {
+                auto* line = new QFrame(this);
+                line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+                widget = line;
+                break;
+            }
+            case ControlKind::DefaultButton:
+            case ControlKind::Button: {
+                const bool isOk = control.kind == ControlKind::DefaultButton;
+                auto* button =
+                    new QPushButton(QString::fromLatin1(isOk ? kOkCaption : kCancelCaption), this);
+                button->setDefault(isOk);
+                connect(button, &QPushButton::clicked, this,
+                        isOk ? &QDialog::accept : &QDialog::reject);
+                widget = button;
+                break;
+            }
         }
-        case ControlKind::AddressField:
-            widget = addressField_ = new CIpAddressEdit(this);
-            break;
-        case ControlKind::EtchedLine: {
-            auto* line = new QFrame(this);
-            line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-            widget = line;
-            break;
-        }
-        case ControlKind::DefaultButton:
-        case ControlKind::Button: {
-            const bool isOk = control.kind == ControlKind::DefaultButton;
-            auto* button = new QPushButton(QString::fromLatin1(isOk ? kOkCaption : kCancelCaption), this);
-            button->setDefault(isOk);
-            connect(button, &QPushButton::clicked, this, isOk ? &QDialog::accept : &QDialog::reject);
-            widget = button;
-            break;
-        }
-        }
-        widget->setGeometry(DialogRectToPixels(units, control.x, control.y, control.width, control.height));
+        widget->setGeometry(
+            DialogRectToPixels(units, control.x, control.y, control.width, control.height));
         controls_[control.id] = widget;
     }
     auto* label = static_cast<QLabel*>(Control(kAddressLabel));

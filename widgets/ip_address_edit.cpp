@@ -17,7 +17,9 @@ namespace {
 constexpr int kMaxDigits = 3;
 constexpr int kMaxNumber = 255;
 
-bool IsBlankOrDot(const QString& text) { return text == QLatin1String(".") || text == QLatin1String(" "); }
+bool IsBlankOrDot(const QString& text) {
+    return text == QLatin1String(".") || text == QLatin1String(" ");
+}
 
 }  // namespace
 
@@ -45,7 +47,8 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QFrame(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(0);
-    const auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
+    const auto* digits =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
     for (int index = 0; index < kFieldCount; ++index) {
         if (index > 0) {
             auto* dot = new QLabel(QStringLiteral("."), this);
@@ -74,7 +77,8 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QFrame(parent) {
 
 std::uint32_t CIpAddressEdit::Address() const {
     std::uint32_t value = 0;
-    for (const QLineEdit* field : fields_) value = value << 8 | static_cast<std::uint32_t>(field->text().toInt());
+    for (const QLineEdit* field : fields_)
+        value = value << 8 | static_cast<std::uint32_t>(field->text().toInt());
     return value;
 }
 
@@ -86,7 +90,8 @@ int CIpAddressEdit::FilledFieldCount() const {
 
 void CIpAddressEdit::SetAddress(std::uint32_t fieldValue) {
     for (int index = 0; index < kFieldCount; ++index)
-        fields_[static_cast<std::size_t>(index)]->setText(QString::number((fieldValue >> (8 * (3 - index))) & 0xFF));
+        fields_[static_cast<std::size_t>(index)]->setText(
+            QString::number((fieldValue >> (8 * (3 - index))) & 0xFF));
     autoMovedInto_ = -1;
 }
 
@@ -99,7 +104,8 @@ void CIpAddressEdit::SetFieldNames(const QString& name) {
     setAccessibleName(name);
     for (int index = 0; index < kFieldCount; ++index) {
         const QString number = QString::number(index + 1);
-        fields_[static_cast<std::size_t>(index)]->setAccessibleName(name.isEmpty() ? number : name + QLatin1Char(' ') + number);
+        fields_[static_cast<std::size_t>(index)]->setAccessibleName(
+            name.isEmpty() ? number : name + QLatin1Char(' ') + number);
     }
 }
 
@@ -115,7 +121,8 @@ bool CIpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) return HandleKey(index, *static_cast<QKeyEvent*>(event));
     // The dot that a third digit's move swallows is only the one typed right after it.
     if (event->type() == QEvent::MouseButtonPress) autoMovedInto_ = -1;
-    if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::OtherFocusReason)
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::OtherFocusReason)
         autoMovedInto_ = -1;
     if (event->type() == QEvent::FocusIn) {
         // Entering from outside (Tab, the dialog opening, a page shown) selects the text so that
@@ -131,13 +138,11 @@ bool CIpAddressEdit::HandleKey(int index, QKeyEvent& key) {
     QLineEdit* field = fields_[static_cast<std::size_t>(index)];
     const bool justMovedHere = autoMovedInto_ == index;
     switch (key.key()) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Alt:
-    case Qt::Key_Meta:
-        return false;
-    default:
-        break;
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_Meta: return false;
+        default: break;
     }
     autoMovedInto_ = -1;
 
@@ -148,29 +153,29 @@ bool CIpAddressEdit::HandleKey(int index, QKeyEvent& key) {
     const bool plain = (key.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0;
     const bool noSelection = !field->hasSelectedText();
     switch (key.key()) {
-    case Qt::Key_Backspace:
-        if (!field->text().isEmpty() || index == 0) return false;
-        MoveTo(index - 1, Place::End);
-        return true;
-    case Qt::Key_Left:
-        if (!plain || !noSelection || field->cursorPosition() > 0 || index == 0) return false;
-        MoveTo(index - 1, Place::End);
-        return true;
-    case Qt::Key_Right:
-        if (!plain || !noSelection || field->cursorPosition() < field->text().size() || index == kFieldCount - 1)
-            return false;
-        MoveTo(index + 1, Place::Start);
-        return true;
-    case Qt::Key_Home:
-        if (key.modifiers() != Qt::NoModifier) return false;
-        MoveTo(0, Place::Start);
-        return true;
-    case Qt::Key_End:
-        if (key.modifiers() != Qt::NoModifier) return false;
-        MoveTo(kFieldCount - 1, Place::End);
-        return true;
-    default:
-        break;
+        case Qt::Key_Backspace:
+            if (!field->text().isEmpty() || index == 0) return false;
+            MoveTo(index - 1, Place::End);
+            return true;
+        case Qt::Key_Left:
+            if (!plain || !noSelection || field->cursorPosition() > 0 || index == 0) return false;
+            MoveTo(index - 1, Place::End);
+            return true;
+        case Qt::Key_Right:
+            if (!plain || !noSelection || field->cursorPosition() < field->text().size() ||
+                index == kFieldCount - 1)
+                return false;
+            MoveTo(index + 1, Place::Start);
+            return true;
+        case Qt::Key_Home:
+            if (key.modifiers() != Qt::NoModifier) return false;
+            MoveTo(0, Place::Start);
+            return true;
+        case Qt::Key_End:
+            if (key.modifiers() != Qt::NoModifier) return false;
+            MoveTo(kFieldCount - 1, Place::End);
+            return true;
+        default: break;
     }
 
     const QString text = key.text();
@@ -199,9 +204,9 @@ void CIpAddressEdit::MoveTo(int index, Place place) {
     QLineEdit* field = fields_[static_cast<std::size_t>(index)];
     field->setFocus(Qt::OtherFocusReason);
     switch (place) {
-    case Place::SelectAll: field->selectAll(); break;
-    case Place::Start: field->setCursorPosition(0); break;
-    case Place::End: field->setCursorPosition(static_cast<int>(field->text().size())); break;
+        case Place::SelectAll: field->selectAll(); break;
+        case Place::Start: field->setCursorPosition(0); break;
+        case Place::End: field->setCursorPosition(static_cast<int>(field->text().size())); break;
     }
 }
 

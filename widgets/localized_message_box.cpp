@@ -19,19 +19,19 @@ MessageAnswer LocalizedMessageBoxText(const std::string& text, MessageStyle styl
     box.setWindowTitle(QString::fromStdString(TheApp().ApplicationTitle()));
     box.setText(QString::fromStdString(text));
     switch (style) {
-    case MessageStyle::Error:
-        box.setIcon(QMessageBox::Critical);
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case MessageStyle::Warning:
-        box.setIcon(QMessageBox::Warning);
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case MessageStyle::Question:
-        box.setIcon(QMessageBox::Question);
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::No);
-        break;
+        case MessageStyle::Error:
+            box.setIcon(QMessageBox::Critical);
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MessageStyle::Warning:
+            box.setIcon(QMessageBox::Warning);
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MessageStyle::Question:
+            box.setIcon(QMessageBox::Question);
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::No);
+            break;
     }
 
     // A box shown while an exchange holds the wait cursor takes input, so it shows the arrow.
@@ -41,8 +41,8 @@ MessageAnswer LocalizedMessageBoxText(const std::string& text, MessageStyle styl
     if (waiting) QApplication::restoreOverrideCursor();
 
     switch (pressed) {
-    case QMessageBox::Yes: return MessageAnswer::Yes;
-    case QMessageBox::No: return MessageAnswer::No;
-    default: return style == MessageStyle::Question ? MessageAnswer::No : MessageAnswer::Ok;
+        case QMessageBox::Yes: return MessageAnswer::Yes;
+        case QMessageBox::No: return MessageAnswer::No;
+        default: return style == MessageStyle::Question ? MessageAnswer::No : MessageAnswer::Ok;
     }
 }

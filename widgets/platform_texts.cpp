@@ -13,7 +13,9 @@ QPointer<QTranslator> installed;
 
 }  // namespace
 
-QString InstalledPlatformTranslations() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
+QString InstalledPlatformTranslations() {
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
 
 bool UsePlatformTexts(int language, const QString& folder) {
     QCoreApplication* application = QCoreApplication::instance();
@@ -25,8 +27,8 @@ bool UsePlatformTexts(int language, const QString& folder) {
     if (language == 0) return true;
     auto* translator = new QTranslator(application);
     // qtbase holds the texts of the widgets and dialogs this program uses.
-    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          folder)) {
+    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), folder)) {
         delete translator;
         return false;
     }

@@ -8,7 +8,8 @@
 using namespace add_wizard;
 
 CPageTibboAddConfigure::CPageTibboAddConfigure(CTibboAddWizard& sheet)
-    : sheet_(sheet), controls_(BuildPageControls(*this, kConfigureControls)),
+    : sheet_(sheet),
+      controls_(BuildPageControls(*this, kConfigureControls)),
       address_(static_cast<CIpAddressEdit*>(controls_.at(kAddressField))),
       mask_(static_cast<CIpAddressEdit*>(controls_.at(kMaskField))),
       gateway_(static_cast<CIpAddressEdit*>(controls_.at(kGatewayField))) {

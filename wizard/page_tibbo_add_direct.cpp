@@ -25,7 +25,8 @@ bool AcceptNewDeviceAddress(const CTibboAddWizard& sheet, std::uint32_t address)
 }
 
 CPageTibboAddDirect::CPageTibboAddDirect(CTibboAddWizard& sheet)
-    : sheet_(sheet), controls_(BuildPageControls(*this, kDirectControls)),
+    : sheet_(sheet),
+      controls_(BuildPageControls(*this, kDirectControls)),
       address_(static_cast<CIpAddressEdit*>(controls_.at(kAddressField))) {
     RecaptionControls(controls_);
 }

@@ -2,8 +2,7 @@
 
 using namespace add_wizard;
 
-CPageTibboAddFinish::CPageTibboAddFinish()
-    : controls_(BuildPageControls(*this, kFinishControls)) {
+CPageTibboAddFinish::CPageTibboAddFinish() : controls_(BuildPageControls(*this, kFinishControls)) {
     RecaptionControls(controls_);
     setFinalPage(true);
 }

@@ -19,14 +19,14 @@ void FilterAndSortModules(std::vector<ModuleHelloRecord>& records, const CTibboA
     std::erase_if(records,
                   [&](const ModuleHelloRecord& record) { return sheet.IsKnownMac(record.Mac()); });
     // Stable, so two modules that report one MAC stay in order of arrival.
-    std::stable_sort(records.begin(), records.end(),
-                     [](const ModuleHelloRecord& a, const ModuleHelloRecord& b) {
-                         return a.Mac() < b.Mac();
-                     });
+    std::stable_sort(
+        records.begin(), records.end(),
+        [](const ModuleHelloRecord& a, const ModuleHelloRecord& b) { return a.Mac() < b.Mac(); });
 }
 
 CPageTibboAddList::CPageTibboAddList(CTibboAddWizard& sheet)
-    : sheet_(sheet), controls_(BuildPageControls(*this, kListControls)),
+    : sheet_(sheet),
+      controls_(BuildPageControls(*this, kListControls)),
       list_(static_cast<QTreeWidget*>(controls_.at(kModuleList))),
       refresh_(static_cast<QPushButton*>(controls_.at(kRefreshButton))),
       notListedBox_(static_cast<QCheckBox*>(controls_.at(kNotListedBox))),

@@ -57,5 +57,4 @@ private:
 
 // The wizard's view of a search result: modules whose MAC text is listed already are dropped,
 // the rest sorted by their six MAC bytes as unsigned bytes.
-void FilterAndSortModules(std::vector<ModuleHelloRecord>& records,
-                          const CTibboAddWizard& sheet);
+void FilterAndSortModules(std::vector<ModuleHelloRecord>& records, const CTibboAddWizard& sheet);

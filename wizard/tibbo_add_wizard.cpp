@@ -35,9 +35,12 @@ bool IsValidDeviceAddress(std::uint32_t address) {
 }
 
 CTibboAddWizard::CTibboAddWizard(QWidget* parent, ModuleSource source)
-    : QWizard(parent), source_(std::move(source)), listPage_(new CPageTibboAddList(*this)),
+    : QWizard(parent),
+      source_(std::move(source)),
+      listPage_(new CPageTibboAddList(*this)),
       directPage_(new CPageTibboAddDirect(*this)),
-      configurePage_(new CPageTibboAddConfigure(*this)), finishPage_(new CPageTibboAddFinish) {
+      configurePage_(new CPageTibboAddConfigure(*this)),
+      finishPage_(new CPageTibboAddFinish) {
     setWizardStyle(QWizard::ClassicStyle);
     setOptions(QWizard::NoBackButtonOnLastPage | QWizard::NoDefaultButton);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -60,13 +63,10 @@ CTibboAddWizard::~CTibboAddWizard() = default;
 
 int CTibboAddWizard::nextId() const {
     switch (currentId()) {
-    case kListPage:
-        return listPage_->NotListed() ? kDirectPage : kConfigurePage;
-    case kDirectPage:
-    case kConfigurePage:
-        return kFinishPage;
-    default:
-        return -1;
+        case kListPage: return listPage_->NotListed() ? kDirectPage : kConfigurePage;
+        case kDirectPage:
+        case kConfigurePage: return kFinishPage;
+        default: return -1;
     }
 }
 

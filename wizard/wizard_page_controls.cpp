@@ -15,8 +15,8 @@ using namespace add_wizard;
 QString LocalizedText(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
 
 void FocusForTyping(QWidget& field) {
-    QMetaObject::invokeMethod(&field, [&field] { field.setFocus(Qt::TabFocusReason); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &field, [&field] { field.setFocus(Qt::TabFocusReason); }, Qt::QueuedConnection);
 }
 
 QWidget* FindControl(const PageControls& controls, int id) {
@@ -28,41 +28,38 @@ namespace {
 
 QWidget* MakeControl(QWidget& page, ControlKind kind) {
     switch (kind) {
-    case ControlKind::Text: {
-        auto* text = new QLabel(&page);
-        text->setWordWrap(true);
-        text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return text;
-    }
-    case ControlKind::Label:
-        return new QLabel(&page);
-    case ControlKind::Button: {
-        auto* button = new QPushButton(&page);
-        button->setAutoDefault(false);
-        return button;
-    }
-    case ControlKind::CheckBox:
-        return new QCheckBox(&page);
-    case ControlKind::ModuleList: {
-        auto* list = new QTreeWidget(&page);
-        list->setRootIsDecorated(false);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setSelectionBehavior(QAbstractItemView::SelectRows);
-        list->setUniformRowHeights(true);
-        list->setSortingEnabled(false);
-        list->header()->setSectionsClickable(false);
-        list->header()->setStretchLastSection(false);
-        list->setColumnCount(2);
-        list->setHeaderLabels({QString::fromStdString(LoadTableString(kMacHeadingId)),
-                               QString::fromStdString(LoadTableString(kIpHeadingId))});
-        for (int column = 0; column < 2; ++column) {
-            list->setColumnWidth(column, kColumnWidth);
-            list->headerItem()->setTextAlignment(column, Qt::AlignLeft | Qt::AlignVCenter);
+        case ControlKind::Text: {
+            auto* text = new QLabel(&page);
+            text->setWordWrap(true);
+            text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return text;
         }
-        return list;
-    }
-    case ControlKind::AddressField:
-        return new CIpAddressEdit(&page);
+        case ControlKind::Label: return new QLabel(&page);
+        case ControlKind::Button: {
+            auto* button = new QPushButton(&page);
+            button->setAutoDefault(false);
+            return button;
+        }
+        case ControlKind::CheckBox: return new QCheckBox(&page);
+        case ControlKind::ModuleList: {
+            auto* list = new QTreeWidget(&page);
+            list->setRootIsDecorated(false);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setSelectionBehavior(QAbstractItemView::SelectRows);
+            list->setUniformRowHeights(true);
+            list->setSortingEnabled(false);
+            list->header()->setSectionsClickable(false);
+            list->header()->setStretchLastSection(false);
+            list->setColumnCount(2);
+            list->setHeaderLabels({QString::fromStdString(LoadTableString(kMacHeadingId)),
+                                   QString::fromStdString(LoadTableString(kIpHeadingId))});
+            for (int column = 0; column < 2; ++column) {
+                list->setColumnWidth(column, kColumnWidth);
+                list->headerItem()->setTextAlignment(column, Qt::AlignLeft | Qt::AlignVCenter);
+            }
+            return list;
+        }
+        case ControlKind::AddressField: return new CIpAddressEdit(&page);
     }
     return nullptr;
 }

@@ -14,7 +14,8 @@ using PageControls = std::map<int, QWidget*>;
 
 // Creates each control at its rectangle (converted with the page's dialog font), in tab order,
 // and fixes the page's size at 296 x 146 dialog units. Labels become their field's buddy.
-PageControls BuildPageControls(QWidget& page, std::span<const add_wizard::ControlTemplate> controls);
+PageControls BuildPageControls(QWidget& page,
+                               std::span<const add_wizard::ControlTemplate> controls);
 
 // Gives every text-bearing control the localized string of its own id.
 void RecaptionControls(const PageControls& controls);

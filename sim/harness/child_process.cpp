@@ -28,8 +28,8 @@ int MillisecondsLeft(Clock::time_point deadline) {
 
 // In the child after fork: die with the parent, take the given descriptors as standard
 // output and error, and become the program.
-[[noreturn]] void BecomeProgram(const std::vector<std::string>& command, pid_t parent,
-                                int outputFd, int errorFd) {
+[[noreturn]] void BecomeProgram(const std::vector<std::string>& command, pid_t parent, int outputFd,
+                                int errorFd) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(127);
     const int nothing = open("/dev/null", O_RDONLY);

@@ -26,7 +26,8 @@ const std::pair<std::string, std::string> kOneSecondScrape{"X-Prometheus-Scrape-
 class ExporterOnLoopback : public nettest::LoopbackSimulatorSuite {
 protected:
     static void SetUpTestSuite() {
-        StartSuiteSimulator({"--module", "ip=127.0.0.150,mac=00:0A:1B:2C:3D:10,switcher=198.18.0.100",
+        StartSuiteSimulator({"--module",
+                             "ip=127.0.0.150,mac=00:0A:1B:2C:3D:10,switcher=198.18.0.100",
                              "--module", "ip=127.0.0.151,reply=silent", "--module",
                              "ip=127.0.0.152,reply=wrong-magic", "--module", "ip=127.0.0.159"});
     }
@@ -52,17 +53,19 @@ protected:
 };
 
 TEST_F(ExporterOnLoopback, ProbeAnswersAsCheckDoesAndEveryPagePassesPromtool) {
-    SaveDevices(settings_, {{"127.0.0.150", "00:0A:1B:2C:3D:10"}, {"127.0.0.151", ""},
-                            {"127.0.0.152", ""}});
+    SaveDevices(settings_,
+                {{"127.0.0.150", "00:0A:1B:2C:3D:10"}, {"127.0.0.151", ""}, {"127.0.0.152", ""}});
     StartExporter();
 
     const auto answering = Get(kPort, "/probe?target=127.0.0.150");
     EXPECT_EQ(answering.status, 200);
     EXPECT_EQ(answering.contentType, "text/plain; version=0.0.4; charset=utf-8");
     EXPECT_EQ(SampleValue(answering.body, "vantrel_probe_success"), 1.0);
-    EXPECT_EQ(SampleValue(answering.body,
-                          "vantrel_device_info{mac=\"00:0A:1B:2C:3D:10\",switcher=\"198.18.0.100\"}"),
-              1.0) << answering.body;
+    EXPECT_EQ(
+        SampleValue(answering.body,
+                    "vantrel_device_info{mac=\"00:0A:1B:2C:3D:10\",switcher=\"198.18.0.100\"}"),
+        1.0)
+        << answering.body;
     EXPECT_EQ(exportertest::PromtoolComplaint(answering.body), "");
 
     // A wrong reply is a failure at once; a silent device is answered before the announced
@@ -77,8 +80,9 @@ TEST_F(ExporterOnLoopback, ProbeAnswersAsCheckDoesAndEveryPagePassesPromtool) {
 
     const auto unlisted = Get(kPort, "/probe?target=127.0.0.159");
     EXPECT_EQ(unlisted.status, 403);
-    EXPECT_EQ(unlisted.body,
-              "target 127.0.0.159 is neither in the device list nor in a range given with --allow\n");
+    EXPECT_EQ(
+        unlisted.body,
+        "target 127.0.0.159 is neither in the device list nor in a range given with --allow\n");
     EXPECT_EQ(Get(kPort, "/probe?target=127.0.0.1.5").status, 400);
     EXPECT_EQ(Get(kPort, "/probe").status, 400);
     EXPECT_EQ(Get(kPort, "/probe?target=127.0.0.150&target=127.0.0.151").status, 400);
@@ -89,7 +93,8 @@ TEST_F(ExporterOnLoopback, ProbeAnswersAsCheckDoesAndEveryPagePassesPromtool) {
     EXPECT_EQ(SampleValue(metrics.body, "vantrel_exporter_probes_total{result=\"success\"}"), 1.0);
     EXPECT_EQ(SampleValue(metrics.body, "vantrel_exporter_probes_total{result=\"failure\"}"), 2.0);
     EXPECT_EQ(SampleValue(metrics.body, "vantrel_exporter_probes_total{result=\"refused\"}"), 1.0);
-    EXPECT_EQ(SampleValue(metrics.body, "vantrel_exporter_probes_total{result=\"malformed\"}"), 3.0);
+    EXPECT_EQ(SampleValue(metrics.body, "vantrel_exporter_probes_total{result=\"malformed\"}"),
+              3.0);
     EXPECT_EQ(SampleValue(metrics.body, "vantrel_exporter_devices"), 3.0);
     EXPECT_NE(metrics.body.find("vantrel_exporter_build_info{version=\""), std::string::npos);
     EXPECT_EQ(exportertest::PromtoolComplaint(metrics.body), "");
@@ -105,22 +110,26 @@ TEST_F(ExporterOnLoopback, AllowedRangesMayBeProbedAndTheListFollowsTheSettingsF
     const auto first = Get(kPort, "/sd");
     EXPECT_EQ(first.contentType, "application/json");
     EXPECT_EQ(first.body,
-              "[{\"targets\":[\"127.0.0.150\"],\"labels\":{\"__meta_vantrel_mac\":\"00:0A:1B:2C:3D:10\"}}]");
+              "[{\"targets\":[\"127.0.0.150\"],\"labels\":{\"__meta_vantrel_mac\":\"00:0A:1B:2C:3D:"
+              "10\"}}]");
 
     // The panel or vantrel-cli saves a longer list: the next request sees it.
-    SaveDevices(settings_, {{"127.0.0.150", "00:0A:1B:2C:3D:10"}, {"127.0.0.151", ""},
-                            {"127.0.0.152", ""}});
+    SaveDevices(settings_,
+                {{"127.0.0.150", "00:0A:1B:2C:3D:10"}, {"127.0.0.151", ""}, {"127.0.0.152", ""}});
     EXPECT_EQ(Get(kPort, "/sd").body,
-              "[{\"targets\":[\"127.0.0.150\"],\"labels\":{\"__meta_vantrel_mac\":\"00:0A:1B:2C:3D:10\"}},"
-              "{\"targets\":[\"127.0.0.151\",\"127.0.0.152\"],\"labels\":{\"__meta_vantrel_mac\":\"\"}}]");
+              "[{\"targets\":[\"127.0.0.150\"],\"labels\":{\"__meta_vantrel_mac\":\"00:0A:1B:2C:3D:"
+              "10\"}},"
+              "{\"targets\":[\"127.0.0.151\",\"127.0.0.152\"],\"labels\":{\"__meta_vantrel_mac\":"
+              "\"\"}}]");
     EXPECT_EQ(Get(kPort, "/probe?target=127.0.0.152").status, 200);
 
     // A hand edit that names more devices than it lists keeps the last good list, counted.
     std::ofstream(settings_) << "[List]\nTotal=2\nIP0=-1778384767\n";
     const auto kept = Get(kPort, "/sd");
     EXPECT_NE(kept.body.find("127.0.0.152"), std::string::npos) << kept.body;
-    EXPECT_EQ(SampleValue(Get(kPort, "/metrics").body, "vantrel_exporter_settings_reload_errors_total"),
-              1.0);
+    EXPECT_EQ(
+        SampleValue(Get(kPort, "/metrics").body, "vantrel_exporter_settings_reload_errors_total"),
+        1.0);
     EXPECT_NE(exporter_.ErrorText().find("without an address"), std::string::npos);
 
     // An empty list is an empty answer, not an error.
@@ -138,7 +147,8 @@ TEST_F(ExporterOnLoopback, ProbesPastTheQueueGet503AndAStopSignalEndsItWithinOne
     StartExporter({"--jobs", "1"});
 
     // One exchange runs, eight probes wait, the next is refused at once.
-    auto running = std::async(std::launch::async, [] { return Get(kPort, "/probe?target=127.0.0.151"); });
+    auto running =
+        std::async(std::launch::async, [] { return Get(kPort, "/probe?target=127.0.0.151"); });
     ASSERT_TRUE(MetricReaches("vantrel_exporter_probes_in_flight", 1));
     std::vector<std::future<exportertest::HttpAnswer>> queued;
     for (int n = 160; n < 168; ++n) {
@@ -158,7 +168,8 @@ TEST_F(ExporterOnLoopback, ProbesPastTheQueueGet503AndAStopSignalEndsItWithinOne
     EXPECT_EQ(Get(kPort, "/sd", {{"X-Filler", std::string(9000, 'a')}}).status, 431);
 
     // SIGTERM in the middle of a silent device's exchange.
-    auto cut = std::async(std::launch::async, [] { return Get(kPort, "/probe?target=127.0.0.151"); });
+    auto cut =
+        std::async(std::launch::async, [] { return Get(kPort, "/probe?target=127.0.0.151"); });
     ASSERT_TRUE(MetricReaches("vantrel_exporter_probes_in_flight", 1));
     EXPECT_EQ(exporter_.Stop(1000), 0);
     cut.get();
@@ -174,8 +185,8 @@ TEST_F(ExporterOnLoopback, SlowClientsAreCutAndHoldNoProbeBack) {
         const platform::SocketHandle socket = platform::OpenTcpSocket();
         ASSERT_TRUE(platform::ConnectWithin(socket, Ip("127.0.0.1"), kPort, 2000));
         const std::string start = "GET /probe?target=127.0.0.150 HTTP/1.1\r\nHost: x\r\n";
-        platform::Send(socket, std::span(reinterpret_cast<const std::uint8_t*>(start.data()),
-                                         start.size()));
+        platform::Send(
+            socket, std::span(reinterpret_cast<const std::uint8_t*>(start.data()), start.size()));
         slow.push_back(socket);
     }
     // A probe sent now is answered while every slow client still holds its connection.
@@ -190,7 +201,8 @@ TEST_F(ExporterOnLoopback, SlowClientsAreCutAndHoldNoProbeBack) {
         std::array<std::uint8_t, 256> reply{};
         const platform::IoResult got = platform::ReceiveStream(socket, reply);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(reply.data()), got.length)
-                      .rfind("HTTP/1.1 408 Request Timeout\r\n", 0), 0u);
+                      .rfind("HTTP/1.1 408 Request Timeout\r\n", 0),
+                  0u);
         platform::CloseSocket(socket);
     }
 }

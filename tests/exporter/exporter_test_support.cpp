@@ -38,8 +38,8 @@ bool ExporterProcess::Start(std::vector<std::string> args, const std::string& fr
     const std::string listen = "127.0.0.1:" + std::to_string(port);
     args.insert(args.begin(), {ExporterPath(), "--listen", listen, "--from", from});
     if (!child_.Start(args, error)) return false;
-    const std::string line = "vantrel-exporter: listening on http://" + listen +
-                             "/, probing from " + from;
+    const std::string line =
+        "vantrel-exporter: listening on http://" + listen + "/, probing from " + from;
     if (child_.WaitForLine(line, kListenTimeoutMs)) return true;
     error = "vantrel-exporter did not start: " + child_.ErrorText();
     child_.Stop();

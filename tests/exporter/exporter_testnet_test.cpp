@@ -31,15 +31,17 @@ protected:
     void SetUp() override {
         nettest::TestNetworkFixture::SetUp();
         if (HasFatalFailure()) return;
-        ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.10,mac=00:0A:1B:2C:3D:10,switcher=198.18.0.100",
-                                 "--module", "ip=198.18.0.11,mac=00:0A:1B:2C:3D:11", "--module",
-                                 "ip=198.18.0.12,reply=silent", "--module", "ip=198.18.0.20"}));
+        ASSERT_TRUE(
+            StartModsim({"--module", "ip=198.18.0.10,mac=00:0A:1B:2C:3D:10,switcher=198.18.0.100",
+                         "--module", "ip=198.18.0.11,mac=00:0A:1B:2C:3D:11", "--module",
+                         "ip=198.18.0.12,reply=silent", "--module", "ip=198.18.0.20"}));
         exportertest::SaveDevices(settings_, {{"198.18.0.10", "00:0A:1B:2C:3D:10"},
                                               {"198.18.0.11", "00:0A:1B:2C:3D:11"},
                                               {"198.18.0.12", ""}});
         if (HasFatalFailure()) return;
         std::string error;
-        ASSERT_TRUE(exporter_.Start({"--settings", settings_}, harness::kPanelAddressText, kPort, error))
+        ASSERT_TRUE(
+            exporter_.Start({"--settings", settings_}, harness::kPanelAddressText, kPort, error))
             << error;
     }
 
@@ -52,9 +54,10 @@ protected:
 bool WriteExampleConfiguration(const nettest::TempDir& folder, std::string& error) {
     const std::string examples = VANTREL_SOURCE_DIR "/packaging/prometheus/";
     std::string config = nettest::ReadWholeFile(examples + "prometheus.yml");
-    for (const auto& [from, to] : {std::pair<std::string, std::string>{"scrape_interval: 15s", "scrape_interval: 1s"},
-                                   {"scrape_timeout: 10s", "scrape_timeout: 1s"},
-                                   {"refresh_interval: 1m", "refresh_interval: 1s"}}) {
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"scrape_interval: 15s", "scrape_interval: 1s"},
+          {"scrape_timeout: 10s", "scrape_timeout: 1s"},
+          {"refresh_interval: 1m", "refresh_interval: 1s"}}) {
         const std::size_t at = config.find(from);
         if (at == std::string::npos) {
             error = "the example prometheus.yml has no '" + from + "'";
@@ -72,8 +75,8 @@ bool WriteExampleConfiguration(const nettest::TempDir& folder, std::string& erro
 std::map<std::string, std::string> ValuesByInstance(const std::string& json) {
     std::map<std::string, std::string> values;
     const std::regex series(R"re("instance":"([^"]+)"[^}]*\},"value":\[[^,]+,"([^"]+)"\])re");
-    for (auto it = std::sregex_iterator(json.begin(), json.end(), series); it != std::sregex_iterator();
-         ++it)
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), series);
+         it != std::sregex_iterator(); ++it)
         values[(*it)[1]] = (*it)[2];
     return values;
 }
@@ -86,34 +89,41 @@ TEST_F(ExporterOnTestNetwork, PrometheusSeesEveryListedDeviceAndWhichOnesAnswer)
     std::string error;
     ASSERT_TRUE(WriteExampleConfiguration(data, error)) << error;
     harness::ChildProcess prometheus;
-    ASSERT_TRUE(prometheus.Start({"prometheus", "--config.file=" + data.File("prometheus.yml"),
-                                  "--storage.tsdb.path=" + data.File("data"),
-                                  "--web.listen-address=127.0.0.1:" + std::to_string(kPrometheusPort)},
-                                 error))
+    ASSERT_TRUE(
+        prometheus.Start({"prometheus", "--config.file=" + data.File("prometheus.yml"),
+                          "--storage.tsdb.path=" + data.File("data"),
+                          "--web.listen-address=127.0.0.1:" + std::to_string(kPrometheusPort)},
+                         error))
         << error;
 
     // Two scrape intervals after every device has a sample, within a bound.
     std::map<std::string, std::string> success;
     for (int attempt = 0; attempt < 60 && success.size() < 3; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        success = ValuesByInstance(Get(kPrometheusPort, "/api/v1/query?query=vantrel_probe_success").body);
+        success = ValuesByInstance(
+            Get(kPrometheusPort, "/api/v1/query?query=vantrel_probe_success").body);
     }
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    success = ValuesByInstance(Get(kPrometheusPort, "/api/v1/query?query=vantrel_probe_success").body);
+    success =
+        ValuesByInstance(Get(kPrometheusPort, "/api/v1/query?query=vantrel_probe_success").body);
     const std::map<std::string, std::string> expected = {
         {"198.18.0.10", "1"}, {"198.18.0.11", "1"}, {"198.18.0.12", "0"}};
     EXPECT_EQ(success, expected) << prometheus.ErrorText();
-    const std::map<std::string, std::string> up =
-        ValuesByInstance(Get(kPrometheusPort, "/api/v1/query?query=up%7Bjob%3D%22vantrel%22%7D").body);
+    const std::map<std::string, std::string> up = ValuesByInstance(
+        Get(kPrometheusPort, "/api/v1/query?query=up%7Bjob%3D%22vantrel%22%7D").body);
     EXPECT_EQ(up, (std::map<std::string, std::string>{
                       {"198.18.0.10", "1"}, {"198.18.0.11", "1"}, {"198.18.0.12", "1"}}));
     const std::string info =
-        Get(kPrometheusPort, "/api/v1/query?query=vantrel_device_info%7Binstance%3D%22198.18.0.10%22%7D").body;
+        Get(kPrometheusPort,
+            "/api/v1/query?query=vantrel_device_info%7Binstance%3D%22198.18.0.10%22%7D")
+            .body;
     EXPECT_NE(info.find("\"mac\":\"00:0A:1B:2C:3D:10\""), std::string::npos) << info;
     EXPECT_NE(info.find("\"switcher\":\"198.18.0.100\""), std::string::npos) << info;
     // The example's second job scrapes the exporter itself, and its alert rules are loaded.
-    EXPECT_EQ(ValuesByInstance(Get(kPrometheusPort, "/api/v1/query?query=up%7Bjob%3D%22vantrel-exporter%22%7D").body),
-              (std::map<std::string, std::string>{{"127.0.0.1:9110", "1"}}));
+    EXPECT_EQ(
+        ValuesByInstance(
+            Get(kPrometheusPort, "/api/v1/query?query=up%7Bjob%3D%22vantrel-exporter%22%7D").body),
+        (std::map<std::string, std::string>{{"127.0.0.1:9110", "1"}}));
     EXPECT_NE(Get(kPrometheusPort, "/api/v1/rules").body.find("\"name\":\"VantrelDeviceDown\""),
               std::string::npos);
     EXPECT_EQ(prometheus.Stop(), 0);
@@ -126,7 +136,8 @@ TEST_F(ExporterOnTestNetwork, RefusedTargetsReachNoModule) {
         EXPECT_EQ(std::count(answer.body.begin(), answer.body.end(), '\n'), 1) << answer.body;
     }
     // A probe the exporter may send marks the capture: whatever came before it is in.
-    EXPECT_EQ(SampleValue(Get(kPort, "/probe?target=198.18.0.10").body, "vantrel_probe_success"), 1.0);
+    EXPECT_EQ(SampleValue(Get(kPort, "/probe?target=198.18.0.10").body, "vantrel_probe_success"),
+              1.0);
     ASSERT_EQ(nettest::WaitForCaptured(CapturePath(), "198.18.0.10", 2).size(), 2u);
     const std::vector<nettest::CapturedDatagram> wire = nettest::ReadCapture(CapturePath());
     EXPECT_EQ(wire.size(), 2u);
@@ -137,7 +148,8 @@ TEST_F(ExporterOnTestNetwork, RefusedTargetsReachNoModule) {
 TEST_F(ExporterOnTestNetwork, TenThousandConnectionsAtOnceAreRefusedOrQueuedInBoundedMemory) {
     constexpr std::size_t kConnections = 10000;
     ASSERT_GE(platform::RaiseDescriptorLimit(kConnections + 256), kConnections + 256);
-    const double before = *SampleValue(Get(kPort, "/metrics").body, "process_resident_memory_bytes");
+    const double before =
+        *SampleValue(Get(kPort, "/metrics").body, "process_resident_memory_bytes");
 
     // Every connection is begun without waiting for it; none sends a request.
     std::vector<platform::SocketHandle> sockets;
@@ -166,9 +178,12 @@ TEST_F(ExporterOnTestNetwork, TenThousandConnectionsAtOnceAreRefusedOrQueuedInBo
             std::array<std::uint8_t, 64> head{};
             const platform::IoResult got = platform::ReceiveStream(sockets[n], head);
             const std::string text(reinterpret_cast<const char*>(head.data()), got.length);
-            if (text.rfind("HTTP/1.1 503", 0) == 0) ++refused;
-            else if (text.rfind("HTTP/1.1 408", 0) == 0) ++cut;
-            else ++ended;
+            if (text.rfind("HTTP/1.1 503", 0) == 0)
+                ++refused;
+            else if (text.rfind("HTTP/1.1 408", 0) == 0)
+                ++cut;
+            else
+                ++ended;
             platform::CloseSocket(sockets[n]);
         }
         sockets.swap(open);
@@ -185,7 +200,8 @@ TEST_F(ExporterOnTestNetwork, TenThousandConnectionsAtOnceAreRefusedOrQueuedInBo
     const double after = *SampleValue(metrics.body, "process_resident_memory_bytes");
     EXPECT_LT(after - before, kMaxFloodGrowthBytes) << before << " -> " << after;
     // And it goes on answering.
-    EXPECT_EQ(SampleValue(Get(kPort, "/probe?target=198.18.0.10").body, "vantrel_probe_success"), 1.0);
+    EXPECT_EQ(SampleValue(Get(kPort, "/probe?target=198.18.0.10").body, "vantrel_probe_success"),
+              1.0);
 }
 
 }  // namespace

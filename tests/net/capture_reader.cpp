@@ -23,9 +23,8 @@ std::vector<CapturedDatagram> ReadCapture(const std::string& path) {
     return datagrams;
 }
 
-std::vector<CapturedDatagram> WaitForCaptured(const std::string& path,
-                                              const std::string& toAddress, std::size_t count,
-                                              unsigned timeoutMs) {
+std::vector<CapturedDatagram> WaitForCaptured(const std::string& path, const std::string& toAddress,
+                                              std::size_t count, unsigned timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     const std::string prefix = toAddress + ":";
     for (;;) {

@@ -10,7 +10,7 @@ struct CapturedDatagram {
     std::uint32_t ms = 0;
     std::string from;  // "a.b.c.d:port"
     std::string to;
-    std::string hex;   // upper case, no spaces
+    std::string hex;  // upper case, no spaces
 };
 
 std::vector<CapturedDatagram> ReadCapture(const std::string& path);
@@ -18,8 +18,7 @@ std::vector<CapturedDatagram> ReadCapture(const std::string& path);
 // The datagrams sent to `toAddress` ("a.b.c.d", any port), in order, once at least `count` of
 // them are there or after timeoutMs: the simulator may log the second port's copy just after
 // the exchange that the first one answered has returned.
-std::vector<CapturedDatagram> WaitForCaptured(const std::string& path,
-                                              const std::string& toAddress, std::size_t count,
-                                              unsigned timeoutMs = 2000);
+std::vector<CapturedDatagram> WaitForCaptured(const std::string& path, const std::string& toAddress,
+                                              std::size_t count, unsigned timeoutMs = 2000);
 
 }  // namespace nettest

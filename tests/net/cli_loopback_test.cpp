@@ -16,8 +16,8 @@ class CliOverLoopback : public nettest::LoopbackSimulatorSuite {
 protected:
     static void SetUpTestSuite() {
         StartSuiteSimulator({"--module", "ip=127.0.0.140,mac=00:0A:1B:2C:3D:4E,switcher=10.1.1.1",
-                             "--module", "ip=127.0.0.141,switcher=10.4.1.1",
-                             "--module", "ip=127.0.0.143,reply=wrong-magic"});
+                             "--module", "ip=127.0.0.141,switcher=10.4.1.1", "--module",
+                             "ip=127.0.0.143,reply=wrong-magic"});
     }
 };
 
@@ -42,10 +42,15 @@ TEST_F(CliOverLoopback, SwitcherSetIsSeenByTheNextCheck) {
     auto result =
         nettest::RunCli({"switcher", "set", "--from", "127.0.0.1", "127.0.0.141", "10.4.2.2"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "switcher address 10.4.2.2 for 127.0.0.141: sent; modules do not confirm\n");
+    EXPECT_EQ(result.out,
+              "switcher address 10.4.2.2 for 127.0.0.141: sent; modules do not confirm\n");
     const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.141", 2);
     ASSERT_EQ(wire.size(), 2u);
-    EXPECT_EQ(wire[0].hex, "57695A6E496E5477" "010000" "0A040202" "00000000");
+    EXPECT_EQ(wire[0].hex,
+              "57695A6E496E5477"
+              "010000"
+              "0A040202"
+              "00000000");
     result = nettest::RunCli({"check", "--from", "127.0.0.1", "127.0.0.141", "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("\"switcher\": \"10.4.2.2\""), std::string::npos) << result.out;
@@ -57,8 +62,8 @@ TEST_F(CliOverLoopback, PassportIntoAFolderGetsTheProposedNameAndAValidRecord) {
         nettest::RunCli({"passport", "--from", "127.0.0.1", "127.0.0.140", "--out", out.Path()});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const std::string path = result.out.substr(0, result.out.find('\n'));
-    EXPECT_TRUE(std::regex_match(
-        path, std::regex(out.Path() + "/passport_000A1B2C3D4E_20[0-9]{12}\\.txt")))
+    EXPECT_TRUE(
+        std::regex_match(path, std::regex(out.Path() + "/passport_000A1B2C3D4E_20[0-9]{12}\\.txt")))
         << path;
     const std::string text = nettest::ReadWholeFile(path);
     ASSERT_EQ(text.size(), 1027u);
@@ -125,15 +130,19 @@ TEST_F(CliOverLoopback, AWrongReplyIsReportedAsSuchNotAsSilence) {
     EXPECT_EQ(result.out, "127.0.0.143      unexpected reply\n");
     EXPECT_EQ(result.err, "vantrel-cli: check: 127.0.0.143: answered with an unexpected reply\n");
 
-    result = nettest::RunCli({"check", "--from", "127.0.0.1", "127.0.0.143", "127.0.0.142", "127.0.0.140"});
+    result = nettest::RunCli(
+        {"check", "--from", "127.0.0.1", "127.0.0.143", "127.0.0.142", "127.0.0.140"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "vantrel-cli: check: 1 of 3 devices did not answer; "
-                          "1 of 3 devices answered with an unexpected reply\n");
+    EXPECT_EQ(result.err,
+              "vantrel-cli: check: 1 of 3 devices did not answer; "
+              "1 of 3 devices answered with an unexpected reply\n");
 
     test_support::TempFolder out;
-    result = nettest::RunCli({"passport", "--from", "127.0.0.1", "127.0.0.143", "--out", out.Path()});
+    result =
+        nettest::RunCli({"passport", "--from", "127.0.0.1", "127.0.0.143", "--out", out.Path()});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "vantrel-cli: passport: 127.0.0.143: answered with an unexpected reply\n");
+    EXPECT_EQ(result.err,
+              "vantrel-cli: passport: 127.0.0.143: answered with an unexpected reply\n");
     EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
 }
 
@@ -144,8 +153,9 @@ TEST_F(CliOverLoopback, SwitcherSetThatCouldNotSendExitsOne) {
         nettest::RunCli({"switcher", "set", "--from", "127.0.0.150", "127.0.0.141", "10.4.9.9"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err,
-              "vantrel-cli: switcher set: nothing was sent from 127.0.0.150: no socket could send\n");
+    EXPECT_EQ(
+        result.err,
+        "vantrel-cli: switcher set: nothing was sent from 127.0.0.150: no socket could send\n");
     for (const auto& datagram : nettest::ReadCapture(CapturePath()))
         EXPECT_EQ(datagram.hex.find("0A040909"), std::string::npos) << datagram.hex;
 }

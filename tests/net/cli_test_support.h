@@ -22,7 +22,8 @@ public:
             address.sin_family = AF_INET;
             address.sin_port = htons(port);
             address.sin_addr.s_addr = local;
-            if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) ++bound_;
+            if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+                ++bound_;
             fds_.push_back(fd);
         }
     }

@@ -23,12 +23,13 @@ TEST_F(CliOnTestNetwork, DiscoverJsonListsModulesInOrderOfArrivalWithTheQueryCod
               "\"255.255.255.0\", \"gateway\": \"0.0.0.0\"}], \"conflicts\": []}\n");
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 2);
     ASSERT_EQ(wire.size(), 2u);
-    EXPECT_EQ(wire[0].hex.substr(0, 20), "57695A6E4C695374" "1234");
+    EXPECT_EQ(wire[0].hex.substr(0, 20),
+              "57695A6E4C695374"
+              "1234");
 }
 
 TEST_F(CliOnTestNetwork, SetNetworkMovesTheModuleSoCheckFindsItThere) {
-    ASSERT_TRUE(
-        StartModsim({"--module", "ip=198.18.0.2,mac=00:0A:1B:2C:3D:4E,switcher=10.1.1.1"}));
+    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.2,mac=00:0A:1B:2C:3D:4E,switcher=10.1.1.1"}));
     auto result = nettest::RunCli({"set-network", "--from", "198.18.0.1", "--mac",
                                    "00:0A:1B:2C:3D:4E", "--ip", "198.18.0.60", "--mask",
                                    "255.255.255.0", "--gateway", "198.18.0.1"});
@@ -63,11 +64,11 @@ TEST_F(CliOnTestNetwork, SetNetworkThatCouldNotSendExitsOne) {
 // wrong devices in one call: each reported as such, in the order asked; --jobs 1, which asks
 // one device after another, prints exactly the same.
 TEST_F(CliOnTestNetwork, CheckReportsMixedDevicesInOrderWithAnyNumberOfJobs) {
-    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.2,switcher=10.1.1.1", "--module",
-                             "ip=198.18.0.3,reply=silent", "--module",
-                             "ip=198.18.0.5,reply=wrong-magic", "--module",
-                             "ip=198.18.0.6,reply=delay:400,switcher=10.6.6.6"}));
-    const std::vector<std::string> check = {"check", "--from", "198.18.0.1", "198.18.0.3",
+    ASSERT_TRUE(
+        StartModsim({"--module", "ip=198.18.0.2,switcher=10.1.1.1", "--module",
+                     "ip=198.18.0.3,reply=silent", "--module", "ip=198.18.0.5,reply=wrong-magic",
+                     "--module", "ip=198.18.0.6,reply=delay:400,switcher=10.6.6.6"}));
+    const std::vector<std::string> check = {"check",      "--from",     "198.18.0.1", "198.18.0.3",
                                             "198.18.0.2", "198.18.0.4", "198.18.0.5", "198.18.0.6"};
     const auto parallel = nettest::RunCli(check);
     EXPECT_EQ(parallel.exitCode, 1);
@@ -128,19 +129,20 @@ TEST_F(CliOnTestNetwork, DiscoverAndDoctorNameAddressConflicts) {
                              "ip=198.18.0.82,mac=00:0A:1B:2C:3D:82"}));
     const test_support::TempFolder folder("vantrel-conflicts");
     const std::string list = folder.File("list.ini");
-    ASSERT_EQ(nettest::RunCli({"devices", "add", "198.18.0.82", "00:0A:1B:2C:3D:99", "--settings",
-                               list})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        nettest::RunCli({"devices", "add", "198.18.0.82", "00:0A:1B:2C:3D:99", "--settings", list})
+            .exitCode,
+        0);
     auto result = nettest::RunCli({"discover", "--from", "198.18.0.1", "--settings", list});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("conflict: 00:0A:1B:2C:3D:80 answers at 198.18.0.80 and "
                               "198.18.0.81\n"),
               std::string::npos)
         << result.out;
-    EXPECT_NE(result.out.find("conflict: listed device 198.18.0.82 has MAC 00:0A:1B:2C:3D:99, but "
-                              "00:0A:1B:2C:3D:82 answers there now (a unit was swapped or moved)\n"),
-              std::string::npos)
+    EXPECT_NE(
+        result.out.find("conflict: listed device 198.18.0.82 has MAC 00:0A:1B:2C:3D:99, but "
+                        "00:0A:1B:2C:3D:82 answers there now (a unit was swapped or moved)\n"),
+        std::string::npos)
         << result.out;
     result = nettest::RunCli({"discover", "--from", "198.18.0.1", "--settings", list, "--json"});
     EXPECT_NE(result.out.find("\"conflicts\": [{\"kind\": \"mac-at-two-addresses\", "

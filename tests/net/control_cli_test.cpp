@@ -29,8 +29,9 @@ protected:
 
 TEST_F(ControlCliOverLoopback, AllCommandsOfACallShareOneInterfaceInOrder) {
     WriteSettings("[Config]\nLocalIP=0\n");
-    const auto run = RunCli({"command", "127.0.0.221", "401:A1B2", "302:0102", "402", "301", "206",
-                             "--target", "0x105", "--json", "--settings", folder_.File("panel.ini")});
+    const auto run =
+        RunCli({"command", "127.0.0.221", "401:A1B2", "302:0102", "402", "301", "206", "--target",
+                "0x105", "--json", "--settings", folder_.File("panel.ini")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
               "[{\"command\": 401, \"result\": 0, \"data\": \"\"}, "
@@ -48,7 +49,8 @@ TEST_F(ControlCliOverLoopback, AllCommandsOfACallShareOneInterfaceInOrder) {
 
 TEST_F(ControlCliOverLoopback, LogFollowsTheSettingsFileAndLandsBesideIt) {
     WriteSettings("[Debug]\nLog=1\nSerial=0\n");
-    const auto run = RunCli({"command", "127.0.0.222", "202", "--settings", folder_.File("panel.ini")});
+    const auto run =
+        RunCli({"command", "127.0.0.222", "202", "--settings", folder_.File("panel.ini")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "202: 0 success\n");
     const auto log = nettest::LogMessages(folder_.File("panel.log"));
@@ -60,7 +62,8 @@ TEST_F(ControlCliOverLoopback, LogFollowsTheSettingsFileAndLandsBesideIt) {
 
 TEST_F(ControlCliOverLoopback, LogOptionWritesHexDumpsAndAFailureExitsWithOne) {
     const std::string logPath = folder_.File("cli.log");
-    const auto run = RunCli({"command", "127.0.0.223", "401:01", "202", "--log", logPath, "--dump"});
+    const auto run =
+        RunCli({"command", "127.0.0.223", "401:01", "202", "--log", logPath, "--dump"});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(run.out, "401: 0 success\n202: 3 no answer\n");
     const auto log = nettest::LogMessages(logPath);

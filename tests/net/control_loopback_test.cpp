@@ -72,7 +72,8 @@ ModuleResult Command(CModuleInterface& module, int command, const Bytes& data, i
     buffer.resize(2048);
     const ModuleResult result = module.DoCommand(countOut, target, command, parameter,
                                                  static_cast<int>(data.size()), buffer.data());
-    if (reply != nullptr) reply->assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(countOut, 2048));
+    if (reply != nullptr)
+        reply->assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(countOut, 2048));
     if (count != nullptr) *count = countOut;
     return result;
 }
@@ -185,8 +186,8 @@ TEST_F(ControlOverLoopback, HundredAndFirstBusyAnswerEndsTheBlockWriteWithBusy) 
 
 TEST_F(ControlOverLoopback, InvalidRepliesAreTriedThreeTimesAndLoggedWithTheirReason) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"127.0.0.206", "bad CRC"},        {"127.0.0.207", "bad sync bytes"},
-        {"127.0.0.208", "bad status bit"}, {"127.0.0.209", "bad command reply"},
+        {"127.0.0.206", "bad CRC"},         {"127.0.0.207", "bad sync bytes"},
+        {"127.0.0.208", "bad status bit"},  {"127.0.0.209", "bad command reply"},
         {"127.0.0.210", "bad device type"},
     };
     for (const auto& [address, reason] : cases) {
@@ -199,7 +200,8 @@ TEST_F(ControlOverLoopback, InvalidRepliesAreTriedThreeTimesAndLoggedWithTheirRe
         EXPECT_EQ(wire.tcpBytes, Repeated(FramedHex(0xFD, 1), 3)) << address;
         const auto log = Log();
         EXPECT_EQ(CountOf(log, "CModuleInterface::SendRecvPacket(): " + reason), 3u) << address;
-        EXPECT_EQ(CountOf(log, "CModuleInterface::SendRecvPacket(): invalid packet or CRC ERROR"), 3u);
+        EXPECT_EQ(CountOf(log, "CModuleInterface::SendRecvPacket(): invalid packet or CRC ERROR"),
+                  3u);
         UseDebugLogSettings("");
         std::filesystem::remove(LogPath());
         ForceDebugLog(LogPath(), false);
@@ -232,11 +234,13 @@ TEST_F(ControlOverLoopback, StatusSevenAfterAFailedAttemptLeavesThatFailureAndTr
     CModuleInterface standing(Ip("127.0.0.221"));
     Bytes none;
     EXPECT_EQ(Command(standing, 201, none), ModuleResult::InvalidReply);
-    EXPECT_EQ(ControlCapture(CapturePath(), "127.0.0.221", 4).tcpBytes, Repeated(FramedHex(0xFD, 1), 3));
+    EXPECT_EQ(ControlCapture(CapturePath(), "127.0.0.221", 4).tcpBytes,
+              Repeated(FramedHex(0xFD, 1), 3));
     // A broken reply, status 7, then a good one: the third attempt succeeds.
     CModuleInterface recovering(Ip("127.0.0.222"));
     EXPECT_EQ(Command(recovering, 201, none), ModuleResult::Ok);
-    EXPECT_EQ(ControlCapture(CapturePath(), "127.0.0.222", 4).tcpBytes, Repeated(FramedHex(0xFD, 1), 3));
+    EXPECT_EQ(ControlCapture(CapturePath(), "127.0.0.222", 4).tcpBytes,
+              Repeated(FramedHex(0xFD, 1), 3));
     EXPECT_EQ(CountOf(Log(), "CModuleInterface::SendRecvPacket(): bad CRC"), 2u);
 }
 
@@ -280,9 +284,12 @@ TEST_F(ControlOverLoopback, DataThatDoNotFitTheCommandAreRefusedBeforeAnythingIs
     EXPECT_EQ(Command(module, 401, Bytes(2040, 1)), ModuleResult::Ok);
     const auto wire = ControlCapture(CapturePath(), "127.0.0.220", 1);
     ASSERT_EQ(wire.datagrams.size(), 1u);
-    EXPECT_EQ(wire.datagrams[0].substr(0, 16), "03000100" "0000F807");
+    EXPECT_EQ(wire.datagrams[0].substr(0, 16),
+              "03000100"
+              "0000F807");
     EXPECT_TRUE(wire.events.empty());
-    EXPECT_EQ(CountOf(Log(), "CModuleInterface::DoCommand(): 251 data bytes do not fit command 302"), 1u);
+    EXPECT_EQ(
+        CountOf(Log(), "CModuleInterface::DoCommand(): 251 data bytes do not fit command 302"), 1u);
 }
 
 TEST_F(ControlOverLoopback, UnknownCommandNumbersSendNothingAndSucceed) {

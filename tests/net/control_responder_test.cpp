@@ -57,7 +57,8 @@ TEST(ControlResponder, MalformedFramedRequestsGetNoAnswer) {
     badCrc.back() ^= 1;
     EXPECT_TRUE(sim::AnswerFramedRequest(config, state, badCrc).empty());
     const Bytes whole = Framed(0x20, 2);
-    EXPECT_TRUE(sim::AnswerFramedRequest(config, state, Bytes(whole.begin(), whole.begin() + 11)).empty());
+    EXPECT_TRUE(
+        sim::AnswerFramedRequest(config, state, Bytes(whole.begin(), whole.begin() + 11)).empty());
     EXPECT_TRUE(sim::AnswerFramedRequest(config, state, Bytes(11, 0)).empty());
 }
 
@@ -73,7 +74,8 @@ TEST(ControlResponder, FramedFaultsBreakExactlyTheirField) {
     };
     for (const auto& [fault, check] : cases) {
         sim::ControlState state;
-        const Bytes reply = sim::AnswerFramedRequest(Config("control-fault=" + fault), state, request);
+        const Bytes reply =
+            sim::AnswerFramedRequest(Config("control-fault=" + fault), state, request);
         EXPECT_EQ(ValidateFramedReply(request, reply), check) << fault;
     }
     sim::ControlState state;
@@ -93,8 +95,10 @@ TEST(ControlResponder, BusyCountsAnswersThenTheModuleWorks) {
 TEST(ControlResponder, DatagramPayloadsAreKeptAndReadBackByTheReadingCodes) {
     const sim::ControlConfig config = Config("control=on");
     sim::ControlState state;
-    EXPECT_EQ(sim::AnswerControlDatagram(config, state, Datagram(3, 1, {7, 8, 9})), (Bytes{0, 0, 1, 0}));
-    EXPECT_EQ(sim::AnswerControlDatagram(config, state, Datagram(4, 2)), (Bytes{0, 0, 2, 0, 7, 8, 9}));
+    EXPECT_EQ(sim::AnswerControlDatagram(config, state, Datagram(3, 1, {7, 8, 9})),
+              (Bytes{0, 0, 1, 0}));
+    EXPECT_EQ(sim::AnswerControlDatagram(config, state, Datagram(4, 2)),
+              (Bytes{0, 0, 2, 0, 7, 8, 9}));
     EXPECT_EQ(sim::AnswerControlDatagram(config, state, Datagram(7, 3)), (Bytes{0, 0, 3, 0}));
     EXPECT_EQ(sim::AnswerControlDatagram(config, state, Datagram(10, 4)), (Bytes{1, 0, 4, 0}));
     EXPECT_TRUE(sim::AnswerControlDatagram(config, state, Bytes{3, 0, 1}).empty());
@@ -102,11 +106,15 @@ TEST(ControlResponder, DatagramPayloadsAreKeptAndReadBackByTheReadingCodes) {
 
 TEST(ControlResponder, DatagramFaultsShapeTheReply) {
     sim::ControlState state;
-    EXPECT_EQ(sim::AnswerControlDatagram(Config("control-fault=wrong-sequence"), state, Datagram(4, 9)),
-              (Bytes{0, 0, 10, 0}));
-    EXPECT_EQ(sim::AnswerControlDatagram(Config("control-fault=short"), state, Datagram(4, 9)).size(), 3u);
-    EXPECT_GT(sim::AnswerControlDatagram(Config("control-fault=long"), state, Datagram(4, 9)).size(),
-              packet::kBufferSize);
+    EXPECT_EQ(
+        sim::AnswerControlDatagram(Config("control-fault=wrong-sequence"), state, Datagram(4, 9)),
+        (Bytes{0, 0, 10, 0}));
+    EXPECT_EQ(
+        sim::AnswerControlDatagram(Config("control-fault=short"), state, Datagram(4, 9)).size(),
+        3u);
+    EXPECT_GT(
+        sim::AnswerControlDatagram(Config("control-fault=long"), state, Datagram(4, 9)).size(),
+        packet::kBufferSize);
     EXPECT_EQ(sim::AnswerControlDatagram(Config("control-fault=status:258"), state, Datagram(4, 9)),
               (Bytes{2, 1, 9, 0}));
 }
@@ -115,8 +123,11 @@ TEST(ControlConfig, AFaultSequenceGivesEachRequestItsStepAndRepeatsTheLast) {
     sim::ControlConfig config = Config("control-fault=bad-crc+status:7+none");
     EXPECT_TRUE(config.enabled);
     const std::vector<std::pair<sim::ControlFault, unsigned>> expected = {
-        {sim::ControlFault::BadCrc, 0}, {sim::ControlFault::Status, 7},
-        {sim::ControlFault::None, 0},   {sim::ControlFault::None, 0}, {sim::ControlFault::None, 0}};
+        {sim::ControlFault::BadCrc, 0},
+        {sim::ControlFault::Status, 7},
+        {sim::ControlFault::None, 0},
+        {sim::ControlFault::None, 0},
+        {sim::ControlFault::None, 0}};
     for (unsigned request = 0; request < expected.size(); ++request) {
         const sim::ControlConfig answering = sim::ForRequest(config, request);
         EXPECT_EQ(answering.fault, expected[request].first) << request;
@@ -126,8 +137,12 @@ TEST(ControlConfig, AFaultSequenceGivesEachRequestItsStepAndRepeatsTheLast) {
     sim::ControlState state;
     const Bytes request = Framed(0xFD, 1);
     EXPECT_NE(CalcCRC16(sim::AnswerFramedRequest(sim::ForRequest(config, 0), state, request)), 0);
-    EXPECT_EQ(sim::AnswerFramedRequest(sim::ForRequest(config, 1), state, request)[packet::kStatusOffset], 0x87);
-    EXPECT_EQ(sim::AnswerFramedRequest(sim::ForRequest(config, 2), state, request)[packet::kStatusOffset], 0x80);
+    EXPECT_EQ(
+        sim::AnswerFramedRequest(sim::ForRequest(config, 1), state, request)[packet::kStatusOffset],
+        0x87);
+    EXPECT_EQ(
+        sim::AnswerFramedRequest(sim::ForRequest(config, 2), state, request)[packet::kStatusOffset],
+        0x80);
 
     // A single fault stays one for every request, and replacing a sequence by one clears it.
     const sim::ControlConfig single = Config("control-fault=busy:2");
@@ -147,14 +162,15 @@ TEST(ControlConfig, KeysAreCheckedWithAClearReason) {
     EXPECT_TRUE(sim::ParseModuleSpec("ip=127.0.0.2,control-fault=trickle:20", module, error));
     EXPECT_TRUE(module.control.enabled);
     EXPECT_EQ(module.control.count, 20u);
-    for (const char* bad : {"control=yes", "control-address=256", "control-fault=status",
-                            "control-fault=silent:3", "control-fault=busy:x",
-                            "control-fault=busy:65536", "control-fault=loud",
-                            // a step lasts one request, so nothing that spans several
-                            "control-fault=busy:2+none", "control-fault=none+trickle:5",
-                            "control-fault=not-listening+none", "control-fault=bad-crc+",
-                            "control-fault=+status:7", "control-fault=bad-crc++none"}) {
-        EXPECT_FALSE(sim::ParseModuleSpec(std::string("ip=127.0.0.2,") + bad, module, error)) << bad;
+    for (const char* bad :
+         {"control=yes", "control-address=256", "control-fault=status", "control-fault=silent:3",
+          "control-fault=busy:x", "control-fault=busy:65536", "control-fault=loud",
+          // a step lasts one request, so nothing that spans several
+          "control-fault=busy:2+none", "control-fault=none+trickle:5",
+          "control-fault=not-listening+none", "control-fault=bad-crc+", "control-fault=+status:7",
+          "control-fault=bad-crc++none"}) {
+        EXPECT_FALSE(sim::ParseModuleSpec(std::string("ip=127.0.0.2,") + bad, module, error))
+            << bad;
         EXPECT_NE(error.find(bad), std::string::npos) << error;
     }
 }

@@ -52,7 +52,8 @@ inline std::size_t CountOf(const std::vector<std::string>& lines, const std::str
     return count;
 }
 
-inline std::size_t CountStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
+inline std::size_t CountStartingWith(const std::vector<std::string>& lines,
+                                     const std::string& prefix) {
     std::size_t count = 0;
     for (const std::string& each : lines) count += each.rfind(prefix, 0) == 0 ? 1 : 0;
     return count;

@@ -37,7 +37,8 @@ TEST_F(ControlWaitsOverLoopback, ReplyCutShortEndsEachAttemptAfterTheReadWait) {
     EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData(): NO RESPONSE!"), 3u);
     EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData() [E2 E4 FF FF 01 ]"), 3u);
     EXPECT_EQ(CountOf(log, "CTCPTransport::Disconnect(127.0.0.231:9000)"), 3u);
-    EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.231", 1).events.front(), "tcp-accepted");
+    EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.231", 1).events.front(),
+              "tcp-accepted");
 }
 
 TEST_F(ControlWaitsOverLoopback, DatagramRepliesThatAnswerNothingEndWithNoAnswerAfterThreeSends) {

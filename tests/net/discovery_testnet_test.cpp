@@ -46,7 +46,10 @@ TEST_F(BroadcastOnTestNetwork, NoModuleListsNothingAfterTheWholeCollection) {
     EXPECT_TRUE(listed);
     EXPECT_TRUE(modules.empty());
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 2);
-    const std::string request = "57695A6E4C695374" "000C" + std::string(32, '0');
+    const std::string request =
+        "57695A6E4C695374"
+        "000C" +
+        std::string(32, '0');
     nettest::ExpectSentOnBothPorts(wire, "198.18.0.1", "255.255.255.255", request);
 }
 
@@ -58,8 +61,8 @@ TEST_F(BroadcastOnTestNetwork, OneRecordPerMacInOrderOfArrival) {
     // Same MAC as the first, other addresses, answering a little later.
     const std::string repeated =
         "ip=198.18.0.6,mac=00:0A:1B:2C:3D:01,mask=255.0.0.0,reply=delay:150";
-    ASSERT_TRUE(StartModsim({"--module", first, "--module", late, "--module", tooShort,
-                             "--module", longer, "--module", repeated}));
+    ASSERT_TRUE(StartModsim({"--module", first, "--module", late, "--module", tooShort, "--module",
+                             longer, "--module", repeated}));
     std::vector<ModuleHelloRecord> modules;
     EXPECT_TRUE(ListModules(Panel(), kWizardQueryCode, modules));
     // Each module answered on both ports; the late one came last although it is listed second.
@@ -106,7 +109,8 @@ TEST_F(BroadcastOnTestNetwork, HearsBroadcastAnswersOnTheAdapterOnlyAndNeverItsO
     std::vector<std::string> listed;
     for (const auto& record : modules) listed.push_back(RecordHex(record));
     std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, (std::vector<std::string>{HelloRecordHex(factory), HelloRecordHex(configured)}));
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{HelloRecordHex(factory), HelloRecordHex(configured)}));
 }
 
 class NetworkSettingsOnTestNetwork : public nettest::TestNetworkFixture {};
@@ -122,13 +126,18 @@ TEST_F(NetworkSettingsOnTestNetwork, ModuleTakesItsSettingsAndAnswersAtTheNewAdd
 
     // The sockets stay open 200 ms after sending, and not longer.
     EXPECT_EQ(SteppedMilliseconds([&] {
-                  EXPECT_TRUE(SetModuleNetwork(Panel(), mac, Ip("198.18.0.50"),
-                                               Ip("255.255.0.0"), Panel()));
+                  EXPECT_TRUE(SetModuleNetwork(Panel(), mac, Ip("198.18.0.50"), Ip("255.255.0.0"),
+                                               Panel()));
               }),
               200u);
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 4);
     ASSERT_EQ(wire.size(), 4u);
-    EXPECT_EQ(wire[2].hex, "5469426273457441" "000A1B2C3D4E" "C6120032" "FFFF0000" "C6120001");
+    EXPECT_EQ(wire[2].hex,
+              "5469426273457441"
+              "000A1B2C3D4E"
+              "C6120032"
+              "FFFF0000"
+              "C6120001");
     EXPECT_EQ(wire[3].hex, wire[2].hex);
     EXPECT_EQ(wire[3].to, "255.255.255.255:9101");
 

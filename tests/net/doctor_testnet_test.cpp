@@ -44,7 +44,8 @@ TEST_F(DoctorOnTestNetwork, PlainDoctorSendsNothingAndSearchNamesTheAdapterOfThe
                               "    00:0A:1B:2C:3D:4F 198.18.0.3  ports=9100,9101  by unicast\n"),
               std::string::npos)
         << result.out;
-    EXPECT_NE(result.out.find("next step: Modules were found on "), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("next step: Modules were found on "), std::string::npos)
+        << result.out;
     EXPECT_NE(result.out.find(kFoundOnPanel), std::string::npos) << result.out;
     // Only the search's two broadcasts reached the modules: the plain doctor sent none.
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 2);
@@ -60,14 +61,17 @@ TEST_F(DoctorOnTestNetwork, SearchSaysOnWhichPortsAndByWhichRouteEachModuleAnswe
     auto result = nettest::RunCli({"doctor", "--search"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("search: 2 modules answered\n"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("    00:0A:1B:2C:3D:01 198.18.1.30  ports=9100,9101  by broadcast only\n"),
+    EXPECT_NE(
+        result.out.find("    00:0A:1B:2C:3D:01 198.18.1.30  ports=9100,9101  by broadcast only\n"),
+        std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("    00:0A:1B:2C:3D:02 198.18.0.4  ports=9100  by unicast\n"),
               std::string::npos)
         << result.out;
-    EXPECT_NE(result.out.find("    00:0A:1B:2C:3D:02 198.18.0.4  ports=9100  by unicast\n"), std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find(": choose 198.18.0.1 in the panel; 00:0A:1B:2C:3D:01 (198.18.1.30) answered "
-                              "only by broadcast: it is on another subnet, give it an address on the "
-                              "subnet of "),
+    EXPECT_NE(result.out.find(
+                  ": choose 198.18.0.1 in the panel; 00:0A:1B:2C:3D:01 (198.18.1.30) answered "
+                  "only by broadcast: it is on another subnet, give it an address on the "
+                  "subnet of "),
               std::string::npos)
         << result.out;
 
@@ -101,8 +105,10 @@ TEST_F(DoctorOnTestNetwork, APortHeldByAnotherProgramIsNamedWithItsProcess) {
     EXPECT_EQ(result.exitCode, 1);
     const std::string held = "held by ";
     const std::string pid = "(pid " + std::to_string(getpid()) + ")";
-    EXPECT_NE(result.out.find("UDP 9100: cannot be bound: " + held), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("next step: UDP 9100 cannot be bound on 198.18.0.1 ("), std::string::npos)
+    EXPECT_NE(result.out.find("UDP 9100: cannot be bound: " + held), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("next step: UDP 9100 cannot be bound on 198.18.0.1 ("),
+              std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find(pid + "; close it\n"), std::string::npos) << result.out;
 }
@@ -113,23 +119,27 @@ TEST_F(DoctorOnTestNetwork, AnInterfaceThatIsDownIsReportedAsSuch) {
     ASSERT_TRUE(down.Applied());
     const auto result = nettest::RunCli({"doctor", "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.out;
-    EXPECT_NE(result.out.find("{\"name\": \"vtldown0\", \"address\": null, \"prefix\": null, "
-                              "\"up\": false, \"link\": false, \"usable\": false, \"why\": \"down\"}"),
-              std::string::npos)
+    EXPECT_NE(
+        result.out.find("{\"name\": \"vtldown0\", \"address\": null, \"prefix\": null, "
+                        "\"up\": false, \"link\": false, \"usable\": false, \"why\": \"down\"}"),
+        std::string::npos)
         << result.out;
 }
 
 TEST_F(DoctorOnTestNetwork, AFirewallRuleDroppingTheRepliesIsNamed) {
-    if (access("/usr/sbin/nft", X_OK) != 0) GTEST_SKIP() << "nft is missing; scripts/install-deps installs it";
+    if (access("/usr/sbin/nft", X_OK) != 0)
+        GTEST_SKIP() << "nft is missing; scripts/install-deps installs it";
     const NamespaceChange rule(
         "nft add table inet vtltest && "
-        "nft add chain inet vtltest input '{ type filter hook input priority 0; policy accept; }' && "
+        "nft add chain inet vtltest input '{ type filter hook input priority 0; policy accept; }' "
+        "&& "
         "nft add rule inet vtltest input udp dport 9100 drop",
         "nft delete table inet vtltest 2>/dev/null");
     ASSERT_TRUE(rule.Applied());
     const auto result = nettest::RunCli({"doctor"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.out.find("firewall on UDP 9101 replies: allowed"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("firewall on UDP 9101 replies: allowed"), std::string::npos)
+        << result.out;
     EXPECT_NE(result.out.find("next step: Replies on UDP 9100 are dropped by firewall rule "
                               "\"udp dport 9100 drop\": allow them\n"),
               std::string::npos)

@@ -101,15 +101,13 @@ TEST_F(ExchangeOverLoopback, SwitchReplyMagicAndElevenByteRepliesAreAccepted) {
 TEST_F(ExchangeOverLoopback, StatusTwoOrAWrongMagicFailsWithoutWaitingOn) {
     std::uint32_t switcher = 0;
     bool read = true;
-    EXPECT_LT(SteppedMilliseconds([&] {
-                  read = ReadSwitcherAddress(Local(), Ip("127.0.0.105"), switcher);
-              }),
+    EXPECT_LT(SteppedMilliseconds(
+                  [&] { read = ReadSwitcherAddress(Local(), Ip("127.0.0.105"), switcher); }),
               kDeadlineMs);
     EXPECT_FALSE(read);
     read = true;
-    EXPECT_LT(SteppedMilliseconds([&] {
-                  read = ReadSwitcherAddress(Local(), Ip("127.0.0.107"), switcher);
-              }),
+    EXPECT_LT(SteppedMilliseconds(
+                  [&] { read = ReadSwitcherAddress(Local(), Ip("127.0.0.107"), switcher); }),
               kDeadlineMs);
     EXPECT_FALSE(read);
 }
@@ -199,7 +197,11 @@ TEST_F(ExchangeOverLoopback, WrittenSwitcherAddressIsReadBack) {
     ASSERT_TRUE(WriteSwitcherAddress(Local(), Ip("127.0.0.115"), Ip("198.18.0.77")));
     const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.115", 2);
     ASSERT_EQ(wire.size(), 2u);
-    EXPECT_EQ(wire[0].hex, "57695A6E496E5477" "010000" "C612004D" "00000000");
+    EXPECT_EQ(wire[0].hex,
+              "57695A6E496E5477"
+              "010000"
+              "C612004D"
+              "00000000");
     EXPECT_EQ(wire[1].hex, wire[0].hex);
     std::uint32_t switcher = 0;
     ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.115"), switcher));

@@ -6,9 +6,9 @@
 
 namespace {
 
+using nettest::Ip;
 using sim::ModuleConfig;
 using sim::ReplyMode;
-using nettest::Ip;
 
 std::string SpecError(const std::string& moduleText) {
     ModuleConfig module;
@@ -173,10 +173,10 @@ TEST(ModuleSet, RefusesTwoModulesOnOneAddressButAllowsARepeatedMac) {
 TEST(ModsimArguments, CombineEveryFormAndRefuseWhatTheyDoNotKnow) {
     sim::ModsimOptions options;
     std::string error;
-    ASSERT_TRUE(sim::ParseModsimArguments({"--config", "a.ini", "--module", "ip=127.0.0.2",
-                                           "--config", "b.ini", "--capture", "c.txt",
-                                           "--duration", "1.25", "--broadcast"},
-                                          options, error))
+    ASSERT_TRUE(sim::ParseModsimArguments(
+        {"--config", "a.ini", "--module", "ip=127.0.0.2", "--config", "b.ini", "--capture", "c.txt",
+         "--duration", "1.25", "--broadcast"},
+        options, error))
         << error;
     EXPECT_EQ(options.configFiles, (std::vector<std::string>{"a.ini", "b.ini"}));
     EXPECT_EQ(options.moduleSpecs, (std::vector<std::string>{"ip=127.0.0.2"}));

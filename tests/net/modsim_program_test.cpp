@@ -89,8 +89,7 @@ TEST(ModsimProgram, AnAddressAnotherSimulatorHoldsFailsWithExitOne) {
     ASSERT_TRUE(first.Start({"--module", "ip=127.0.0.165"}, error)) << error;
     const auto result = RunModsim({"--module", "ip=127.0.0.165", "--duration", "1"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err,
-              "vantrel-modsim: cannot bind 127.0.0.165:9100: Address already in use\n");
+    EXPECT_EQ(result.err, "vantrel-modsim: cannot bind 127.0.0.165:9100: Address already in use\n");
     EXPECT_EQ(result.out, "");
 }
 

@@ -7,10 +7,10 @@
 
 namespace {
 
+using nettest::Hex;
 using sim::Datagram;
 using sim::ModuleConfig;
 using sim::ReplyMode;
-using nettest::Hex;
 
 Datagram Request(std::string_view magic, std::size_t length) {
     Datagram request(length, 0);
@@ -35,10 +35,15 @@ TEST(ModuleAnswers, SwitcherReadGetsTheTwentySixByteReply) {
     ModuleConfig module = Module();
     const auto replies = Replies(module, "WiZnInTr");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(Hex(replies[0]), "57695A6E496E5463010000" "0A010101" "0000000000000000000000");
+    EXPECT_EQ(Hex(replies[0]),
+              "57695A6E496E5463010000"
+              "0A010101"
+              "0000000000000000000000");
     module.switchReplyMagic = true;
     module.switcherLength = 11;
-    EXPECT_EQ(Hex(Replies(module, "WiZnInTr", 8)[0]), "57695A6E5377546301" "0000");
+    EXPECT_EQ(Hex(Replies(module, "WiZnInTr", 8)[0]),
+              "57695A6E5377546301"
+              "0000");
 }
 
 TEST(ModuleAnswers, SwitcherWriteIsTakenWithoutReplyAndShortOnesAreIgnored) {
@@ -80,12 +85,19 @@ TEST(ModuleAnswers, HelloCarriesTheAddressesAndItsConfiguredLength) {
     module.mask = 0x00FFFFFF;
     module.gateway = 0x0100A8C0;
     EXPECT_EQ(Hex(Replies(module, "WiZnLiSt")[0]),
-              "57695A6E48654C6F" "000A1B2C3D4E" "C0A80005" "FFFFFF00" "C0A80001" "00000000");
+              "57695A6E48654C6F"
+              "000A1B2C3D4E"
+              "C0A80005"
+              "FFFFFF00"
+              "C0A80001"
+              "00000000");
     module.helloLength = 29;
     EXPECT_EQ(Replies(module, "WiZnLiSt")[0].size(), 29u);
     module.helloLength = 40;
     const Datagram longer = Replies(module, "WiZnLiSt")[0];
-    EXPECT_EQ(Hex(std::span(longer).subspan(26)), "00000000" "1E1F2021222324252627");
+    EXPECT_EQ(Hex(std::span(longer).subspan(26)),
+              "00000000"
+              "1E1F2021222324252627");
 }
 
 TEST(ModuleAnswers, OnlyTheHelloOfABroadcastingModuleGoesToBroadcast) {

@@ -33,7 +33,8 @@ protected:
             "--module", "ip=127.0.0.175,ports=9101,switcher=10.75.0.1",
         };
         for (int n = 180; n < 180 + kAnswering; ++n)
-            args.insert(args.end(), {"--module", "ip=" + Host(n) + ",switcher=10.80.0." + std::to_string(n)});
+            args.insert(args.end(),
+                        {"--module", "ip=" + Host(n) + ",switcher=10.80.0." + std::to_string(n)});
         for (int n = 190; n < 190 + kSilent; ++n)
             args.insert(args.end(), {"--module", "ip=" + Host(n) + ",reply=silent"});
         StartSuiteSimulator(args);
@@ -74,11 +75,13 @@ TEST_F(ParallelCheckOverLoopback, MixedDevicesAreEachJudgedAsAloneAndKeptInOrder
     const std::vector<std::uint32_t> devices = {
         Ip("127.0.0.171"), Ip("127.0.0.170"), Ip("127.0.0.176"), Ip("127.0.0.172"),
         Ip("127.0.0.173"), Ip("127.0.0.174"), Ip("127.0.0.175")};
-    const std::vector<SwitcherCheck> expected = {
-        Offline("127.0.0.171"),       Online("127.0.0.170", "10.70.0.1"),
-        Offline("127.0.0.176"),       Offline("127.0.0.172", true),
-        Online("127.0.0.173", "10.73.0.1"), Offline("127.0.0.174"),
-        Online("127.0.0.175", "10.75.0.1")};
+    const std::vector<SwitcherCheck> expected = {Offline("127.0.0.171"),
+                                                 Online("127.0.0.170", "10.70.0.1"),
+                                                 Offline("127.0.0.176"),
+                                                 Offline("127.0.0.172", true),
+                                                 Online("127.0.0.173", "10.73.0.1"),
+                                                 Offline("127.0.0.174"),
+                                                 Online("127.0.0.175", "10.75.0.1")};
     for (const std::size_t jobs : {kDefaultCheckJobs, std::size_t{3}, std::size_t{1}}) {
         SCOPED_TRACE("jobs " + std::to_string(jobs));
         ExpectSameChecks(CheckSwitchers(Local(), devices, jobs), expected);
@@ -172,9 +175,9 @@ TEST_F(ParallelCheckOverLoopback, ExchangesOfEveryKindRunTogetherEachToItsOwnOut
 
     std::vector<std::string> outcomes;
     for (const auto& result : results) outcomes.push_back(ExchangeOutcomeName(result.outcome));
-    EXPECT_EQ(outcomes, (std::vector<std::string>{"answered", "answered", "unexpected reply",
-                                                  "silent", "silent", "silent", "not sent",
-                                                  "answered"}));
+    EXPECT_EQ(outcomes,
+              (std::vector<std::string>{"answered", "answered", "unexpected reply", "silent",
+                                        "silent", "silent", "not sent", "answered"}));
     std::uint32_t switcher = 0;
     EXPECT_EQ(SwitcherAddressOf(results[0], switcher), ExchangeOutcome::Answered);
     EXPECT_EQ(switcher, Ip("10.70.0.1"));

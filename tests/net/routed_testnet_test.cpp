@@ -42,8 +42,8 @@ TEST_F(RoutedOnTestNetwork, SweepFindsDevicesBehindTheRouterThatNoAdapterHears) 
     EXPECT_EQ(result.out.find("198.18.64."), std::string::npos) << result.out;
     EXPECT_EQ(result.out.find("198.18.67."), std::string::npos) << result.out;
 
-    result = nettest::RunCli(
-        {"sweep", "198.18.64.0/22", "198.18.64.0/24", "--from", "198.18.2.1", "--rate", "2000", "--json"});
+    result = nettest::RunCli({"sweep", "198.18.64.0/22", "198.18.64.0/24", "--from", "198.18.2.1",
+                              "--rate", "2000", "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
               "[{\"address\":\"198.18.64.10\",\"switcher\":\"10.64.0.10\"},"
@@ -60,8 +60,8 @@ TEST_F(RoutedOnTestNetwork, SweepRefusesMoreThanASixteenAndBadRangesBeforeSendin
         EXPECT_EQ(result.exitCode, 2) << range;
         EXPECT_EQ(result.err, "vantrel-cli: sweep: " + reason + "\n");
     }
-    const auto tooMany = nettest::RunCli({"sweep", "198.18.0.0/16", "198.19.0.0/24", "--from",
-                                          "198.18.2.1"});
+    const auto tooMany =
+        nettest::RunCli({"sweep", "198.18.0.0/16", "198.19.0.0/24", "--from", "198.18.2.1"});
     EXPECT_EQ(tooMany.exitCode, 2);
     EXPECT_NE(tooMany.err.find("more than the 65536"), std::string::npos) << tooMany.err;
 }

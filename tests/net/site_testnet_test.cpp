@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr const char* kSetNetworkHex = "5469426273457441";  // "TiBbsEtA"
+constexpr const char* kSetNetworkHex = "5469426273457441";     // "TiBbsEtA"
 constexpr const char* kWriteSwitcherHex = "57695A6E496E5477";  // "WiZnInTw"
 
 class SiteOnTestNetwork : public nettest::TestNetworkFixture {
@@ -25,9 +25,8 @@ protected:
     }
     std::size_t Captured(const char* hexPrefix) {
         const auto wire = nettest::ReadCapture(CapturePath());
-        return static_cast<std::size_t>(std::count_if(wire.begin(), wire.end(), [&](const auto& d) {
-            return d.hex.starts_with(hexPrefix);
-        }));
+        return static_cast<std::size_t>(std::count_if(
+            wire.begin(), wire.end(), [&](const auto& d) { return d.hex.starts_with(hexPrefix); }));
     }
     test_support::TempFolder folder_;
 };
@@ -43,25 +42,27 @@ const char* const kModules[] = {
 // but its search and checks.
 TEST_F(SiteOnTestNetwork, PlanTellsEachRowApartAndSendsNoSettings) {
     ASSERT_TRUE(StartModsim(std::vector<std::string>(std::begin(kModules), std::end(kModules))));
-    const auto site = WriteSite("plan.csv",
-                                "mac,ip,mask,gateway,switcher\n"
-                                "# the matching one, a factory one, a missing one, a conflict\n"
-                                "00:0A:1B:2C:3D:10,198.18.0.10,255.255.255.0,198.18.0.1,198.18.0.100\n"
-                                "00:0A:1B:2C:3D:30,198.18.0.40,255.255.255.0,198.18.0.1,198.18.0.101\n"
-                                "00:0A:1B:2C:3D:50,198.18.0.50,255.255.255.0,198.18.0.1,\n"
-                                "00:0A:1B:2C:3D:10,,,,\n");
+    const auto site =
+        WriteSite("plan.csv",
+                  "mac,ip,mask,gateway,switcher\n"
+                  "# the matching one, a factory one, a missing one, a conflict\n"
+                  "00:0A:1B:2C:3D:10,198.18.0.10,255.255.255.0,198.18.0.1,198.18.0.100\n"
+                  "00:0A:1B:2C:3D:30,198.18.0.40,255.255.255.0,198.18.0.1,198.18.0.101\n"
+                  "00:0A:1B:2C:3D:50,198.18.0.50,255.255.255.0,198.18.0.1,\n"
+                  "00:0A:1B:2C:3D:10,,,,\n");
     auto result = nettest::RunCli({"site", "plan", site, "--from", "198.18.0.1"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find("line 6: 00:0A:1B:2C:3D:10 is already on line 3"), std::string::npos)
         << result.err;
 
-    const auto fixed = WriteSite("plan.json",
-                                 "[{\"mac\": \"00:0A:1B:2C:3D:10\", \"switcher\": \"198.18.0.100\"},\n"
-                                 " {\"mac\": \"00:0A:1B:2C:3D:30\", \"ip\": \"198.18.0.40\", "
-                                 "\"mask\": \"255.255.255.0\", \"gateway\": \"198.18.0.1\"},\n"
-                                 " {\"mac\": \"00:0A:1B:2C:3D:50\"},\n"
-                                 " {\"mac\": \"00:0A:1B:2C:3D:31\", \"ip\": \"198.18.0.10\", "
-                                 "\"mask\": \"255.255.255.0\", \"gateway\": \"198.18.0.1\"}]\n");
+    const auto fixed =
+        WriteSite("plan.json",
+                  "[{\"mac\": \"00:0A:1B:2C:3D:10\", \"switcher\": \"198.18.0.100\"},\n"
+                  " {\"mac\": \"00:0A:1B:2C:3D:30\", \"ip\": \"198.18.0.40\", "
+                  "\"mask\": \"255.255.255.0\", \"gateway\": \"198.18.0.1\"},\n"
+                  " {\"mac\": \"00:0A:1B:2C:3D:50\"},\n"
+                  " {\"mac\": \"00:0A:1B:2C:3D:31\", \"ip\": \"198.18.0.10\", "
+                  "\"mask\": \"255.255.255.0\", \"gateway\": \"198.18.0.1\"}]\n");
     result = nettest::RunCli({"site", "plan", fixed, "--from", "198.18.0.1"});
     EXPECT_EQ(result.exitCode, 4) << result.err;
     EXPECT_EQ(result.out,
@@ -81,10 +82,11 @@ TEST_F(SiteOnTestNetwork, PlanTellsEachRowApartAndSendsNoSettings) {
 // a second apply finds nothing to do and sends no settings; --add-to-list lists what took.
 TEST_F(SiteOnTestNetwork, ApplyVerifiesEachChangeAndASecondApplySendsNothing) {
     ASSERT_TRUE(StartModsim(std::vector<std::string>(std::begin(kModules), std::end(kModules))));
-    const auto site = WriteSite("apply.csv",
-                                "mac,ip,mask,gateway,switcher\n"
-                                "00:0A:1B:2C:3D:10,198.18.0.10,255.255.255.0,198.18.0.1,198.18.0.100\n"
-                                "00:0A:1B:2C:3D:30,198.18.0.40,255.255.255.0,198.18.0.1,198.18.0.101\n");
+    const auto site =
+        WriteSite("apply.csv",
+                  "mac,ip,mask,gateway,switcher\n"
+                  "00:0A:1B:2C:3D:10,198.18.0.10,255.255.255.0,198.18.0.1,198.18.0.100\n"
+                  "00:0A:1B:2C:3D:30,198.18.0.40,255.255.255.0,198.18.0.1,198.18.0.101\n");
     const std::string list = folder_.File("list.ini");
     auto result = nettest::RunCli({"site", "apply", site, "--from", "198.18.0.1"});
     EXPECT_EQ(result.exitCode, 2);
@@ -114,9 +116,9 @@ TEST_F(SiteOnTestNetwork, ApplyVerifiesEachChangeAndASecondApplySendsNothing) {
 // A module that drops its settings is reported as not verified, with where it still answers,
 // and apply exits 1; the one that took them is verified.
 TEST_F(SiteOnTestNetwork, AModuleThatIgnoresItsSettingsIsNotVerified) {
-    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.60,mac=00:0A:1B:2C:3D:60,gateway=198.18.0.1",
-                             "--module",
-                             "ip=198.18.0.61,mac=00:0A:1B:2C:3D:61,gateway=198.18.0.1,settings=ignore"}));
+    ASSERT_TRUE(StartModsim(
+        {"--module", "ip=198.18.0.60,mac=00:0A:1B:2C:3D:60,gateway=198.18.0.1", "--module",
+         "ip=198.18.0.61,mac=00:0A:1B:2C:3D:61,gateway=198.18.0.1,settings=ignore"}));
     const auto site = WriteSite("ignored.csv",
                                 "mac,ip,mask,gateway\n"
                                 "00:0A:1B:2C:3D:60,198.18.0.70,255.255.255.0,198.18.0.1\n"

@@ -33,12 +33,12 @@ std::vector<std::string> Events(const std::string& output) {
 TEST(WatchOverLoopback, EachChangeIsOneLineAndNothingIsPrintedWhileNothingChanges) {
     test_support::TempFolder folder("vantrel-watch");
     const std::string settings = folder.File("vantrel-panel.ini");
-    ASSERT_EQ(nettest::RunCli({"devices", "add", "127.0.0.160", "00:0A:1B:2C:3D:60", "--settings",
-                               settings})
+    ASSERT_EQ(nettest::RunCli(
+                  {"devices", "add", "127.0.0.160", "00:0A:1B:2C:3D:60", "--settings", settings})
                   .exitCode,
               0);
-    const std::vector<std::string> module = {"--module",
-                                             "ip=127.0.0.160,mac=00:0A:1B:2C:3D:60,switcher=10.60.0.1"};
+    const std::vector<std::string> module = {
+        "--module", "ip=127.0.0.160,mac=00:0A:1B:2C:3D:60,switcher=10.60.0.1"};
     auto simulator = std::make_unique<harness::ModsimProcess>();
     std::string error;
     ASSERT_TRUE(simulator->Start(module, error)) << error;
@@ -61,10 +61,10 @@ TEST(WatchOverLoopback, EachChangeIsOneLineAndNothingIsPrintedWhileNothingChange
     ASSERT_TRUE(simulator->Start(module, error)) << error;
     ASSERT_TRUE(seen("\"event\":\"online\"", 2)) << watch.OutputText();
 
-    ASSERT_EQ(nettest::RunCli({"switcher", "set", "--from", "127.0.0.1", "127.0.0.160",
-                               "10.60.0.9"})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        nettest::RunCli({"switcher", "set", "--from", "127.0.0.1", "127.0.0.160", "10.60.0.9"})
+            .exitCode,
+        0);
     ASSERT_TRUE(seen("\"previous_switcher\":\"10.60.0.1\"", 1)) << watch.OutputText();
     // The list is read again: a device listed now is told once, in the next round.
     ASSERT_EQ(nettest::RunCli({"devices", "add", "127.0.0.161", "--settings", settings}).exitCode,

@@ -32,7 +32,8 @@ inline std::string AsPlainUser(const std::string& folder, FolderAccess access,
     constexpr uid_t kNobody = 65534;
     if (access == FolderAccess::kOwned && chown(folder.c_str(), kNobody, kNobody) != 0)
         return "cannot hand the folder over";
-    if (access == FolderAccess::kLocked && chmod(folder.c_str(), 0755) != 0) return "cannot open the folder";
+    if (access == FolderAccess::kLocked && chmod(folder.c_str(), 0755) != 0)
+        return "cannot open the folder";
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         if (chown(entry.path().c_str(), kNobody, kNobody) != 0) return "cannot hand a file over";
     int result[2];
@@ -41,7 +42,8 @@ inline std::string AsPlainUser(const std::string& folder, FolderAccess access,
     if (child == 0) {
         close(result[0]);
         std::string error = "cannot become nobody";
-        if (setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0) error = check();
+        if (setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0)
+            error = check();
         (void)!write(result[1], error.data(), error.size());
         _exit(0);
     }

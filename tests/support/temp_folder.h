@@ -13,7 +13,8 @@ namespace test_support {
 class TempFolder {
 public:
     explicit TempFolder(const std::string& prefix = "vantrel-test") {
-        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
         // Without its folder a test would write beside "/"; better to stop at once.
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         path_ = pattern;

@@ -46,7 +46,8 @@ QStringList Captured(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) return lines;
     for (const QByteArray& line : file.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() == 4) lines << QString::fromLatin1(fields[1] + ' ' + fields[2] + ' ' + fields[3]);
+        if (fields.size() == 4)
+            lines << QString::fromLatin1(fields[1] + ' ' + fields[2] + ' ' + fields[3]);
     }
     return lines;
 }
@@ -78,7 +79,8 @@ ModalScript::Step WhenSearched(std::function<bool(CTibboAddWizard&)> ready,
             if (!ready(*wizard)) return;
             poll->stop();
             act(*wizard);
-            // A run the act did not finish ends here, so the test goes on and fails on what it sees.
+            // A run the act did not finish ends here, so the test goes on and fails on what it
+            // sees.
             if (wizard->isVisible()) wizard->reject();
         });
         poll->start(50);
@@ -133,20 +135,25 @@ private slots:
         QVERIFY(window);
         ModalScript script({WhenSearched([](CTibboAddWizard& wizard) { return Listed(wizard, 2); },
                                          [](CTibboAddWizard& wizard) {
-            // The listed module's MAC differs from the stored one, so both modules are shown,
-            // sorted by MAC: the factory module first. Picked from the keyboard.
-            auto* list = wizard.ListPage().Control(add_wizard::kModuleList);
-            list->setFocus();
-            QTest::keyClick(list, Qt::Key_Down);
-            wizard.button(QWizard::NextButton)->click();
-            if (wizard.currentId() != add_wizard::kConfigurePage) return;
-            CIpAddressEdit& address = wizard.ConfigurePage().AddressField();
-            address.Field(0)->setFocus();
-            address.Field(0)->selectAll();
-            Type(QStringLiteral("198.18.0.50"));
-            wizard.button(QWizard::NextButton)->click();
-            if (wizard.currentId() == add_wizard::kFinishPage) wizard.button(QWizard::FinishButton)->click();
-        })});
+                                             // The listed module's MAC differs from the stored one,
+                                             // so both modules are shown, sorted by MAC: the
+                                             // factory module first. Picked from the keyboard.
+                                             auto* list =
+                                                 wizard.ListPage().Control(add_wizard::kModuleList);
+                                             list->setFocus();
+                                             QTest::keyClick(list, Qt::Key_Down);
+                                             wizard.button(QWizard::NextButton)->click();
+                                             if (wizard.currentId() != add_wizard::kConfigurePage)
+                                                 return;
+                                             CIpAddressEdit& address =
+                                                 wizard.ConfigurePage().AddressField();
+                                             address.Field(0)->setFocus();
+                                             address.Field(0)->selectAll();
+                                             Type(QStringLiteral("198.18.0.50"));
+                                             wizard.button(QWizard::NextButton)->click();
+                                             if (wizard.currentId() == add_wizard::kFinishPage)
+                                                 wizard.button(QWizard::FinishButton)->click();
+                                         })});
         ClickButton(*window, main_dialog::kAddButton);
         QCOMPARE(script.Seen(), QStringList{"CTibboAddWizard"});
 
@@ -161,8 +168,12 @@ private slots:
         QVERIFY(wire.contains("198.18.0.1:9100 255.255.255.255:9100 " + list));
         QVERIFY(wire.contains("198.18.0.1:9101 255.255.255.255:9101 " + list));
         // "TiBbsEtA", the MAC, 198.18.0.50, the mask and gateway as the module reported them.
-        const QString settingsRequest = QStringLiteral("5469426273457441" "000A1B2C3D01"
-                                                       "C6120032" "FFFFFF00" "C6120101");
+        const QString settingsRequest = QStringLiteral(
+            "5469426273457441"
+            "000A1B2C3D01"
+            "C6120032"
+            "FFFFFF00"
+            "C6120101");
         QVERIFY(wire.contains("198.18.0.1:9100 255.255.255.255:9100 " + settingsRequest));
         QVERIFY(wire.contains("198.18.0.1:9101 255.255.255.255:9101 " + settingsRequest));
         bool checkedThere = false;
@@ -175,21 +186,26 @@ private slots:
         TestNetworkModsim modsim({kListedModule});
         QVERIFY2(modsim.Ready(), modsim.Error());
         std::vector<std::uint32_t> listed;
-        for (int i = 0; i < 127; ++i) listed.push_back(Ip("10.0.0.1") + (static_cast<std::uint32_t>(i) << 24));
+        for (int i = 0; i < 127; ++i)
+            listed.push_back(Ip("10.0.0.1") + (static_cast<std::uint32_t>(i) << 24));
         TempSettings settings(DeviceListText(listed));
         auto window = OpenWindow(AdapterList({Ip(kPanel)}));
         QVERIFY(window);
         QVERIFY(window->Control(main_dialog::kAddButton)->isEnabled());
         ModalScript script({WhenSearched([](CTibboAddWizard& wizard) { return Listed(wizard, 1); },
                                          [](CTibboAddWizard& wizard) {
-            static_cast<QCheckBox*>(wizard.ListPage().Control(add_wizard::kNotListedBox))->click();
-            wizard.button(QWizard::NextButton)->click();
-            CIpAddressEdit& address = wizard.DirectPage().AddressField();
-            address.Field(0)->setFocus();
-            Type(QStringLiteral("198.18.0.99"));
-            wizard.button(QWizard::NextButton)->click();
-            if (wizard.currentId() == add_wizard::kFinishPage) wizard.button(QWizard::FinishButton)->click();
-        }),
+                                             static_cast<QCheckBox*>(wizard.ListPage().Control(
+                                                                         add_wizard::kNotListedBox))
+                                                 ->click();
+                                             wizard.button(QWizard::NextButton)->click();
+                                             CIpAddressEdit& address =
+                                                 wizard.DirectPage().AddressField();
+                                             address.Field(0)->setFocus();
+                                             Type(QStringLiteral("198.18.0.99"));
+                                             wizard.button(QWizard::NextButton)->click();
+                                             if (wizard.currentId() == add_wizard::kFinishPage)
+                                                 wizard.button(QWizard::FinishButton)->click();
+                                         }),
                             PressButton(QMessageBox::Ok)});
         ClickButton(*window, main_dialog::kAddButton);
         // Nothing answers at the typed address: the Check that ends Add says so.

@@ -217,7 +217,8 @@ private slots:
         open.Next();
         CIpAddressEdit& field = open.wizard.DirectPage().AddressField();
         ModalOperator operatorAnswers;
-        for (const QString& silent : {QString(), QStringLiteral("10.0.0"), QStringLiteral("0.0.0.0")}) {
+        for (const QString& silent :
+             {QString(), QStringLiteral("10.0.0"), QStringLiteral("0.0.0.0")}) {
             Fill(field, silent);
             open.Next();
         }
@@ -285,7 +286,8 @@ private slots:
         open.Next();
         ModalOperator operatorAnswers;
         open.Next();
-        QCOMPARE(Texts(operatorAnswers.Seen()), QStringList{"Selected IP address is already used!"});
+        QCOMPARE(Texts(operatorAnswers.Seen()),
+                 QStringList{"Selected IP address is already used!"});
         QCOMPARE(open.wizard.currentId(), int(kConfigurePage));
         QVERIFY(open.segment.sent.empty());
     }
@@ -352,10 +354,12 @@ private slots:
         OpenWizard open({});
         QVERIFY(open.Show());
         QCOMPARE(open.wizard.windowTitle(), QStringLiteral("Добавить устройство"));
-        QCOMPARE(static_cast<QAbstractButton*>(open.wizard.ListPage().Control(kRefreshButton))->text(),
-                 QStringLiteral("Обновить"));
-        QCOMPARE(static_cast<QLabel*>(open.wizard.DirectPage().Control(kDirectAddressLabel))->text(),
-                 QStringLiteral("IP адрес"));
+        QCOMPARE(
+            static_cast<QAbstractButton*>(open.wizard.ListPage().Control(kRefreshButton))->text(),
+            QStringLiteral("Обновить"));
+        QCOMPARE(
+            static_cast<QLabel*>(open.wizard.DirectPage().Control(kDirectAddressLabel))->text(),
+            QStringLiteral("IP адрес"));
         // The column headings are read without the language offset.
         QCOMPARE(open.List().headerItem()->text(1), QStringLiteral("IP"));
     }

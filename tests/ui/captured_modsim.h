@@ -20,7 +20,8 @@ inline constexpr const char* kReadPassportHex = "57695A6E47704173";   // "WiZnGp
 class CapturedModsim {
 public:
     explicit CapturedModsim(const std::vector<std::string>& modules) {
-        std::vector<std::string> args{"--capture", CapturePath().toStdString(), "--duration", "120"};
+        std::vector<std::string> args{"--capture", CapturePath().toStdString(), "--duration",
+                                      "120"};
         for (const std::string& module : modules) {
             args.push_back("--module");
             args.push_back(module);

@@ -230,7 +230,8 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const QStringList before{"1", "2", "", ""};
         QTest::newRow("address") << "10.1.2.3" << QStringList{"10", "1", "2", "3"};
-        QTest::newRow("blanks around") << "  172.16.0.254 \n" << QStringList{"172", "16", "0", "254"};
+        QTest::newRow("blanks around") << "  172.16.0.254 \n"
+                                       << QStringList{"172", "16", "0", "254"};
         QTest::newRow("three numbers") << "10.1.2" << before;
         QTest::newRow("number too big") << "10.1.2.256" << before;
         QTest::newRow("words") << "switcher" << before;

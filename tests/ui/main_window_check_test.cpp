@@ -15,7 +15,9 @@ using namespace main_dialog;
 
 namespace {
 
-QTreeWidget* List(const CControlPanelDlg& window) { return static_cast<QTreeWidget*>(window.Control(kDeviceList)); }
+QTreeWidget* List(const CControlPanelDlg& window) {
+    return static_cast<QTreeWidget*>(window.Control(kDeviceList));
+}
 
 class PaintCounter : public QObject {
 public:
@@ -44,7 +46,8 @@ private slots:
         SelectRow(*window, 1);
         ClickButton(*window, kCheckButton);
         QVERIFY(answers.Seen().empty());
-        QCOMPARE(RowTexts(*window, 1), (QStringList{"2", "02:00:00:00:00:01", "127.0.0.2", "Yes", "10.1.1.1"}));
+        QCOMPARE(RowTexts(*window, 1),
+                 (QStringList{"2", "02:00:00:00:00:01", "127.0.0.2", "Yes", "10.1.1.1"}));
         QCOMPARE(RowDiamond(*window, 1), Diamond::Green);
         // The checked row stays selected; the other device was not asked.
         QCOMPARE(List(*window)->selectedItems().value(0), List(*window)->topLevelItem(1));
@@ -169,7 +172,8 @@ private slots:
     void answerTextsFollowTheLanguage() {
         Modsim modsim({"ip=127.0.0.2"});
         QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(QStringLiteral("[Layout]\nLanguage=0\n") + DeviceListText({Loopback(2), Loopback(4)}));
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=0\n") +
+                              DeviceListText({Loopback(2), Loopback(4)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         ClickButton(*window, kCheckAllButton);

@@ -23,7 +23,8 @@ struct Units {
     int y;
     Units() {
         const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans"), 8));
-        const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        const int letters = metrics.horizontalAdvance(
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
         x = (letters / 26 + 1) / 2;
         y = metrics.height();
     }
@@ -36,7 +37,8 @@ struct Units {
 
 std::map<int, QRect> Geometries(const CControlPanelDlg& window) {
     std::map<int, QRect> rects;
-    for (const ControlTemplate& control : kControls) rects[control.id] = window.Control(control.id)->geometry();
+    for (const ControlTemplate& control : kControls)
+        rects[control.id] = window.Control(control.id)->geometry();
     return rects;
 }
 
@@ -50,13 +52,18 @@ bool FramedRun() { return qEnvironmentVariableIsSet("VANTREL_UI_WINDOW_FRAME"); 
 // the designed desktop's would leave the whole window below its minimum height.
 QSize OpeningSize(const Units& units, const QWidget& window) {
     const QSize frame = Frame(window);
-    const int height = frame.isNull() ? units.Y(kClientHeight)
-                                      : std::max(units.Y(kClientHeight), units.Y(kMinimumHeight) - frame.height());
+    const int height =
+        frame.isNull() ? units.Y(kClientHeight)
+                       : std::max(units.Y(kClientHeight), units.Y(kMinimumHeight) - frame.height());
     return QSize(units.X(kClientWidth), height);
 }
 
 QString Layout(int left, int top, int width, int height) {
-    return QStringLiteral("[Layout]\nLeft=%1\nTop=%2\nWidth=%3\nHeight=%4\n").arg(left).arg(top).arg(width).arg(height);
+    return QStringLiteral("[Layout]\nLeft=%1\nTop=%2\nWidth=%3\nHeight=%4\n")
+        .arg(left)
+        .arg(top)
+        .arg(width)
+        .arg(height);
 }
 
 }  // namespace
@@ -77,24 +84,29 @@ private slots:
         QCOMPARE(!Frame(*window).isNull(), FramedRun());
         // The minimum counts the whole window, so without a frame the window opens at the
         // designed client size with every control at its template rectangle.
-        if (!FramedRun()) QCOMPARE(window->size(), QSize(units.X(kClientWidth), units.Y(kClientHeight)));
+        if (!FramedRun())
+            QCOMPARE(window->size(), QSize(units.X(kClientWidth), units.Y(kClientHeight)));
         QCOMPARE(window->size(), OpeningSize(units, *window));
         const int dy = window->height() - units.Y(kClientHeight);
-        QCOMPARE(window->Control(kDeviceList)->geometry(), units.Rect(8, 8, 444, 196).adjusted(0, 0, 0, dy));
+        QCOMPARE(window->Control(kDeviceList)->geometry(),
+                 units.Rect(8, 8, 444, 196).adjusted(0, 0, 0, dy));
         QCOMPARE(window->Control(kCheckButton)->geometry(), units.Rect(460, 52, 72, 14));
         QCOMPARE(window->Control(kCheckAllButton)->geometry(), units.Rect(460, 68, 72, 14));
         QCOMPARE(window->Control(kSetupButton)->geometry(), units.Rect(460, 105, 72, 14));
         QCOMPARE(window->Control(kAddButton)->geometry(), units.Rect(460, 129, 72, 14));
         QCOMPARE(window->Control(kRemoveButton)->geometry(), units.Rect(460, 145, 72, 14));
         QCOMPARE(window->Control(kPassportButton)->geometry(), units.Rect(460, 161, 72, 14));
-        QCOMPARE(window->Control(kCloseButton)->geometry(), units.Rect(460, 188, 72, 14).translated(0, dy));
+        QCOMPARE(window->Control(kCloseButton)->geometry(),
+                 units.Rect(460, 188, 72, 14).translated(0, dy));
         const QRect language = window->Control(kLanguageBox)->geometry();
         QCOMPARE(language.topLeft(), QPoint(units.X(460), units.Y(8)));
         QCOMPARE(language.width(), units.X(532) - units.X(460));
-        QCOMPARE(window->Control(kAdapterBox)->geometry().topLeft(), QPoint(units.X(460), units.Y(28)));
+        QCOMPARE(window->Control(kAdapterBox)->geometry().topLeft(),
+                 QPoint(units.X(460), units.Y(28)));
         // Tab order: the list, both boxes, then the buttons down the column.
-        const int order[] = {kDeviceList, kLanguageBox, kAdapterBox, kCheckButton, kCheckAllButton, kIpOutputButton,
-                             kSetupButton, kRemoteButton, kAddButton, kRemoveButton, kPassportButton, kCloseButton};
+        const int order[] = {kDeviceList,     kLanguageBox,    kAdapterBox,     kCheckButton,
+                             kCheckAllButton, kIpOutputButton, kSetupButton,    kRemoteButton,
+                             kAddButton,      kRemoveButton,   kPassportButton, kCloseButton};
         std::set<QWidget*> controls;
         for (int id : order) controls.insert(window->Control(id));
         QWidget* next = window->Control(kDeviceList);
@@ -116,7 +128,8 @@ private slots:
         auto after = Geometries(*window);
         QCOMPARE(after[kDeviceList], before.at(kDeviceList).adjusted(0, 0, 100, 0));
         for (const ControlTemplate& control : kControls)
-            if (control.id != kDeviceList) QCOMPARE(after[control.id], before.at(control.id).translated(100, 0));
+            if (control.id != kDeviceList)
+                QCOMPARE(after[control.id], before.at(control.id).translated(100, 0));
 
         window->resize(size.width() + 100, size.height() + 50);
         QTRY_COMPARE(window->height(), size.height() + 50);
@@ -159,7 +172,8 @@ private slots:
         window->resize(200, 100);
         if (FramedRun()) {
             QVERIFY(!Frame(*window).isNull());
-            QTRY_COMPARE(window->frameGeometry().size(), QSize(units.X(kMinimumWidth), units.Y(kMinimumHeight)));
+            QTRY_COMPARE(window->frameGeometry().size(),
+                         QSize(units.X(kMinimumWidth), units.Y(kMinimumHeight)));
         } else {
             QTRY_COMPARE(window->size(), QSize(units.X(kMinimumWidth), units.Y(kClientHeight)));
         }
@@ -195,9 +209,12 @@ private slots:
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         const int dy = height - units.Y(kClientHeight);
-        QCOMPARE(window->Control(kDeviceList)->geometry(), units.Rect(8, 8, 444, 196).adjusted(0, 0, 100, dy));
-        QCOMPARE(window->Control(kCheckButton)->geometry(), units.Rect(460, 52, 72, 14).translated(100, 0));
-        QCOMPARE(window->Control(kCloseButton)->geometry(), units.Rect(460, 188, 72, 14).translated(100, dy));
+        QCOMPARE(window->Control(kDeviceList)->geometry(),
+                 units.Rect(8, 8, 444, 196).adjusted(0, 0, 100, dy));
+        QCOMPARE(window->Control(kCheckButton)->geometry(),
+                 units.Rect(460, 52, 72, 14).translated(100, 0));
+        QCOMPARE(window->Control(kCloseButton)->geometry(),
+                 units.Rect(460, 188, 72, 14).translated(100, dy));
     }
 
     void aStoredMinusOneOrAMissingKeyKeepsTheDesignedSize_data() {
@@ -246,7 +263,8 @@ private slots:
             QVERIFY(window);
             QCOMPARE(window->geometry(), QRect(7000, 5000, 900, 420));
         }
-        QVERIFY(settings.Text().contains(QStringLiteral("Left=7000\nTop=5000\nWidth=900\nHeight=420")));
+        QVERIFY(
+            settings.Text().contains(QStringLiteral("Left=7000\nTop=5000\nWidth=900\nHeight=420")));
     }
 };
 

@@ -27,7 +27,8 @@ QString Caption(const CControlPanelDlg& window, int id) {
 QStringList Headers(const CControlPanelDlg& window) {
     auto* list = static_cast<QTreeWidget*>(window.Control(kDeviceList));
     QStringList headers;
-    for (int column = 0; column < list->columnCount(); ++column) headers << list->headerItem()->text(column);
+    for (int column = 0; column < list->columnCount(); ++column)
+        headers << list->headerItem()->text(column);
     return headers;
 }
 
@@ -80,15 +81,19 @@ private slots:
     }
 
     void opensWithStoredDevicesNotYetAsked() {
-        TempSettings settings(QStringLiteral("[Layout]\nLanguage=0\n[List]\nTotal=2\nIP0=%1\nMAC0=00:0a:1b:2c:3d:4e\nIP1=%2\n")
-                                  .arg(SettingsInt(Loopback(2)), SettingsInt(Loopback(3))));
+        TempSettings settings(
+            QStringLiteral(
+                "[Layout]\nLanguage=0\n[List]\nTotal=2\nIP0=%1\nMAC0=00:0a:1b:2c:3d:4e\nIP1=%2\n")
+                .arg(SettingsInt(Loopback(2)), SettingsInt(Loopback(3))));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QStringLiteral("Control Panel Configuration"));
         QVERIFY(!window->windowIcon().isNull());
-        QCOMPARE(Headers(*window), (QStringList{"#", "MAC", "IP", "Online", "Switcher IP address"}));
+        QCOMPARE(Headers(*window),
+                 (QStringList{"#", "MAC", "IP", "Online", "Switcher IP address"}));
         // A MAC typed by hand in lower case is shown as it is; a missing one is empty.
-        QCOMPARE(RowTexts(*window, 0), (QStringList{"1", "00:0a:1b:2c:3d:4e", "127.0.0.2", "", ""}));
+        QCOMPARE(RowTexts(*window, 0),
+                 (QStringList{"1", "00:0a:1b:2c:3d:4e", "127.0.0.2", "", ""}));
         QCOMPARE(RowTexts(*window, 1), (QStringList{"2", "", "127.0.0.3", "", ""}));
         QCOMPARE(RowDiamond(*window, 0), Diamond::Grey);
         QVERIFY(RowImageCornerTransparent(*window, 0));
@@ -136,10 +141,12 @@ private slots:
         QVERIFY(window);
         QCOMPARE(RowCount(*window), devices);
         if (select) SelectRow(*window, devices - 1);
-        const int ids[] = {kAdapterBox, kCheckButton, kCheckAllButton, kSetupButton, kAddButton, kRemoveButton, kPassportButton};
+        const int ids[] = {kAdapterBox, kCheckButton,  kCheckAllButton, kSetupButton,
+                           kAddButton,  kRemoveButton, kPassportButton};
         const QString letters = QStringLiteral("ABCSDRP");
         QString actual;
-        for (int index = 0; index < 7; ++index) actual += window->Control(ids[index])->isEnabled() ? letters.at(index) : '-';
+        for (int index = 0; index < 7; ++index)
+            actual += window->Control(ids[index])->isEnabled() ? letters.at(index) : '-';
         QCOMPARE(actual, enabled);
         QVERIFY(window->Control(kLanguageBox)->isEnabled());
         QVERIFY(window->Control(kCloseButton)->isEnabled());
@@ -147,14 +154,16 @@ private slots:
     }
 
     void withoutAdapterTheOperatorIsToldThenOnlyViewingAndRemove() {
-        TempSettings settings(QStringLiteral("[Config]\nLocalIP=%1\n").arg(SettingsInt(Loopback(1))) +
-                              DeviceListText({Loopback(2), Loopback(3)}));
+        TempSettings settings(
+            QStringLiteral("[Config]\nLocalIP=%1\n").arg(SettingsInt(Loopback(1))) +
+            DeviceListText({Loopback(2), Loopback(3)}));
         ModalOperator answers(QMessageBox::Yes);
         auto window = OpenWindow(NoAdapter());
         QVERIFY(window);
         QCOMPARE(answers.Seen().size(), std::size_t{1});
         const SeenBox& box = answers.Seen()[0];
-        QCOMPARE(box.text, QStringLiteral("Ethernet adapter on this computer is not functioning properly!"));
+        QCOMPARE(box.text,
+                 QStringLiteral("Ethernet adapter on this computer is not functioning properly!"));
         QCOMPARE(box.title, QStringLiteral("Vantrel"));
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -167,7 +176,8 @@ private slots:
         QCOMPARE(RowTexts(*window, 0).at(2), QStringLiteral("127.0.0.3"));
         QCOMPARE(RowCount(*window), 1);
         // The stored adapter is not rewritten when there is none to choose.
-        QVERIFY(settings.Text().contains(QStringLiteral("LocalIP=%1").arg(SettingsInt(Loopback(1)))));
+        QVERIFY(
+            settings.Text().contains(QStringLiteral("LocalIP=%1").arg(SettingsInt(Loopback(1)))));
     }
 
     void storedAdapterThatStillExistsIsChosen() {
@@ -184,13 +194,16 @@ private slots:
     }
 
     void storedAdapterThatIsGoneGivesTheFirstAndIsWrittenBack() {
-        TempSettings settings(QStringLiteral("[Config]\nLocalIP=%1\n").arg(SettingsInt(Loopback(9))));
+        TempSettings settings(
+            QStringLiteral("[Config]\nLocalIP=%1\n").arg(SettingsInt(Loopback(9))));
         auto window = OpenWindow(AdapterList({Loopback(1), Loopback(5)}));
         QVERIFY(window);
         QCOMPARE(window->ChosenAdapter(), 0);
         QCOMPARE(window->LocalAddress(), Loopback(1));
-        QCOMPARE(static_cast<QComboBox*>(window->Control(kAdapterBox))->currentText(), QStringLiteral("127.0.0.1"));
-        QVERIFY(settings.Text().contains(QStringLiteral("LocalIP=%1").arg(SettingsInt(Loopback(1)))));
+        QCOMPARE(static_cast<QComboBox*>(window->Control(kAdapterBox))->currentText(),
+                 QStringLiteral("127.0.0.1"));
+        QVERIFY(
+            settings.Text().contains(QStringLiteral("LocalIP=%1").arg(SettingsInt(Loopback(1)))));
     }
 
     void choosingAnAdapterWritesLocalIp() {
@@ -200,11 +213,13 @@ private slots:
         QTest::keyClick(window->Control(kAdapterBox), Qt::Key_Down);
         QCOMPARE(window->ChosenAdapter(), 1);
         QCOMPARE(window->LocalAddress(), Loopback(5));
-        QVERIFY(settings.Text().contains(QStringLiteral("LocalIP=%1").arg(SettingsInt(Loopback(5)))));
+        QVERIFY(
+            settings.Text().contains(QStringLiteral("LocalIP=%1").arg(SettingsInt(Loopback(5)))));
     }
 
     void anyStoredLanguageOtherThanZeroOpensRussian() {
-        TempSettings settings(QStringLiteral("[Layout]\nLanguage=5\n") + DeviceListText({Loopback(2)}));
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=5\n") +
+                              DeviceListText({Loopback(2)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         QCOMPARE(static_cast<QComboBox*>(window->Control(kLanguageBox))->currentIndex(), 1);
@@ -224,7 +239,8 @@ private slots:
         QWidget* box = window->Control(kLanguageBox);
         QTest::keyClick(box, Qt::Key_Down);
         QCOMPARE(CurrentLanguage(), kRussian);
-        const QStringList russian = {"Добавить", "Удалить", "Закрыть", "Паспорт", "Проверить", "Проверить все", "Настройки"};
+        const QStringList russian = {"Добавить",  "Удалить",       "Закрыть",  "Паспорт",
+                                     "Проверить", "Проверить все", "Настройки"};
         QStringList captions;
         for (int id : kCaptionedButtons) captions << Caption(*window, id);
         QCOMPARE(captions, russian);
@@ -244,8 +260,12 @@ private slots:
             QVERIFY(window);
             QTest::keyClick(window->Control(kLanguageBox), Qt::Key_Down);
         }
-        QCOMPARE(SectionValue(settings.Text(), QStringLiteral("Layout"), QStringLiteral("Language")), QStringLiteral("1"));
-        QCOMPARE(SectionValue(settings.Text(), QStringLiteral("Config"), QStringLiteral("Language")), QStringLiteral("7"));
+        QCOMPARE(
+            SectionValue(settings.Text(), QStringLiteral("Layout"), QStringLiteral("Language")),
+            QStringLiteral("1"));
+        QCOMPARE(
+            SectionValue(settings.Text(), QStringLiteral("Config"), QStringLiteral("Language")),
+            QStringLiteral("7"));
 
         SetLanguage(kEnglish);
         auto next = OpenWindow(AdapterList({Loopback(1)}));
@@ -312,7 +332,8 @@ private slots:
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         auto* list = static_cast<QTreeWidget*>(window->Control(kDeviceList));
-        for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Space, Qt::Key_PageUp}) QTest::keyClick(list, key);
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Space, Qt::Key_PageUp})
+            QTest::keyClick(list, key);
         QCOMPARE(SelectedRows(*list), QList<int>{});
         QVERIFY(!window->Control(kRemoveButton)->isEnabled());
     }
@@ -320,7 +341,8 @@ private slots:
     void platformTextsFollowTheInterfaceLanguage() {
         QVERIFY2(QFile::exists(InstalledPlatformTranslations() + QStringLiteral("/qtbase_ru.qm")),
                  "Qt's Russian translations are missing (scripts/install-deps installs them)");
-        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") +
+                              DeviceListText({Loopback(2)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         const SeenBox russian = RemoveQuestionForFirstRow(*window, QMessageBox::No);
@@ -340,12 +362,14 @@ private slots:
 
         // Back to English while the window is open: the next box speaks English throughout.
         QTest::keyClick(language, Qt::Key_Up);
-        QCOMPARE(RemoveQuestionForFirstRow(*window, QMessageBox::No).buttonTexts, (QStringList{"&Yes", "&No"}));
+        QCOMPARE(RemoveQuestionForFirstRow(*window, QMessageBox::No).buttonTexts,
+                 (QStringList{"&Yes", "&No"}));
         QCOMPARE(QWizard().buttonText(QWizard::NextButton), QStringLiteral("&Next >"));
     }
 
     void withoutQtTranslationsPlatformTextsStayEnglish() {
-        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") +
+                              DeviceListText({Loopback(2)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         QTemporaryDir noTranslations;
@@ -390,8 +414,10 @@ private slots:
         ModalOperator answers(QMessageBox::Yes);
         ClickButton(*window, kRemoveButton);
         QCOMPARE(RowCount(*window), 2);
-        QCOMPARE(RowTexts(*window, 0).mid(0, 3), (QStringList{"1", "02:00:00:00:00:01", "127.0.0.3"}));
-        QCOMPARE(RowTexts(*window, 1).mid(0, 3), (QStringList{"2", "02:00:00:00:00:02", "127.0.0.4"}));
+        QCOMPARE(RowTexts(*window, 0).mid(0, 3),
+                 (QStringList{"1", "02:00:00:00:00:01", "127.0.0.3"}));
+        QCOMPARE(RowTexts(*window, 1).mid(0, 3),
+                 (QStringList{"2", "02:00:00:00:00:02", "127.0.0.4"}));
         QVERIFY(static_cast<QTreeWidget*>(window->Control(kDeviceList))->selectedItems().isEmpty());
         QVERIFY(!window->Control(kRemoveButton)->isEnabled());
         const QString text = settings.Text();
@@ -403,7 +429,8 @@ private slots:
     }
 
     void russianRemoveQuestionKeepsTheApplicationTitle() {
-        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") + DeviceListText({Loopback(2)}));
+        TempSettings settings(QStringLiteral("[Layout]\nLanguage=1\n") +
+                              DeviceListText({Loopback(2)}));
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         const SeenBox box = RemoveQuestionForFirstRow(*window, QMessageBox::No);
@@ -420,7 +447,8 @@ private slots:
         const int targets[] = {kDeviceList, kLanguageBox, kAdapterBox, kCheckButton, kCloseButton};
         for (int id : targets) {
             window->Control(id)->setFocus();
-            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) QTest::keyClick(window->Control(id), key);
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+                QTest::keyClick(window->Control(id), key);
         }
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QTest::keyClick(window.get(), Qt::Key_Return);
@@ -452,7 +480,8 @@ private slots:
         QCOMPARE(RunControlPanel(argc, argv, options), kPanelAlreadyRunning);
         QVERIFY(!QFile::exists(path));
         QVERIFY(QApplication::topLevelWidgets().isEmpty() ||
-                std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
+                std::none_of(QApplication::topLevelWidgets().begin(),
+                             QApplication::topLevelWidgets().end(),
                              [](QWidget* widget) { return widget->isVisible(); }));
     }
 };

@@ -31,8 +31,10 @@ int RunChild(int argc, char** argv) {
         return true;
     };
     options.afterFirstPaint = [](CControlPanelDlg& window) {
-        std::printf("arguments %lld\n", static_cast<long long>(QCoreApplication::arguments().size()));
-        std::printf("direction %s\n", QApplication::layoutDirection() == Qt::LeftToRight ? "ltr" : "rtl");
+        std::printf("arguments %lld\n",
+                    static_cast<long long>(QCoreApplication::arguments().size()));
+        std::printf("direction %s\n",
+                    QApplication::layoutDirection() == Qt::LeftToRight ? "ltr" : "rtl");
         std::printf("style %s\n", qPrintable(QApplication::style()->name()));
         std::printf("platform %s\n", qPrintable(QGuiApplication::platformName()));
         std::fflush(stdout);
@@ -83,14 +85,16 @@ class PanelStartupTest : public QObject {
 private slots:
     void qtOptionsOnTheCommandLineTakeNoEffect() {
         QTemporaryDir folder;
-        QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(folder.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QProcessEnvironment environment = ChildEnvironment(folder);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // Each of these would change the window, or end the program without a display, if Qt
         // read them.
-        const ChildResult run = RunPanel({kChildFlag, folder.filePath("panel.ini"), "-reverse", "-style", "windows",
-                                          "-platform", "xcb", "-qwindowgeometry", "10x10+0+0"},
-                                         environment);
+        const ChildResult run =
+            RunPanel({kChildFlag, folder.filePath("panel.ini"), "-reverse", "-style", "windows",
+                      "-platform", "xcb", "-qwindowgeometry", "10x10+0+0"},
+                     environment);
         QVERIFY2(run.finished && run.exitStatus == QProcess::NormalExit, qPrintable(run.err));
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.out.contains(QStringLiteral("arguments 1\n")), qPrintable(run.out));
@@ -111,7 +115,8 @@ private slots:
         if (!display.isEmpty() && QFile::exists(QStringLiteral("/tmp/.X11-unix/X4711")))
             QSKIP("display :4711 exists on this machine");
         QTemporaryDir folder;
-        QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(folder.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QProcessEnvironment environment = ChildEnvironment(folder);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);

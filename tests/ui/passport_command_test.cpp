@@ -38,12 +38,14 @@ PassportBuffer ModulePassport() {
     std::copy(magic, magic + 8, passport.begin());
     const std::uint8_t mac[] = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
     std::copy(mac, mac + 6, passport.begin() + 8);
-    for (std::size_t i = 14; i < passport.size(); ++i) passport[i] = static_cast<std::uint8_t>(i & 0xFF);
+    for (std::size_t i = 14; i < passport.size(); ++i)
+        passport[i] = static_cast<std::uint8_t>(i & 0xFF);
     return passport;
 }
 
 QByteArray ExpectedFile() {
-    return QByteArray::fromStdString(FormatPassportFile(BuildPassportRecord(Loopback(2), ModulePassport())));
+    return QByteArray::fromStdString(
+        FormatPassportFile(BuildPassportRecord(Loopback(2), ModulePassport())));
 }
 
 QByteArray Read(const QString& path) {
@@ -120,7 +122,8 @@ private slots:
         QTemporaryDir folder;
         QString proposed;
         {
-            ModalScript operatorAnswers({SaveAs(proposed, folder.filePath(QStringLiteral("saved")))});
+            ModalScript operatorAnswers(
+                {SaveAs(proposed, folder.filePath(QStringLiteral("saved")))});
             const QString before = Stamp(platform::CurrentLocalTime());
             ClickButton(*window, kPassportButton);
             const QString after = Stamp(platform::CurrentLocalTime());
@@ -128,7 +131,9 @@ private slots:
             QCOMPARE(operatorAnswers.Seen(), QStringList{"QFileDialog"});
             // Named after the MAC address in the reply, not the one in the list, and the time the
             // dialog opened.
-            const auto match = QRegularExpression(QStringLiteral("^passport_000A1B2C3D4E_(\\d{14})$")).match(proposed);
+            const auto match =
+                QRegularExpression(QStringLiteral("^passport_000A1B2C3D4E_(\\d{14})$"))
+                    .match(proposed);
             QVERIFY2(match.hasMatch(), qPrintable(proposed));
             QVERIFY(before <= match.captured(1) && match.captured(1) <= after);
             // The default suffix was added.
@@ -180,10 +185,12 @@ private slots:
         QString proposed;
         {
             bool dialogStayedOpen = false;
-            ModalScript operatorAnswers({SaveAs(proposed, path), AnswerThenLeave(QMessageBox::No, dialogStayedOpen)});
+            ModalScript operatorAnswers(
+                {SaveAs(proposed, path), AnswerThenLeave(QMessageBox::No, dialogStayedOpen)});
             ClickButton(*window, kPassportButton);
             QCOMPARE(operatorAnswers.Seen().size(), 2);
-            QVERIFY2(operatorAnswers.Seen()[1].contains(QStringLiteral("old.txt")), qPrintable(operatorAnswers.Seen()[1]));
+            QVERIFY2(operatorAnswers.Seen()[1].contains(QStringLiteral("old.txt")),
+                     qPrintable(operatorAnswers.Seen()[1]));
             QVERIFY(dialogStayedOpen);
             QCOMPARE(Read(path), old);
         }
@@ -214,7 +221,9 @@ private slots:
             ClickButton(*window, kPassportButton);
         }
         QCOMPARE(operatorAnswers.Seen(), (QStringList{"QFileDialog", "File save failed!"}));
-        QVERIFY(QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+        QVERIFY(QDir(locked)
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                    .isEmpty());
     }
 
     void aMissingFolderKeepsTheDialogOpen() {
@@ -224,8 +233,9 @@ private slots:
         QTemporaryDir folder;
         QString proposed;
         bool dialogStayedOpen = false;
-        ModalScript operatorAnswers({SaveAs(proposed, folder.filePath(QStringLiteral("missing/p.txt"))),
-                                     AnswerThenLeave(QMessageBox::Ok, dialogStayedOpen)});
+        ModalScript operatorAnswers(
+            {SaveAs(proposed, folder.filePath(QStringLiteral("missing/p.txt"))),
+             AnswerThenLeave(QMessageBox::Ok, dialogStayedOpen)});
         ClickButton(*window, kPassportButton);
         QVERIFY(dialogStayedOpen);
         QCOMPARE(operatorAnswers.Seen().size(), 2);
@@ -236,11 +246,15 @@ private slots:
     void filterTextBecomesQtNameFilters_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("filters");
-        QTest::newRow("English") << "Text files (*.txt)|*.txt||" << QStringList{"Text files (*.txt)"};
-        QTest::newRow("Russian") << "Текстовые файлы (*.txt)|*.txt||" << QStringList{"Текстовые файлы (*.txt)"};
+        QTest::newRow("English") << "Text files (*.txt)|*.txt||"
+                                 << QStringList{"Text files (*.txt)"};
+        QTest::newRow("Russian") << "Текстовые файлы (*.txt)|*.txt||"
+                                 << QStringList{"Текстовые файлы (*.txt)"};
         QTest::newRow("pattern not in the description")
-            << "Passports|*.txt;*.pas|All files|*.*||" << QStringList{"Passports (*.txt *.pas)", "All files (*.*)"};
-        QTest::newRow("no closing pair") << "Text files (*.txt)|*.txt" << QStringList{"Text files (*.txt)"};
+            << "Passports|*.txt;*.pas|All files|*.*||"
+            << QStringList{"Passports (*.txt *.pas)", "All files (*.*)"};
+        QTest::newRow("no closing pair")
+            << "Text files (*.txt)|*.txt" << QStringList{"Text files (*.txt)"};
         QTest::newRow("description without pattern") << "Text files||" << QStringList{};
         QTest::newRow("empty") << "" << QStringList{};
     }

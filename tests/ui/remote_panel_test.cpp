@@ -22,9 +22,11 @@ const std::string kFailingDevice = "127.0.0.172";  // answers every command with
 const ButtonRect kStripKey{150, 4, 190, 28};
 const ButtonRect kKey{20, 50, 80, 90};
 
-std::unique_ptr<CRemoteControlWnd> OpenPanel(const std::string& device, const std::vector<ButtonLayout>& buttons,
+std::unique_ptr<CRemoteControlWnd> OpenPanel(const std::string& device,
+                                             const std::vector<ButtonLayout>& buttons,
                                              FakeClock& clock) {
-    auto panel = std::make_unique<CRemoteControlWnd>(Address(device), MakeSkin(buttons), nullptr, clock.Source());
+    auto panel = std::make_unique<CRemoteControlWnd>(Address(device), MakeSkin(buttons), nullptr,
+                                                     clock.Source());
     panel->show();
     if (!QTest::qWaitForWindowExposed(panel.get())) return nullptr;
     return panel;
@@ -50,7 +52,8 @@ class RemotePanelTest : public QObject {
 private slots:
     void initTestCase() {
         sim_ = std::make_unique<ControlSim>(std::vector<std::string>{
-            "ip=" + kDevice + ",control=on", "ip=" + kFailingDevice + ",control=on,control-fault=status:5"});
+            "ip=" + kDevice + ",control=on",
+            "ip=" + kFailingDevice + ",control=on,control-fault=status:5"});
         QVERIFY2(sim_->Ready(), sim_->Error().c_str());
     }
     void cleanupTestCase() { sim_.reset(); }
@@ -65,7 +68,8 @@ private slots:
         QTest::mousePress(panel.get(), Qt::LeftButton, {}, Centre(kKey));
         QCOMPARE(panel->ActiveButton(), 0);
         QVERIFY(DrawnPressed(*panel, Centre(kKey)));
-        QVERIFY(!DrawnPressed(*panel, QPoint(kKey.right, kKey.bottom)));  // only the key's rectangle
+        QVERIFY(
+            !DrawnPressed(*panel, QPoint(kKey.right, kKey.bottom)));  // only the key's rectangle
         QCOMPARE(panel->cursor().shape(), Qt::ClosedHandCursor);
         const CModuleInterface* first = panel->ModuleInterface();
         QVERIFY(first != nullptr);
@@ -95,11 +99,15 @@ private slots:
         QCOMPARE(drags.count(), 0);
 
         // The strip's last row drags; the row below it does nothing.
-        QTest::mousePress(panel.get(), Qt::LeftButton, {}, QPoint(10, CRemoteControlWnd::kDragStripLastRow));
-        QTest::mouseRelease(panel.get(), Qt::LeftButton, {}, QPoint(10, CRemoteControlWnd::kDragStripLastRow));
+        QTest::mousePress(panel.get(), Qt::LeftButton, {},
+                          QPoint(10, CRemoteControlWnd::kDragStripLastRow));
+        QTest::mouseRelease(panel.get(), Qt::LeftButton, {},
+                            QPoint(10, CRemoteControlWnd::kDragStripLastRow));
         QCOMPARE(drags.count(), 1);
-        QTest::mousePress(panel.get(), Qt::LeftButton, {}, QPoint(10, CRemoteControlWnd::kDragStripLastRow + 1));
-        QTest::mouseRelease(panel.get(), Qt::LeftButton, {}, QPoint(10, CRemoteControlWnd::kDragStripLastRow + 1));
+        QTest::mousePress(panel.get(), Qt::LeftButton, {},
+                          QPoint(10, CRemoteControlWnd::kDragStripLastRow + 1));
+        QTest::mouseRelease(panel.get(), Qt::LeftButton, {},
+                            QPoint(10, CRemoteControlWnd::kDragStripLastRow + 1));
         QCOMPARE(drags.count(), 1);
         QCOMPARE(panel->ActiveButton(), -1);
         QCOMPARE(Sent(*panel), 1);
@@ -152,11 +160,14 @@ private slots:
 
         // (clock moved to this far past the press, datagrams sent by then); the last step is
         // five seconds without a tick, which brings one repeat, not fifty.
-        const std::pair<std::uint32_t, int> steps[] = {{1099, 1}, {1100, 2}, {1199, 2}, {1230, 3}, {6230, 4}};
+        const std::pair<std::uint32_t, int> steps[] = {
+            {1099, 1}, {1100, 2}, {1199, 2}, {1230, 3}, {6230, 4}};
         for (const auto& [after, sent] : steps) {
             clock.now = pressed + after;
             QVERIFY(WaitTicks(*panel, 3));
-            QVERIFY2(Sent(*panel) == sent, qPrintable(QString("%1 sent %2 ms after the press").arg(Sent(*panel)).arg(after)));
+            QVERIFY2(
+                Sent(*panel) == sent,
+                qPrintable(QString("%1 sent %2 ms after the press").arg(Sent(*panel)).arg(after)));
         }
 
         QTest::mouseRelease(panel.get(), Qt::LeftButton, {}, Centre(kKey));
@@ -205,11 +216,10 @@ private slots:
         FakeClock clock;
         const ButtonRect right{120, 53, 180, 88};
         const ButtonRect below{20, 95, 80, 115};
-        auto panel = OpenPanel(kDevice,
-                               {{"BELOW", below, "B1"},
-                                {"RIGHT", right, "C1", "C2"},
-                                {"KEY", kKey, "A1", "A2", "A3"}},
-                               clock);
+        auto panel = OpenPanel(
+            kDevice,
+            {{"BELOW", below, "B1"}, {"RIGHT", right, "C1", "C2"}, {"KEY", kKey, "A1", "A2", "A3"}},
+            clock);
         QVERIFY(panel);
         panel->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(panel.get()));
@@ -223,8 +233,8 @@ private slots:
         QVERIFY(!framedAt(kKey));
 
         const std::pair<Qt::Key, int> moves[] = {
-            {Qt::Key_Tab, 2}, {Qt::Key_Right, 1}, {Qt::Key_Down, 0}, {Qt::Key_Tab, 2},
-            {Qt::Key_Backtab, 0}, {Qt::Key_Left, 1}, {Qt::Key_Up, 2}};
+            {Qt::Key_Tab, 2},     {Qt::Key_Right, 1}, {Qt::Key_Down, 0}, {Qt::Key_Tab, 2},
+            {Qt::Key_Backtab, 0}, {Qt::Key_Left, 1},  {Qt::Key_Up, 2}};
         for (const auto& [key, focused] : moves) {
             QTest::keyClick(panel.get(), key);
             QCOMPARE(panel->FocusedButton(), focused);

@@ -81,18 +81,22 @@ private slots:
         const QString good = "A 0 0 10 10 - - -\n";
         QTest::newRow("too few fields") << good + "B 0 0 10 10 - -\n" << 2 << "expected 8 fields";
         QTest::newRow("too many fields") << good + "B 0 0 10 10 - - - -\n" << 2 << "found 9";
-        QTest::newRow("not a number") << "B 0 x 10 10 - - -\n" << 1 << "\"x\" is not a whole number";
-        QTest::newRow("number too large") << "B 0 0 99999999999 10 - - -\n" << 1 << "not a whole number";
-        QTest::newRow("right edge outside") << "B 0 0 101 10 - - -\n" << 1 << "outside the 100 x 60 picture";
+        QTest::newRow("not a number") << "B 0 x 10 10 - - -\n"
+                                      << 1 << "\"x\" is not a whole number";
+        QTest::newRow("number too large") << "B 0 0 99999999999 10 - - -\n"
+                                          << 1 << "not a whole number";
+        QTest::newRow("right edge outside") << "B 0 0 101 10 - - -\n"
+                                            << 1 << "outside the 100 x 60 picture";
         QTest::newRow("negative corner") << "B -1 0 10 10 - - -\n" << 1 << "outside";
         QTest::newRow("empty rectangle") << "B 10 0 10 10 - - -\n" << 1 << "empty rectangle";
         QTest::newRow("reversed rectangle") << "B 0 20 10 10 - - -\n" << 1 << "empty rectangle";
         QTest::newRow("odd digits") << "B 0 0 10 10 A1F - -\n" << 1 << "odd number of hex digits";
         QTest::newRow("not hex") << "B 0 0 10 10 - GG -\n" << 1 << "not hex bytes";
         QTest::newRow("blank inside a command") << "B 0 0 10 10 A1 F0 - -\n" << 1 << "found 9";
-        QTest::newRow("129 bytes") << "B 0 0 10 10 " + QString("AB").repeated(129) + " - -\n" << 1
-                                   << "129 bytes is longer than 128";
-        QTest::newRow("NUL byte") << good + QString("B 0 0 10 10 - - -") + QChar(0) + "\n" << 2 << "NUL";
+        QTest::newRow("129 bytes") << "B 0 0 10 10 " + QString("AB").repeated(129) + " - -\n"
+                                   << 1 << "129 bytes is longer than 128";
+        QTest::newRow("NUL byte") << good + QString("B 0 0 10 10 - - -") + QChar(0) + "\n"
+                                  << 2 << "NUL";
     }
     void badLinesAreRefusedWithTheirNumber() {
         QFETCH(QString, text);
@@ -100,8 +104,9 @@ private slots:
         QFETCH(QString, says);
         PanelButtons buttons;
         const QByteArray bytes = text.toLatin1();
-        const auto result = ParseSkinButtons(std::string_view(bytes.constData(), std::size_t(bytes.size())), kWidth,
-                                             kHeight, buttons);
+        const auto result =
+            ParseSkinButtons(std::string_view(bytes.constData(), std::size_t(bytes.size())), kWidth,
+                             kHeight, buttons);
         QVERIFY(!result.ok);
         QCOMPARE(int(result.line), line);
         QVERIFY2(QString::fromStdString(result.error).contains(says), result.error.c_str());
@@ -124,7 +129,8 @@ private slots:
         for (const auto& button : skin.buttons) {
             closeKeys += button->ClosesPanel() ? 1 : 0;
             // Every key but the close key reaches the device when pressed and released.
-            if (!button->ClosesPanel()) QVERIFY(button->press.length > 0 && button->release.length > 0);
+            if (!button->ClosesPanel())
+                QVERIFY(button->press.length > 0 && button->release.length > 0);
         }
         QCOMPARE(closeKeys, 1);
         QVERIFY(skin.buttons.size() >= 22);
@@ -148,7 +154,8 @@ private slots:
         WriteFace(folder.filePath("normal.png"), QSize(kWidth, kHeight), Qt::white);
         WriteFace(folder.filePath("pressed.png"), QSize(kWidth, kHeight + 1), Qt::black);
         QVERIFY(!LoadSkin(dir.path(), skin, error));
-        QVERIFY2(error.find("pressed.png: 100 x 61 does not match normal.png's 100 x 60") != std::string::npos,
+        QVERIFY2(error.find("pressed.png: 100 x 61 does not match normal.png's 100 x 60") !=
+                     std::string::npos,
                  error.c_str());
 
         WriteFace(folder.filePath("pressed.png"), QSize(kWidth, kHeight), Qt::black);
@@ -157,7 +164,8 @@ private slots:
 
         WriteFile(folder.filePath("buttons.txt"), "A 0 0 10 10 - - -\nB 0 0 10 61 - - -\n");
         QVERIFY(!LoadSkin(dir.path(), skin, error));
-        QVERIFY2(error.find("buttons.txt:2: rectangle lies outside") != std::string::npos, error.c_str());
+        QVERIFY2(error.find("buttons.txt:2: rectangle lies outside") != std::string::npos,
+                 error.c_str());
         QVERIFY(skin.buttons.empty() && skin.normal.isNull());
 
         WriteFile(folder.filePath("buttons.txt"), "A 0 0 10 10 - - -\n");

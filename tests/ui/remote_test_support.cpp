@@ -59,7 +59,8 @@ ControlSim::ControlSim(const std::vector<std::string>& modules) {
 
 ControlSim::~ControlSim() { process_.Stop(); }
 
-std::vector<std::string> ControlSim::Datagrams(const std::string& address, std::size_t count) const {
+std::vector<std::string> ControlSim::Datagrams(const std::string& address,
+                                               std::size_t count) const {
     std::vector<std::string> hex;
     for (const nettest::CapturedDatagram& line :
          nettest::WaitForCaptured(folder_.File("capture.txt"), address, count)) {

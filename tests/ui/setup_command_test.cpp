@@ -27,7 +27,8 @@ ModalScript::Step TypeInDialog(QStringList& shown, const QString& keys) {
             window.close();
             return;
         }
-        for (int i = 0; i < CIpAddressEdit::kFieldCount; ++i) shown << dialog->AddressField()->Field(i)->text();
+        for (int i = 0; i < CIpAddressEdit::kFieldCount; ++i)
+            shown << dialog->AddressField()->Field(i)->text();
         for (const QChar c : keys) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         // A dialog that refused OK is closed, so the test goes on and fails on what it sees.
@@ -144,7 +145,8 @@ private slots:
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         auto* list = static_cast<QTreeWidget*>(window->Control(kDeviceList));
-        const QPoint row(list->columnWidth(0) + 20, list->visualItemRect(list->topLevelItem(0)).center().y());
+        const QPoint row(list->columnWidth(0) + 20,
+                         list->visualItemRect(list->topLevelItem(0)).center().y());
         {
             ModalScript operatorAnswers({Reject()});
             // Below the last row: nothing is selected, nothing happens.
@@ -165,7 +167,8 @@ private slots:
         auto window = OpenWindow(NoAdapter());
         QVERIFY(window);
         auto* list = static_cast<QTreeWidget*>(window->Control(kDeviceList));
-        const QPoint row(list->columnWidth(0) + 20, list->visualItemRect(list->topLevelItem(0)).center().y());
+        const QPoint row(list->columnWidth(0) + 20,
+                         list->visualItemRect(list->topLevelItem(0)).center().y());
         DoubleClick(list->viewport(), row);
         QCOMPARE(operatorAnswers.Seen().size(), 1);
         QCOMPARE(window->Devices()[0]->tested, 0);

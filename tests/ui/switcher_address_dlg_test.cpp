@@ -18,13 +18,15 @@ namespace {
 
 // 10.1.1.1 in network byte order, whatever the machine's byte order.
 std::uint32_t Address(int a, int b, int c, int d) {
-    return AddressFromIpFieldValue(static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(b) << 16 |
-                                   static_cast<std::uint32_t>(c) << 8 | static_cast<std::uint32_t>(d));
+    return AddressFromIpFieldValue(
+        static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(b) << 16 |
+        static_cast<std::uint32_t>(c) << 8 | static_cast<std::uint32_t>(d));
 }
 
 QStringList FieldTexts(const CSwitcherAddressDlg& dialog) {
     QStringList texts;
-    for (int i = 0; i < CIpAddressEdit::kFieldCount; ++i) texts << dialog.AddressField()->Field(i)->text();
+    for (int i = 0; i < CIpAddressEdit::kFieldCount; ++i)
+        texts << dialog.AddressField()->Field(i)->text();
     return texts;
 }
 
@@ -132,8 +134,10 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("label");
-        QTest::newRow("English") << int(kEnglish) << "Settings" << "Switcher IP address";
-        QTest::newRow("Russian") << int(kRussian) << "Настройки" << "IP адрес микшера";
+        QTest::newRow("English") << int(kEnglish) << "Settings"
+                                 << "Switcher IP address";
+        QTest::newRow("Russian") << int(kRussian) << "Настройки"
+                                 << "IP адрес микшера";
     }
     void textsFollowTheLanguageButtonsDoNot() {
         QFETCH(int, language);
@@ -143,8 +147,10 @@ private slots:
         CSwitcherAddressDlg dialog(nullptr);
         QCOMPARE(dialog.windowTitle(), title);
         QCOMPARE(static_cast<QLabel*>(dialog.Control(kAddressLabel))->text(), label);
-        QCOMPARE(static_cast<QPushButton*>(dialog.Control(kOkButton))->text(), QStringLiteral("OK"));
-        QCOMPARE(static_cast<QPushButton*>(dialog.Control(kCancelButton))->text(), QStringLiteral("Cancel"));
+        QCOMPARE(static_cast<QPushButton*>(dialog.Control(kOkButton))->text(),
+                 QStringLiteral("OK"));
+        QCOMPARE(static_cast<QPushButton*>(dialog.Control(kCancelButton))->text(),
+                 QStringLiteral("Cancel"));
         QVERIFY(static_cast<QPushButton*>(dialog.Control(kOkButton))->isDefault());
         QCOMPARE(dialog.AddressField()->Field(2)->accessibleName(), label + QStringLiteral(" 3"));
     }
@@ -154,9 +160,12 @@ private slots:
         const DialogBaseUnits units = BaseUnitsFor(DialogFont());
         QCOMPARE(dialog.size(), DialogSizeToPixels(units, 204, 55));
         // The buttons' right edges line up one unit apart from the field's, as in the template.
-        QCOMPARE(dialog.Control(kCancelButton)->geometry(), DialogRectToPixels(units, 147, 36, 50, 14));
-        QCOMPARE(dialog.Control(kAddressField)->geometry(), DialogRectToPixels(units, 96, 8, 100, 12));
-        QVERIFY(dialog.Control(kOkButton)->geometry().right() < dialog.Control(kCancelButton)->geometry().left());
+        QCOMPARE(dialog.Control(kCancelButton)->geometry(),
+                 DialogRectToPixels(units, 147, 36, 50, 14));
+        QCOMPARE(dialog.Control(kAddressField)->geometry(),
+                 DialogRectToPixels(units, 96, 8, 100, 12));
+        QVERIFY(dialog.Control(kOkButton)->geometry().right() <
+                dialog.Control(kCancelButton)->geometry().left());
     }
 };
 

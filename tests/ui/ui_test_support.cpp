@@ -26,7 +26,9 @@ CControlPanelDlg::AdapterSource AdapterList(std::vector<std::uint32_t> adapters)
 
 CControlPanelDlg::AdapterSource NoAdapter() { return AdapterList({}); }
 
-QString SettingsInt(std::uint32_t address) { return QString::number(static_cast<std::int32_t>(address)); }
+QString SettingsInt(std::uint32_t address) {
+    return QString::number(static_cast<std::int32_t>(address));
+}
 
 TempSettings::TempSettings(const QString& text) {
     TheApp().SetSettingsPath(Path().toStdString());
@@ -51,11 +53,13 @@ QString SectionValue(const QString& text, const QString& section, const QString&
     for (const QString& raw : text.split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            inSection = line.mid(1, line.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0;
+            inSection =
+                line.mid(1, line.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0;
             continue;
         }
         const auto equals = line.indexOf(QLatin1Char('='));
-        if (inSection && equals > 0 && line.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+        if (inSection && equals > 0 &&
+            line.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
             return line.mid(equals + 1).trimmed();
     }
     return {};
@@ -98,7 +102,8 @@ void ModalOperator::Look() {
     seen.buttons = box->standardButtons();
     for (QMessageBox::StandardButton button : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No})
         if (box->button(button) != nullptr) seen.buttonTexts << box->button(button)->text();
-    if (box->defaultButton() != nullptr) seen.defaultButton = box->standardButton(box->defaultButton());
+    if (box->defaultButton() != nullptr)
+        seen.defaultButton = box->standardButton(box->defaultButton());
     seen_.push_back(seen);
     if (action_ == Action::PressEnter) {
         QTest::keyClick(box, Qt::Key_Return);
@@ -171,7 +176,8 @@ void SelectRow(CControlPanelDlg& window, int row) {
     list->scrollToItem(item);
     // Click the row as the operator does: on its IP column, inside the viewport.
     const QRect cell = list->visualItemRect(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(list->columnWidth(0) + 20, cell.center().y()));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(list->columnWidth(0) + 20, cell.center().y()));
 }
 
 void ClickButton(CControlPanelDlg& window, int id) {

@@ -12,7 +12,8 @@ std::uint32_t FromBytes(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uin
 }
 
 TEST(AddressText, MacIsUpperCaseColonSeparatedAndEmptyForZeros) {
-    EXPECT_EQ(FormatMacAddress(MacAddress{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E}), "00:0A:1B:2C:3D:4E");
+    EXPECT_EQ(FormatMacAddress(MacAddress{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E}),
+              "00:0A:1B:2C:3D:4E");
     EXPECT_EQ(FormatMacAddress(MacAddress{}), "");
     EXPECT_EQ(FormatMacAddress(MacAddress{0, 0, 0, 0, 0, 1}), "00:00:00:00:00:01");
 }

@@ -42,7 +42,8 @@ TEST(CheckCommand, BadJobsAndAllArgumentsExitWithTwo) {
     testing::internal::CaptureStderr();
     for (const char* jobs : {"0", "257", "many"})
         EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "--jobs", jobs, "127.0.0.2"}),
-                  cli::kExitBadArguments) << jobs;
+                  cli::kExitBadArguments)
+            << jobs;
     EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "127.0.0.2", "--jobs"}),
               cli::kExitBadArguments);
     EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "--all", "127.0.0.2"}),

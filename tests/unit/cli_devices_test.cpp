@@ -36,8 +36,10 @@ CliRun RunCli(const std::vector<std::string>& args, const TempFolder& folder,
     const std::string outPath = folder.File("stdout"), errPath = folder.File("stderr");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
     std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -72,8 +74,10 @@ protected:
         setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
     }
     void TearDown() override {
-        if (savedRuntime_) setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
-        else unsetenv("XDG_RUNTIME_DIR");
+        if (savedRuntime_)
+            setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
     }
 
     CliRun Devices(std::vector<std::string> args) {
@@ -90,11 +94,12 @@ TEST_F(CliDevices, ListsStoredDevicesAsJsonAndAsTable) {
     WriteBytes(path_, kTwoDevices);
     const CliRun json = Devices({"--json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(json.out,
-              "[\n"
-              "  {\"position\": 1, \"address\": \"192.168.1.10\", \"mac\": \"00:11:22:33:44:55\"},\n"
-              "  {\"position\": 2, \"address\": \"192.168.1.200\", \"mac\": \"\"}\n"
-              "]\n");
+    EXPECT_EQ(
+        json.out,
+        "[\n"
+        "  {\"position\": 1, \"address\": \"192.168.1.10\", \"mac\": \"00:11:22:33:44:55\"},\n"
+        "  {\"position\": 2, \"address\": \"192.168.1.200\", \"mac\": \"\"}\n"
+        "]\n");
     const CliRun table = Devices({});
     EXPECT_EQ(table.exitCode, 0) << table.err;
     EXPECT_EQ(table.out,
@@ -119,7 +124,8 @@ TEST_F(CliDevices, NamedSettingsFileThatIsMissingOrAFolderIsAnError) {
     for (const auto& args : std::vector<std::vector<std::string>>{{"--json"}, {"remove", "1"}}) {
         const CliRun run = Devices(args);
         EXPECT_EQ(run.exitCode, 2) << args[0];
-        EXPECT_EQ(run.err, "vantrel-cli: devices" + std::string(args[0] == "remove" ? " remove" : "") +
+        EXPECT_EQ(run.err, "vantrel-cli: devices" +
+                               std::string(args[0] == "remove" ? " remove" : "") +
                                ": --settings: " + path_ + " does not exist\n");
     }
     EXPECT_FALSE(std::filesystem::exists(path_));
@@ -129,7 +135,8 @@ TEST_F(CliDevices, NamedSettingsFileThatIsMissingOrAFolderIsAnError) {
         EXPECT_EQ(run.err, "vantrel-cli: " + command + ": --settings: " + folder_.Path() +
                                " is a folder, not a settings file\n");
     }
-    const CliRun add = RunCli({"devices", "add", "10.0.0.1", "--settings", folder_.Path()}, folder_);
+    const CliRun add =
+        RunCli({"devices", "add", "10.0.0.1", "--settings", folder_.Path()}, folder_);
     EXPECT_EQ(add.exitCode, 2);
     EXPECT_NE(add.err.find("is a folder"), std::string::npos) << add.err;
     const CliRun check = RunCli({"check", "--settings", path_, "127.0.0.2"}, folder_);
@@ -165,7 +172,8 @@ TEST_F(CliDevices, ExportedListImportsBackAndABadRowWritesNothing) {
         if (json) args.push_back("--json");
         ASSERT_EQ(Devices(args).exitCode, 0);
         const std::string copy = folder_.File(json ? "copy-json.ini" : "copy-csv.ini");
-        const CliRun imported = RunCli({"devices", "import", exported, "--replace", "--settings", copy}, folder_);
+        const CliRun imported =
+            RunCli({"devices", "import", exported, "--replace", "--settings", copy}, folder_);
         ASSERT_EQ(imported.exitCode, 0) << imported.err;
         EXPECT_EQ(imported.out, "2 added, 0 updated, 0 unchanged, 0 removed; 2 devices listed\n");
         EXPECT_EQ(ReadBytes(copy), kTwoDevices) << (json ? "JSON" : "CSV");
@@ -174,7 +182,8 @@ TEST_F(CliDevices, ExportedListImportsBackAndABadRowWritesNothing) {
               "ip,mac\n192.168.1.10,00:11:22:33:44:55\n192.168.1.200,\n");
 
     const std::string merged = folder_.File("merge.csv");
-    WriteBytes(merged, "ip,mac\n# a comment\n\n10.0.0.1\n192.168.1.200,aa-bb-cc-dd-ee-ff\n192.168.1.10\n");
+    WriteBytes(merged,
+               "ip,mac\n# a comment\n\n10.0.0.1\n192.168.1.200,aa-bb-cc-dd-ee-ff\n192.168.1.10\n");
     const CliRun merge = Devices({"import", merged});
     ASSERT_EQ(merge.exitCode, 0) << merge.err;
     EXPECT_EQ(merge.out, "1 added, 1 updated, 1 unchanged; 3 devices listed\n");
@@ -184,11 +193,14 @@ TEST_F(CliDevices, ExportedListImportsBackAndABadRowWritesNothing) {
     EXPECT_EQ(ReadBytes(path_), afterMerge);
 
     const std::vector<std::pair<std::string, std::string>> bad = {
-        {"ip,mac\n10.0.0.2\n10.0.0.255.1\n", "line 3: '10.0.0.255.1' is not the address of one host"},
-        {"ip,mac\n10.0.0.2,00:11\n", "line 2: '00:11' is not a MAC address (six hexadecimal bytes)"},
+        {"ip,mac\n10.0.0.2\n10.0.0.255.1\n",
+         "line 3: '10.0.0.255.1' is not the address of one host"},
+        {"ip,mac\n10.0.0.2,00:11\n",
+         "line 2: '00:11' is not a MAC address (six hexadecimal bytes)"},
         {"ip\n10.0.0.2\n10.0.0.3\n10.0.0.2\n", "line 4: 10.0.0.2 is already on line 2"},
         {"ip,port\n", "line 1: unknown column 'port' (the columns are ip, mac)"},
-        {"[{\"ip\": \"10.0.0.2\"},\n {\"ip\": \"224.0.0.1\"}]", "line 2: '224.0.0.1' is not the address of one host"},
+        {"[{\"ip\": \"10.0.0.2\"},\n {\"ip\": \"224.0.0.1\"}]",
+         "line 2: '224.0.0.1' is not the address of one host"},
         {"[{\"ip\": 10}]", "line 1 (entry 1): \"ip\" must be a text"},
     };
     const std::string badFile = folder_.File("bad.txt");
@@ -205,17 +217,27 @@ TEST_F(CliDevices, ExportedListImportsBackAndABadRowWritesNothing) {
 TEST_F(CliDevices, BadArgumentsExitTwoWithOneLineAndLeaveTheFileAlone) {
     WriteBytes(path_, kTwoDevices);
     const std::vector<std::vector<std::string>> bad = {
-        {"add", "192.168.1"},         {"add", "192.168.1.300"},   {"add", "1.2.3.4", "00:11:22"},
-        {"add"},                      {"add", "1.2.3.4", "00:11:22:33:44:55", "extra"},
-        {"remove", "0"},              {"remove", "3"},            {"remove", "-1"},
-        {"remove", "two"},            {"remove"},                 {"remove", "1", "2"},
-        {"--verbose"},                {"list"},                   {"add", "1.2.3.4", "--json"},
+        {"add", "192.168.1"},
+        {"add", "192.168.1.300"},
+        {"add", "1.2.3.4", "00:11:22"},
+        {"add"},
+        {"add", "1.2.3.4", "00:11:22:33:44:55", "extra"},
+        {"remove", "0"},
+        {"remove", "3"},
+        {"remove", "-1"},
+        {"remove", "two"},
+        {"remove"},
+        {"remove", "1", "2"},
+        {"--verbose"},
+        {"list"},
+        {"add", "1.2.3.4", "--json"},
     };
     for (const auto& args : bad) {
         const CliRun run = Devices(args);
         EXPECT_EQ(run.exitCode, 2) << args[0];
         // Named after the command as typed.
-        const std::string typed = args[0] == "add" || args[0] == "remove" ? "devices " + args[0] : "devices";
+        const std::string typed =
+            args[0] == "add" || args[0] == "remove" ? "devices " + args[0] : "devices";
         EXPECT_TRUE(run.err.starts_with("vantrel-cli: " + typed + ": ")) << run.err;
         EXPECT_EQ(LineCount(run.err), 1u) << run.err;
         EXPECT_EQ(run.out, "");
@@ -253,8 +275,9 @@ TEST_F(CliDevices, EditsAreRefusedWhileThePanelHoldsTheSameFile) {
              {"devices", "import", folder_.File("one.csv"), "--settings", path_}}) {
         const CliRun run = RunCli(args, folder_);
         EXPECT_EQ(run.exitCode, 1) << args[1];
-        EXPECT_EQ(run.err, "vantrel-cli: devices " + args[1] + ": the panel has the device list of " +
-                               args.back() + " open and would undo this; close it or give --force\n");
+        EXPECT_EQ(run.err, "vantrel-cli: devices " + args[1] +
+                               ": the panel has the device list of " + args.back() +
+                               " open and would undo this; close it or give --force\n");
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(ReadBytes(path_), kTwoDevices);
@@ -282,22 +305,27 @@ TEST_F(CliDevices, UnknownOrMissingCommandExitsTwoWithOneLineAndAHint) {
     EXPECT_EQ(LineCount(none.err), 1u) << none.err;
     const CliRun switcher = RunCli({"switcher", "get", "127.0.0.2"}, folder_);
     EXPECT_EQ(switcher.exitCode, 2);
-    EXPECT_EQ(switcher.err, "vantrel-cli: switcher: unknown subcommand 'get'; the only one is 'set'\n");
+    EXPECT_EQ(switcher.err,
+              "vantrel-cli: switcher: unknown subcommand 'get'; the only one is 'set'\n");
 }
 
 TEST_F(CliDevices, MisspeltCommandSuggestsTheNearestOne) {
-    for (const auto& [typed, meant] : std::vector<std::pair<std::string, std::string>>{
-             {"devics", "devices"}, {"swticher", "switcher"}, {"pasport", "passport"},
-             {"chek", "check"}, {"setnetwork", "set-network"}, {"settings-paht", "settings-path"}}) {
+    for (const auto& [typed, meant] :
+         std::vector<std::pair<std::string, std::string>>{{"devics", "devices"},
+                                                          {"swticher", "switcher"},
+                                                          {"pasport", "passport"},
+                                                          {"chek", "check"},
+                                                          {"setnetwork", "set-network"},
+                                                          {"settings-paht", "settings-path"}}) {
         const CliRun run = RunCli({typed}, folder_);
         EXPECT_EQ(run.exitCode, 2) << typed;
         EXPECT_EQ(run.err, "vantrel-cli: unknown command '" + typed + "'; did you mean '" + meant +
                                "'? 'vantrel-cli --help' lists the commands\n");
     }
     const std::vector<std::string_view> names = {"devices", "adapters", "check"};
-    EXPECT_EQ(cli::NearestName("ad", names), std::nullopt);      // too short to guess from
-    EXPECT_EQ(cli::NearestName("network", names), std::nullopt); // nothing near
-    EXPECT_EQ(cli::NearestName("check", names), std::nullopt);   // not misspelt at all
+    EXPECT_EQ(cli::NearestName("ad", names), std::nullopt);       // too short to guess from
+    EXPECT_EQ(cli::NearestName("network", names), std::nullopt);  // nothing near
+    EXPECT_EQ(cli::NearestName("check", names), std::nullopt);    // not misspelt at all
     EXPECT_EQ(cli::NearestName("", names), std::nullopt);
     EXPECT_EQ(cli::NearestName("adaptres", names), "adapters");
 }
@@ -316,14 +344,17 @@ TEST_F(CliDevices, SettingsPathOfAWritableCopyIsBesideItAndUsedByEveryCommand) {
     std::filesystem::copy_file(VANTREL_CLI_PATH, program);
     TempFolder config;
     const char* saved = std::getenv("XDG_CONFIG_HOME");
-    const std::optional<std::string> savedConfig = saved ? std::optional<std::string>(saved) : std::nullopt;
+    const std::optional<std::string> savedConfig =
+        saved ? std::optional<std::string>(saved) : std::nullopt;
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
     const CliRun path = RunCli({"settings-path"}, folder_, program);
     const CliRun log = RunCli({"settings-path", "--log"}, folder_, program);
     const CliRun add = RunCli({"devices", "add", "10.0.0.1"}, folder_, program);
     const CliRun extra = RunCli({"settings-path", "x"}, folder_, program);
-    if (savedConfig) setenv("XDG_CONFIG_HOME", savedConfig->c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
+    if (savedConfig)
+        setenv("XDG_CONFIG_HOME", savedConfig->c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(path.exitCode, 0) << path.err;
     EXPECT_EQ(path.out, path_ + "\n");
     EXPECT_EQ(log.out, folder_.File("vantrel-panel.log") + "\n");
@@ -338,9 +369,9 @@ TEST_F(CliDevices, HelpOfEveryCommandGoesToStandardOutput) {
     const CliRun overview = RunCli({"--help"}, folder_);
     EXPECT_EQ(overview.exitCode, 0);
     const std::vector<std::vector<std::string>> commands = {
-        {"devices"},  {"devices", "add"}, {"devices", "remove"}, {"adapters"},    {"check"},
-        {"switcher"}, {"switcher", "set"}, {"passport"},         {"discover"},    {"set-network"},
-        {"settings-path"}};
+        {"devices"},  {"devices", "add"}, {"devices", "remove"}, {"adapters"},
+        {"check"},    {"switcher"},       {"switcher", "set"},   {"passport"},
+        {"discover"}, {"set-network"},    {"settings-path"}};
     for (auto args : commands) {
         std::string shown = "vantrel-cli";
         for (const auto& word : args) shown += " " + word;
@@ -357,8 +388,8 @@ TEST_F(CliDevices, HelpOfEveryCommandGoesToStandardOutput) {
 }
 
 TEST_F(CliDevices, UnwritableSettingsFileFailsWithoutChangingIt) {
-    const CliRun run =
-        RunCli({"devices", "add", "10.0.0.1", "--settings", folder_.File("no-folder/x.ini")}, folder_);
+    const CliRun run = RunCli(
+        {"devices", "add", "10.0.0.1", "--settings", folder_.File("no-folder/x.ini")}, folder_);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
 }
@@ -374,29 +405,41 @@ TEST_F(CliDevices, EveryProgramRefusesABadCommandLineInTheSameWords) {
         std::string lastLine;
     };
     std::vector<Case> cases = {
-        {VANTREL_CLI_PATH, {"doctor", "--from"}, "vantrel-cli: doctor: --from needs a local address"},
-        {VANTREL_CLI_PATH, {"check", "--from", "127.0.0.1", "--fast", "127.0.0.2"},
+        {VANTREL_CLI_PATH,
+         {"doctor", "--from"},
+         "vantrel-cli: doctor: --from needs a local address"},
+        {VANTREL_CLI_PATH,
+         {"check", "--from", "127.0.0.1", "--fast", "127.0.0.2"},
          "vantrel-cli: check: unknown option '--fast'"},
-        {VANTREL_MODSIM_PATH, {"--module", "ip=127.0.0.2", "--capture"},
+        {VANTREL_MODSIM_PATH,
+         {"--module", "ip=127.0.0.2", "--capture"},
          "vantrel-modsim: --capture needs a value"},
-        {VANTREL_MODSIM_PATH, {"--duration", "1", "--module", "ip=127.0.0.2", "--duration", "2"},
+        {VANTREL_MODSIM_PATH,
+         {"--duration", "1", "--module", "ip=127.0.0.2", "--duration", "2"},
          "vantrel-modsim: --duration given twice"},
-        {VANTREL_MODSIM_PATH, {"--module", "--help"},
+        {VANTREL_MODSIM_PATH,
+         {"--module", "--help"},
          "vantrel-modsim: --module \"--help\": \"--help\" is not key=value"},
     };
 #ifdef VANTREL_REMOTE_PATH
     const std::string usage = "; usage: vantrel-remote DEVICE [--skin DIR] [--settings FILE]";
-    cases.push_back({VANTREL_REMOTE_PATH, {"10.0.0.1", "--skin"}, "vantrel-remote: --skin needs a value" + usage});
-    cases.push_back({VANTREL_REMOTE_PATH, {"--settings", "a.ini", "10.0.0.1", "--settings", "b.ini"},
+    cases.push_back({VANTREL_REMOTE_PATH,
+                     {"10.0.0.1", "--skin"},
+                     "vantrel-remote: --skin needs a value" + usage});
+    cases.push_back({VANTREL_REMOTE_PATH,
+                     {"--settings", "a.ini", "10.0.0.1", "--settings", "b.ini"},
                      "vantrel-remote: --settings given twice" + usage});
-    cases.push_back({VANTREL_REMOTE_PATH, {"--fast", "10.0.0.1"}, "vantrel-remote: unknown option '--fast'" + usage});
+    cases.push_back({VANTREL_REMOTE_PATH,
+                     {"--fast", "10.0.0.1"},
+                     "vantrel-remote: unknown option '--fast'" + usage});
 #endif
     for (const Case& c : cases) {
         const CliRun run = RunCli(c.args, folder_, c.program);
         const std::string shown = c.program + " " + c.args[0] + " " + c.args[1];
         EXPECT_EQ(run.exitCode, 2) << shown;
         EXPECT_TRUE(run.err.ends_with("\n" + c.lastLine + "\n") || run.err == c.lastLine + "\n")
-            << shown << '\n' << run.err;
+            << shown << '\n'
+            << run.err;
         EXPECT_EQ(run.out, "") << shown;
     }
 }

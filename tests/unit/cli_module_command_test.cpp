@@ -31,8 +31,8 @@ TEST(CliModuleCommand, NumberAndHexDataAreRead) {
 TEST(CliModuleCommand, MalformedCommandsAreRefusedWithTheirReason) {
     ModuleCommandArg arg;
     std::string error;
-    for (const char* text : {"", "x401", "401x", "-1", "+401", "1234567890", "401:0", "401:0g",
-                             "401: 01", ":01"}) {
+    for (const char* text :
+         {"", "x401", "401x", "-1", "+401", "1234567890", "401:0", "401:0g", "401: 01", ":01"}) {
         EXPECT_FALSE(cli::ParseModuleCommandArg(text, arg, error)) << text;
         EXPECT_FALSE(error.empty()) << text;
     }
@@ -69,8 +69,8 @@ TEST(CliModuleCommand, TargetAndParameterTakeDecimalOrHex) {
 }
 
 TEST(CliModuleCommand, OutputListsEveryCommandInOrder) {
-    const std::vector<cli::ModuleCommandOutcome> outcomes = {{401, 0, {}}, {402, 0, {0xA1, 0xB2}},
-                                                             {202, 3, {}}};
+    const std::vector<cli::ModuleCommandOutcome> outcomes = {
+        {401, 0, {}}, {402, 0, {0xA1, 0xB2}}, {202, 3, {}}};
     EXPECT_EQ(cli::FormatOutcomesText(outcomes),
               "401: 0 success\n402: 0 success A1B2\n202: 3 no answer\n");
     EXPECT_EQ(cli::FormatOutcomesJson(outcomes),

@@ -36,9 +36,11 @@ TEST(CliFromAddress, RefusesForeignAndMalformedAddresses) {
 }
 
 TEST(CliStoredAdapter, UsesTheStoredAdapterOnlyWhenItIsUsable) {
-    const std::vector<std::uint32_t> adapters = {AddressOf(10, 0, 0, 1), AddressOf(192, 168, 1, 200)};
+    const std::vector<std::uint32_t> adapters = {AddressOf(10, 0, 0, 1),
+                                                 AddressOf(192, 168, 1, 200)};
     // The settings file keeps addresses as signed integers: 192.168.1.200 is -939415360.
-    const auto stored = cli::CheckStoredAdapter(SettingIntToAddress(-939415360), adapters, "panel.ini");
+    const auto stored =
+        cli::CheckStoredAdapter(SettingIntToAddress(-939415360), adapters, "panel.ini");
     EXPECT_TRUE(stored.ok);
     EXPECT_EQ(stored.address, AddressOf(192, 168, 1, 200));
 
@@ -46,7 +48,8 @@ TEST(CliStoredAdapter, UsesTheStoredAdapterOnlyWhenItIsUsable) {
     EXPECT_FALSE(unset.ok);
     EXPECT_NE(unset.error.find("panel.ini"), std::string::npos);
 
-    const auto gone = cli::CheckStoredAdapter(AddressOf(10, 0, 0, 1), {AddressOf(10, 0, 0, 2)}, "p");
+    const auto gone =
+        cli::CheckStoredAdapter(AddressOf(10, 0, 0, 1), {AddressOf(10, 0, 0, 2)}, "p");
     EXPECT_FALSE(gone.ok);
     EXPECT_NE(gone.error.find("10.0.0.1"), std::string::npos);
 }
@@ -84,7 +87,8 @@ TEST(CliPassportPath, FolderGetsTheProposedNameWithTxt) {
     const std::string expected = "passport_000A0000004E_20250303140509.txt";
     const std::string withSlash = folder.back() == '/' ? folder : folder + "/";
     EXPECT_EQ(cli::PassportOutputPath(withSlash, passport, time), withSlash + expected);
-    EXPECT_EQ(cli::PassportOutputPath(withSlash + "mine.txt", passport, time), withSlash + "mine.txt");
+    EXPECT_EQ(cli::PassportOutputPath(withSlash + "mine.txt", passport, time),
+              withSlash + "mine.txt");
 }
 
 TEST(CliOutput, CheckJsonHasNullSwitcherForSilentDevices) {
@@ -105,24 +109,27 @@ TEST(CliOutput, CheckJsonHasNullSwitcherForSilentDevices) {
 }
 
 TEST(CliNetworkMask, OnlyOnesThenZerosIsAMask) {
-    for (const auto mask : {AddressOf(255, 255, 255, 0), AddressOf(255, 255, 255, 255),
-                            AddressOf(0, 0, 0, 0), AddressOf(255, 255, 255, 252), AddressOf(128, 0, 0, 0),
-                            AddressOf(255, 255, 240, 0)})
+    for (const auto mask :
+         {AddressOf(255, 255, 255, 0), AddressOf(255, 255, 255, 255), AddressOf(0, 0, 0, 0),
+          AddressOf(255, 255, 255, 252), AddressOf(128, 0, 0, 0), AddressOf(255, 255, 240, 0)})
         EXPECT_TRUE(cli::IsContiguousMask(mask)) << FormatIpAddress(mask);
-    for (const auto mask : {AddressOf(255, 0, 255, 0), AddressOf(0, 255, 255, 255),
-                            AddressOf(255, 255, 255, 253), AddressOf(0, 0, 0, 255),
-                            AddressOf(255, 255, 15, 0), AddressOf(254, 255, 255, 0)})
+    for (const auto mask :
+         {AddressOf(255, 0, 255, 0), AddressOf(0, 255, 255, 255), AddressOf(255, 255, 255, 253),
+          AddressOf(0, 0, 0, 255), AddressOf(255, 255, 15, 0), AddressOf(254, 255, 255, 0)})
         EXPECT_FALSE(cli::IsContiguousMask(mask)) << FormatIpAddress(mask);
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip", "10.0.0.9",
-                                         "--mask", "255.0.255.0", "--gateway", "10.0.0.1"}),
-              cli::kExitBadArguments);
+    EXPECT_EQ(
+        cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip", "10.0.0.9",
+                                   "--mask", "255.0.255.0", "--gateway", "10.0.0.1"}),
+        cli::kExitBadArguments);
     EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip",
-                                         "255.255.255.255", "--mask", "255.0.0.0", "--gateway", "10.0.0.1"}),
+                                         "255.255.255.255", "--mask", "255.0.0.0", "--gateway",
+                                         "10.0.0.1"}),
               cli::kExitBadArguments);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "vantrel-cli: set-network: --mask '255.0.255.0' is not a network mask (its ones must come first)\n"
+              "vantrel-cli: set-network: --mask '255.0.255.0' is not a network mask (its ones must "
+              "come first)\n"
               "vantrel-cli: set-network: --ip '255.255.255.255' is not the address of one host\n");
 }
 
@@ -182,24 +189,29 @@ TEST(CliOutput, DiscoverJsonKeepsSearchOrderAndNamesEachConflict) {
 TEST(CliNetworkCommands, BadArgumentsExitWithTwo) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(cli::RunCheckCommand({}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "not-an-address"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "not-an-address"}),
+              cli::kExitBadArguments);
     EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "--fast", "x"}), cli::kExitBadArguments);
     EXPECT_EQ(cli::RunCheckCommand({"--from"}), cli::kExitBadArguments);
     EXPECT_EQ(cli::RunSwitcherCommand({"get", "127.0.0.2"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2"}),
+              cli::kExitBadArguments);
     EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2", "1.2.3"}),
               cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", "127.0.0.2"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", "--out", "/tmp"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", "127.0.0.2"}),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", "--out", "/tmp"}),
+              cli::kExitBadArguments);
     EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "--query", "65536"}), cli::kExitBadArguments);
     EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "--query"}), cli::kExitBadArguments);
     EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "extra"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip", "1.2.3.4",
-                                         "--mask", "255.255.255.0"}),
+    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip",
+                                         "1.2.3.4", "--mask", "255.255.255.0"}),
               cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D", "--ip", "1.2.3.4",
-                                         "--mask", "255.255.255.0", "--gateway", "1.2.3.1"}),
-              cli::kExitBadArguments);
+    EXPECT_EQ(
+        cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D", "--ip", "1.2.3.4",
+                                   "--mask", "255.255.255.0", "--gateway", "1.2.3.1"}),
+        cli::kExitBadArguments);
     EXPECT_EQ(cli::RunAdaptersCommand({"--yaml"}), cli::kExitBadArguments);
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_NE(messages.find("vantrel-cli: check: "), std::string::npos);
@@ -210,8 +222,8 @@ TEST(CliNetworkCommands, BadArgumentsExitWithTwo) {
 // A module is always one host: an address that would reach many (broadcast, multicast) or none
 // is refused as an argument, so nothing is sent to it.
 TEST(CliNetworkCommands, DeviceAddressesThatAreNotOneHostExitWithTwo) {
-    for (const char* device : {"0.0.0.0", "255.255.255.255", "224.0.0.1", "239.255.255.250",
-                               "240.0.0.1"}) {
+    for (const char* device :
+         {"0.0.0.0", "255.255.255.255", "224.0.0.1", "239.255.255.250", "240.0.0.1"}) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", device}), cli::kExitBadArguments)
             << device;
@@ -222,8 +234,9 @@ TEST(CliNetworkCommands, DeviceAddressesThatAreNotOneHostExitWithTwo) {
                   cli::kExitBadArguments)
             << device;
         const std::string messages = testing::internal::GetCapturedStderr();
-        EXPECT_NE(messages.find(std::string("device '") + device + "' is not the address of one host"),
-                  std::string::npos)
+        EXPECT_NE(
+            messages.find(std::string("device '") + device + "' is not the address of one host"),
+            std::string::npos)
             << messages;
     }
 }
@@ -231,7 +244,8 @@ TEST(CliNetworkCommands, DeviceAddressesThatAreNotOneHostExitWithTwo) {
 TEST(CliNetworkCommands, AdaptersTakesSettingsLikeEveryCommand) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    EXPECT_NE(cli::RunAdaptersCommand({"--settings", "other.ini", "--json"}), cli::kExitBadArguments);
+    EXPECT_NE(cli::RunAdaptersCommand({"--settings", "other.ini", "--json"}),
+              cli::kExitBadArguments);
     EXPECT_EQ(cli::RunAdaptersCommand({"--json", "--settings"}), cli::kExitBadArguments);
     const std::string out = testing::internal::GetCapturedStdout();
     const std::string messages = testing::internal::GetCapturedStderr();

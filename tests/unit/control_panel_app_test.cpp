@@ -13,10 +13,12 @@ using test_support::WriteBytes;
 TEST(ControlPanelApp, SettingsFileIsTheExecutableWithIniAsItsExtension) {
     // Folders that the test can write, so the copy counts as portable.
     TempFolder folder;
-    EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(folder.File("panel.exe")), folder.File("panel.ini"));
+    EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(folder.File("panel.exe")),
+              folder.File("panel.ini"));
     EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(folder.File("vantrel-panel")),
               folder.File("vantrel-panel.ini"));
-    EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(folder.File("a.b.c")), folder.File("a.b.ini"));
+    EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(folder.File("a.b.c")),
+              folder.File("a.b.ini"));
     EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(""), "");
 }
 

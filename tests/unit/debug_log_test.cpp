@@ -114,7 +114,8 @@ TEST_F(DebugLogTest, LongMessageIsCutAt255Characters) {
     ForceDebugLog(folder_.File("forced.log"), false);
     const std::string longText(1000, 'x');
     DebugLog("%s", longText.c_str());
-    EXPECT_EQ(Messages(folder_.File("forced.log")), std::vector<std::string>{std::string(255, 'x')});
+    EXPECT_EQ(Messages(folder_.File("forced.log")),
+              std::vector<std::string>{std::string(255, 'x')});
 }
 
 TEST_F(DebugLogTest, LineThatCannotBeWrittenIsDroppedAndLoggingGoesOn) {

@@ -77,8 +77,9 @@ TEST_F(DeviceListFile, LoadReplacesTheListAndReadsHandEditedKeysAsTheyAre) {
     EXPECT_EQ(list[2]->mac, "");
 
     ASSERT_TRUE(SaveDeviceList(settings_, list));
-    EXPECT_EQ(ReadBytes(path_),
-              "[list]\ntotal=3\nip0=16777226\nmac0=aa:bb:cc:dd:ee:0f\nIP2=5\nMAC1=x\nIP1=0\nMAC2=\n");
+    EXPECT_EQ(
+        ReadBytes(path_),
+        "[list]\ntotal=3\nip0=16777226\nmac0=aa:bb:cc:dd:ee:0f\nIP2=5\nMAC1=x\nIP1=0\nMAC2=\n");
 }
 
 TEST_F(DeviceListFile, MissingOrNegativeTotalGivesAnEmptyList) {
@@ -93,12 +94,12 @@ TEST_F(DeviceListFile, HugeTotalIsBoundedButLongListsLoadWhole) {
     EXPECT_EQ(LoadFrom("[List]\nTotal=200\n").size(), 200u);
     EXPECT_EQ(LoadFrom("[List]\nTotal=99999999999\n").size(),
               static_cast<std::size_t>(kMaxLoadedDevices));
-    EXPECT_EQ(LoadFrom("[List]\nTotal=65537\n").size(), static_cast<std::size_t>(kMaxLoadedDevices));
+    EXPECT_EQ(LoadFrom("[List]\nTotal=65537\n").size(),
+              static_cast<std::size_t>(kMaxLoadedDevices));
 }
 
 TEST_F(DeviceListFile, RemovingTheLastDeviceKeepsItsOldKeysBeyondTotal) {
-    DeviceList list = LoadFrom(
-        "[List]\nTotal=3\nIP0=1\nMAC0=A\nIP1=2\nMAC1=B\nIP2=3\nMAC2=C\n");
+    DeviceList list = LoadFrom("[List]\nTotal=3\nIP0=1\nMAC0=A\nIP1=2\nMAC1=B\nIP2=3\nMAC2=C\n");
     ASSERT_TRUE(RemoveDeviceAt(list, 2));
     ASSERT_TRUE(SaveDeviceList(settings_, list));
     EXPECT_EQ(ReadBytes(path_), "[List]\nTotal=2\nIP0=1\nMAC0=A\nIP1=2\nMAC1=B\nIP2=3\nMAC2=C\n");

@@ -19,7 +19,8 @@ Bytes Hello(std::size_t length, const MacAddress& mac, std::uint8_t lastIpOctet,
     std::copy_n(magic.begin(), std::min<std::size_t>(8, length), bytes.begin());
     if (length >= 26) {
         std::copy(mac.begin(), mac.end(), bytes.begin() + 8);
-        const std::uint8_t addresses[12] = {198, 18, 0, lastIpOctet, 255, 255, 255, 0, 198, 18, 0, 1};
+        const std::uint8_t addresses[12] = {198, 18, 0,   lastIpOctet, 255, 255,
+                                            255, 0,  198, 18,          0,   1};
         std::copy(std::begin(addresses), std::end(addresses), bytes.begin() + 14);
     }
     return bytes;
@@ -41,8 +42,8 @@ TEST(BroadcastRequests, ListRequestCarriesTheQueryCodeHighByteFirst) {
 }
 
 TEST(BroadcastRequests, NetworkSettingsRequestIsMacThenIpMaskGateway) {
-    const auto request = BuildSetNetworkRequest(kMacA, AddressOf(192, 168, 1, 20),
-                                                AddressOf(255, 255, 255, 0), AddressOf(192, 168, 1, 1));
+    const auto request = BuildSetNetworkRequest(
+        kMacA, AddressOf(192, 168, 1, 20), AddressOf(255, 255, 255, 0), AddressOf(192, 168, 1, 1));
     const Bytes expectedTail = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0xC0, 0xA8, 0x01,
                                 0x14, 0xFF, 0xFF, 0xFF, 0x00, 0xC0, 0xA8, 0x01, 0x01};
     EXPECT_EQ(std::string(request.begin(), request.begin() + 8), "TiBbsEtA");
@@ -57,7 +58,8 @@ TEST(HelloReplies, RecordIsTheFirstThirtyBytesOfALongEnoughHello) {
     const Bytes forty = Hello(40, kMacA, 2);
     EXPECT_TRUE(AcceptHelloReply(forty, list));
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(Bytes(list[0].bytes.begin(), list[0].bytes.end()), Bytes(forty.begin(), forty.begin() + 30));
+    EXPECT_EQ(Bytes(list[0].bytes.begin(), list[0].bytes.end()),
+              Bytes(forty.begin(), forty.begin() + 30));
     EXPECT_EQ(list[0].Mac(), kMacA);
     EXPECT_EQ(list[0].Ip(), AddressOf(198, 18, 0, 2));
     EXPECT_EQ(list[0].Mask(), AddressOf(255, 255, 255, 0));
@@ -88,18 +90,20 @@ TEST(HelloArrivals, FirstHelloGivesTheRecordLaterOnesOnlyAddPortAndRoute) {
     const std::vector<std::pair<Bytes, HelloArrival>> arrivals = {
         {Hello(30, kMacB, 3), {1, false}},
         {Hello(30, kMacA, 2, "WiZnLiSt"), {0, true}},  // the panel's own request, heard back
-        {Hello(29, kMacA, 2), {0, false}},              // too short: no trace, not even a port
+        {Hello(29, kMacA, 2), {0, false}},             // too short: no trace, not even a port
         {Hello(40, kMacA, 2), {0, true}},
-        {Hello(30, kMacB, 99), {0, true}},               // same module, other port and route
+        {Hello(30, kMacB, 99), {0, true}},  // same module, other port and route
         {Hello(30, kMacA, 7), {0, true}},
     };
     std::vector<ModuleHelloRecord> list;
     std::vector<ModuleSighting> sightings;
     for (const auto& [datagram, arrival] : arrivals)
-        EXPECT_EQ(RecordHelloArrival(datagram, arrival, sightings), AcceptHelloReply(datagram, list));
+        EXPECT_EQ(RecordHelloArrival(datagram, arrival, sightings),
+                  AcceptHelloReply(datagram, list));
 
     ASSERT_EQ(sightings.size(), list.size());
-    for (std::size_t m = 0; m < list.size(); ++m) EXPECT_EQ(sightings[m].record.bytes, list[m].bytes);
+    for (std::size_t m = 0; m < list.size(); ++m)
+        EXPECT_EQ(sightings[m].record.bytes, list[m].bytes);
     ASSERT_EQ(sightings.size(), 2u);
     EXPECT_EQ(sightings[0].record.Ip(), AddressOf(198, 18, 0, 3));
     EXPECT_EQ(sightings[0].answeredOn, (std::array<bool, 2>{true, true}));
@@ -123,8 +127,8 @@ TEST(HelloRecord, SettersWriteTheirOwnBytesOnly) {
     record.SetIp(AddressOf(1, 2, 3, 4));
     record.SetMask(AddressOf(5, 6, 7, 8));
     record.SetGateway(AddressOf(9, 10, 11, 12));
-    const Bytes expected = {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 1, 2,
-                            3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 0, 0};
+    const Bytes expected = {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 1,
+                            2, 3, 4, 5, 6, 7, 8, 9, 10,   11,   12,   0,    0,    0,    0};
     EXPECT_EQ(Bytes(record.bytes.begin(), record.bytes.end()), expected);
 }
 

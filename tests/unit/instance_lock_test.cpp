@@ -22,12 +22,16 @@ class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) saved_ = old;
-        if (value != nullptr) setenv(name, value, 1);
-        else unsetenv(name);
+        if (value != nullptr)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~ScopedEnv() {
-        if (saved_) setenv(name_, saved_->c_str(), 1);
-        else unsetenv(name_);
+        if (saved_)
+            setenv(name_, saved_->c_str(), 1);
+        else
+            unsetenv(name_);
     }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -51,8 +55,10 @@ protected:
         setenv("XDG_RUNTIME_DIR", folder_.Path().c_str(), 1);
     }
     void TearDown() override {
-        if (saved_) setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
-        else unsetenv("XDG_RUNTIME_DIR");
+        if (saved_)
+            setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
     }
 
     // A child process that takes the guard, reports whether it got it, and then holds it until
@@ -129,7 +135,8 @@ TEST(InstanceLockFolder, WithoutARuntimeFolderTheLockIsInAPrivateFolderOfTheHome
     const ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
     const ScopedEnv homeVariable("HOME", home.Path().c_str());
     const std::string folder = home.File(".cache/vantrel");
-    EXPECT_EQ(platform::InstanceLock::LockFilePath("QVM_ControlPanel"), folder + "/QVM_ControlPanel.lock");
+    EXPECT_EQ(platform::InstanceLock::LockFilePath("QVM_ControlPanel"),
+              folder + "/QVM_ControlPanel.lock");
     EXPECT_EQ(ModeOf(folder), 0700u);
 
     CControlPanelApp app;
@@ -144,7 +151,8 @@ TEST(InstanceLockFolder, ARuntimeFolderOthersMayWriteIsNotUsed) {
     const ScopedEnv homeVariable("HOME", home.Path().c_str());
     for (const mode_t mode : {01777, 0770, 0702}) {
         ASSERT_EQ(chmod(shared.Path().c_str(), mode), 0);
-        EXPECT_EQ(platform::InstanceLock::LockFolder(), home.File(".cache/vantrel")) << std::oct << mode;
+        EXPECT_EQ(platform::InstanceLock::LockFolder(), home.File(".cache/vantrel"))
+            << std::oct << mode;
     }
     ASSERT_EQ(chmod(shared.Path().c_str(), 0700), 0);
     EXPECT_EQ(platform::InstanceLock::LockFolder(), shared.Path());

@@ -23,13 +23,12 @@ TEST(LocalAdapters, OnlyLoopbackGivesAnEmptyList) {
 
 TEST(LocalAdapters, SkipsZeroFirstOctets127And255AndRepeatsKeepingTableOrder) {
     const std::vector<InterfaceAddress> table = {
-        Up(10, 0, 0, 5),  Up(0, 0, 0, 0),    Up(127, 0, 0, 1),     Up(126, 0, 0, 1),
-        Up(255, 1, 2, 3), Up(128, 0, 0, 1),  Up(10, 0, 0, 5),      Up(192, 168, 1, 10),
-        Up(127, 5, 5, 5), Up(0, 1, 2, 3),
+        Up(10, 0, 0, 5),  Up(0, 0, 0, 0),  Up(127, 0, 0, 1),    Up(126, 0, 0, 1), Up(255, 1, 2, 3),
+        Up(128, 0, 0, 1), Up(10, 0, 0, 5), Up(192, 168, 1, 10), Up(127, 5, 5, 5), Up(0, 1, 2, 3),
     };
     const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 5), AddressOf(126, 0, 0, 1),
-                                                 AddressOf(128, 0, 0, 1), AddressOf(192, 168, 1, 10),
-                                                 AddressOf(0, 1, 2, 3)};
+                                                 AddressOf(128, 0, 0, 1),
+                                                 AddressOf(192, 168, 1, 10), AddressOf(0, 1, 2, 3)};
     EXPECT_EQ(FilterAdapterAddresses(table), expected);
 }
 

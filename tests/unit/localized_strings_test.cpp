@@ -30,9 +30,10 @@ std::vector<int> UsedIds() {
     ids.push_back(kRemoteButton);
     ids.insert(ids.end(), std::begin(kOtherWindowCaptionIds), std::end(kOtherWindowCaptionIds));
     for (const DeviceColumn& column : kDeviceColumns) ids.push_back(column.headerId);
-    ids.insert(ids.end(), {kWizardMacHeader, kWizardIpHeader, kAnswerYes, kAnswerNo, kRemoveQuestion,
-                           kNotResponding, kPassportFileFilter, kFileSaveFailed, kWizardAdapterFailed,
-                           kAddressAlreadyUsed, kInvalidAddress, kWizardTitle, kNoAdapter});
+    ids.insert(ids.end(),
+               {kWizardMacHeader, kWizardIpHeader, kAnswerYes, kAnswerNo, kRemoveQuestion,
+                kNotResponding, kPassportFileFilter, kFileSaveFailed, kWizardAdapterFailed,
+                kAddressAlreadyUsed, kInvalidAddress, kWizardTitle, kNoAdapter});
     return ids;
 }
 
@@ -51,7 +52,8 @@ TEST_F(LocalizedStrings, EveryEnglishTextHasItsRussianTwinAndNothingElseIsThere)
     const std::vector<int> used = UsedIds();
     for (const int id : used) {
         EXPECT_FALSE(LoadTableString(id).empty()) << id;
-        EXPECT_FALSE(LoadTableString(id + kRussianStringOffset).empty()) << id + kRussianStringOffset;
+        EXPECT_FALSE(LoadTableString(id + kRussianStringOffset).empty())
+            << id + kRussianStringOffset;
     }
     for (const auto& [id, text] : table.texts) {
         const bool english = (id >= 1000 && id < 2000) || (id >= 10000 && id < 11000);
@@ -69,13 +71,15 @@ TEST_F(LocalizedStrings, EveryEnglishTextHasItsRussianTwinAndNothingElseIsThere)
 
 TEST_F(LocalizedStrings, TextsReadExactlyAsWritten) {
     EXPECT_EQ(LoadTableString(1106),
-              "Select new device from the list and click <Next>.\n\nClick <Refresh> to refresh the list.");
+              "Select new device from the list and click <Next>.\n\nClick <Refresh> to refresh the "
+              "list.");
     EXPECT_EQ(LoadTableString(2106),
               "Выберите новое устройство из списка и нажмите <Далее>.\n\n"
               "Нажмите <Обновить>, чтобы обновить список.");
     EXPECT_EQ(LoadTableString(1113), "Device succesfully added to list!");
     EXPECT_EQ(LoadTableString(kPassportFileFilter), "Text files (*.txt)|*.txt||");
-    EXPECT_EQ(LoadTableString(kPassportFileFilter + kRussianStringOffset), "Текстовые файлы (*.txt)|*.txt||");
+    EXPECT_EQ(LoadTableString(kPassportFileFilter + kRussianStringOffset),
+              "Текстовые файлы (*.txt)|*.txt||");
     EXPECT_EQ(LoadTableString(kPositionHeader), "#");
     EXPECT_EQ(LoadTableString(kPositionHeader + kRussianStringOffset), "№");
     EXPECT_EQ(LoadTableString(kIpOutputButton), "IP Output");
@@ -83,7 +87,8 @@ TEST_F(LocalizedStrings, TextsReadExactlyAsWritten) {
     EXPECT_EQ(LoadTableString(kRemoteButton + kRussianStringOffset), "Пульт ДУ");
     EXPECT_EQ(LoadTableString(kWizardMacHeader + kRussianStringOffset), "MAC");
     EXPECT_EQ(LoadTableString(kWizardIpHeader + kRussianStringOffset), "IP");
-    EXPECT_EQ(LoadTableString(kRemoveQuestion + kRussianStringOffset), "Удалить устройство с адресом %s из списка?");
+    EXPECT_EQ(LoadTableString(kRemoveQuestion + kRussianStringOffset),
+              "Удалить устройство с адресом %s из списка?");
     EXPECT_EQ(LoadTableString(kTitleId), "Vantrel");
 }
 
@@ -121,8 +126,10 @@ TEST_F(LocalizedStrings, OnlyRussiaRussianIsTheDefaultRussian) {
     EXPECT_EQ(DefaultLanguage(), kEnglish);
     setenv("LC_ALL", "de_DE.UTF-8", 1);
     EXPECT_EQ(DefaultLanguage(), kEnglish);
-    if (saved != nullptr) setenv("LC_ALL", restore.c_str(), 1);
-    else unsetenv("LC_ALL");
+    if (saved != nullptr)
+        setenv("LC_ALL", restore.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
 }
 
 TEST_F(LocalizedStrings, RemoveQuestionTakesTheAddressInBothLanguages) {
@@ -140,10 +147,10 @@ TEST_F(LocalizedStrings, TableReaderSkipsAndReportsBadLines) {
         "# comment\r\n"
         "10\tTen\\nlines \\\\ here\r\n"
         "\n"
-        "11\n"             // no text
-        "12 \\q\n"          // unknown escape
-        "10 again\n"       // id given before
-        "x13 text\n"       // no id
+        "11\n"        // no text
+        "12 \\q\n"    // unknown escape
+        "10 again\n"  // id given before
+        "x13 text\n"  // no id
         "70000 too big\n"
         "14  two blanks");
     EXPECT_EQ(table.texts.size(), 2u);

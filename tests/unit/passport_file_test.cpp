@@ -47,7 +47,8 @@ TEST(PassportRecord, WorkedExampleHasChecksum47ACStoredLowByteFirst) {
 }
 
 TEST(PassportFile, WorkedExampleLinesAndSize) {
-    const std::string text = FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport()));
+    const std::string text =
+        FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport()));
     EXPECT_EQ(text.size(), 1027u);
     const auto lines = Lines(text);
     ASSERT_EQ(lines.size(), 17u);
@@ -61,7 +62,8 @@ TEST(PassportFile, WorkedExampleLinesAndSize) {
 
 TEST(PassportFile, FullPassportIsAlso1027BytesOfUpperCaseHex) {
     PassportBuffer passport;
-    for (std::size_t i = 0; i < passport.size(); ++i) passport[i] = static_cast<std::uint8_t>(i * 37);
+    for (std::size_t i = 0; i < passport.size(); ++i)
+        passport[i] = static_cast<std::uint8_t>(i * 37);
     const std::string text = FormatPassportFile(BuildPassportRecord(0xFFFFFFFFu, passport));
     EXPECT_EQ(text.size(), 1027u);
     const auto lines = Lines(text);
@@ -119,7 +121,8 @@ protected:
 TEST_F(PassportFileOnDisk, WritesExactlyTheFormattedText) {
     const std::string path = folder_.File("p.txt");
     ASSERT_TRUE(WritePassportFile(path, kExampleDevice, ExamplePassport()));
-    EXPECT_EQ(Contents(path), FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport())));
+    EXPECT_EQ(Contents(path),
+              FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport())));
     EXPECT_EQ(Entries(), std::vector<std::string>{"p.txt"});
 }
 
@@ -132,7 +135,8 @@ TEST_F(PassportFileOnDisk, ReplacesAnExistingFileWhole) {
 }
 
 TEST_F(PassportFileOnDisk, MissingFolderFailsAndLeavesNothing) {
-    EXPECT_FALSE(WritePassportFile(folder_.File("absent/p.txt"), kExampleDevice, ExamplePassport()));
+    EXPECT_FALSE(
+        WritePassportFile(folder_.File("absent/p.txt"), kExampleDevice, ExamplePassport()));
     EXPECT_FALSE(WritePassportFile("", kExampleDevice, ExamplePassport()));
     EXPECT_TRUE(Entries().empty());
 }
@@ -150,14 +154,20 @@ TEST_F(PassportFileOnDisk, FolderInTheWayFailsAndKeepsTheFolder) {
 TEST_F(PassportFileOnDisk, ExistingFileInALockedFolderIsOverwrittenInPlace) {
     const std::string path = folder_.File("p.txt");
     std::ofstream(path) << std::string(5000, 'x');
-    const std::string expected = FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport()));
-    EXPECT_EQ(test_support::AsPlainUser(folder_.Path(), test_support::FolderAccess::kLocked, [&]() -> std::string {
-        if (!WritePassportFile(path, kExampleDevice, ExamplePassport())) return "the write failed";
-        if (Contents(path) != expected) return "the file does not hold the passport alone";
-        if (WritePassportFile(folder_.File("new.txt"), kExampleDevice, ExamplePassport()))
-            return "a new file was reported";
-        return {};
-    }), "");
+    const std::string expected =
+        FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport()));
+    EXPECT_EQ(
+        test_support::AsPlainUser(
+            folder_.Path(), test_support::FolderAccess::kLocked,
+            [&]() -> std::string {
+                if (!WritePassportFile(path, kExampleDevice, ExamplePassport()))
+                    return "the write failed";
+                if (Contents(path) != expected) return "the file does not hold the passport alone";
+                if (WritePassportFile(folder_.File("new.txt"), kExampleDevice, ExamplePassport()))
+                    return "a new file was reported";
+                return {};
+            }),
+        "");
     EXPECT_EQ(Entries(), std::vector<std::string>{"p.txt"});
 }
 

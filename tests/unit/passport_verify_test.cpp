@@ -26,12 +26,15 @@ std::string WithLf(std::string text) {
 }
 
 // Offset of the first character of line `line` (1-based) in a CR LF file.
-std::size_t LineStart(int line) { return line == 1 ? 0 : 22 + static_cast<std::size_t>(line - 2) * 66; }
+std::size_t LineStart(int line) {
+    return line == 1 ? 0 : 22 + static_cast<std::size_t>(line - 2) * 66;
+}
 
 // A record with a changed header field, checksummed again so only the field is wrong.
 std::string FileWithHeaderField(std::size_t offset, std::uint32_t value) {
     PassportRecord record = ExampleRecord();
-    for (std::size_t i = 0; i < 4; ++i) record[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (std::size_t i = 0; i < 4; ++i)
+        record[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
     record[16] = record[17] = 0;
     const std::uint16_t crc = CalcCRC16(record);
     record[16] = static_cast<std::uint8_t>(crc & 0xFF);
@@ -40,7 +43,8 @@ std::string FileWithHeaderField(std::size_t offset, std::uint32_t value) {
 }
 
 TEST(PassportVerify, TheWriterOutputIsValidWithEitherLineEnd) {
-    for (const std::string& text : {ExampleFile(), WithLf(ExampleFile()), ExampleFile().substr(0, 1025)}) {
+    for (const std::string& text :
+         {ExampleFile(), WithLf(ExampleFile()), ExampleFile().substr(0, 1025)}) {
         const PassportCheck check = VerifyPassportText(text);
         EXPECT_TRUE(check.valid) << check.problem;
         EXPECT_EQ(check.problem, "");
@@ -75,40 +79,49 @@ TEST(PassportVerify, TheChecksumProblemNamesBothValues) {
 }
 
 TEST(PassportVerify, HeaderFieldsMustBeTheWritersEvenWithAMatchingChecksum) {
-    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(0, 2)).problem, "line 2: format is 2, expected 1");
-    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(4, 64)).problem, "line 2: data offset is 64, expected 62");
-    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(8, 290)).problem, "line 2: data length is 290, expected 418");
+    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(0, 2)).problem,
+              "line 2: format is 2, expected 1");
+    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(4, 64)).problem,
+              "line 2: data offset is 64, expected 62");
+    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(8, 290)).problem,
+              "line 2: data length is 290, expected 418");
 }
 
 TEST(PassportVerify, DataLinesMustBeSixtyFourUpperCaseHexDigits) {
     const std::string good = ExampleFile();
     std::string lower = good;
     lower[LineStart(4) + 2] = 'a';  // "5A" -> "5a"
-    EXPECT_EQ(VerifyPassportText(lower).problem, "line 4: 'a' at column 3 is not an upper-case hexadecimal digit");
+    EXPECT_EQ(VerifyPassportText(lower).problem,
+              "line 4: 'a' at column 3 is not an upper-case hexadecimal digit");
 
     std::string nul = good;
     nul[LineStart(9) + 63] = '\0';
-    EXPECT_EQ(VerifyPassportText(nul).problem, "line 9: byte 0x00 at column 64 is not an upper-case hexadecimal digit");
+    EXPECT_EQ(VerifyPassportText(nul).problem,
+              "line 9: byte 0x00 at column 64 is not an upper-case hexadecimal digit");
 
     std::string shortLine = good;
     shortLine.erase(LineStart(3), 2);
-    EXPECT_EQ(VerifyPassportText(shortLine).problem, "line 3: 62 characters, expected 64 hexadecimal digits");
+    EXPECT_EQ(VerifyPassportText(shortLine).problem,
+              "line 3: 62 characters, expected 64 hexadecimal digits");
 
     std::string blankAtEnd = good;
     blankAtEnd.insert(LineStart(16) + 64, " ");
-    EXPECT_EQ(VerifyPassportText(blankAtEnd).problem, "line 16: 65 characters, expected 64 hexadecimal digits");
+    EXPECT_EQ(VerifyPassportText(blankAtEnd).problem,
+              "line 16: 65 characters, expected 64 hexadecimal digits");
 }
 
 TEST(PassportVerify, MarkersAndLineCountAreChecked) {
     const std::string good = ExampleFile();
     EXPECT_EQ(VerifyPassportText("").problem, "the file is empty");
-    EXPECT_EQ(VerifyPassportText("\xEF\xBB\xBF" + good).problem, "line 1: expected ---DEVICEPASSPORT---");
+    EXPECT_EQ(VerifyPassportText("\xEF\xBB\xBF" + good).problem,
+              "line 1: expected ---DEVICEPASSPORT---");
     EXPECT_EQ(VerifyPassportText(good.substr(0, LineStart(11))).problem,
               "line 11: missing a data line: the file ends after line 10");
     const PassportCheck noEnd = VerifyPassportText(good.substr(0, good.size() - 15));
     EXPECT_EQ(noEnd.problem, "line 17: missing ---DATAEND---: the file ends after line 16");
     EXPECT_TRUE(noEnd.decoded);  // the address and MAC are still reported
-    EXPECT_EQ(VerifyPassportText(good.substr(0, good.size() - 3) + "\r\n").problem, "line 17: expected ---DATAEND---");
+    EXPECT_EQ(VerifyPassportText(good.substr(0, good.size() - 3) + "\r\n").problem,
+              "line 17: expected ---DATAEND---");
     EXPECT_EQ(VerifyPassportText(good + "\r\n").problem, "line 18: text after ---DATAEND---");
     EXPECT_EQ(VerifyPassportText(good + good).problem, "line 18: text after ---DATAEND---");
 }
@@ -116,10 +129,13 @@ TEST(PassportVerify, MarkersAndLineCountAreChecked) {
 TEST(PassportVerify, StrayCarriageReturnsAndHugeInputAreRefused) {
     std::string doubled = ExampleFile();
     doubled.insert(LineStart(6) + 64, "\r");
-    EXPECT_EQ(VerifyPassportText(doubled).problem, "line 6: carriage return inside the line, at column 65");
+    EXPECT_EQ(VerifyPassportText(doubled).problem,
+              "line 6: carriage return inside the line, at column 65");
     std::string classicMac = ExampleFile();
-    for (std::size_t at; (at = classicMac.find("\r\n")) != std::string::npos;) classicMac.erase(at + 1, 1);
-    EXPECT_EQ(VerifyPassportText(classicMac).problem, "line 1: carriage return inside the line, at column 21");
+    for (std::size_t at; (at = classicMac.find("\r\n")) != std::string::npos;)
+        classicMac.erase(at + 1, 1);
+    EXPECT_EQ(VerifyPassportText(classicMac).problem,
+              "line 1: carriage return inside the line, at column 21");
     EXPECT_EQ(VerifyPassportText(std::string(kMaxPassportFileSize + 1, '0')).problem,
               "the file is 4097 bytes, far larger than a passport");
 }
@@ -158,10 +174,11 @@ TEST_F(PassportVerifyCommand, ReportsEachFileAndFailsWhenOneIsBad) {
 
     const Run all = Verify({good, bad, missing});
     EXPECT_EQ(all.exitCode, 1);
-    EXPECT_EQ(all.out, good + ": valid (address 192.168.1.10, MAC 00:0A:1B:2C:3D:4E)\n" + bad +
-                           ": line 2: checksum is 47AC, the data gives 0DDC (address 192.168.1.10, MAC "
-                           "00:0A:1B:2C:3D:4E)\n" +
-                           missing + ": no such file\n");
+    EXPECT_EQ(all.out,
+              good + ": valid (address 192.168.1.10, MAC 00:0A:1B:2C:3D:4E)\n" + bad +
+                  ": line 2: checksum is 47AC, the data gives 0DDC (address 192.168.1.10, MAC "
+                  "00:0A:1B:2C:3D:4E)\n" +
+                  missing + ": no such file\n");
     EXPECT_EQ(all.err, "");
     EXPECT_EQ(Verify({good}).exitCode, 0);
     EXPECT_EQ(Verify({folder_.Path()}).out, folder_.Path() + ": is a folder, not a file\n");
@@ -173,11 +190,14 @@ TEST_F(PassportVerifyCommand, JsonHasOneObjectPerFile) {
     test_support::WriteBytes(quoted, "---DEVICEPASSPORT---\n");
     const Run run = Verify({"--json", good, quoted});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "[\n  {\"file\": \"" + good +
-                           "\", \"valid\": true, \"address\": \"192.168.1.10\", \"mac\": \"00:0A:1B:2C:3D:4E\", "
-                           "\"problem\": null},\n  {\"file\": \"" + folder_.Path() +
-                           "/say \\\"hi\\\".txt\", \"valid\": false, \"address\": null, \"mac\": null, "
-                           "\"problem\": \"line 2: missing a data line: the file ends after line 1\"}\n]\n");
+    EXPECT_EQ(
+        run.out,
+        "[\n  {\"file\": \"" + good +
+            "\", \"valid\": true, \"address\": \"192.168.1.10\", \"mac\": \"00:0A:1B:2C:3D:4E\", "
+            "\"problem\": null},\n  {\"file\": \"" +
+            folder_.Path() +
+            "/say \\\"hi\\\".txt\", \"valid\": false, \"address\": null, \"mac\": null, "
+            "\"problem\": \"line 2: missing a data line: the file ends after line 1\"}\n]\n");
 }
 
 TEST_F(PassportVerifyCommand, BadArgumentsExitTwoWithOneLine) {

@@ -36,8 +36,8 @@ TEST(FramedPacket, RequestWithAccessHeaderOnlyIsTheSixteenKnownBytes) {
 }
 
 TEST(FramedPacket, CrcOverAWholeStoredPacketIsZero) {
-    for (const Bytes& packet : {Request(0x20, 2), Request(0xFD, 3, {0x7F}),
-                                Request(1, 4, Bytes(250, 0xA5)), Reply(5, 0)})
+    for (const Bytes& packet :
+         {Request(0x20, 2), Request(0xFD, 3, {0x7F}), Request(1, 4, Bytes(250, 0xA5)), Reply(5, 0)})
         EXPECT_EQ(CalcCRC16(packet), 0) << packet.size() << " bytes";
 }
 
@@ -115,7 +115,8 @@ TEST(FramedPacket, ReplyDataArePayloadLessTheAccessHeaderAndNeverNegative) {
 }
 
 TEST(ModuleResults, FramedStatusCodesMapAsTheTableSays) {
-    const std::array<std::optional<std::uint16_t>, 8> expected = {0, 0, 6, 5, 8, 8, 6, std::nullopt};
+    const std::array<std::optional<std::uint16_t>, 8> expected = {0, 0, 6, 5,
+                                                                  8, 8, 6, std::nullopt};
     for (std::uint8_t code = 0; code < 8; ++code) {
         const auto result = ResultOfFramedStatus(code);
         EXPECT_EQ(result ? std::optional(ResultCode(*result)) : std::nullopt, expected[code])
@@ -137,7 +138,8 @@ TEST(Datagram, OddPayloadIsPaddedWithOneZeroAndTheLengthWordKeepsTheTrueLength) 
     EXPECT_EQ(Bytes(request.begin(), request.begin() + 14),
               (Bytes{3, 0, 1, 0, 0, 0, 5, 0, 1, 2, 3, 4, 5, 0}));
     EXPECT_EQ(BuildDatagram(request, 9, 0xFFFF, 0xBEEF, {}), 8u);
-    EXPECT_EQ(Bytes(request.begin(), request.begin() + 8), (Bytes{9, 0, 0xFF, 0xFF, 0xEF, 0xBE, 0, 0}));
+    EXPECT_EQ(Bytes(request.begin(), request.begin() + 8),
+              (Bytes{9, 0, 0xFF, 0xFF, 0xEF, 0xBE, 0, 0}));
 }
 
 TEST(Datagram, ReplyMatchesOnlyWithFourBytesAndTheSameSequenceNumber) {

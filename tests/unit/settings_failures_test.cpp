@@ -67,13 +67,18 @@ TEST(SettingsFailures, ReadOnlyFileIsLeftAsItIs) {
     const std::string path = folder.File("panel.ini");
     WriteBytes(path, "[Layout]\nLeft=1\n");
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-    EXPECT_EQ(AsPlainUser(folder.Path(), FolderAccess::kOwned, [&]() -> std::string {
-        SettingsFile settings(path);
-        if (settings.WriteInt("Layout", "Left", 2)) return "the write reported success";
-        if (ReadBytes(path) != "[Layout]\nLeft=1\n") return "the file changed";
-        if (settings.ReadInt("Layout", "Left", -1) != 1) return "the old value does not read";
-        return {};
-    }), "");
+    EXPECT_EQ(AsPlainUser(folder.Path(), FolderAccess::kOwned,
+                          [&]() -> std::string {
+                              SettingsFile settings(path);
+                              if (settings.WriteInt("Layout", "Left", 2))
+                                  return "the write reported success";
+                              if (ReadBytes(path) != "[Layout]\nLeft=1\n")
+                                  return "the file changed";
+                              if (settings.ReadInt("Layout", "Left", -1) != 1)
+                                  return "the old value does not read";
+                              return {};
+                          }),
+              "");
 }
 
 // Root may write any file, but a file without a single write permission was made read-only
@@ -95,12 +100,16 @@ TEST(SettingsFailures, UnreadableFileIsNeverOverwritten) {
     const std::string path = folder.File("panel.ini");
     WriteBytes(path, "[Layout]\nLeft=1\n[List]\nTotal=4\n");
     ASSERT_EQ(chmod(path.c_str(), 0200), 0);
-    EXPECT_EQ(AsPlainUser(folder.Path(), FolderAccess::kOwned, [&]() -> std::string {
-        SettingsFile settings(path);
-        if (settings.ReadInt("List", "Total", 0) != 0) return "an unreadable file gave a value";
-        if (settings.WriteInt("Layout", "Left", 2)) return "the write reported success";
-        return {};
-    }), "");
+    EXPECT_EQ(AsPlainUser(folder.Path(), FolderAccess::kOwned,
+                          [&]() -> std::string {
+                              SettingsFile settings(path);
+                              if (settings.ReadInt("List", "Total", 0) != 0)
+                                  return "an unreadable file gave a value";
+                              if (settings.WriteInt("Layout", "Left", 2))
+                                  return "the write reported success";
+                              return {};
+                          }),
+              "");
     ASSERT_EQ(chmod(path.c_str(), 0600), 0);
     EXPECT_EQ(ReadBytes(path), "[Layout]\nLeft=1\n[List]\nTotal=4\n");
 }
@@ -129,18 +138,28 @@ TEST(SettingsFailures, WritableFileInALockedFolderIsRewrittenInPlace) {
     TempFolder folder;
     const std::string path = folder.File("panel.ini");
     WriteBytes(path, "; kept\n[Layout]\nLeft=1\n[List]\nTotal=12\nIP0=5\n");
-    EXPECT_EQ(AsPlainUser(folder.Path(), FolderAccess::kLocked, [&]() -> std::string {
-        SettingsFile settings(path);
-        if (!settings.WriteInt("List", "Total", 1)) return "the shorter write failed";
-        if (ReadBytes(path) != "; kept\n[Layout]\nLeft=1\n[List]\nTotal=1\nIP0=5\n") return "shorter: " + ReadBytes(path);
-        if (!settings.WriteText("Config", "LocalIP", "16777226")) return "the longer write failed";
-        if (ReadBytes(path) != "; kept\n[Layout]\nLeft=1\n[List]\nTotal=1\nIP0=5\n[Config]\nLocalIP=16777226\n")
-            return "longer: " + ReadBytes(path);
-        if (SettingsFile(path).ReadInt("Config", "LocalIP", 0) != 16777226) return "a new reader misses the value";
-        // A new file cannot be made there at all.
-        if (SettingsFile(folder.File("other.ini")).WriteInt("Layout", "Left", 1)) return "a new file was reported";
-        return {};
-    }), "");
+    EXPECT_EQ(
+        AsPlainUser(
+            folder.Path(), FolderAccess::kLocked,
+            [&]() -> std::string {
+                SettingsFile settings(path);
+                if (!settings.WriteInt("List", "Total", 1)) return "the shorter write failed";
+                if (ReadBytes(path) != "; kept\n[Layout]\nLeft=1\n[List]\nTotal=1\nIP0=5\n")
+                    return "shorter: " + ReadBytes(path);
+                if (!settings.WriteText("Config", "LocalIP", "16777226"))
+                    return "the longer write failed";
+                if (ReadBytes(path) !=
+                    "; "
+                    "kept\n[Layout]\nLeft=1\n[List]\nTotal=1\nIP0=5\n[Config]\nLocalIP=16777226\n")
+                    return "longer: " + ReadBytes(path);
+                if (SettingsFile(path).ReadInt("Config", "LocalIP", 0) != 16777226)
+                    return "a new reader misses the value";
+                // A new file cannot be made there at all.
+                if (SettingsFile(folder.File("other.ini")).WriteInt("Layout", "Left", 1))
+                    return "a new file was reported";
+                return {};
+            }),
+        "");
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"panel.ini"});
 }
 
@@ -151,23 +170,28 @@ TEST(SettingsFailures, InPlaceRewriteThatDoesNotFitLeavesTheOldFileWhole) {
     const std::string path = folder.File("panel.ini");
     const std::string original = "[Layout]\nLeft=1\n" + std::string(4000, ';') + "\n";
     WriteBytes(path, original);
-    EXPECT_EQ(AsPlainUser(folder.Path(), FolderAccess::kLocked, [&]() -> std::string {
-        // Only this check's process (a child under root) gets the limit; a failing write then
-        // reports EFBIG instead of raising SIGXFSZ.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        const rlimit small{static_cast<rlim_t>(original.size() + 8), limit.rlim_max};
-        if (setrlimit(RLIMIT_FSIZE, &small) != 0) return "cannot limit the file size";
-        SettingsFile settings(path);
-        const bool written = settings.WriteText("List", "MAC0", std::string(200, 'x'));
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::signal(SIGXFSZ, SIG_DFL);
-        if (written) return "a write that did not fit reported success";
-        if (ReadBytes(path) != original) return "the old file was damaged";
-        if (settings.ReadInt("Layout", "Left", 0) != 1) return "the old value does not read";
-        return {};
-    }), "");
+    EXPECT_EQ(AsPlainUser(
+                  folder.Path(), FolderAccess::kLocked,
+                  [&]() -> std::string {
+                      // Only this check's process (a child under root) gets the limit; a failing
+                      // write then reports EFBIG instead of raising SIGXFSZ.
+                      std::signal(SIGXFSZ, SIG_IGN);
+                      rlimit limit{};
+                      getrlimit(RLIMIT_FSIZE, &limit);
+                      const rlimit small{static_cast<rlim_t>(original.size() + 8), limit.rlim_max};
+                      if (setrlimit(RLIMIT_FSIZE, &small) != 0) return "cannot limit the file size";
+                      SettingsFile settings(path);
+                      const bool written =
+                          settings.WriteText("List", "MAC0", std::string(200, 'x'));
+                      setrlimit(RLIMIT_FSIZE, &limit);
+                      std::signal(SIGXFSZ, SIG_DFL);
+                      if (written) return "a write that did not fit reported success";
+                      if (ReadBytes(path) != original) return "the old file was damaged";
+                      if (settings.ReadInt("Layout", "Left", 0) != 1)
+                          return "the old value does not read";
+                      return {};
+                  }),
+              "");
 }
 
 // A process id that surely belongs to no process now: a child that has ended and been reaped.
@@ -198,8 +222,9 @@ TEST(SettingsFailures, StaleTemporariesOfEndedWritersAreRemovedByTheNextWrite) {
     MakeFile(folder.File("other.ini.tmp." + ended + ".0"), kTwoHours);  // another file's
     SettingsFile settings(path);
     ASSERT_TRUE(settings.WriteInt("Layout", "Left", 1));
-    std::vector<std::string> expected{"other.ini.tmp." + ended + ".0", "panel.ini", "panel.ini.tmp.1.0",
-                                      "panel.ini.tmp." + ended + ".4", "panel.ini.tmp." + ended + ".x"};
+    std::vector<std::string> expected{"other.ini.tmp." + ended + ".0", "panel.ini",
+                                      "panel.ini.tmp.1.0", "panel.ini.tmp." + ended + ".4",
+                                      "panel.ini.tmp." + ended + ".x"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FolderEntries(folder.Path()), expected);
 }

@@ -60,8 +60,9 @@ TEST_F(SettingsFileText, HandEditedFileReadsWithoutItsBlanks) {
 }
 
 TEST_F(SettingsFileText, EmptyValueReadsAsTheDefaultAndTextLosesItsBlanks) {
-    SettingsFile settings(PathWith("[Layout]\nLeft=\nTop= \t \nWidth = +7 px\n[List]\n"
-                                   "MAC0=\t aa:bb \t\nMAC1= \r\nMAC2=a = b\n"));
+    SettingsFile settings(
+        PathWith("[Layout]\nLeft=\nTop= \t \nWidth = +7 px\n[List]\n"
+                 "MAC0=\t aa:bb \t\nMAC1= \r\nMAC2=a = b\n"));
     EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), -1);
     EXPECT_EQ(settings.ReadInt("Layout", "Top", -1), -1);
     EXPECT_EQ(settings.ReadInt("Layout", "Width", -1), 7);
@@ -110,8 +111,12 @@ TEST_F(SettingsFileText, DamagedFilesReadAsFarAsTheyCan) {
         // A NUL ends what a line says: "Left=12", "To" (no value), "[Li" (section "Li", as a
         // header without its "]" is).
         {"nul_bytes.ini",
-         {{"Layout", "Left", 12}, {"Layout", "Top", -1000}, {"Layout", "Width", 300},
-          {"Layout", "Total", -1000}, {"Li", "Total", 9}, {"List", "Total", 1}}},
+         {{"Layout", "Left", 12},
+          {"Layout", "Top", -1000},
+          {"Layout", "Width", 300},
+          {"Layout", "Total", -1000},
+          {"Li", "Total", 9},
+          {"List", "Total", 1}}},
         // "[Layout" opens the section, so the later "[Layout]" is a duplicate that is not read.
         {"junk_lines.ini",
          {{"Layout", "Left", 1}, {"Layout", "Top", -1000}, {"Layout", "Width", -1000}}},
@@ -175,7 +180,8 @@ TEST_F(SettingsFileText, MegabyteLongLinesReadAndSurviveRewrites) {
     EXPECT_EQ(settings.ReadText("List", "MAC0"), longValue);
     EXPECT_EQ(settings.ReadInt("List", "Total", 0), 2);
     ASSERT_TRUE(settings.WriteInt("List", "Total", 1));
-    EXPECT_EQ(ReadBytes(settings.Path()), "[List]\nMAC0=" + longValue + "\n" + junk + "\nTotal=1\n");
+    EXPECT_EQ(ReadBytes(settings.Path()),
+              "[List]\nMAC0=" + longValue + "\n" + junk + "\nTotal=1\n");
 }
 
 TEST_F(SettingsFileText, NamesAndValuesThatCannotReadBackAreRefused) {

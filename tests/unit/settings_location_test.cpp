@@ -100,8 +100,10 @@ public:
         setenv(name, value.c_str(), 1);
     }
     ~ScopedEnvironment() {
-        if (saved_) setenv(name_, saved_->c_str(), 1);
-        else unsetenv(name_);
+        if (saved_)
+            setenv(name_, saved_->c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:

@@ -40,7 +40,8 @@ std::atomic<std::int64_t> inUse{0}, highest{0};
 void OnAllocate(const volatile void*, std::size_t size) {
     if (!counting.load(std::memory_order_relaxed)) return;
     const std::int64_t now = inUse += static_cast<std::int64_t>(size);
-    for (std::int64_t seen = highest.load(); now > seen && !highest.compare_exchange_weak(seen, now);) {
+    for (std::int64_t seen = highest.load();
+         now > seen && !highest.compare_exchange_weak(seen, now);) {
     }
 }
 
@@ -52,7 +53,8 @@ void OnFree(const volatile void* pointer) {
 // The most memory in use at once while work runs, counted from its start.
 template <typename Work>
 std::int64_t PeakAllocation(Work work) {
-    static const bool installed = __sanitizer_install_malloc_and_free_hooks(OnAllocate, OnFree) != 0;
+    static const bool installed =
+        __sanitizer_install_malloc_and_free_hooks(OnAllocate, OnFree) != 0;
     if (!installed) return -1;
     inUse = 0;
     highest = 0;
@@ -110,8 +112,10 @@ TEST(SettingsMemory, DistinctKeysAndSectionsCostASmallMultipleOfTheFile) {
     GTEST_SKIP() << "allocations are counted only in sanitized builds";
 #endif
     std::string keys = "[List]\n", sections;
-    for (std::uint32_t n = 0; keys.size() < kFileBytes; ++n) keys += "IP" + std::to_string(n) + "=\n";
-    for (std::uint32_t n = 0; sections.size() < kFileBytes; ++n) sections += "[" + std::to_string(n) + "]\n";
+    for (std::uint32_t n = 0; keys.size() < kFileBytes; ++n)
+        keys += "IP" + std::to_string(n) + "=\n";
+    for (std::uint32_t n = 0; sections.size() < kFileBytes; ++n)
+        sections += "[" + std::to_string(n) + "]\n";
     // Measured: 8 and 9 times the file: each line of about 9 bytes is recorded (20 bytes) and
     // named in the hash table (12 to 32 bytes), besides the file as read and as written.
     for (const std::string* bytes : {&keys, &sections}) {

@@ -60,8 +60,8 @@ protected:
     }
 };
 
-const char* const kForms[] = {"quoted_values", "utf16le", "utf16be", "utf16le_damaged", "lone_cr",
-                              "unclosed_section"};
+const char* const kForms[] = {"quoted_values",   "utf16le", "utf16be",
+                              "utf16le_damaged", "lone_cr", "unclosed_section"};
 
 TEST_F(SettingsProfileForms, EachFormReadsAsTheProfileFunctionsReadIt) {
     for (const std::string form : kForms) {
@@ -131,7 +131,8 @@ TEST_F(SettingsProfileForms, QuotedValuesStayUnlessTheyChange) {
 
 TEST_F(SettingsProfileForms, EveryValueWrittenReadsBackAsGiven) {
     SettingsFile settings(folder_.File("panel.ini"));
-    for (const std::string value : {"\"q\"", "'q'", "  padded  ", "\"", "\"a'", "'", "\"\"", " \"x\" "}) {
+    for (const std::string value :
+         {"\"q\"", "'q'", "  padded  ", "\"", "\"a'", "'", "\"\"", " \"x\" "}) {
         ASSERT_TRUE(settings.WriteText("List", "MAC0", value)) << value;
         EXPECT_EQ(settings.ReadText("List", "MAC0"), value) << value;
         EXPECT_EQ(SettingsFile(settings.Path()).ReadText("List", "MAC0"), value) << value;

@@ -145,7 +145,8 @@ TEST(SettingsSharing, BatchLandsAsOneReplacementAndKeepsOtherWritersKeys) {
     EXPECT_EQ(ReadBytes(path), "[Layout]\nLeft=5\n[List]\nTotal=0\n");
 
     ASSERT_TRUE(settings.CommitBatch());
-    EXPECT_EQ(ReadBytes(path), "[Layout]\nLeft=5\n[List]\nTotal=2\nIP0=167880896\nIP1=-939415360\n");
+    EXPECT_EQ(ReadBytes(path),
+              "[Layout]\nLeft=5\n[List]\nTotal=2\nIP0=167880896\nIP1=-939415360\n");
 }
 
 TEST(SettingsSharing, KilledWriterNeverLeavesATornFile) {
@@ -155,7 +156,8 @@ TEST(SettingsSharing, KilledWriterNeverLeavesATornFile) {
     // stay, so the file can only ever hold one of these three texts.
     auto keys = [](int from, int to, int value) {
         std::string text;
-        for (int n = from; n < to; ++n) text += "IP" + std::to_string(n) + "=" + std::to_string(value) + "\n";
+        for (int n = from; n < to; ++n)
+            text += "IP" + std::to_string(n) + "=" + std::to_string(value) + "\n";
         return text;
     };
     const std::string initial = "[List]\nTotal=200\n" + keys(0, 200, 1);
@@ -232,7 +234,8 @@ TEST(SettingsSharing, FullDiskLosesTheWriteSilentlyAndLeavesNothingBehind) {
     EXPECT_EQ(WEXITSTATUS(status), 1);  // the commit reported the failure
     EXPECT_EQ(ReadBytes(path), original);
     std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        ++entries;
     EXPECT_EQ(entries, 1u);  // no temporary file left beside it
 }
 
