@@ -1,21 +1,23 @@
 #include "cli/adapter_search.h"
 
 #include <algorithm>
-#include <thread>
+
+#include "netconfig/discovery_records.h"
 
 namespace cli {
 
 std::vector<std::vector<ModuleSighting>> SearchAdapters(const std::vector<std::uint32_t>& adapters,
                                                         std::vector<bool>& sent) {
-    std::vector<std::vector<ModuleSighting>> found(adapters.size());
-    std::vector<char> sentFlags(adapters.size(), 0);  // not vector<bool>: written by threads
-    std::vector<std::thread> searches;
-    for (std::size_t a = 0; a < adapters.size(); ++a)
-        searches.emplace_back([&, a] {
-            sentFlags[a] = ListModuleSightings(adapters[a], kWizardQueryCode, found[a]);
-        });
-    for (auto& search : searches) search.join();
-    sent.assign(sentFlags.begin(), sentFlags.end());
+    const auto request = BuildListRequest(kWizardQueryCode);
+    std::vector<ExchangePlan> plans;
+    for (const auto adapter : adapters) plans.push_back(ListingPlan(adapter, request));
+    const auto results = RunExchanges(plans, plans.size());
+    std::vector<std::vector<ModuleSighting>> found;
+    sent.clear();
+    for (const auto& result : results) {
+        found.push_back(SightingsOf(result));
+        sent.push_back(result.outcome != ExchangeOutcome::NotSent);
+    }
     return found;
 }
 

@@ -8,8 +8,8 @@
 
 namespace cli {
 
-// One listing per adapter, in the adapters' order; a listing that could not be sent is empty
-// and its flag in `sent` false.
+// One listing per adapter, all in one run of the exchange engine, in the adapters' order; a
+// listing that could not be sent is empty and its flag in `sent` false.
 std::vector<std::vector<ModuleSighting>> SearchAdapters(const std::vector<std::uint32_t>& adapters,
                                                         std::vector<bool>& sent);
 

@@ -2,7 +2,6 @@
 // and applied module by module with every change verified, since modules confirm nothing.
 #include <algorithm>
 #include <iostream>
-#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "app/control_panel_app.h"
@@ -14,6 +13,7 @@
 #include "cli/network_args.h"
 #include "cli/site_plan.h"
 #include "cli/table_file.h"
+#include "netconfig/discovery_records.h"
 #include "netconfig/module_exchange.h"
 #include "platform/descriptor_limit.h"
 #include "platform/terminal.h"
@@ -201,24 +201,18 @@ Refusal Confirmed(const SiteRun& run, bool yes, std::size_t count) {
 }
 
 // Each settings broadcast keeps its sockets open a while after sending, so they go out many at
-// a time, each exchange with sockets of its own, as the protocol allows: every request names its
-// module by MAC.
+// a time, as the protocol allows: every request names its module by MAC.
 void SendNetworkSettings(std::uint32_t local, const std::vector<const SitePlanRow*>& applied) {
     constexpr std::size_t kAtOnce = 64;
-    std::vector<const SitePlanRow*> pending;
+    std::vector<BroadcastRequest> requests;
     for (const SitePlanRow* row : applied)
-        if (row->newNetwork) pending.push_back(row);
-    for (std::size_t first = 0; first < pending.size(); first += kAtOnce) {
-        std::vector<std::thread> sends;
-        for (std::size_t i = first; i < pending.size() && i < first + kAtOnce; ++i) {
-            const auto& row = pending[i]->row;
-            sends.emplace_back([local, &row] {
-                SetModuleNetwork(local, row.mac, row.network->ip, row.network->mask,
-                                 row.network->gateway);
-            });
-        }
-        for (auto& send : sends) send.join();
-    }
+        if (row->newNetwork)
+            requests.push_back(BuildSetNetworkRequest(row->row.mac, row->row.network->ip,
+                                                      row->row.network->mask,
+                                                      row->row.network->gateway));
+    std::vector<ExchangePlan> plans;
+    for (const auto& request : requests) plans.push_back(SetNetworkPlan(local, request));
+    RunExchanges(plans, kAtOnce);
 }
 
 // The panel saves its whole list from memory, so an edit under a running panel that uses this

@@ -14,26 +14,43 @@ using RequestBytes = std::span<const std::uint8_t, wire::kBroadcastRequestLength
 
 ExchangeOutcome ExchangeAndRecord(std::uint32_t localAddress, RequestBytes request,
                                   BroadcastMode mode, std::vector<ModuleSighting>& sightings) {
-    ExchangePlan plan;
-    plan.request = request;
-    plan.localAddress = localAddress;
-    plan.route = ExchangeRoute::Broadcast;
-    if (mode == BroadcastMode::SendOnly) {
-        plan.sendOnly = true;
-        plan.deadlineMs = kSendOnlyWaitMs;
-        return RunExchange(plan).outcome;
-    }
-    plan.collect = true;
-    plan.deadlineMs = kCollectMs;
-    plan.minimumReplyLength = wire::kHelloMinLength;
-    plan.listenInterface = platform::InterfaceIndexOfAddress(localAddress);
-    const ExchangeResult result = RunExchange(plan);
-    for (const ExchangeDatagram& datagram : result.datagrams)
-        RecordHelloArrival(datagram.bytes, {datagram.port, datagram.byBroadcast}, sightings);
+    if (mode == BroadcastMode::SendOnly)
+        return RunExchange(SetNetworkPlan(localAddress, request)).outcome;
+    const ExchangeResult result = RunExchange(ListingPlan(localAddress, request));
+    sightings = SightingsOf(result);
     return result.outcome;
 }
 
 }  // namespace
+
+ExchangePlan ListingPlan(std::uint32_t localAddress, RequestBytes request) {
+    ExchangePlan plan;
+    plan.request = request;
+    plan.localAddress = localAddress;
+    plan.route = ExchangeRoute::Broadcast;
+    plan.collect = true;
+    plan.deadlineMs = kCollectMs;
+    plan.minimumReplyLength = wire::kHelloMinLength;
+    plan.listenInterface = platform::InterfaceIndexOfAddress(localAddress);
+    return plan;
+}
+
+ExchangePlan SetNetworkPlan(std::uint32_t localAddress, RequestBytes request) {
+    ExchangePlan plan;
+    plan.request = request;
+    plan.localAddress = localAddress;
+    plan.route = ExchangeRoute::Broadcast;
+    plan.sendOnly = true;
+    plan.deadlineMs = kSendOnlyWaitMs;
+    return plan;
+}
+
+std::vector<ModuleSighting> SightingsOf(const ExchangeResult& result) {
+    std::vector<ModuleSighting> sightings;
+    for (const ExchangeDatagram& datagram : result.datagrams)
+        RecordHelloArrival(datagram.bytes, {datagram.port, datagram.byBroadcast}, sightings);
+    return sightings;
+}
 
 bool BroadcastExchange(std::uint32_t localAddress,
                        std::span<const std::uint8_t, wire::kBroadcastRequestLength> request,

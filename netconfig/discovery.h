@@ -53,6 +53,16 @@ bool ListModules(std::uint32_t localAddress, std::uint16_t queryCode,
 // how its module answered.
 bool ListModuleSightings(std::uint32_t localAddress, std::uint16_t queryCode,
                          std::vector<ModuleSighting>& sightings);
+
+// The listing and the network settings as the engine runs them, beside other exchanges (on
+// other adapters, or checks of other addresses); `request` is BuildListRequest's or
+// BuildSetNetworkRequest's and must outlive the run. A listing's result is read by SightingsOf,
+// by the rules of ListModuleSightings.
+ExchangePlan ListingPlan(std::uint32_t localAddress,
+                         std::span<const std::uint8_t, wire::kBroadcastRequestLength> request);
+ExchangePlan SetNetworkPlan(std::uint32_t localAddress,
+                            std::span<const std::uint8_t, wire::kBroadcastRequestLength> request);
+std::vector<ModuleSighting> SightingsOf(const ExchangeResult& result);
 // Always true, as the module never confirms.
 bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,
                       std::uint32_t ipAddress, std::uint32_t networkMask,
