@@ -1,9 +1,9 @@
 #include "cli/network_args.h"
 
 #include <array>
-#include <cstring>
 
 #include "app/number_text.h"
+#include "netconfig/address_text.h"
 #include "netconfig/parallel_check.h"
 #include "netconfig/passport_file.h"
 #include "platform/path_rules.h"
@@ -38,11 +38,7 @@ bool ParseCheckJobs(std::string_view text, std::size_t& jobs) {
 }
 
 bool IsContiguousMask(std::uint32_t mask) {
-    std::array<std::uint8_t, 4> bytes{};
-    std::memcpy(bytes.data(), &mask, bytes.size());
-    const std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) << 24 |
-                                static_cast<std::uint32_t>(bytes[1]) << 16 |
-                                static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
+    const std::uint32_t value = DottedOrder(mask);
     // The host part must be a run of ones at the low end: adding one then clears them all.
     const std::uint32_t hostBits = ~value;
     return (hostBits & (hostBits + 1)) == 0;

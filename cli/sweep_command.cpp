@@ -41,17 +41,16 @@ public:
         if (check.online) found_.push_back(check);
         ++asked_;
     }
+    std::size_t Asked() const {
+        const std::lock_guard lock(mutex_);
+        return asked_;
+    }
     std::vector<SwitcherCheck> Sorted(std::size_t& asked) const {
         const std::lock_guard lock(mutex_);
         auto sorted = found_;
-        // In address order: the first byte in memory is the most significant.
-        const auto key = [](std::uint32_t address) {
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-            return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-                   std::uint32_t{bytes[2]} << 8 | bytes[3];
-        };
-        std::sort(sorted.begin(), sorted.end(),
-                  [&](const auto& a, const auto& b) { return key(a.address) < key(b.address); });
+        std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+            return DottedOrder(a.address) < DottedOrder(b.address);
+        });
         asked = asked_;
         return sorted;
     }
@@ -85,9 +84,7 @@ bool SweepPaced(std::uint32_t local, const std::vector<std::uint32_t>& hosts, st
     }
     // The last exchanges end within their 3 s; a stop does not wait for them.
     while (!platform::StopRequested()) {
-        std::size_t asked = 0;
-        findings.Sorted(asked);
-        if (asked >= hosts.size()) break;
+        if (findings.Asked() >= hosts.size()) break;
         platform::SleepUnlessStopped(kPaceStepMs / 2);
     }
     if (platform::StopRequested()) {

@@ -7,26 +7,6 @@
 
 namespace cli {
 
-namespace {
-
-std::uint32_t ToHostOrder(std::uint32_t address) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-           std::uint32_t{bytes[2]} << 8 | bytes[3];
-}
-
-std::uint32_t ToNetworkOrder(std::uint32_t value) {
-    std::uint32_t address = 0;
-    auto* bytes = reinterpret_cast<std::uint8_t*>(&address);
-    bytes[0] = static_cast<std::uint8_t>(value >> 24);
-    bytes[1] = static_cast<std::uint8_t>(value >> 16);
-    bytes[2] = static_cast<std::uint8_t>(value >> 8);
-    bytes[3] = static_cast<std::uint8_t>(value);
-    return address;
-}
-
-}  // namespace
-
 bool SweepHosts(const std::vector<std::string>& ranges, std::vector<std::uint32_t>& hosts,
                 std::string& error) {
     hosts.clear();
@@ -52,7 +32,7 @@ bool SweepHosts(const std::vector<std::string>& ranges, std::vector<std::uint32_
             return false;
         }
         const std::uint32_t mask = prefix == 0 ? 0 : ~std::uint32_t{0} << (32 - prefix);
-        const std::uint32_t first = ToHostOrder(base) & mask;
+        const std::uint32_t first = DottedOrder(base) & mask;
         const std::uint32_t last = first | ~mask;
         // Up to /30 the block's first and last addresses are its network and broadcast.
         const std::uint32_t from = prefix <= 30 ? first + 1 : first;
@@ -74,7 +54,7 @@ bool SweepHosts(const std::vector<std::string>& ranges, std::vector<std::uint32_
                 std::to_string(kMaxSweepHosts) + " a sweep may ask";
         return false;
     }
-    for (const auto value : values) hosts.push_back(ToNetworkOrder(value));
+    for (const auto value : values) hosts.push_back(FromDottedOrder(value));
     return true;
 }
 

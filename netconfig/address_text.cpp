@@ -72,3 +72,19 @@ bool IsLoopbackAddress(std::uint32_t address) { return FirstOctet(address) == 12
 bool IsSingleHostAddress(std::uint32_t address) {
     return address != 0 && FirstOctet(address) < 224;
 }
+
+std::uint32_t DottedOrder(std::uint32_t address) {
+    std::uint8_t octets[wire::kAddressLength];
+    std::memcpy(octets, &address, sizeof octets);
+    return std::uint32_t{octets[0]} << 24 | std::uint32_t{octets[1]} << 16 |
+           std::uint32_t{octets[2]} << 8 | octets[3];
+}
+
+std::uint32_t FromDottedOrder(std::uint32_t value) {
+    const std::uint8_t octets[wire::kAddressLength] = {
+        static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
+        static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+    std::uint32_t address = 0;
+    std::memcpy(&address, octets, sizeof octets);
+    return address;
+}

@@ -24,6 +24,10 @@ bool ParseMacAddress(std::string_view text, MacAddress& mac);
 
 // The first number of the dotted form.
 std::uint8_t FirstOctet(std::uint32_t address);
+// The address as a number in the dotted form's order (first number most significant), so that
+// addresses compare, count and mask as a person reads them; and back.
+std::uint32_t DottedOrder(std::uint32_t address);
+std::uint32_t FromDottedOrder(std::uint32_t value);
 // 127.x.x.x.
 bool IsLoopbackAddress(std::uint32_t address);
 // One host: not 0.0.0.0, not broadcast and not multicast (first number 224 and up).

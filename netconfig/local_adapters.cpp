@@ -1,7 +1,6 @@
 #include "netconfig/local_adapters.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "netconfig/address_text.h"
 
@@ -10,14 +9,6 @@ namespace {
 // own table leaves out adapters that are down, so a down one is never offered or chosen.
 bool IsUsableAdapter(const platform::InterfaceAddress& row) {
     return row.up && row.address != 0 && (FirstOctet(row.address) & 0x7F) != 0x7F;
-}
-
-// The dotted form's order: first number most significant, whatever this machine's byte order.
-std::uint32_t DottedOrder(std::uint32_t address) {
-    std::uint8_t octets[wire::kAddressLength];
-    std::memcpy(octets, &address, sizeof octets);
-    return std::uint32_t{octets[0]} << 24 | std::uint32_t{octets[1]} << 16 |
-           std::uint32_t{octets[2]} << 8 | octets[3];
 }
 }  // namespace
 
