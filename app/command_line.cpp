@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 namespace command_line {
 
 namespace {
@@ -113,3 +115,5 @@ std::optional<std::string_view> NearestName(std::string_view word,
 }
 
 }  // namespace command_line
+
+}  // namespace app

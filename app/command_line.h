@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace app {
+
 namespace command_line {
 
 using Arguments = std::vector<std::string>;
@@ -42,3 +44,5 @@ std::optional<std::string_view> NearestName(std::string_view word,
                                             const std::vector<std::string_view>& names);
 
 }  // namespace command_line
+
+}  // namespace app

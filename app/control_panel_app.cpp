@@ -7,6 +7,8 @@
 #include "app/settings_location.h"
 #include "platform/paths.h"
 
+namespace app {
+
 namespace {
 
 // The absolute path with links followed as far as they exist; a file that does not exist yet
@@ -91,3 +93,5 @@ CControlPanelApp& TheApp() {
     static CControlPanelApp app;
     return app;
 }
+
+}  // namespace app

@@ -9,6 +9,8 @@
 #include "app/string_ids.h"
 #include "platform/instance_lock.h"
 
+namespace app {
+
 class CControlPanelApp {
 public:
     static constexpr const char* kInstanceGuardName = "QVM_ControlPanel";
@@ -57,3 +59,5 @@ private:
 
 // The one application object of the process.
 CControlPanelApp& TheApp();
+
+}  // namespace app

@@ -10,6 +10,8 @@
 #include "platform/append_file.h"
 #include "platform/local_time.h"
 
+namespace app {
+
 namespace {
 
 enum class LogState : std::uint8_t { Unread, Off, On };
@@ -119,3 +121,5 @@ void ForceDebugLog(const std::string& logPath, bool hexDump) {
     switches.hexDump = hexDump;
     switches.logPath = logPath;
 }
+
+}  // namespace app

@@ -15,6 +15,8 @@
 #include <span>
 #include <string>
 
+namespace app {
+
 inline constexpr std::size_t kMaxMessageLength = 255;
 
 void DebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -43,3 +45,5 @@ void ForceDebugLog(const std::string& logPath, bool hexDump);
 // The line as written for a message and a time: the time stamp, the message, CR LF.
 std::string FormatDebugLogLine(int day, int month, int year, int hour, int minute, int second,
                                int millisecond, const char* message);
+
+}  // namespace app

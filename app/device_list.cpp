@@ -6,6 +6,8 @@
 #include "app/panel_settings.h"
 #include "app/settings_file.h"
 
+namespace app {
+
 using panel_settings::DeviceKeys;
 using panel_settings::kListSection;
 using panel_settings::kTotalKey;
@@ -49,3 +51,5 @@ bool RemoveDeviceAt(DeviceList& list, std::size_t position) {
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(position));
     return true;
 }
+
+}  // namespace app

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace app {
+
 class SettingsFile;
 
 struct DeviceRecord {
@@ -36,3 +38,5 @@ void FreeDeviceList(DeviceList& list);
 void AppendDevice(DeviceList& list, std::unique_ptr<DeviceRecord> record);
 // False (and nothing changes) when position is outside the list.
 bool RemoveDeviceAt(DeviceList& list, std::size_t position);
+
+}  // namespace app

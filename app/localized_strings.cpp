@@ -5,6 +5,8 @@
 #include "app/string_table.h"
 #include "platform/locale.h"
 
+namespace app {
+
 namespace {
 
 constexpr std::uint16_t kRussianLanguageId = 0x0419;
@@ -46,3 +48,5 @@ std::string FormatWithText(const std::string& format, const std::string& argumen
     if (at == std::string::npos) return format;
     return format.substr(0, at) + argument + format.substr(at + 2);
 }
+
+}  // namespace app

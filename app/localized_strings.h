@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace app {
+
 constexpr int kRussianStringOffset = 1000;
 constexpr int kEnglish = 0;
 constexpr int kRussian = 1;
@@ -26,3 +28,5 @@ int DefaultLanguage();
 
 // Replaces the first "%s" of a localized format text (string 10101) with the argument.
 std::string FormatWithText(const std::string& format, const std::string& argument);
+
+}  // namespace app

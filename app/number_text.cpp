@@ -2,6 +2,8 @@
 
 #include "app/text_chars.h"
 
+namespace app {
+
 namespace {
 
 constexpr std::size_t kMostDigits = 19;  // every 19-digit number fits 64 bits
@@ -31,3 +33,5 @@ bool DecodeHex(std::string_view digits, std::span<std::uint8_t> bytes) {
     }
     return true;
 }
+
+}  // namespace app

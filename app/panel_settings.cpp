@@ -4,6 +4,8 @@
 
 #include "app/settings_file.h"
 
+namespace app {
+
 namespace panel_settings {
 
 DeviceKeys::DeviceKeys(std::size_t position) {
@@ -78,3 +80,5 @@ bool WriteSkinLayout(SettingsFile& settings, const SkinPlace& place) {
 }
 
 }  // namespace panel_settings
+
+}  // namespace app

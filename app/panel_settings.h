@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 class SettingsFile;
 
 namespace panel_settings {
@@ -81,3 +83,5 @@ bool ReadSkinLayout(SettingsFile& settings, SkinPlace& place);
 bool WriteSkinLayout(SettingsFile& settings, const SkinPlace& place);
 
 }  // namespace panel_settings
+
+}  // namespace app

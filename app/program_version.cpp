@@ -1,5 +1,7 @@
 #include "app/program_version.h"
 
+namespace app {
+
 // Set by the build for this file alone, so a new commit recompiles nothing else.
 #ifndef VANTREL_VERSION_TEXT
 #error "the build defines VANTREL_VERSION_TEXT"
@@ -14,3 +16,5 @@ std::string VersionLine(std::string_view programName) {
     line += '\n';
     return line;
 }
+
+}  // namespace app

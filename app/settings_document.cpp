@@ -2,6 +2,8 @@
 
 #include "app/text_chars.h"
 
+namespace app {
+
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -316,3 +318,5 @@ bool SettingsDocument::IsValidKeyName(std::string_view name) {
 bool SettingsDocument::IsValidValue(std::string_view value) {
     return value.size() <= kMaxTextBytes && !HasLineBreakOrNul(value);
 }
+
+}  // namespace app

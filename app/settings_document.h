@@ -30,6 +30,8 @@
 #include <string_view>
 #include <vector>
 
+namespace app {
+
 class SettingsDocument {
 public:
     SettingsDocument() { Clear(); }
@@ -119,3 +121,5 @@ private:
     std::vector<Slot> slots_;
     std::size_t slotCount_ = 0;
 };
+
+}  // namespace app

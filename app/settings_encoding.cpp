@@ -1,5 +1,7 @@
 #include "app/settings_encoding.h"
 
+namespace app {
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -107,3 +109,5 @@ bool EncodeSettingsText(std::string& text, SettingsEncoding encoding) {
     text = std::move(bytes);
     return true;
 }
+
+}  // namespace app

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 enum class SettingsEncoding : std::uint8_t { kBytes, kUtf16Le, kUtf16Be };
 
 struct DecodedSettings {
@@ -25,3 +27,5 @@ DecodedSettings DecodeSettingsText(std::string bytes);
 // Turns the text into the bytes of the given encoding; false, with the text unchanged, when the
 // encoding is UTF-16 and the text is not valid UTF-8.
 bool EncodeSettingsText(std::string& text, SettingsEncoding encoding);
+
+}  // namespace app

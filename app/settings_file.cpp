@@ -7,6 +7,8 @@
 #include "app/settings_encoding.h"
 #include "platform/file_store.h"
 
+namespace app {
+
 namespace {
 
 // The writes of a batch, kept to be applied again when the file changes before the commit.
@@ -194,3 +196,5 @@ bool SettingsFile::CommitBatch() {
 
 std::uint64_t SettingsFile::ParseCount() const { return state_->parses; }
 bool SettingsFile::Readable() const { return state_->readable; }
+
+}  // namespace app

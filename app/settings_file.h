@@ -41,6 +41,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 // GetPrivateProfileInt's reading of a value: leading blanks, an optional sign, then "0x"/"0X"
 // and hexadecimal digits or decimal digits, up to the first other character; the value taken
 // modulo 2^32. An empty value (quotes already removed) gives defaultValue; text without digits
@@ -97,3 +99,5 @@ private:
     struct State;
     std::unique_ptr<State> state_;
 };
+
+}  // namespace app

@@ -5,6 +5,8 @@
 #include "platform/path_rules.h"
 #include "platform/paths.h"
 
+namespace app {
+
 namespace settings_location {
 
 using platform::ParentFolder;
@@ -53,3 +55,5 @@ bool PrepareSettingsFolder(const std::string& settingsPath) {
 }
 
 }  // namespace settings_location
+
+}  // namespace app

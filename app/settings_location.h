@@ -5,6 +5,8 @@
 // finds the panel's file by this one rule.
 #include <string>
 
+namespace app {
+
 namespace settings_location {
 
 // The name of the folder inside the user's configuration folder.
@@ -44,3 +46,5 @@ std::string LogPathForSettings(const std::string& settingsPath);
 bool PrepareSettingsFolder(const std::string& settingsPath);
 
 }  // namespace settings_location
+
+}  // namespace app

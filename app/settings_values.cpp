@@ -4,6 +4,8 @@
 #include "app/settings_file.h"
 #include "app/text_chars.h"
 
+namespace app {
+
 std::int32_t ParseProfileInt(std::string_view value, std::int32_t defaultValue) {
     value = TrimLeadingBlanks(value);
     if (value.empty()) return defaultValue;
@@ -44,3 +46,5 @@ std::uint32_t SettingIntToAddress(std::int32_t value) {
     std::memcpy(&address, bytes, sizeof address);
     return address;
 }
+
+}  // namespace app

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace app {
+
 // Ids of the string table's texts that are not control captions: messages, column headers,
 // answer texts and titles. Callers name the English id; LoadLocalizedString adds the Russian
 // offset. A control's caption id is its control id and lives in its window's template header.
@@ -33,3 +36,5 @@ inline constexpr int kWizardTitle = 10112;
 inline constexpr int kNoAdapter = 10115;
 
 }  // namespace string_ids
+
+}  // namespace app

@@ -2,6 +2,8 @@
 
 #include "app/text_chars.h"
 
+namespace app {
+
 namespace {
 
 constexpr int kMaxStringId = 65535;  // string resource ids are 16-bit
@@ -55,3 +57,5 @@ StringTable ParseStringTable(std::string_view text) {
     }
     return table;
 }
+
+}  // namespace app

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace app {
+
 // The text of res/strings.txt as it was at build time.
 std::string_view StringTableText();
 
@@ -18,3 +20,5 @@ struct StringTable {
 // Reads every entry it can. A line without an id, without a text, with an id above 65535, with
 // an id given before or with an unknown escape is skipped and listed in badLines.
 StringTable ParseStringTable(std::string_view text);
+
+}  // namespace app

@@ -3,6 +3,8 @@
 // simulator configuration, addresses): one definition of a blank and of a hex digit.
 #include <string_view>
 
+namespace app {
+
 // Space, tab, CR, vertical tab and form feed: what the profile functions drop around names
 // and values.
 constexpr bool IsBlank(char c) {
@@ -31,3 +33,5 @@ constexpr int HexDigitValue(char c) {
 constexpr char ToLowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
+
+}  // namespace app

@@ -16,10 +16,11 @@ constexpr std::size_t kModules = 8;
 
 void BM_ListModules(benchmark::State& state) {
     std::uint32_t panel = 0;
-    ParseIpAddress(harness::kPanelAddressText, panel);
+    netconfig::ParseIpAddress(harness::kPanelAddressText, panel);
     bench::ExchangeTimes().Measure(state, [panel] {
-        std::vector<ModuleHelloRecord> modules;
-        return ListModules(panel, kWizardQueryCode, modules) && modules.size() == kModules;
+        std::vector<netconfig::ModuleHelloRecord> modules;
+        return netconfig::ListModules(panel, netconfig::kWizardQueryCode, modules) &&
+               modules.size() == kModules;
     });
 }
 BENCHMARK(BM_ListModules)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);

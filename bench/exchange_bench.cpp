@@ -26,7 +26,7 @@ namespace {
 
 std::uint32_t Address(const char* text) {
     std::uint32_t address = 0;
-    ParseIpAddress(text, address);
+    netconfig::ParseIpAddress(text, address);
     return address;
 }
 
@@ -39,11 +39,11 @@ const std::uint32_t kResponder = Address("127.0.0.153");
 constexpr unsigned kWaitStepMs = 100;
 
 // The reply a module on 9100 and 9101 gives a switcher read: switcher 10.1.1.1.
-std::array<std::uint8_t, wire::kSwitcherReplyModuleLength> SwitcherReply() {
-    std::array<std::uint8_t, wire::kSwitcherReplyModuleLength> reply{};
-    wire::PutMagic(reply, wire::kSwitcherReplyMagic);
-    reply[wire::kSwitcherReplyStatusA] = 1;
-    wire::PutAddress(reply, wire::kSwitcherReplyAddress, Address("10.1.1.1"));
+std::array<std::uint8_t, netconfig::wire::kSwitcherReplyModuleLength> SwitcherReply() {
+    std::array<std::uint8_t, netconfig::wire::kSwitcherReplyModuleLength> reply{};
+    netconfig::wire::PutMagic(reply, netconfig::wire::kSwitcherReplyMagic);
+    reply[netconfig::wire::kSwitcherReplyStatusA] = 1;
+    netconfig::wire::PutAddress(reply, netconfig::wire::kSwitcherReplyAddress, Address("10.1.1.1"));
     return reply;
 }
 
@@ -53,10 +53,10 @@ std::array<std::uint8_t, wire::kSwitcherReplyModuleLength> SwitcherReply() {
 class LoopbackResponder {
 public:
     bool Start() {
-        for (std::size_t i = 0; i < wire::kPorts.size(); ++i) {
+        for (std::size_t i = 0; i < netconfig::wire::kPorts.size(); ++i) {
             sockets_[i] = platform::OpenUdpSocket();
             if (sockets_[i] == platform::kInvalidSocket ||
-                !platform::Bind(sockets_[i], kResponder, wire::kPorts[i]))
+                !platform::Bind(sockets_[i], kResponder, netconfig::wire::kPorts[i]))
                 return false;
         }
         thread_ = std::thread([this] { Run(); });
@@ -73,18 +73,18 @@ private:
     static constexpr std::uint32_t kMaxRunMs = 600000;
 
     void Run() {
-        std::array<std::uint8_t, wire::kReceiveBufferSize> datagram{};
+        std::array<std::uint8_t, netconfig::wire::kReceiveBufferSize> datagram{};
         const std::uint32_t start = platform::TickCount();
         unsigned answers = 0;
         while (!stop_ && answers < kMaxAnswers && platform::ElapsedSince(start) < kMaxRunMs) {
-            std::array<platform::PollEntry, wire::kPorts.size()> entries{};
+            std::array<platform::PollEntry, netconfig::wire::kPorts.size()> entries{};
             for (std::size_t i = 0; i < sockets_.size(); ++i) entries[i].socket = sockets_[i];
             if (platform::Poll(entries, kWaitStepMs) == 0) continue;
             for (std::size_t i = 0; i < sockets_.size(); ++i) {
                 if (entries[i].ready == 0) continue;
                 const auto received = platform::ReceiveDatagram(sockets_[i], datagram);
                 if (received.status != platform::IoStatus::Done ||
-                    !IsLoopbackAddress(received.fromAddress))
+                    !netconfig::IsLoopbackAddress(received.fromAddress))
                     continue;
                 platform::SendTo(sockets_[i], reply_, received.fromAddress, received.fromPort);
                 ++answers;
@@ -92,9 +92,10 @@ private:
         }
     }
 
-    std::array<platform::SocketHandle, wire::kPorts.size()> sockets_{platform::kInvalidSocket,
-                                                                     platform::kInvalidSocket};
-    const std::array<std::uint8_t, wire::kSwitcherReplyModuleLength> reply_ = SwitcherReply();
+    std::array<platform::SocketHandle, netconfig::wire::kPorts.size()> sockets_{
+        platform::kInvalidSocket, platform::kInvalidSocket};
+    const std::array<std::uint8_t, netconfig::wire::kSwitcherReplyModuleLength> reply_ =
+        SwitcherReply();
     std::thread thread_;
     std::atomic<bool> stop_{false};
 };
@@ -107,15 +108,15 @@ bool responderStarted = false;
 // request and one reply on each (each reply waited for with a bounded poll, since an exchange
 // must never wait for ever), and both closed.
 bool CheckFloor() {
-    const auto request = BuildReadSwitcherRequest();
-    std::array<int, wire::kPorts.size()> sockets{-1, -1};
+    const auto request = netconfig::BuildReadSwitcherRequest();
+    std::array<int, netconfig::wire::kPorts.size()> sockets{-1, -1};
     bool ok = true;
     for (std::size_t i = 0; i < sockets.size() && ok; ++i) {
         sockets[i] = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
         sockaddr_in local{};
         local.sin_family = AF_INET;
         local.sin_addr.s_addr = kLocal;
-        local.sin_port = htons(wire::kPorts[i]);
+        local.sin_port = htons(netconfig::wire::kPorts[i]);
         sockaddr_in remote = local;
         remote.sin_addr.s_addr = kResponder;
         ok = sockets[i] >= 0 &&
@@ -124,12 +125,12 @@ bool CheckFloor() {
              send(sockets[i], request.data(), request.size(), 0) ==
                  static_cast<ssize_t>(request.size());
     }
-    std::array<std::uint8_t, wire::kReceiveBufferSize> reply{};
+    std::array<std::uint8_t, netconfig::wire::kReceiveBufferSize> reply{};
     for (std::size_t i = 0; i < sockets.size() && ok; ++i) {
         pollfd entry{sockets[i], POLLIN, 0};
         ok = poll(&entry, 1, static_cast<int>(kWaitStepMs)) == 1 &&
              recv(sockets[i], reply.data(), reply.size(), 0) ==
-                 static_cast<ssize_t>(wire::kSwitcherReplyModuleLength);
+                 static_cast<ssize_t>(netconfig::wire::kSwitcherReplyModuleLength);
     }
     for (const int socket : sockets)
         if (socket >= 0) close(socket);
@@ -140,7 +141,7 @@ double floorMedianMs = 0;
 
 bool Check(std::uint32_t device) {
     std::uint32_t switcher = 0;
-    return ReadSwitcherAddress(kLocal, device, switcher);
+    return netconfig::ReadSwitcherAddress(kLocal, device, switcher);
 }
 
 void BM_CheckFloor(benchmark::State& state) {

@@ -18,7 +18,7 @@ constexpr std::size_t kModules = 128;
 
 std::uint32_t Address(const std::string& text) {
     std::uint32_t address = 0;
-    ParseIpAddress(text, address);
+    netconfig::ParseIpAddress(text, address);
     return address;
 }
 
@@ -63,7 +63,7 @@ void BM_CheckSwitchers(benchmark::State& state) {
     const auto jobs = static_cast<std::size_t>(state.range(1));
     const std::uint32_t panel = Address(harness::kPanelAddressText);
     bench::ExchangeTimes().Measure(state, [&] {
-        const auto results = CheckSwitchers(panel, devices, jobs);
+        const auto results = netconfig::CheckSwitchers(panel, devices, jobs);
         for (const auto& result : results)
             if (result.online == silent) return false;
         return true;

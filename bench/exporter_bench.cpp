@@ -32,7 +32,7 @@ constexpr std::uint16_t kListPort = 9111;
 
 std::uint32_t Address(const std::string& text) {
     std::uint32_t address = 0;
-    ParseIpAddress(text, address);
+    netconfig::ParseIpAddress(text, address);
     return address;
 }
 
@@ -44,10 +44,10 @@ std::string DeviceAddress(std::size_t n) {
 bool IsSilent(std::size_t n) { return n % kSilentEvery == kSilentEvery - 1; }
 
 void SaveList(const std::string& path, std::size_t count) {
-    SettingsFile settings(path);
-    DeviceList list;
+    app::SettingsFile settings(path);
+    app::DeviceList list;
     for (std::size_t n = 0; n < count; ++n) {
-        auto record = std::make_unique<DeviceRecord>();
+        auto record = std::make_unique<app::DeviceRecord>();
         record->address = count == kDevices ? Address(DeviceAddress(n))
                                             : Address("10." + std::to_string(n / 65536 % 256) +
                                                       "." + std::to_string(n / 256 % 256) + "." +
@@ -58,7 +58,7 @@ void SaveList(const std::string& path, std::size_t count) {
         record->mac = mac;
         list.push_back(std::move(record));
     }
-    SaveDeviceList(settings, list);
+    app::SaveDeviceList(settings, list);
 }
 
 struct Site {

@@ -15,26 +15,28 @@ namespace {
 
 std::uint32_t Address(const char* text) {
     std::uint32_t address = 0;
-    ParseIpAddress(text, address);
+    netconfig::ParseIpAddress(text, address);
     return address;
 }
 
 const std::uint32_t kControl = Address("127.0.0.160");
 
-bool Run(CModuleInterface& module, int command, std::vector<std::uint8_t>& buffer, int length) {
+bool Run(protocol::CModuleInterface& module, int command, std::vector<std::uint8_t>& buffer,
+         int length) {
     std::uint32_t count = 0;
-    return module.DoCommand(count, 0x20, command, 0, length, buffer.data()) == ModuleResult::Ok;
+    return module.DoCommand(count, 0x20, command, 0, length, buffer.data()) ==
+           protocol::ModuleResult::Ok;
 }
 
 void BM_DatagramCommand401(benchmark::State& state) {
-    CModuleInterface module(kControl);
+    protocol::CModuleInterface module(kControl);
     std::vector<std::uint8_t> buffer(2048, 0x5A);
     bench::ExchangeTimes().Measure(state, [&] { return Run(module, 401, buffer, 5); });
 }
 BENCHMARK(BM_DatagramCommand401)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 void BM_FramedRead202OnAKeptConnection(benchmark::State& state) {
-    CModuleInterface module(kControl);
+    protocol::CModuleInterface module(kControl);
     std::vector<std::uint8_t> buffer(2048, 0);
     Run(module, 202, buffer, 0);  // connects once, outside the measured calls
     bench::ExchangeTimes().Measure(state, [&] { return Run(module, 202, buffer, 0); });
@@ -45,7 +47,7 @@ BENCHMARK(BM_FramedRead202OnAKeptConnection)
     ->Iterations(2000);
 
 void BM_BlockWrite65535(benchmark::State& state) {
-    CModuleInterface module(kControl);
+    protocol::CModuleInterface module(kControl);
     std::vector<std::uint8_t> buffer(65535);
     for (std::size_t i = 0; i < buffer.size(); ++i) buffer[i] = static_cast<std::uint8_t>(i * 7);
     bench::ExchangeTimes().Measure(state, [&] { return Run(module, 303, buffer, 65535); });
@@ -53,9 +55,9 @@ void BM_BlockWrite65535(benchmark::State& state) {
 BENCHMARK(BM_BlockWrite65535)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void BM_DebugLogWithTheLogOff(benchmark::State& state) {
-    UseDebugLogSettings("");
-    DebugLog("read the switches once");
-    for (auto _ : state) DebugLog("CModuleInterface::DoCommand(%d to %02X)", 401, 0);
+    app::UseDebugLogSettings("");
+    app::DebugLog("read the switches once");
+    for (auto _ : state) app::DebugLog("CModuleInterface::DoCommand(%d to %02X)", 401, 0);
 }
 BENCHMARK(BM_DebugLogWithTheLogOff);
 
@@ -63,7 +65,7 @@ BENCHMARK(BM_DebugLogWithTheLogOff);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    UseDebugLogSettings("");  // the log stays off: the figures are the protocol's own
+    app::UseDebugLogSettings("");  // the log stays off: the figures are the protocol's own
     harness::ModsimProcess simulator;
     std::string error;
     if (!simulator.Start({"--module", "ip=127.0.0.160,control=on"}, error)) {

@@ -15,17 +15,17 @@
 
 namespace {
 
-DeviceList MakeList(std::size_t count) {
-    DeviceList list;
+app::DeviceList MakeList(std::size_t count) {
+    app::DeviceList list;
     for (std::size_t n = 0; n < count; ++n) {
-        auto record = std::make_unique<DeviceRecord>();
+        auto record = std::make_unique<app::DeviceRecord>();
         record->address = 0xC8000000u + static_cast<std::uint32_t>(n);  // the last numbers vary
         char mac[18];
         std::snprintf(mac, sizeof mac, "00:11:22:%02X:%02X:%02X",
                       static_cast<unsigned>(n >> 16 & 0xFF), static_cast<unsigned>(n >> 8 & 0xFF),
                       static_cast<unsigned>(n & 0xFF));
         record->mac = mac;
-        AppendDevice(list, std::move(record));
+        app::AppendDevice(list, std::move(record));
     }
     return list;
 }
@@ -35,14 +35,14 @@ void BM_LoadDeviceList(benchmark::State& state) {
     test_support::TempFolder folder("vantrel-bench");
     const std::string path = folder.File("vantrel-panel.ini");
     {
-        SettingsFile settings(path);
-        if (!SaveDeviceList(settings, MakeList(count)))
+        app::SettingsFile settings(path);
+        if (!app::SaveDeviceList(settings, MakeList(count)))
             state.SkipWithError("cannot write the list");
     }
     for (auto _ : state) {
-        SettingsFile settings(path);
-        DeviceList list;
-        LoadDeviceList(settings, list);
+        app::SettingsFile settings(path);
+        app::DeviceList list;
+        app::LoadDeviceList(settings, list);
         if (list.size() != count) state.SkipWithError("wrong number of devices loaded");
         benchmark::DoNotOptimize(list.data());
     }
@@ -55,21 +55,22 @@ void BM_SaveDeviceList(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
     test_support::TempFolder folder("vantrel-bench");
     const std::string path = folder.File("vantrel-panel.ini");
-    SettingsFile settings(path);
-    if (!SaveDeviceList(settings, MakeList(count))) state.SkipWithError("cannot write the list");
-    DeviceList list;
-    LoadDeviceList(settings, list);
+    app::SettingsFile settings(path);
+    if (!app::SaveDeviceList(settings, MakeList(count)))
+        state.SkipWithError("cannot write the list");
+    app::DeviceList list;
+    app::LoadDeviceList(settings, list);
     std::uint32_t added = 0;
     for (auto _ : state) {
         if (list.size() == count) {
-            auto record = std::make_unique<DeviceRecord>();
+            auto record = std::make_unique<app::DeviceRecord>();
             record->address = ++added;  // a new address each time, so the last keys change too
             record->mac = "00:AA:BB:CC:DD:EE";
-            AppendDevice(list, std::move(record));
+            app::AppendDevice(list, std::move(record));
         } else {
-            RemoveDeviceAt(list, list.size() - 1);
+            app::RemoveDeviceAt(list, list.size() - 1);
         }
-        if (!SaveDeviceList(settings, list)) state.SkipWithError("cannot write the list");
+        if (!app::SaveDeviceList(settings, list)) state.SkipWithError("cannot write the list");
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count));
 }
@@ -79,13 +80,13 @@ void BM_SaveDeviceListIntoNewFile(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
     test_support::TempFolder folder("vantrel-bench");
     const std::string path = folder.File("vantrel-panel.ini");
-    const DeviceList list = MakeList(count);
+    const app::DeviceList list = MakeList(count);
     for (auto _ : state) {
         state.PauseTiming();
         unlink(path.c_str());
-        SettingsFile settings(path);
+        app::SettingsFile settings(path);
         state.ResumeTiming();
-        if (!SaveDeviceList(settings, list)) state.SkipWithError("cannot write the list");
+        if (!app::SaveDeviceList(settings, list)) state.SkipWithError("cannot write the list");
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count));
 }

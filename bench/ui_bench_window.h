@@ -22,7 +22,7 @@ inline std::unique_ptr<CControlPanelDlg> OpenMainWindow(const QString& settingsP
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return nullptr;
     file.write(settingsText);
     file.close();
-    TheApp().SetSettingsPath(settingsPath.toStdString());
+    app::TheApp().SetSettingsPath(settingsPath.toStdString());
     auto window = std::make_unique<CControlPanelDlg>([adapter](std::vector<std::uint32_t>& list) {
         list = {adapter};
         return true;

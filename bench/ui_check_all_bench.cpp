@@ -31,7 +31,7 @@ std::string DeviceText(int n) { return "198.18.0." + std::to_string(2 + n); }
 
 std::uint32_t Address(const std::string& text) {
     std::uint32_t address = 0;
-    ParseIpAddress(text, address);
+    netconfig::ParseIpAddress(text, address);
     return address;
 }
 
@@ -57,7 +57,7 @@ std::unique_ptr<CControlPanelDlg> OpenWindow(QTemporaryDir& dir, int jobs) {
                       "\n[List]\nTotal=" + QByteArray::number(kDevices) + "\n";
     for (int n = 0; n < kDevices; ++n)
         text += "IP" + QByteArray::number(n) + "=" +
-                QByteArray::number(AddressToSettingInt(Address(DeviceText(n)))) + "\n";
+                QByteArray::number(app::AddressToSettingInt(Address(DeviceText(n)))) + "\n";
     return bench::OpenMainWindow(dir.filePath(QStringLiteral("check-all-%1.ini").arg(jobs)), text,
                                  Address(harness::kPanelAddressText));
 }

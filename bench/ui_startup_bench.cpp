@@ -228,7 +228,8 @@ void BM_StartToFirstPaintAndIdleMemory(benchmark::State& state) {
     state.counters["panel_per_empty_dialog"] = empty > 0 ? panel / empty : 0;
     state.counters["idle_rss_MB"] = static_cast<double>(worstRssKb) / 1024.0;
     std::remove(settings.c_str());
-    std::remove(platform::InstanceLock::LockFilePath(CControlPanelApp::kInstanceGuardName).c_str());
+    std::remove(
+        platform::InstanceLock::LockFilePath(app::CControlPanelApp::kInstanceGuardName).c_str());
     rmdir(folder);
 }
 BENCHMARK(BM_StartToFirstPaintAndIdleMemory)

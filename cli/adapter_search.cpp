@@ -6,23 +6,24 @@
 
 namespace cli {
 
-std::vector<std::vector<ModuleSighting>> SearchAdapters(const std::vector<std::uint32_t>& adapters,
-                                                        std::vector<bool>& sent) {
-    const auto request = BuildListRequest(kWizardQueryCode);
-    std::vector<ExchangePlan> plans;
-    for (const auto adapter : adapters) plans.push_back(ListingPlan(adapter, request));
-    const auto results = RunExchanges(plans, plans.size());
-    std::vector<std::vector<ModuleSighting>> found;
+std::vector<std::vector<netconfig::ModuleSighting>> SearchAdapters(
+    const std::vector<std::uint32_t>& adapters, std::vector<bool>& sent) {
+    const auto request = netconfig::BuildListRequest(netconfig::kWizardQueryCode);
+    std::vector<netconfig::ExchangePlan> plans;
+    for (const auto adapter : adapters) plans.push_back(netconfig::ListingPlan(adapter, request));
+    const auto results = netconfig::RunExchanges(plans, plans.size());
+    std::vector<std::vector<netconfig::ModuleSighting>> found;
     sent.clear();
     for (const auto& result : results) {
-        found.push_back(SightingsOf(result));
-        sent.push_back(result.outcome != ExchangeOutcome::NotSent);
+        found.push_back(netconfig::SightingsOf(result));
+        sent.push_back(result.outcome != netconfig::ExchangeOutcome::NotSent);
     }
     return found;
 }
 
-std::vector<FoundModule> MergeSearches(const std::vector<std::uint32_t>& adapters,
-                                       const std::vector<std::vector<ModuleSighting>>& found) {
+std::vector<FoundModule> MergeSearches(
+    const std::vector<std::uint32_t>& adapters,
+    const std::vector<std::vector<netconfig::ModuleSighting>>& found) {
     std::vector<FoundModule> modules;
     for (std::size_t a = 0; a < found.size() && a < adapters.size(); ++a) {
         for (const auto& sighting : found[a]) {

@@ -10,16 +10,17 @@ namespace cli {
 
 // One listing per adapter, all in one run of the exchange engine, in the adapters' order; a
 // listing that could not be sent is empty and its flag in `sent` false.
-std::vector<std::vector<ModuleSighting>> SearchAdapters(const std::vector<std::uint32_t>& adapters,
-                                                        std::vector<bool>& sent);
+std::vector<std::vector<netconfig::ModuleSighting>> SearchAdapters(
+    const std::vector<std::uint32_t>& adapters, std::vector<bool>& sent);
 
 struct FoundModule {
-    ModuleSighting sighting;              // the first adapter's, with every address it gave
+    netconfig::ModuleSighting sighting;   // the first adapter's, with every address it gave
     std::vector<std::uint32_t> adapters;  // that it answered on, in the adapters' order
 };
 
 // By MAC, in order of first sight across the adapters' listings.
-std::vector<FoundModule> MergeSearches(const std::vector<std::uint32_t>& adapters,
-                                       const std::vector<std::vector<ModuleSighting>>& found);
+std::vector<FoundModule> MergeSearches(
+    const std::vector<std::uint32_t>& adapters,
+    const std::vector<std::vector<netconfig::ModuleSighting>>& found);
 
 }  // namespace cli

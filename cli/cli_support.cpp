@@ -9,7 +9,7 @@
 namespace cli {
 
 std::string DefaultSettingsPath() {
-    return settings_location::PanelSettingsPathBeside(platform::ExecutablePath());
+    return app::settings_location::PanelSettingsPathBeside(platform::ExecutablePath());
 }
 
 bool CheckSettingsFile(const std::string& path, bool mustExist, std::string& error) {

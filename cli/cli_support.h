@@ -8,11 +8,11 @@
 
 namespace cli {
 
-using command_line::Arguments;
-using command_line::FirstOption;
-using command_line::NearestName;
-using command_line::TakeFlag;
-using command_line::TakeOption;
+using app::command_line::Arguments;
+using app::command_line::FirstOption;
+using app::command_line::NearestName;
+using app::command_line::TakeFlag;
+using app::command_line::TakeOption;
 
 // The panel's own settings file for a panel beside this executable: vantrel-panel.ini beside
 // it, or in the user's configuration folder for an installed copy. Empty when it has no place.

@@ -20,7 +20,7 @@ std::string JoinAnd(const std::vector<std::string>& words) {
 
 std::vector<std::string> AddressTexts(const std::vector<std::uint32_t>& addresses) {
     std::vector<std::string> texts;
-    for (const auto address : addresses) texts.push_back(FormatIpAddress(address));
+    for (const auto address : addresses) texts.push_back(netconfig::FormatIpAddress(address));
     return texts;
 }
 
@@ -31,8 +31,8 @@ void AddOnce(std::vector<T>& values, const T& value) {
 
 }  // namespace
 
-std::vector<Conflict> FindConflicts(const std::vector<ModuleSighting>& sightings,
-                                    const DeviceList& listed) {
+std::vector<Conflict> FindConflicts(const std::vector<netconfig::ModuleSighting>& sightings,
+                                    const app::DeviceList& listed) {
     // In order of first sight, so the report follows the search.
     std::vector<std::uint32_t> addressOrder;
     std::vector<std::string> macOrder;
@@ -45,7 +45,7 @@ std::vector<Conflict> FindConflicts(const std::vector<ModuleSighting>& sightings
         AddOnce(addressesOf[mac], address);
     };
     for (const auto& sighting : sightings) {
-        const std::string mac = FormatMacAddress(sighting.record.Mac());
+        const std::string mac = netconfig::FormatMacAddress(sighting.record.Mac());
         see(sighting.record.Ip(), mac);
         for (const auto address : sighting.otherAddresses) see(address, mac);
     }
@@ -98,7 +98,7 @@ std::string ConflictJson(const Conflict& conflict) {
     std::string json =
         "{\"kind\": \"" + std::string(ConflictKindName(conflict.kind)) + "\", \"addresses\": [";
     for (std::size_t i = 0; i < conflict.addresses.size(); ++i)
-        json += (i ? ", " : "") + JsonString(FormatIpAddress(conflict.addresses[i]));
+        json += (i ? ", " : "") + JsonString(netconfig::FormatIpAddress(conflict.addresses[i]));
     json += "], \"macs\": [";
     for (std::size_t i = 0; i < conflict.macs.size(); ++i)
         json += (i ? ", " : "") + JsonString(conflict.macs[i]);

@@ -25,8 +25,8 @@ struct Conflict {
 };
 
 // sightings may come from several adapters; a module seen on two of them is one module.
-std::vector<Conflict> FindConflicts(const std::vector<ModuleSighting>& sightings,
-                                    const DeviceList& listed);
+std::vector<Conflict> FindConflicts(const std::vector<netconfig::ModuleSighting>& sightings,
+                                    const app::DeviceList& listed);
 
 // One line, e.g. "198.18.0.20 is answered by 00:0A:1B:2C:3D:20 and 00:0A:1B:2C:3D:21".
 std::string ConflictText(const Conflict& conflict);

@@ -20,21 +20,22 @@ enum class ExchangeResult {
 };
 
 // One device of a concurrent check.
-ExchangeResult ResultOf(const SwitcherCheck& check);
-std::vector<SwitcherCheck> CheckDevices(std::uint32_t local,
-                                        const std::vector<std::uint32_t>& devices,
-                                        std::size_t jobs);
+ExchangeResult ResultOf(const netconfig::SwitcherCheck& check);
+std::vector<netconfig::SwitcherCheck> CheckDevices(std::uint32_t local,
+                                                   const std::vector<std::uint32_t>& devices,
+                                                   std::size_t jobs);
 
 // Modules never confirm these two, so the best they come to is Sent.
 ExchangeResult SendSwitcherAddress(std::uint32_t local, std::uint32_t device,
                                    std::uint32_t switcher);
-ExchangeResult SendNetworkSettings(std::uint32_t local, const MacAddress& mac, std::uint32_t ip,
-                                   std::uint32_t mask, std::uint32_t gateway);
+ExchangeResult SendNetworkSettings(std::uint32_t local, const netconfig::MacAddress& mac,
+                                   std::uint32_t ip, std::uint32_t mask, std::uint32_t gateway);
 
-ExchangeResult FetchPassport(std::uint32_t local, std::uint32_t device, PassportBuffer& passport);
+ExchangeResult FetchPassport(std::uint32_t local, std::uint32_t device,
+                             netconfig::PassportBuffer& passport);
 // Sent once the request went out; the modules that replied are in `modules`.
 ExchangeResult FindModules(std::uint32_t local, std::uint16_t query,
-                           std::vector<ModuleHelloRecord>& modules);
+                           std::vector<netconfig::ModuleHelloRecord>& modules);
 
 // "a.b.c.d: Device is not responding!" (the panel's own message) for a silent device, or
 // "a.b.c.d: answered with an unexpected reply".

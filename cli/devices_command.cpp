@@ -22,13 +22,13 @@ namespace {
 struct DevicesRun : CommandOutcomes {
     DevicesRun(std::string name, std::string path)
         : CommandOutcomes(std::move(name)), settings(std::move(path)) {}
-    SettingsFile settings;
+    app::SettingsFile settings;
     bool force = false;
 
     // The panel saves its whole list from memory, so an edit under a running panel that uses
     // this same file would be undone at its next save.
     Refusal PanelAllowsEdit() const {
-        if (force || !CControlPanelApp::PanelHoldsSettingsFile(settings.Path()))
+        if (force || !app::CControlPanelApp::PanelHoldsSettingsFile(settings.Path()))
             return std::nullopt;
         return Failed("the panel has the device list of " + settings.Path() +
                       " open and would undo this; close it or give --force");
@@ -39,10 +39,10 @@ struct DevicesRun : CommandOutcomes {
 // ("-1" is a bad position, not an option).
 Refusal OnlyPositional(const DevicesRun& run, const Arguments& args, std::size_t most) {
     for (const auto& arg : args)
-        if (command_line::LooksLikeOption(arg) && !(arg[1] >= '0' && arg[1] <= '9'))
-            return run.BadArguments(command_line::UnknownOption(arg));
+        if (app::command_line::LooksLikeOption(arg) && !(arg[1] >= '0' && arg[1] <= '9'))
+            return run.BadArguments(app::command_line::UnknownOption(arg));
     if (args.size() <= most) return std::nullopt;
-    return run.BadArguments(command_line::UnexpectedArgument(args[most]));
+    return run.BadArguments(app::command_line::UnexpectedArgument(args[most]));
 }
 
 std::string PadRight(const std::string& text, std::size_t width) {
@@ -50,7 +50,7 @@ std::string PadRight(const std::string& text, std::size_t width) {
 }
 
 // Columns as the panel shows them: "#" (position + 1), "MAC", "IP".
-void PrintTable(const DeviceList& list) {
+void PrintTable(const app::DeviceList& list) {
     std::size_t numberWidth = 1, macWidth = 3;
     for (std::size_t n = 0; n < list.size(); ++n) {
         numberWidth = std::max(numberWidth, std::to_string(n + 1).size());
@@ -59,12 +59,12 @@ void PrintTable(const DeviceList& list) {
     std::cout << PadRight("#", numberWidth) << "  " << PadRight("MAC", macWidth) << "  IP\n";
     for (std::size_t n = 0; n < list.size(); ++n) {
         std::cout << PadRight(std::to_string(n + 1), numberWidth) << "  "
-                  << PadRight(list[n]->mac, macWidth) << "  " << FormatIpAddress(list[n]->address)
-                  << '\n';
+                  << PadRight(list[n]->mac, macWidth) << "  "
+                  << netconfig::FormatIpAddress(list[n]->address) << '\n';
     }
 }
 
-void PrintJson(const DeviceList& list) {
+void PrintJson(const app::DeviceList& list) {
     if (list.empty()) {
         std::cout << "[]\n";
         return;
@@ -72,15 +72,15 @@ void PrintJson(const DeviceList& list) {
     std::cout << "[\n";
     for (std::size_t n = 0; n < list.size(); ++n) {
         std::cout << "  {\"position\": " << n + 1
-                  << ", \"address\": " << JsonString(FormatIpAddress(list[n]->address))
+                  << ", \"address\": " << JsonString(netconfig::FormatIpAddress(list[n]->address))
                   << ", \"mac\": " << JsonString(list[n]->mac) << '}'
                   << (n + 1 < list.size() ? ",\n" : "\n");
     }
     std::cout << "]\n";
 }
 
-Refusal Save(DevicesRun& run, const DeviceList& list) {
-    if (SaveDeviceList(run.settings, list)) return std::nullopt;
+Refusal Save(DevicesRun& run, const app::DeviceList& list) {
+    if (app::SaveDeviceList(run.settings, list)) return std::nullopt;
     return run.Failed("cannot write " + run.settings.Path());
 }
 
@@ -88,27 +88,27 @@ Outcome AddDevice(DevicesRun& run, const Arguments& args) {
     if (auto refused = OnlyPositional(run, args, 2)) return *refused;
     if (args.empty())
         return run.BadArguments("usage: devices add IP [MAC] [--settings FILE] [--force]");
-    auto record = std::make_unique<DeviceRecord>();
-    if (!ParseIpAddress(args[0], record->address))
+    auto record = std::make_unique<app::DeviceRecord>();
+    if (!netconfig::ParseIpAddress(args[0], record->address))
         return run.BadArguments("'" + args[0] + "' is not an IPv4 address");
     // The panel would send its checks to every host of a broadcast or multicast address.
-    if (!IsSingleHostAddress(record->address))
+    if (!netconfig::IsSingleHostAddress(record->address))
         return run.BadArguments("'" + args[0] + "' is not the address of one host");
     if (args.size() == 2) {
-        MacAddress mac{};
-        if (!ParseMacAddress(args[1], mac))
+        netconfig::MacAddress mac{};
+        if (!netconfig::ParseMacAddress(args[1], mac))
             return run.BadArguments("'" + args[1] +
                                     "' is not a MAC address (six hexadecimal bytes)");
-        record->mac = FormatMacAddress(mac);
+        record->mac = netconfig::FormatMacAddress(mac);
     }
     if (auto refused = run.PanelAllowsEdit()) return *refused;
-    DeviceList list;
-    LoadDeviceList(run.settings, list);
+    app::DeviceList list;
+    app::LoadDeviceList(run.settings, list);
     // The panel never loads more than this many, so a device beyond them would be lost.
-    if (list.size() >= static_cast<std::size_t>(kMaxLoadedDevices))
+    if (list.size() >= static_cast<std::size_t>(app::kMaxLoadedDevices))
         return run.Failed("the list is full (" + std::to_string(list.size()) + " devices)");
-    const std::string added = FormatIpAddress(record->address);
-    AppendDevice(list, std::move(record));
+    const std::string added = netconfig::FormatIpAddress(record->address);
+    app::AppendDevice(list, std::move(record));
     if (auto refused = Save(run, list)) return *refused;
     std::cout << "added device " << list.size() << ": " << added << '\n';
     return run.Done();
@@ -124,13 +124,13 @@ Outcome RemoveDevice(DevicesRun& run, const Arguments& args) {
     if (error != std::errc() || end != text.data() + text.size() || text.front() == '+')
         return run.BadArguments("position '" + text + "' is not a number");
     if (auto refused = run.PanelAllowsEdit()) return *refused;
-    DeviceList list;
-    LoadDeviceList(run.settings, list);
+    app::DeviceList list;
+    app::LoadDeviceList(run.settings, list);
     if (position < 1 || position > list.size())
         return run.BadArguments("position " + text + " is outside the list (" +
                                 std::to_string(list.size()) + " devices)");
-    const std::string removed = FormatIpAddress(list[position - 1]->address);
-    RemoveDeviceAt(list, position - 1);
+    const std::string removed = netconfig::FormatIpAddress(list[position - 1]->address);
+    app::RemoveDeviceAt(list, position - 1);
     if (auto refused = Save(run, list)) return *refused;
     std::cout << "removed device " << position << ": " << removed << '\n';
     return run.Done();
@@ -141,10 +141,10 @@ Outcome ExportDevices(DevicesRun& run, Arguments& args) {
     bool missingValue = false;
     const auto out = TakeOption(args, "--out", missingValue);
     if (missingValue || (out && out->empty()))
-        return run.BadArguments(command_line::NeedsValue("--out", "a file"));
+        return run.BadArguments(app::command_line::NeedsValue("--out", "a file"));
     if (auto refused = OnlyPositional(run, args, 0)) return *refused;
-    DeviceList list;
-    LoadDeviceList(run.settings, list);
+    app::DeviceList list;
+    app::LoadDeviceList(run.settings, list);
     const std::string text = json ? DeviceListJson(list) : DeviceListCsv(list);
     if (!out) {
         std::cout << text;
@@ -169,13 +169,13 @@ Outcome ImportDevicesFromFile(DevicesRun& run, Arguments& args) {
     if (!ParseImportedDevices(text, devices, error))
         return run.Failed(args[0] + ": " + error + "; nothing was written");
     if (auto refused = run.PanelAllowsEdit()) return *refused;
-    DeviceList list;
-    LoadDeviceList(run.settings, list);
+    app::DeviceList list;
+    app::LoadDeviceList(run.settings, list);
     const auto counts = ImportDevices(list, devices, replace);
     // The panel never loads more than this many, so devices beyond them would be lost.
-    if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices))
+    if (list.size() > static_cast<std::size_t>(app::kMaxLoadedDevices))
         return run.Failed("the list would hold " + std::to_string(list.size()) +
-                          " devices, more than " + std::to_string(kMaxLoadedDevices) +
+                          " devices, more than " + std::to_string(app::kMaxLoadedDevices) +
                           "; nothing was written");
     if (auto refused = Save(run, list)) return *refused;
     std::cout << counts.added << " added, " << counts.updated << " updated, " << counts.unchanged
@@ -201,7 +201,7 @@ Outcome DevicesCommand(Arguments args) {
     const auto settingsPath = TakeOption(args, "--settings", missingValue);
     DevicesRun run(name, settingsPath ? *settingsPath : DefaultSettingsPath());
     if (missingValue || (settingsPath && settingsPath->empty()))
-        return run.BadArguments(command_line::NeedsValue("--settings", "a file"));
+        return run.BadArguments(app::command_line::NeedsValue("--settings", "a file"));
     // Adding may create the named file, as the panel would; everything else reads it first.
     std::string error;
     if (!CheckSettingsFile(run.settings.Path(), settingsPath && !add && !importing, error))
@@ -210,15 +210,15 @@ Outcome DevicesCommand(Arguments args) {
     if (exporting) return ExportDevices(run, args);
     if (add || remove || importing) {
         // An installed panel's file lives in a folder that the first write makes.
-        if (!settingsPath) settings_location::PrepareSettingsFolder(run.settings.Path());
+        if (!settingsPath) app::settings_location::PrepareSettingsFolder(run.settings.Path());
         run.force = TakeFlag(args, "--force");
         if (importing) return ImportDevicesFromFile(run, args);
         return add ? AddDevice(run, args) : RemoveDevice(run, args);
     }
     const bool json = TakeFlag(args, "--json");
     if (auto refused = OnlyPositional(run, args, 0)) return *refused;
-    DeviceList list;
-    LoadDeviceList(run.settings, list);
+    app::DeviceList list;
+    app::LoadDeviceList(run.settings, list);
     if (json)
         PrintJson(list);
     else

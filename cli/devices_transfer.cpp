@@ -16,18 +16,18 @@ enum Column : std::size_t { kIp, kMac };
 
 }  // namespace
 
-std::string DeviceListCsv(const DeviceList& list) {
+std::string DeviceListCsv(const app::DeviceList& list) {
     std::string text = "ip,mac\n";
     for (const auto& record : list)
-        text += FormatIpAddress(record->address) + "," + record->mac + "\n";
+        text += netconfig::FormatIpAddress(record->address) + "," + record->mac + "\n";
     return text;
 }
 
-std::string DeviceListJson(const DeviceList& list) {
+std::string DeviceListJson(const app::DeviceList& list) {
     if (list.empty()) return "[]\n";
     std::string text = "[\n";
     for (std::size_t n = 0; n < list.size(); ++n) {
-        text += "  {\"ip\": " + JsonString(FormatIpAddress(list[n]->address)) +
+        text += "  {\"ip\": " + JsonString(netconfig::FormatIpAddress(list[n]->address)) +
                 ", \"mac\": " + JsonString(list[n]->mac) + "}" +
                 (n + 1 < list.size() ? ",\n" : "\n");
     }
@@ -53,17 +53,18 @@ bool ParseImportedDevices(std::string_view text, std::vector<ImportedDevice>& de
             error = where + "no address";
             return false;
         }
-        if (!ParseIpAddress(*ip, device.address) || !IsSingleHostAddress(device.address)) {
+        if (!netconfig::ParseIpAddress(*ip, device.address) ||
+            !netconfig::IsSingleHostAddress(device.address)) {
             error = where + "'" + *ip + "' is not the address of one host";
             return false;
         }
         if (const auto& macText = row.cells[kMac]) {
-            MacAddress mac{};
-            if (!ParseMacAddress(*macText, mac)) {
+            netconfig::MacAddress mac{};
+            if (!netconfig::ParseMacAddress(*macText, mac)) {
                 error = where + "'" + *macText + "' is not a MAC address (six hexadecimal bytes)";
                 return false;
             }
-            device.mac = FormatMacAddress(mac);
+            device.mac = netconfig::FormatMacAddress(mac);
         }
         if (const auto [earlier, fresh] = lineOf.emplace(device.address, row.line); !fresh) {
             error = where + *ip + " is already on line " + std::to_string(earlier->second);
@@ -74,16 +75,16 @@ bool ParseImportedDevices(std::string_view text, std::vector<ImportedDevice>& de
     return true;
 }
 
-ImportCounts ImportDevices(DeviceList& list, const std::vector<ImportedDevice>& devices,
+ImportCounts ImportDevices(app::DeviceList& list, const std::vector<ImportedDevice>& devices,
                            bool replace) {
     // By address, the first listing of each (a hand-edited list may hold one twice).
-    std::unordered_map<std::uint32_t, DeviceRecord*> listed;
+    std::unordered_map<std::uint32_t, app::DeviceRecord*> listed;
     for (const auto& record : list) listed.emplace(record->address, record.get());
     ImportCounts counts;
-    DeviceList result;
+    app::DeviceList result;
     for (const auto& device : devices) {
         const auto found = listed.find(device.address);
-        DeviceRecord* before = found == listed.end() ? nullptr : found->second;
+        app::DeviceRecord* before = found == listed.end() ? nullptr : found->second;
         const std::string mac = device.mac ? *device.mac : before ? before->mac : std::string();
         if (before == nullptr)
             ++counts.added;
@@ -95,10 +96,10 @@ ImportCounts ImportDevices(DeviceList& list, const std::vector<ImportedDevice>& 
             before->mac = mac;
             continue;
         }
-        auto record = std::make_unique<DeviceRecord>();
+        auto record = std::make_unique<app::DeviceRecord>();
         record->address = device.address;
         record->mac = mac;
-        AppendDevice(result, std::move(record));
+        app::AppendDevice(result, std::move(record));
     }
     if (replace) {
         std::unordered_map<std::uint32_t, bool> kept;
@@ -106,7 +107,7 @@ ImportCounts ImportDevices(DeviceList& list, const std::vector<ImportedDevice>& 
         for (const auto& old : list) counts.removed += kept.count(old->address) == 0 ? 1 : 0;
         list = std::move(result);
     } else {
-        for (auto& record : result) AppendDevice(list, std::move(record));
+        for (auto& record : result) app::AppendDevice(list, std::move(record));
     }
     return counts;
 }

@@ -13,9 +13,9 @@
 namespace cli {
 
 // "ip,mac" and one line per device, in list order.
-std::string DeviceListCsv(const DeviceList& list);
+std::string DeviceListCsv(const app::DeviceList& list);
 // [{"ip": "a.b.c.d", "mac": "..."}, ...], one device per line.
-std::string DeviceListJson(const DeviceList& list);
+std::string DeviceListJson(const app::DeviceList& list);
 
 struct ImportedDevice {
     std::size_t line = 0;
@@ -39,7 +39,7 @@ struct ImportCounts {
 // Merging: a listed address keeps its place and takes the file's MAC when one is given; new
 // addresses are appended in file order. Replacing: the list becomes the file's devices, in its
 // order (counted against the old list).
-ImportCounts ImportDevices(DeviceList& list, const std::vector<ImportedDevice>& devices,
+ImportCounts ImportDevices(app::DeviceList& list, const std::vector<ImportedDevice>& devices,
                            bool replace);
 
 }  // namespace cli

@@ -19,9 +19,9 @@ AdapterCheck CheckAdapter(const platform::InterfaceFacts& facts,
     AdapterCheck check;
     check.facts = facts;
     check.route = platform::ReadBroadcastRoute(facts.name);
-    for (std::size_t i = 0; i < wire::kPorts.size(); ++i) {
-        check.ports[i] = platform::TestPortBind(facts.address, wire::kPorts[i]);
-        check.firewall[i] = JudgeFirewall(rules, wire::kPorts[i]);
+    for (std::size_t i = 0; i < netconfig::wire::kPorts.size(); ++i) {
+        check.ports[i] = platform::TestPortBind(facts.address, netconfig::wire::kPorts[i]);
+        check.firewall[i] = JudgeFirewall(rules, netconfig::wire::kPorts[i]);
     }
     return check;
 }
@@ -34,12 +34,13 @@ Outcome DoctorCommand(Arguments args) {
     const bool search = TakeFlag(args, "--search");
     bool missing = false;
     const auto from = TakeOption(args, "--from", missing);
-    if (missing) return run.BadArguments(command_line::NeedsValue("--from", "a local address"));
+    if (missing)
+        return run.BadArguments(app::command_line::NeedsValue("--from", "a local address"));
     const auto settingsPath = TakeOption(args, "--settings", missing);
-    if (missing) return run.BadArguments(command_line::NeedsValue("--settings", "a file"));
-    if (!args.empty()) return run.BadArguments(command_line::UnexpectedArgument(args[0]));
+    if (missing) return run.BadArguments(app::command_line::NeedsValue("--settings", "a file"));
+    if (!args.empty()) return run.BadArguments(app::command_line::UnexpectedArgument(args[0]));
     std::uint32_t only = 0;
-    if (from && !ParseIpAddress(*from, only))
+    if (from && !netconfig::ParseIpAddress(*from, only))
         return run.BadArguments("--from '" + *from + "' is not an IPv4 address");
 
     DoctorFacts facts;
@@ -68,12 +69,12 @@ Outcome DoctorCommand(Arguments args) {
     const std::string path = settingsPath.value_or(DefaultSettingsPath());
     std::string error;
     if (settingsPath && !CheckSettingsFile(path, true, error)) return run.BadArguments(error);
-    DeviceList listed;
+    app::DeviceList listed;
     if (!path.empty()) {
-        SettingsFile settings(path);
-        LoadDeviceList(settings, listed);
+        app::SettingsFile settings(path);
+        app::LoadDeviceList(settings, listed);
     }
-    std::vector<ModuleSighting> all;
+    std::vector<netconfig::ModuleSighting> all;
     for (const auto& found : facts.found) all.insert(all.end(), found.begin(), found.end());
     facts.conflicts = FindConflicts(all, listed);
     const DoctorVerdict verdict = JudgeDoctor(facts);

@@ -175,18 +175,18 @@ DoctorVerdict JudgeDoctor(const DoctorFacts& facts) {
     for (const auto& adapter : facts.adapters) {
         anyLink = anyLink || adapter.facts.link;
         names += (names.empty() ? "" : " or ") + adapter.facts.name;
-        for (std::size_t i = 0; i < wire::kPorts.size(); ++i) {
+        for (std::size_t i = 0; i < netconfig::wire::kPorts.size(); ++i) {
             const auto& bind = adapter.ports[i];
             if (bind.bindable) continue;
             const std::string who = bind.holder.empty() ? "another program" : bind.holder;
-            return {false,
-                    PortText(wire::kPorts[i]) + " cannot be bound on " +
-                        FormatIpAddress(adapter.facts.address) + " (" + adapter.facts.name +
-                        "): " + (bind.heldByOther ? "held by " + who + "; close it" : bind.error)};
+            return {false, PortText(netconfig::wire::kPorts[i]) + " cannot be bound on " +
+                               netconfig::FormatIpAddress(adapter.facts.address) + " (" +
+                               adapter.facts.name + "): " +
+                               (bind.heldByOther ? "held by " + who + "; close it" : bind.error)};
         }
-        for (std::size_t i = 0; i < wire::kPorts.size(); ++i)
+        for (std::size_t i = 0; i < netconfig::wire::kPorts.size(); ++i)
             if (adapter.firewall[i].verdict == FirewallVerdict::Dropped)
-                return {false, "Replies on " + PortText(wire::kPorts[i]) +
+                return {false, "Replies on " + PortText(netconfig::wire::kPorts[i]) +
                                    " are dropped by firewall " + adapter.firewall[i].reason +
                                    ": allow them"};
     }
@@ -202,13 +202,13 @@ DoctorVerdict JudgeDoctor(const DoctorFacts& facts) {
         if (facts.found[a].empty()) continue;
         const auto& adapter = facts.adapters[a].facts;
         std::string step = "Modules were found on " + adapter.name + ": choose " +
-                           FormatIpAddress(adapter.address) + " in the panel";
+                           netconfig::FormatIpAddress(adapter.address) + " in the panel";
         // Found, but out of reach of every unicast exchange until it has an address here.
         for (const auto& module : facts.found[a])
             if (!module.byUnicast)
                 return {true,
-                        step + "; " + FormatMacAddress(module.record.Mac()) + " (" +
-                            FormatIpAddress(module.record.Ip()) +
+                        step + "; " + netconfig::FormatMacAddress(module.record.Mac()) + " (" +
+                            netconfig::FormatIpAddress(module.record.Ip()) +
                             ") answered only by broadcast: it is on another subnet, give it an "
                             "address on the subnet of " +
                             adapter.name + " with the wizard or 'vantrel-cli set-network'"};

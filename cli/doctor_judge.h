@@ -34,15 +34,15 @@ FirewallJudgement JudgeFirewall(const platform::FirewallRules& rules, std::uint1
 struct AdapterCheck {
     platform::InterfaceFacts facts;
     platform::BroadcastRoute route = platform::BroadcastRoute::Unknown;
-    std::array<platform::PortBind, wire::kPorts.size()> ports{};
-    std::array<FirewallJudgement, wire::kPorts.size()> firewall{};
+    std::array<platform::PortBind, netconfig::wire::kPorts.size()> ports{};
+    std::array<FirewallJudgement, netconfig::wire::kPorts.size()> firewall{};
 };
 
 struct DoctorFacts {
     std::vector<platform::InterfaceFacts> interfaces;
     std::vector<AdapterCheck> adapters;  // the usable interfaces, checked
     bool searched = false;
-    std::vector<std::vector<ModuleSighting>> found;  // per adapter, with --search
+    std::vector<std::vector<netconfig::ModuleSighting>> found;  // per adapter, with --search
     std::vector<Conflict> conflicts;  // among the modules found and the listed devices
 };
 

@@ -9,7 +9,7 @@ namespace {
 
 std::string AddressWithPrefix(const platform::InterfaceFacts& facts) {
     if (!facts.hasAddress) return "no address";
-    return FormatIpAddress(facts.address) + "/" + std::to_string(facts.prefix);
+    return netconfig::FormatIpAddress(facts.address) + "/" + std::to_string(facts.prefix);
 }
 
 std::string RouteText(platform::BroadcastRoute route) {
@@ -54,28 +54,29 @@ std::string VerdictKey(FirewallVerdict verdict) {
     return "";
 }
 
-std::string PortsAnswered(const ModuleSighting& module, const std::string& separator) {
+std::string PortsAnswered(const netconfig::ModuleSighting& module, const std::string& separator) {
     std::string ports;
-    for (std::size_t i = 0; i < wire::kPorts.size(); ++i)
+    for (std::size_t i = 0; i < netconfig::wire::kPorts.size(); ++i)
         if (module.answeredOn[i])
-            ports += (ports.empty() ? "" : separator) + std::to_string(wire::kPorts[i]);
+            ports += (ports.empty() ? "" : separator) + std::to_string(netconfig::wire::kPorts[i]);
     return ports;
 }
 
-std::string RouteAnswered(const ModuleSighting& module) {
+std::string RouteAnswered(const netconfig::ModuleSighting& module) {
     if (module.byUnicast && module.byBroadcast) return "unicast and broadcast";
     return module.byBroadcast ? "broadcast only" : "unicast";
 }
 
-std::string ModuleText(const ModuleSighting& module) {
-    return FormatMacAddress(module.record.Mac()) + " " + FormatIpAddress(module.record.Ip()) +
+std::string ModuleText(const netconfig::ModuleSighting& module) {
+    return netconfig::FormatMacAddress(module.record.Mac()) + " " +
+           netconfig::FormatIpAddress(module.record.Ip()) +
            "  ports=" + PortsAnswered(module, ",") + "  by " + RouteAnswered(module);
 }
 
-std::string ModuleJson(const ModuleSighting& module) {
-    return "{\"mac\": " + JsonString(FormatMacAddress(module.record.Mac())) +
-           ", \"ip\": " + JsonString(FormatIpAddress(module.record.Ip())) + ", \"ports\": [" +
-           PortsAnswered(module, ", ") +
+std::string ModuleJson(const netconfig::ModuleSighting& module) {
+    return "{\"mac\": " + JsonString(netconfig::FormatMacAddress(module.record.Mac())) +
+           ", \"ip\": " + JsonString(netconfig::FormatIpAddress(module.record.Ip())) +
+           ", \"ports\": [" + PortsAnswered(module, ", ") +
            "], \"unicast\": " + (module.byUnicast ? "true" : "false") +
            ", \"broadcast\": " + (module.byBroadcast ? "true" : "false") + "}";
 }
@@ -91,11 +92,11 @@ std::string DoctorText(const DoctorFacts& facts, const DoctorVerdict& verdict) {
     }
     for (std::size_t a = 0; a < facts.adapters.size(); ++a) {
         const auto& adapter = facts.adapters[a];
-        text += "adapter " + adapter.facts.name + " (" + FormatIpAddress(adapter.facts.address) +
-                "):\n";
+        text += "adapter " + adapter.facts.name + " (" +
+                netconfig::FormatIpAddress(adapter.facts.address) + "):\n";
         text += "  broadcasts: " + RouteText(adapter.route) + "\n";
-        for (std::size_t i = 0; i < wire::kPorts.size(); ++i) {
-            const std::string port = "UDP " + std::to_string(wire::kPorts[i]);
+        for (std::size_t i = 0; i < netconfig::wire::kPorts.size(); ++i) {
+            const std::string port = "UDP " + std::to_string(netconfig::wire::kPorts[i]);
             text += "  " + port + ": " + BindText(adapter.ports[i]) + "\n";
             text += "  firewall on " + port +
                     " replies: " + VerdictKey(adapter.firewall[i].verdict) + " (" +
@@ -123,7 +124,8 @@ std::string DoctorJson(const DoctorFacts& facts, const DoctorVerdict& verdict) {
         json +=
             std::string(n ? ", " : "") + "{\"name\": " + JsonString(interface.name) +
             ", \"address\": " +
-            (interface.hasAddress ? JsonString(FormatIpAddress(interface.address)) : "null") +
+            (interface.hasAddress ? JsonString(netconfig::FormatIpAddress(interface.address))
+                                  : "null") +
             ", \"prefix\": " + (interface.hasAddress ? std::to_string(interface.prefix) : "null") +
             ", \"up\": " + (interface.up ? "true" : "false") +
             ", \"link\": " + (interface.link ? "true" : "false") +
@@ -134,12 +136,13 @@ std::string DoctorJson(const DoctorFacts& facts, const DoctorVerdict& verdict) {
     for (std::size_t a = 0; a < facts.adapters.size(); ++a) {
         const auto& adapter = facts.adapters[a];
         json += std::string(a ? ", " : "") + "{\"name\": " + JsonString(adapter.facts.name) +
-                ", \"address\": " + JsonString(FormatIpAddress(adapter.facts.address)) +
+                ", \"address\": " + JsonString(netconfig::FormatIpAddress(adapter.facts.address)) +
                 ", \"broadcasts\": " + JsonString(RouteKey(adapter.route)) + ", \"ports\": [";
-        for (std::size_t i = 0; i < wire::kPorts.size(); ++i) {
+        for (std::size_t i = 0; i < netconfig::wire::kPorts.size(); ++i) {
             const auto& bind = adapter.ports[i];
             const auto& firewall = adapter.firewall[i];
-            json += std::string(i ? ", " : "") + "{\"port\": " + std::to_string(wire::kPorts[i]) +
+            json += std::string(i ? ", " : "") +
+                    "{\"port\": " + std::to_string(netconfig::wire::kPorts[i]) +
                     ", \"bindable\": " + (bind.bindable ? "true" : "false") +
                     ", \"held_by_other\": " + (bind.heldByOther ? "true" : "false") +
                     ", \"holder\": " + (bind.holder.empty() ? "null" : JsonString(bind.holder)) +

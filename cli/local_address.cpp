@@ -24,12 +24,12 @@ bool TakeLocalAddressOptions(Arguments& args, LocalAddressOptions& options, std:
     bool missing = false;
     options.from = TakeOption(args, "--from", missing);
     if (missing) {
-        error = command_line::NeedsValue("--from", "an address of this machine");
+        error = app::command_line::NeedsValue("--from", "an address of this machine");
         return false;
     }
     options.settingsPath = TakeOption(args, "--settings", missing);
     if (missing) {
-        error = command_line::NeedsValue("--settings", "a file");
+        error = app::command_line::NeedsValue("--settings", "a file");
         return false;
     }
     return true;
@@ -38,10 +38,11 @@ bool TakeLocalAddressOptions(Arguments& args, LocalAddressOptions& options, std:
 LocalAddressChoice CheckFromAddress(std::string_view text,
                                     const std::vector<std::uint32_t>& interfaceTable) {
     std::uint32_t address = 0;
-    if (!ParseIpAddress(text, address))
+    if (!netconfig::ParseIpAddress(text, address))
         return Refuse("--from: '" + std::string(text) + "' is not an IPv4 address");
-    if (!IsLoopbackAddress(address) && !Contains(interfaceTable, address))
-        return Refuse("--from: " + FormatIpAddress(address) + " is not an address of this machine");
+    if (!netconfig::IsLoopbackAddress(address) && !Contains(interfaceTable, address))
+        return Refuse("--from: " + netconfig::FormatIpAddress(address) +
+                      " is not an address of this machine");
     return {true, address, {}};
 }
 
@@ -52,8 +53,8 @@ LocalAddressChoice CheckStoredAdapter(std::uint32_t address,
         return Refuse("no --from given and no adapter stored in " + settingsPath +
                       " (Config/LocalIP); give --from LOCAL");
     if (!Contains(usableAdapters, address))
-        return Refuse("no --from given and the stored adapter " + FormatIpAddress(address) +
-                      " (Config/LocalIP in " + settingsPath +
+        return Refuse("no --from given and the stored adapter " +
+                      netconfig::FormatIpAddress(address) + " (Config/LocalIP in " + settingsPath +
                       ") is not a usable adapter of this machine; give --from LOCAL");
     return {true, address, {}};
 }
@@ -68,10 +69,10 @@ LocalAddressChoice ChooseLocalAddress(const LocalAddressOptions& options) {
     // A file the user named must be there to be read; the panel's own may not exist yet.
     if (std::string error; !CheckSettingsFile(path, options.settingsPath.has_value(), error))
         return Refuse(error);
-    SettingsFile settings(path);
-    const std::uint32_t stored = panel_settings::ReadLocalAdapter(settings);
+    app::SettingsFile settings(path);
+    const std::uint32_t stored = app::panel_settings::ReadLocalAdapter(settings);
     std::vector<std::uint32_t> adapters;
-    GetLocalAdapters(adapters);
+    netconfig::GetLocalAdapters(adapters);
     return CheckStoredAdapter(stored, adapters, path);
 }
 

@@ -15,11 +15,11 @@ constexpr std::string_view kProgramName = "vantrel-cli";
 cli::Outcome SettingsPathCommand(cli::Arguments args) {
     const cli::CommandOutcomes run("settings-path");
     const bool log = cli::TakeFlag(args, "--log");
-    if (!args.empty()) return run.BadArguments(command_line::UnexpectedArgument(args.front()));
+    if (!args.empty()) return run.BadArguments(app::command_line::UnexpectedArgument(args.front()));
     const std::string path = cli::DefaultSettingsPath();
     std::string error;
     if (!cli::CheckSettingsFile(path, false, error)) return {cli::kExitFailed, "", error};
-    std::cout << (log ? settings_location::LogPathForSettings(path) : path) << '\n';
+    std::cout << (log ? app::settings_location::LogPathForSettings(path) : path) << '\n';
     return run.Done();
 }
 
@@ -178,7 +178,7 @@ cli::Outcome RunProgram(int argc, char** argv) {
         return {};
     }
     if (name == "--version") {
-        std::cout << VersionLine(kProgramName);
+        std::cout << app::VersionLine(kProgramName);
         return {};
     }
     cli::Arguments args(argv + 2, argv + argc);

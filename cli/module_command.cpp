@@ -19,7 +19,7 @@ bool TakeNumber(Arguments& args, std::string_view option, std::uint32_t& value,
     bool missing = false;
     const auto text = TakeOption(args, option, missing);
     if (missing) {
-        error = command_line::NeedsValue(option);
+        error = app::command_line::NeedsValue(option);
         return false;
     }
     if (text && !ParseNumberOption(*text, value)) {
@@ -44,39 +44,40 @@ Outcome ModuleCommand(Arguments args) {
     bool missing = false;
     const auto logPath = TakeOption(args, "--log", missing);
     if (missing || (logPath && logPath->empty()))
-        return run.BadArguments(command_line::NeedsValue("--log", "a FILE"));
+        return run.BadArguments(app::command_line::NeedsValue("--log", "a FILE"));
     const auto settingsPath = TakeOption(args, "--settings", missing);
     if (missing || (settingsPath && settingsPath->empty()))
-        return run.BadArguments(command_line::NeedsValue("--settings", "a FILE"));
-    if (dump && !logPath) return run.BadArguments(command_line::NeedsValue("--dump", "--log FILE"));
+        return run.BadArguments(app::command_line::NeedsValue("--settings", "a FILE"));
+    if (dump && !logPath)
+        return run.BadArguments(app::command_line::NeedsValue("--dump", "--log FILE"));
     if (const std::string option = FirstOption(args); !option.empty())
-        return run.BadArguments(command_line::UnknownOption(option));
+        return run.BadArguments(app::command_line::UnknownOption(option));
     if (args.size() < 2)
         return run.BadArguments("usage: vantrel-cli command DEVICE COMMAND... (see --help)");
 
     std::uint32_t device = 0;
-    if (!ParseIpAddress(args[0], device) || !IsSingleHostAddress(device))
+    if (!netconfig::ParseIpAddress(args[0], device) || !netconfig::IsSingleHostAddress(device))
         return run.BadArguments("device '" + args[0] + "' is not the address of one host");
     std::vector<ModuleCommandArg> commands(args.size() - 1);
     for (std::size_t i = 1; i < args.size(); ++i)
         if (!ParseModuleCommandArg(args[i], commands[i - 1], error)) return run.BadArguments(error);
 
     if (logPath)
-        ForceDebugLog(*logPath, dump);
+        app::ForceDebugLog(*logPath, dump);
     else
-        UseDebugLogSettings(settingsPath ? *settingsPath : DefaultSettingsPath());
+        app::UseDebugLogSettings(settingsPath ? *settingsPath : DefaultSettingsPath());
 
-    CModuleInterface module(device);
+    protocol::CModuleInterface module(device);
     std::vector<ModuleCommandOutcome> outcomes;
     bool allOk = true;
-    std::array<std::uint8_t, packet::kBufferSize> buffer;
+    std::array<std::uint8_t, protocol::packet::kBufferSize> buffer;
     for (const ModuleCommandArg& command : commands) {
         buffer.fill(0);
         std::copy(command.data.begin(), command.data.end(), buffer.begin());
         std::uint32_t count = 0;
         ModuleCommandOutcome outcome;
         outcome.command = command.command;
-        outcome.result = ResultCode(module.DoCommand(
+        outcome.result = protocol::ResultCode(module.DoCommand(
             count, static_cast<int>(target), command.command, static_cast<int>(parameter),
             static_cast<int>(command.data.size()), buffer.data()));
         outcome.data.assign(buffer.begin(),

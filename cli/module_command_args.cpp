@@ -22,23 +22,23 @@ std::string CommandError(std::string_view text, std::string_view reason) {
     return message;
 }
 
-std::string DescribeCommand(const ModuleCommandRow& command) {
+std::string DescribeCommand(const protocol::ModuleCommandRow& command) {
     std::string text = "  " + std::to_string(command.number) + "  ";
     const std::string target = command.callerTarget ? "--target" : "target 0xFD";
     switch (command.format) {
-        case CommandFormat::Framed:
+        case protocol::CommandFormat::Framed:
             text += "framed, operation " + std::to_string(command.code) + " on " + target;
             break;
-        case CommandFormat::BlockWrite:
+        case protocol::CommandFormat::BlockWrite:
             text += "block write, operations " + std::to_string(command.code) + " then " +
-                    std::to_string(kBlockCloseOperation) + " on " + target;
+                    std::to_string(protocol::kBlockCloseOperation) + " on " + target;
             break;
-        case CommandFormat::Datagram:
+        case protocol::CommandFormat::Datagram:
             text += "datagram, code " + std::to_string(command.code);
             break;
     }
-    if (command.parameter == CommandParameter::BlockBits) text += ", 2 bits of --param";
-    if (command.parameter == CommandParameter::Word) text += ", 16 bits of --param";
+    if (command.parameter == protocol::CommandParameter::BlockBits) text += ", 2 bits of --param";
+    if (command.parameter == protocol::CommandParameter::Word) text += ", 16 bits of --param";
     const std::string bytes = command.maxData == 1 ? " data byte" : " data bytes";
     if (command.minData > 0 && command.minData == command.maxData)
         text += "; exactly " + std::to_string(command.maxData) + bytes;
@@ -52,7 +52,8 @@ std::string DescribeCommand(const ModuleCommandRow& command) {
 
 std::string ModuleCommandsHelp() {
     std::string text = "Commands (any other number sends nothing and gives 0):\n";
-    for (const ModuleCommandRow& command : kModuleCommands) text += DescribeCommand(command);
+    for (const protocol::ModuleCommandRow& command : protocol::kModuleCommands)
+        text += DescribeCommand(command);
     return text;
 }
 
@@ -60,7 +61,7 @@ bool ParseModuleCommandArg(std::string_view text, ModuleCommandArg& arg, std::st
     const auto colon = text.find(':');
     const std::string_view number = text.substr(0, colon);
     std::uint64_t command = 0;
-    if (!ParseDecimal(number, kMaxCommandDigits, 999999999, command)) {
+    if (!app::ParseDecimal(number, kMaxCommandDigits, 999999999, command)) {
         error = CommandError(text, " is not NUMBER or NUMBER:HEX");
         return false;
     }
@@ -73,12 +74,12 @@ bool ParseModuleCommandArg(std::string_view text, ModuleCommandArg& arg, std::st
             return false;
         }
         arg.data.resize(hex.size() / 2);
-        if (!DecodeHex(hex, arg.data)) {
+        if (!app::DecodeHex(hex, arg.data)) {
             error = CommandError(text, ": data are not hexadecimal digits");
             return false;
         }
     }
-    const ModuleCommandRow* limits = FindModuleCommand(arg.command);
+    const protocol::ModuleCommandRow* limits = protocol::FindModuleCommand(arg.command);
     if (limits == nullptr) return true;
     error = "command ";
     error += std::to_string(arg.command);
@@ -106,11 +107,11 @@ bool ParseNumberOption(std::string_view text, std::uint32_t& value) {
         const std::string_view digits = text.substr(2);
         if (digits.size() > 8) return false;
         for (const char c : digits) {
-            const int digit = HexDigitValue(c);
+            const int digit = app::HexDigitValue(c);
             if (digit < 0) return false;
             parsed = parsed * 16 + static_cast<std::uint64_t>(digit);
         }
-    } else if (!ParseDecimal(text, kMaxOptionDigits, 0xFFFFFFFFu, parsed)) {
+    } else if (!app::ParseDecimal(text, kMaxOptionDigits, 0xFFFFFFFFu, parsed)) {
         return false;
     }
     value = static_cast<std::uint32_t>(parsed);
@@ -135,7 +136,7 @@ std::string FormatOutcomesText(const std::vector<ModuleCommandOutcome>& outcomes
         text += ": ";
         text += std::to_string(outcome.result);
         text += ' ';
-        text += ModuleResultMeaning(ModuleResult{outcome.result});
+        text += protocol::ModuleResultMeaning(protocol::ModuleResult{outcome.result});
         if (!outcome.data.empty()) {
             text += ' ';
             text += UpperHex(outcome.data);

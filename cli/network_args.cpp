@@ -16,7 +16,7 @@ namespace {
 // Digits only, at most `most`; a value this small fits every caller's type.
 bool ParseBoundedDecimal(std::string_view text, std::uint32_t most, std::uint32_t& value) {
     std::uint64_t parsed = 0;
-    if (!ParseDecimal(text, 5, most, parsed)) return false;
+    if (!app::ParseDecimal(text, 5, most, parsed)) return false;
     value = static_cast<std::uint32_t>(parsed);
     return true;
 }
@@ -32,22 +32,24 @@ bool ParseQueryCode(std::string_view text, std::uint16_t& code) {
 
 bool ParseCheckJobs(std::string_view text, std::size_t& jobs) {
     std::uint32_t value = 0;
-    if (!ParseBoundedDecimal(text, kMaxCheckJobs, value) || value < kMinCheckJobs) return false;
+    if (!ParseBoundedDecimal(text, netconfig::kMaxCheckJobs, value) ||
+        value < netconfig::kMinCheckJobs)
+        return false;
     jobs = value;
     return true;
 }
 
 bool IsContiguousMask(std::uint32_t mask) {
-    const std::uint32_t value = DottedOrder(mask);
+    const std::uint32_t value = netconfig::DottedOrder(mask);
     // The host part must be a run of ones at the low end: adding one then clears them all.
     const std::uint32_t hostBits = ~value;
     return (hostBits & (hostBits + 1)) == 0;
 }
 
-std::string PassportOutputPath(const std::string& out, const PassportBuffer& passport,
+std::string PassportOutputPath(const std::string& out, const netconfig::PassportBuffer& passport,
                                const platform::LocalTime& time) {
     if (!platform::IsFolder(out)) return out;
-    return platform::JoinPath(out, ProposedPassportName(passport, time) + ".txt");
+    return platform::JoinPath(out, netconfig::ProposedPassportName(passport, time) + ".txt");
 }
 
 }  // namespace cli

@@ -23,7 +23,7 @@ bool IsContiguousMask(std::uint32_t mask);
 
 // --out PATH of the passport command: PATH itself, or, when PATH is an existing folder, the
 // proposed name with ".txt" inside it.
-std::string PassportOutputPath(const std::string& out, const PassportBuffer& passport,
+std::string PassportOutputPath(const std::string& out, const netconfig::PassportBuffer& passport,
                                const platform::LocalTime& time);
 
 }  // namespace cli

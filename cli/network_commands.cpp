@@ -36,7 +36,7 @@ public:
         std::string error;
         if (!TakeLocalAddressOptions(args, options_, error)) return BadArguments(error);
         if (const auto option = FirstOption(args); !option.empty())
-            return BadArguments(command_line::UnknownOption(option));
+            return BadArguments(app::command_line::UnknownOption(option));
         return std::nullopt;
     }
 
@@ -50,14 +50,14 @@ public:
     }
 
     Refusal ParseAddress(const std::string& text, const char* what, std::uint32_t& address) const {
-        if (ParseIpAddress(text, address)) return std::nullopt;
+        if (netconfig::ParseIpAddress(text, address)) return std::nullopt;
         return BadArguments(std::string(what) + " '" + text + "' is not an IPv4 address");
     }
 
     // Refused before anything could be sent to many hosts at once, or to none.
     Refusal ParseHost(const std::string& text, const char* what, std::uint32_t& address) const {
         if (auto refused = ParseAddress(text, what, address)) return refused;
-        if (IsSingleHostAddress(address)) return std::nullopt;
+        if (netconfig::IsSingleHostAddress(address)) return std::nullopt;
         return BadArguments(std::string(what) + " '" + text + "' is not the address of one host");
     }
     Refusal ParseDevice(const std::string& text, std::uint32_t& address) const {
@@ -67,7 +67,7 @@ public:
     // A send-only command: exit 0 when some socket sent, else 1, since nothing reached a module.
     Outcome ReportSent(ExchangeResult result, std::uint32_t local, const std::string& what) const {
         if (result == ExchangeResult::NotSent)
-            return Failed("nothing was sent from " + FormatIpAddress(local) +
+            return Failed("nothing was sent from " + netconfig::FormatIpAddress(local) +
                           ": no socket could send");
         std::cout << what << ": " << kSentUnconfirmed << '\n';
         return Done();
@@ -75,8 +75,9 @@ public:
 
     Refusal ExpectPositional(const Arguments& args, std::size_t count, const char* usage) const {
         if (args.size() == count) return std::nullopt;
-        return BadArguments(args.size() < count ? std::string("usage: ") + usage
-                                                : command_line::UnexpectedArgument(args[count]));
+        return BadArguments(args.size() < count
+                                ? std::string("usage: ") + usage
+                                : app::command_line::UnexpectedArgument(args[count]));
     }
 
     Refusal ChooseLocal(std::uint32_t& local) const {
@@ -92,9 +93,9 @@ public:
         std::string error;
         if (!CheckSettingsFile(path, options_.settingsPath.has_value(), error))
             return BadArguments(error);
-        SettingsFile settings(path);
-        DeviceList list;
-        LoadDeviceList(settings, list);
+        app::SettingsFile settings(path);
+        app::DeviceList list;
+        app::LoadDeviceList(settings, list);
         if (list.empty()) return Failed("no devices are stored in " + path);
         for (const auto& record : list) devices.push_back(record->address);
         return std::nullopt;
@@ -104,23 +105,23 @@ public:
 
     // The stored list for the conflicts it takes part in: a named file must be there, the
     // panel's own may not be yet.
-    Refusal LoadListedIfAny(DeviceList& list) const {
+    Refusal LoadListedIfAny(app::DeviceList& list) const {
         const std::string path = options_.settingsPath.value_or(DefaultSettingsPath());
         std::string error;
         if (options_.settingsPath && !CheckSettingsFile(path, true, error))
             return BadArguments(error);
         if (path.empty()) return std::nullopt;
-        SettingsFile settings(path);
-        LoadDeviceList(settings, list);
+        app::SettingsFile settings(path);
+        app::LoadDeviceList(settings, list);
         return std::nullopt;
     }
 
     // Each running exchange holds two descriptors: raises the process's limit on open
     // descriptors for `jobs` of them, and lowers `jobs`, saying so, when the system allows fewer.
     std::size_t JobsAfterRaisingDescriptorLimit(std::size_t jobs) const {
-        const std::size_t limit =
-            platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors);
-        const std::size_t fit = JobsThatFit(jobs, limit);
+        const std::size_t limit = platform::RaiseDescriptorLimit(
+            jobs * netconfig::kDescriptorsPerCheck + netconfig::kReservedDescriptors);
+        const std::size_t fit = netconfig::JobsThatFit(jobs, limit);
         if (fit < jobs)
             Tell(Name(), "--jobs lowered from " + std::to_string(jobs) + " to " +
                              std::to_string(fit) + " to fit the open-file limit of " +
@@ -161,10 +162,10 @@ Outcome AdaptersCommand(Arguments args) {
     // settings.
     bool missing = false;
     TakeOption(args, "--settings", missing);
-    if (missing) return command.BadArguments(command_line::NeedsValue("--settings", "a file"));
-    if (!args.empty()) return command.BadArguments(command_line::UnexpectedArgument(args[0]));
+    if (missing) return command.BadArguments(app::command_line::NeedsValue("--settings", "a file"));
+    if (!args.empty()) return command.BadArguments(app::command_line::UnexpectedArgument(args[0]));
     std::vector<std::uint32_t> adapters;
-    const bool any = GetLocalAdapters(adapters);
+    const bool any = netconfig::GetLocalAdapters(adapters);
     std::cout << (json ? AdaptersJson(adapters) : AdaptersText(adapters));
     return any ? command.Done() : command.Failed("no usable local adapter");
 }
@@ -175,10 +176,11 @@ Outcome CheckCommand(Arguments args) {
     const bool all = TakeFlag(args, "--all");
     bool missing = false;
     const auto jobsText = TakeOption(args, "--jobs", missing);
-    std::size_t jobs = kDefaultCheckJobs;
+    std::size_t jobs = netconfig::kDefaultCheckJobs;
     if (missing || (jobsText && !ParseCheckJobs(*jobsText, jobs)))
-        return command.BadArguments("--jobs needs a number " + std::to_string(kMinCheckJobs) + "-" +
-                                    std::to_string(kMaxCheckJobs));
+        return command.BadArguments("--jobs needs a number " +
+                                    std::to_string(netconfig::kMinCheckJobs) + "-" +
+                                    std::to_string(netconfig::kMaxCheckJobs));
     if (auto refused = command.TakeCommonOptions(args)) return *refused;
     constexpr const char* kUsage =
         "usage: check [--from LOCAL] [--jobs N] (DEVICE... | --all) [--json]";
@@ -220,9 +222,9 @@ Outcome SwitcherCommand(Arguments args) {
     if (auto refused = command.ChooseLocal(local)) return *refused;
 
     // The module never confirms a new switcher address, so there is nothing to wait for.
-    return command.ReportSent(
-        SendSwitcherAddress(local, device, switcher), local,
-        "switcher address " + FormatIpAddress(switcher) + " for " + FormatIpAddress(device));
+    return command.ReportSent(SendSwitcherAddress(local, device, switcher), local,
+                              "switcher address " + netconfig::FormatIpAddress(switcher) + " for " +
+                                  netconfig::FormatIpAddress(device));
 }
 
 Outcome PassportCommand(Arguments args) {
@@ -238,12 +240,13 @@ Outcome PassportCommand(Arguments args) {
     std::uint32_t local = 0;
     if (auto refused = command.ChooseLocal(local)) return *refused;
 
-    PassportBuffer passport{};
+    netconfig::PassportBuffer passport{};
     if (const auto result = FetchPassport(local, device, passport);
         result != ExchangeResult::Answered)
         return command.Failed(NoAnswerText(device, result));
     const std::string path = PassportOutputPath(out, passport, platform::CurrentLocalTime());
-    if (!WritePassportFile(path, device, passport)) return command.Failed("cannot write " + path);
+    if (!netconfig::WritePassportFile(path, device, passport))
+        return command.Failed("cannot write " + path);
     std::cout << path << '\n';
     return command.Done();
 }
@@ -255,8 +258,8 @@ Outcome DiscoverCommand(Arguments args) {
     bool missing = false;
     const auto queryText = TakeOption(args, "--query", missing);
     if (missing)
-        return command.BadArguments(command_line::NeedsValue("--query", "a number 0-65535"));
-    std::uint16_t query = kWizardQueryCode;
+        return command.BadArguments(app::command_line::NeedsValue("--query", "a number 0-65535"));
+    std::uint16_t query = netconfig::kWizardQueryCode;
     if (queryText && !ParseQueryCode(*queryText, query))
         return command.BadArguments("--query '" + *queryText + "' is not a number 0-65535");
     if (allAdapters && queryText)
@@ -265,33 +268,34 @@ Outcome DiscoverCommand(Arguments args) {
     if (auto refused = command.ExpectPositional(
             args, 0, "discover [--from LOCAL | --all-adapters] [--query N] [--json]"))
         return *refused;
-    DeviceList listed;
+    app::DeviceList listed;
     if (auto refused = command.LoadListedIfAny(listed)) return *refused;
 
     std::vector<std::uint32_t> adapters;
     if (allAdapters) {
         if (command.HasFrom())
             return command.BadArguments("--all-adapters and --from exclude each other");
-        if (!GetLocalAdapters(adapters)) return command.Failed("no usable local adapter");
+        if (!netconfig::GetLocalAdapters(adapters))
+            return command.Failed("no usable local adapter");
     } else {
         std::uint32_t local = 0;
         if (auto refused = command.ChooseLocal(local)) return *refused;
         adapters.push_back(local);
     }
     std::vector<bool> sent;
-    std::vector<std::vector<ModuleSighting>> found;
+    std::vector<std::vector<netconfig::ModuleSighting>> found;
     if (allAdapters) {
         found = SearchAdapters(adapters, sent);
     } else {
         found.resize(1);
-        sent.push_back(ListModuleSightings(adapters[0], query, found[0]));
+        sent.push_back(netconfig::ListModuleSightings(adapters[0], query, found[0]));
     }
     if (std::find(sent.begin(), sent.end(), true) == sent.end())
         return command.Failed("the module list request could not be sent from " +
-                              FormatIpAddress(adapters[0]) +
+                              netconfig::FormatIpAddress(adapters[0]) +
                               (adapters.size() > 1 ? " or any other adapter" : ""));
     const auto modules = MergeSearches(adapters, found);
-    std::vector<ModuleSighting> sightings;
+    std::vector<netconfig::ModuleSighting> sightings;
     for (const auto& module : modules) sightings.push_back(module.sighting);
     const auto conflicts = FindConflicts(sightings, listed);
     std::cout << (json ? DiscoverJson(modules, conflicts, allAdapters)
@@ -310,8 +314,8 @@ Outcome SetNetworkCommand(Arguments args) {
     if (auto refused = command.ExpectPositional(
             args, 0, "set-network [--from LOCAL] --mac MAC --ip IP --mask MASK --gateway GATEWAY"))
         return *refused;
-    MacAddress mac{};
-    if (!ParseMacAddress(macText, mac))
+    netconfig::MacAddress mac{};
+    if (!netconfig::ParseMacAddress(macText, mac))
         return command.BadArguments("--mac '" + macText +
                                     "' is not a MAC address like 00:0A:1B:2C:3D:4E");
     std::uint32_t ip = 0, mask = 0, gateway = 0;
@@ -326,9 +330,10 @@ Outcome SetNetworkCommand(Arguments args) {
     if (auto refused = command.ChooseLocal(local)) return *refused;
 
     return command.ReportSent(SendNetworkSettings(local, mac, ip, mask, gateway), local,
-                              "network settings for " + FormatMacAddress(mac) + " (ip " +
-                                  FormatIpAddress(ip) + ", mask " + FormatIpAddress(mask) +
-                                  ", gateway " + FormatIpAddress(gateway) + ")");
+                              "network settings for " + netconfig::FormatMacAddress(mac) + " (ip " +
+                                  netconfig::FormatIpAddress(ip) + ", mask " +
+                                  netconfig::FormatIpAddress(mask) + ", gateway " +
+                                  netconfig::FormatIpAddress(gateway) + ")");
 }
 
 }  // namespace cli

@@ -10,7 +10,9 @@ namespace cli {
 
 namespace {
 
-std::string JsonAddress(std::uint32_t address) { return JsonString(FormatIpAddress(address)); }
+std::string JsonAddress(std::uint32_t address) {
+    return JsonString(netconfig::FormatIpAddress(address));
+}
 
 template <typename Item, typename Format>
 std::string JsonArray(const std::vector<Item>& items, Format&& format) {
@@ -39,7 +41,7 @@ std::string AdaptersJson(const std::vector<std::uint32_t>& adapters) {
 
 std::string AdaptersText(const std::vector<std::uint32_t>& adapters) {
     std::string out;
-    for (const auto address : adapters) out += FormatIpAddress(address) + "\n";
+    for (const auto address : adapters) out += netconfig::FormatIpAddress(address) + "\n";
     return out;
 }
 
@@ -59,11 +61,12 @@ std::string CheckText(const std::vector<CheckResult>& results) {
         const ExchangeResult outcome = ResultOf(result);
         if (outcome == ExchangeResult::Answered)
             std::snprintf(line, sizeof line, "%-15s  online   switcher %s\n",
-                          FormatIpAddress(result.address).c_str(),
-                          FormatIpAddress(result.switcher).c_str());
+                          netconfig::FormatIpAddress(result.address).c_str(),
+                          netconfig::FormatIpAddress(result.switcher).c_str());
         else
             std::snprintf(
-                line, sizeof line, "%-15s  %s\n", FormatIpAddress(result.address).c_str(),
+                line, sizeof line, "%-15s  %s\n",
+                netconfig::FormatIpAddress(result.address).c_str(),
                 outcome == ExchangeResult::UnexpectedReply ? "unexpected reply" : "offline");
         out += line;
     }
@@ -72,21 +75,22 @@ std::string CheckText(const std::vector<CheckResult>& results) {
 
 std::string DiscoverJson(const std::vector<FoundModule>& modules,
                          const std::vector<Conflict>& conflicts, bool withAdapters) {
-    std::string json = "{\"modules\": " + JsonArray(modules, [&](const FoundModule& found) {
-                           const auto& module = found.sighting.record;
-                           std::string item =
-                               "{\"mac\": " + JsonString(FormatMacAddress(module.Mac())) +
-                               ", \"ip\": " + JsonAddress(module.Ip()) +
-                               ", \"mask\": " + JsonAddress(module.Mask()) +
-                               ", \"gateway\": " + JsonAddress(module.Gateway());
-                           if (withAdapters) {
-                               item += ", \"adapters\": [";
-                               for (std::size_t i = 0; i < found.adapters.size(); ++i)
-                                   item += (i ? ", " : "") + JsonAddress(found.adapters[i]);
-                               item += "]";
-                           }
-                           return item + "}";
-                       });
+    std::string json =
+        "{\"modules\": " + JsonArray(modules, [&](const FoundModule& found) {
+            const auto& module = found.sighting.record;
+            std::string item =
+                "{\"mac\": " + JsonString(netconfig::FormatMacAddress(module.Mac())) +
+                ", \"ip\": " + JsonAddress(module.Ip()) +
+                ", \"mask\": " + JsonAddress(module.Mask()) +
+                ", \"gateway\": " + JsonAddress(module.Gateway());
+            if (withAdapters) {
+                item += ", \"adapters\": [";
+                for (std::size_t i = 0; i < found.adapters.size(); ++i)
+                    item += (i ? ", " : "") + JsonAddress(found.adapters[i]);
+                item += "]";
+            }
+            return item + "}";
+        });
     json.pop_back();  // JsonArray's newline
     json += ", \"conflicts\": [";
     for (std::size_t c = 0; c < conflicts.size(); ++c)
@@ -112,9 +116,11 @@ std::string DiscoverText(const std::vector<FoundModule>& modules,
         const auto& module = found.sighting.record;
         std::string adapters;
         for (const auto adapter : found.adapters)
-            adapters += (adapters.empty() ? "" : ",") + FormatIpAddress(adapter);
-        out += row(FormatMacAddress(module.Mac()), FormatIpAddress(module.Ip()),
-                   FormatIpAddress(module.Mask()), FormatIpAddress(module.Gateway()), adapters);
+            adapters += (adapters.empty() ? "" : ",") + netconfig::FormatIpAddress(adapter);
+        out +=
+            row(netconfig::FormatMacAddress(module.Mac()), netconfig::FormatIpAddress(module.Ip()),
+                netconfig::FormatIpAddress(module.Mask()),
+                netconfig::FormatIpAddress(module.Gateway()), adapters);
     }
     for (const auto& conflict : conflicts) out += "conflict: " + ConflictText(conflict) + "\n";
     return out;

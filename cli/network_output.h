@@ -13,7 +13,7 @@
 namespace cli {
 
 // One device's check, as the concurrent check reports it.
-using CheckResult = SwitcherCheck;
+using CheckResult = netconfig::SwitcherCheck;
 
 // An array of dotted addresses.
 std::string AdaptersJson(const std::vector<std::uint32_t>& adapters);

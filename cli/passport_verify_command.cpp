@@ -22,11 +22,11 @@ constexpr std::string_view kVerifyUsage =
 
 struct FileResult {
     std::string file;
-    PassportCheck check;
+    netconfig::PassportCheck check;
 };
 
-PassportCheck CheckFile(const std::string& path) {
-    PassportCheck check;
+netconfig::PassportCheck CheckFile(const std::string& path) {
+    netconfig::PassportCheck check;
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (!std::filesystem::exists(status)) {
@@ -43,27 +43,27 @@ PassportCheck CheckFile(const std::string& path) {
         return check;
     }
     // One byte more than the largest file accepted, so a larger one is told apart unread.
-    std::string text(kMaxPassportFileSize + 1, '\0');
+    std::string text(netconfig::kMaxPassportFileSize + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad()) {
         check.problem = "cannot be read";
         return check;
     }
     text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kMaxPassportFileSize) {
-        check.problem =
-            "larger than " + std::to_string(kMaxPassportFileSize) + " bytes: not a passport file";
+    if (text.size() > netconfig::kMaxPassportFileSize) {
+        check.problem = "larger than " + std::to_string(netconfig::kMaxPassportFileSize) +
+                        " bytes: not a passport file";
         return check;
     }
-    return VerifyPassportText(text);
+    return netconfig::VerifyPassportText(text);
 }
 
 void PrintText(const FileResult& result) {
     std::cout << result.file << ": " << (result.check.valid ? "valid" : result.check.problem);
     if (result.check.decoded) {
-        const std::string mac = FormatMacAddress(result.check.mac);
-        std::cout << " (address " << FormatIpAddress(result.check.deviceAddress) << ", MAC "
-                  << (mac.empty() ? "none" : mac) << ')';
+        const std::string mac = netconfig::FormatMacAddress(result.check.mac);
+        std::cout << " (address " << netconfig::FormatIpAddress(result.check.deviceAddress)
+                  << ", MAC " << (mac.empty() ? "none" : mac) << ')';
     }
     std::cout << '\n';
 }
@@ -71,12 +71,13 @@ void PrintText(const FileResult& result) {
 void PrintJson(const std::vector<FileResult>& results) {
     std::cout << "[\n";
     for (std::size_t n = 0; n < results.size(); ++n) {
-        const PassportCheck& check = results[n].check;
+        const netconfig::PassportCheck& check = results[n].check;
         std::cout << "  {\"file\": " << JsonString(results[n].file)
                   << ", \"valid\": " << (check.valid ? "true" : "false") << ", \"address\": "
-                  << (check.decoded ? JsonString(FormatIpAddress(check.deviceAddress)) : "null")
+                  << (check.decoded ? JsonString(netconfig::FormatIpAddress(check.deviceAddress))
+                                    : "null")
                   << ", \"mac\": "
-                  << (check.decoded ? JsonString(FormatMacAddress(check.mac)) : "null")
+                  << (check.decoded ? JsonString(netconfig::FormatMacAddress(check.mac)) : "null")
                   << ", \"problem\": " << (check.valid ? "null" : JsonString(check.problem)) << '}'
                   << (n + 1 < results.size() ? ",\n" : "\n");
     }
@@ -99,8 +100,8 @@ Outcome PassportVerifyCommand(Arguments args) {
             json = true;
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && command_line::LooksLikeOption(arg)) {
-            return run.BadArguments(command_line::UnknownOption(arg) + " (see --help)");
+        } else if (!optionsEnded && app::command_line::LooksLikeOption(arg)) {
+            return run.BadArguments(app::command_line::UnknownOption(arg) + " (see --help)");
         } else {
             files.push_back(arg);
         }

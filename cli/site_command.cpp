@@ -32,75 +32,81 @@ struct SiteRun : CommandOutcomes {
 
 // What the segment shows now: one search, then one check of every address the plan needs.
 struct SiteSurvey {
-    std::vector<ModuleSighting> sightings;
+    std::vector<netconfig::ModuleSighting> sightings;
     ChecksByAddress checks;
 };
 
 bool Survey(std::uint32_t local, const std::vector<SiteRow>& rows,
             const std::vector<std::uint32_t>& alsoCheck, SiteSurvey& survey) {
-    if (!ListModuleSightings(local, kWizardQueryCode, survey.sightings)) return false;
+    if (!netconfig::ListModuleSightings(local, netconfig::kWizardQueryCode, survey.sightings))
+        return false;
     auto addresses = AddressesToCheck(rows, survey.sightings);
     addresses.insert(addresses.end(), alsoCheck.begin(), alsoCheck.end());
     // All at once where the descriptors allow: a new address nobody holds yet costs a whole
     // deadline, and every row of a site may have one.
-    const std::size_t jobs = std::clamp(addresses.size(), kMinCheckJobs, kMaxCheckJobs);
-    const std::size_t limit =
-        platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors);
+    const std::size_t jobs =
+        std::clamp(addresses.size(), netconfig::kMinCheckJobs, netconfig::kMaxCheckJobs);
+    const std::size_t limit = platform::RaiseDescriptorLimit(
+        jobs * netconfig::kDescriptorsPerCheck + netconfig::kReservedDescriptors);
     survey.checks.clear();
-    for (const auto& check : CheckSwitchers(local, addresses, JobsThatFit(jobs, limit)))
+    for (const auto& check :
+         netconfig::CheckSwitchers(local, addresses, netconfig::JobsThatFit(jobs, limit)))
         survey.checks[check.address] = check;
     return true;
 }
 
 std::string NetworkText(std::uint32_t ip, std::uint32_t mask, std::uint32_t gateway) {
-    return FormatIpAddress(ip) + " mask " + FormatIpAddress(mask) + " gateway " +
-           FormatIpAddress(gateway);
+    return netconfig::FormatIpAddress(ip) + " mask " + netconfig::FormatIpAddress(mask) +
+           " gateway " + netconfig::FormatIpAddress(gateway);
 }
 
 std::string SwitcherText(const std::optional<std::uint32_t>& switcher) {
-    return switcher ? FormatIpAddress(*switcher) : std::string("unknown (no answer to a check)");
+    return switcher ? netconfig::FormatIpAddress(*switcher)
+                    : std::string("unknown (no answer to a check)");
 }
 
 // One line per row: what it is now and what would change, or why it cannot be applied.
 std::string RowText(const SitePlanRow& row) {
-    std::string text =
-        "line " + std::to_string(row.row.line) + "  " + FormatMacAddress(row.row.mac) + "  ";
+    std::string text = "line " + std::to_string(row.row.line) + "  " +
+                       netconfig::FormatMacAddress(row.row.mac) + "  ";
     if (row.action == SiteAction::kNotFound)
         return text + "cannot be applied: no module with this MAC answered the search";
     const auto& found = *row.found;
     if (row.action == SiteAction::kConflict)
-        return text + "cannot be applied: its new address " + FormatIpAddress(row.row.network->ip) +
-               " is " + row.conflict;
+        return text + "cannot be applied: its new address " +
+               netconfig::FormatIpAddress(row.row.network->ip) + " is " + row.conflict;
     if (row.action == SiteAction::kNothing)
-        return text + "nothing to change (at " + FormatIpAddress(found.Ip()) + ")";
+        return text + "nothing to change (at " + netconfig::FormatIpAddress(found.Ip()) + ")";
     std::string changes;
     if (row.newNetwork)
         changes = "network " + NetworkText(found.Ip(), found.Mask(), found.Gateway()) + " -> " +
                   NetworkText(row.row.network->ip, row.row.network->mask, row.row.network->gateway);
     if (row.newSwitcher)
         changes += (changes.empty() ? "" : "; ") + std::string("switcher ") +
-                   SwitcherText(row.switcherNow) + " -> " + FormatIpAddress(*row.row.switcher);
+                   SwitcherText(row.switcherNow) + " -> " +
+                   netconfig::FormatIpAddress(*row.row.switcher);
     return text + changes;
 }
 
 Json RowJson(const SitePlanRow& row) {
     Json json = {{"line", row.row.line},
-                 {"mac", FormatMacAddress(row.row.mac)},
+                 {"mac", netconfig::FormatMacAddress(row.row.mac)},
                  {"action", SiteActionName(row.action)}};
     if (row.found) {
-        json["now"] = {{"ip", FormatIpAddress(row.found->Ip())},
-                       {"mask", FormatIpAddress(row.found->Mask())},
-                       {"gateway", FormatIpAddress(row.found->Gateway())},
-                       {"switcher",
-                        row.switcherNow ? Json(FormatIpAddress(*row.switcherNow)) : Json(nullptr)}};
+        json["now"] = {
+            {"ip", netconfig::FormatIpAddress(row.found->Ip())},
+            {"mask", netconfig::FormatIpAddress(row.found->Mask())},
+            {"gateway", netconfig::FormatIpAddress(row.found->Gateway())},
+            {"switcher",
+             row.switcherNow ? Json(netconfig::FormatIpAddress(*row.switcherNow)) : Json(nullptr)}};
     }
     Json wanted = Json::object();
     if (row.row.network) {
-        wanted["ip"] = FormatIpAddress(row.row.network->ip);
-        wanted["mask"] = FormatIpAddress(row.row.network->mask);
-        wanted["gateway"] = FormatIpAddress(row.row.network->gateway);
+        wanted["ip"] = netconfig::FormatIpAddress(row.row.network->ip);
+        wanted["mask"] = netconfig::FormatIpAddress(row.row.network->mask);
+        wanted["gateway"] = netconfig::FormatIpAddress(row.row.network->gateway);
     }
-    if (row.row.switcher) wanted["switcher"] = FormatIpAddress(*row.row.switcher);
+    if (row.row.switcher) wanted["switcher"] = netconfig::FormatIpAddress(*row.row.switcher);
     json["wanted"] = wanted;
     Json changes = Json::array();
     if (row.newNetwork) changes.push_back("network");
@@ -115,10 +121,10 @@ Json PlanJson(const SitePlan& plan) {
     for (const auto& row : plan.rows) rows.push_back(RowJson(row));
     Json unnamed = Json::array();
     for (const auto& module : plan.unnamed)
-        unnamed.push_back({{"mac", FormatMacAddress(module.Mac())},
-                           {"ip", FormatIpAddress(module.Ip())},
-                           {"mask", FormatIpAddress(module.Mask())},
-                           {"gateway", FormatIpAddress(module.Gateway())}});
+        unnamed.push_back({{"mac", netconfig::FormatMacAddress(module.Mac())},
+                           {"ip", netconfig::FormatIpAddress(module.Ip())},
+                           {"mask", netconfig::FormatIpAddress(module.Mask())},
+                           {"gateway", netconfig::FormatIpAddress(module.Gateway())}});
     return {{"rows", rows}, {"unnamed", unnamed}};
 }
 
@@ -126,7 +132,7 @@ std::string PlanText(const SitePlan& plan) {
     std::string text;
     for (const auto& row : plan.rows) text += RowText(row) + "\n";
     for (const auto& module : plan.unnamed)
-        text += "not in the site file: " + FormatMacAddress(module.Mac()) + " at " +
+        text += "not in the site file: " + netconfig::FormatMacAddress(module.Mac()) + " at " +
                 NetworkText(module.Ip(), module.Mask(), module.Gateway()) + "\n";
     return text;
 }
@@ -178,7 +184,7 @@ Outcome RunPlan(SiteRun& run, Arguments& args) {
     if (auto refused = Prepare(run, args, rows, local)) return *refused;
     SiteSurvey survey;
     if (!Survey(local, rows, {}, survey))
-        return run.Failed("the search could not be sent from " + FormatIpAddress(local));
+        return run.Failed("the search could not be sent from " + netconfig::FormatIpAddress(local));
     const SitePlan plan = MakeSitePlan(rows, survey.sightings, survey.checks);
     if (run.json)
         std::cout << PlanJson(plan).dump(2) << '\n';
@@ -204,15 +210,15 @@ Refusal Confirmed(const SiteRun& run, bool yes, std::size_t count) {
 // a time, as the protocol allows: every request names its module by MAC.
 void SendNetworkSettings(std::uint32_t local, const std::vector<const SitePlanRow*>& applied) {
     constexpr std::size_t kAtOnce = 64;
-    std::vector<BroadcastRequest> requests;
+    std::vector<netconfig::BroadcastRequest> requests;
     for (const SitePlanRow* row : applied)
         if (row->newNetwork)
-            requests.push_back(BuildSetNetworkRequest(row->row.mac, row->row.network->ip,
-                                                      row->row.network->mask,
-                                                      row->row.network->gateway));
-    std::vector<ExchangePlan> plans;
-    for (const auto& request : requests) plans.push_back(SetNetworkPlan(local, request));
-    RunExchanges(plans, kAtOnce);
+            requests.push_back(netconfig::BuildSetNetworkRequest(row->row.mac, row->row.network->ip,
+                                                                 row->row.network->mask,
+                                                                 row->row.network->gateway));
+    std::vector<netconfig::ExchangePlan> plans;
+    for (const auto& request : requests) plans.push_back(netconfig::SetNetworkPlan(local, request));
+    netconfig::RunExchanges(plans, kAtOnce);
 }
 
 // The panel saves its whole list from memory, so an edit under a running panel that uses this
@@ -222,7 +228,7 @@ Refusal ListMayBeEdited(const SiteRun& run, const std::string& path, bool force)
     if (!CheckSettingsFile(path, false, error)) {
         return run.BadArguments(error);
     }
-    if (force || !CControlPanelApp::PanelHoldsSettingsFile(path)) return std::nullopt;
+    if (force || !app::CControlPanelApp::PanelHoldsSettingsFile(path)) return std::nullopt;
     return run.Failed("the panel has the device list of " + path +
                       " open and would undo --add-to-list; close it or give --force");
 }
@@ -231,13 +237,14 @@ Refusal AddToList(const SiteRun& run, const std::string& path,
                   const std::vector<const SitePlanRow*>& verified) {
     std::vector<ImportedDevice> devices;
     for (const SitePlanRow* row : verified)
-        devices.push_back({row->row.line, row->FinalAddress(), FormatMacAddress(row->row.mac)});
-    SettingsFile settings(path);
-    DeviceList list;
-    LoadDeviceList(settings, list);
+        devices.push_back(
+            {row->row.line, row->FinalAddress(), netconfig::FormatMacAddress(row->row.mac)});
+    app::SettingsFile settings(path);
+    app::DeviceList list;
+    app::LoadDeviceList(settings, list);
     const auto counts = ImportDevices(list, devices, false);
-    if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices) ||
-        !SaveDeviceList(settings, list)) {
+    if (list.size() > static_cast<std::size_t>(app::kMaxLoadedDevices) ||
+        !app::SaveDeviceList(settings, list)) {
         return run.Failed("cannot write the device list of " + path);
     }
     if (!run.json)
@@ -259,7 +266,7 @@ Outcome RunApply(SiteRun& run, Arguments& args) {
 
     SiteSurvey survey;
     if (!Survey(local, rows, {}, survey))
-        return run.Failed("the search could not be sent from " + FormatIpAddress(local));
+        return run.Failed("the search could not be sent from " + netconfig::FormatIpAddress(local));
     const SitePlan plan = MakeSitePlan(rows, survey.sightings, survey.checks);
     std::vector<const SitePlanRow*> applied;
     bool anyRefused = false;
@@ -277,7 +284,8 @@ Outcome RunApply(SiteRun& run, Arguments& args) {
     // address the module has from then on.
     SendNetworkSettings(local, applied);
     for (const SitePlanRow* row : applied)
-        if (row->newSwitcher) WriteSwitcherAddress(local, row->FinalAddress(), *row->row.switcher);
+        if (row->newSwitcher)
+            netconfig::WriteSwitcherAddress(local, row->FinalAddress(), *row->row.switcher);
 
     std::vector<std::uint32_t> finals;
     for (const SitePlanRow* row : applied) finals.push_back(row->FinalAddress());
@@ -292,14 +300,16 @@ Outcome RunApply(SiteRun& run, Arguments& args) {
         if (problems.empty()) verified.push_back(row);
         if (run.json) {
             results.push_back({{"line", row->row.line},
-                               {"mac", FormatMacAddress(row->row.mac)},
+                               {"mac", netconfig::FormatMacAddress(row->row.mac)},
                                {"verified", problems.empty()},
                                {"problems", problems}});
             continue;
         }
-        std::cout << "line " << row->row.line << "  " << FormatMacAddress(row->row.mac) << "  "
-                  << (problems.empty() ? "verified at " + FormatIpAddress(row->FinalAddress())
-                                       : "not verified");
+        std::cout << "line " << row->row.line << "  " << netconfig::FormatMacAddress(row->row.mac)
+                  << "  "
+                  << (problems.empty()
+                          ? "verified at " + netconfig::FormatIpAddress(row->FinalAddress())
+                          : "not verified");
         for (const auto& problem : problems) std::cout << "; " << problem;
         std::cout << '\n';
     }

@@ -15,7 +15,7 @@ enum Column : std::size_t { kMac, kIp, kMask, kGateway, kSwitcher };
 
 bool ParseAddressCell(const std::string& text, std::string_view what, std::uint32_t& address,
                       std::string& error) {
-    if (ParseIpAddress(text, address)) return true;
+    if (netconfig::ParseIpAddress(text, address)) return true;
     error = std::string(what) + " '" + text + "' is not an IPv4 address";
     return false;
 }
@@ -27,7 +27,7 @@ bool ParseRow(const TableRow& row, SiteRow& site, std::string& error) {
         error = "no MAC";
         return false;
     }
-    if (!ParseMacAddress(*cells[kMac], site.mac)) {
+    if (!netconfig::ParseMacAddress(*cells[kMac], site.mac)) {
         error = "'" + *cells[kMac] + "' is not a MAC address (six hexadecimal bytes)";
         return false;
     }
@@ -42,7 +42,7 @@ bool ParseRow(const TableRow& row, SiteRow& site, std::string& error) {
             !ParseAddressCell(*cells[kMask], "mask", network.mask, error) ||
             !ParseAddressCell(*cells[kGateway], "gateway", network.gateway, error))
             return false;
-        if (!IsSingleHostAddress(network.ip)) {
+        if (!netconfig::IsSingleHostAddress(network.ip)) {
             error = "ip '" + *cells[kIp] + "' is not the address of one host";
             return false;
         }
@@ -66,7 +66,7 @@ bool ParseSiteFile(std::string_view text, std::vector<SiteRow>& rows, std::strin
     rows.clear();
     Table table;
     if (!ReadTable(text, kColumns, table, error)) return false;
-    std::map<MacAddress, std::size_t> lineOfMac;
+    std::map<netconfig::MacAddress, std::size_t> lineOfMac;
     std::map<std::uint32_t, std::size_t> lineOfIp;
     for (const auto& row : table.rows) {
         const std::string where = "line " + std::to_string(row.line) + ": ";
@@ -76,15 +76,16 @@ bool ParseSiteFile(std::string_view text, std::vector<SiteRow>& rows, std::strin
             return false;
         }
         if (const auto [earlier, fresh] = lineOfMac.emplace(site.mac, site.line); !fresh) {
-            error = where + FormatMacAddress(site.mac) + " is already on line " +
+            error = where + netconfig::FormatMacAddress(site.mac) + " is already on line " +
                     std::to_string(earlier->second);
             return false;
         }
         if (site.network) {
             if (const auto [earlier, fresh] = lineOfIp.emplace(site.network->ip, site.line);
                 !fresh) {
-                error = where + FormatIpAddress(site.network->ip) + " is already given on line " +
-                        std::to_string(earlier->second) + " (two modules, one address)";
+                error = where + netconfig::FormatIpAddress(site.network->ip) +
+                        " is already given on line " + std::to_string(earlier->second) +
+                        " (two modules, one address)";
                 return false;
             }
         }

@@ -23,7 +23,7 @@ struct NetworkSettings {
 
 struct SiteRow {
     std::size_t line = 0;
-    MacAddress mac{};
+    netconfig::MacAddress mac{};
     std::optional<NetworkSettings> network;
     std::optional<std::uint32_t> switcher;
 };

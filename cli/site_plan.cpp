@@ -6,31 +6,32 @@ namespace cli {
 
 namespace {
 
-const ModuleSighting* FindMac(const std::vector<ModuleSighting>& sightings, const MacAddress& mac) {
+const netconfig::ModuleSighting* FindMac(const std::vector<netconfig::ModuleSighting>& sightings,
+                                         const netconfig::MacAddress& mac) {
     for (const auto& sighting : sightings)
         if (sighting.record.Mac() == mac) return &sighting;
     return nullptr;
 }
 
-const SwitcherCheck* FindCheck(const ChecksByAddress& checks, std::uint32_t address) {
+const netconfig::SwitcherCheck* FindCheck(const ChecksByAddress& checks, std::uint32_t address) {
     const auto found = checks.find(address);
     return found == checks.end() ? nullptr : &found->second;
 }
 
-NetworkSettings NetworkOf(const ModuleHelloRecord& record) {
+NetworkSettings NetworkOf(const netconfig::ModuleHelloRecord& record) {
     return {record.Ip(), record.Mask(), record.Gateway()};
 }
 
 // Another module at the address: one the search found there with another MAC, or, where the
 // search found none, one that answers a check there.
-std::string WhoElseAnswers(std::uint32_t address, const MacAddress& mac,
+std::string WhoElseAnswers(std::uint32_t address, const netconfig::MacAddress& mac,
                            std::uint32_t currentAddress,
-                           const std::vector<ModuleSighting>& sightings,
+                           const std::vector<netconfig::ModuleSighting>& sightings,
                            const ChecksByAddress& checks) {
     for (const auto& sighting : sightings)
         if (sighting.record.Ip() == address && sighting.record.Mac() != mac)
-            return "answered now by " + FormatMacAddress(sighting.record.Mac());
-    const SwitcherCheck* check = FindCheck(checks, address);
+            return "answered now by " + netconfig::FormatMacAddress(sighting.record.Mac());
+    const netconfig::SwitcherCheck* check = FindCheck(checks, address);
     if (address != currentAddress && check != nullptr && check->answered)
         return "answered now by a module the search did not find";
     return {};
@@ -43,11 +44,11 @@ std::uint32_t SitePlanRow::FinalAddress() const {
     return found ? found->Ip() : 0;
 }
 
-std::vector<std::uint32_t> AddressesToCheck(const std::vector<SiteRow>& rows,
-                                            const std::vector<ModuleSighting>& sightings) {
+std::vector<std::uint32_t> AddressesToCheck(
+    const std::vector<SiteRow>& rows, const std::vector<netconfig::ModuleSighting>& sightings) {
     std::set<std::uint32_t> addresses;
     for (const auto& row : rows) {
-        const ModuleSighting* found = FindMac(sightings, row.mac);
+        const netconfig::ModuleSighting* found = FindMac(sightings, row.mac);
         if (found != nullptr && row.switcher) addresses.insert(found->record.Ip());
         if (row.network && (found == nullptr || found->record.Ip() != row.network->ip))
             addresses.insert(row.network->ip);
@@ -56,14 +57,15 @@ std::vector<std::uint32_t> AddressesToCheck(const std::vector<SiteRow>& rows,
 }
 
 SitePlan MakeSitePlan(const std::vector<SiteRow>& rows,
-                      const std::vector<ModuleSighting>& sightings, const ChecksByAddress& checks) {
+                      const std::vector<netconfig::ModuleSighting>& sightings,
+                      const ChecksByAddress& checks) {
     SitePlan plan;
-    std::set<MacAddress> named;
+    std::set<netconfig::MacAddress> named;
     for (const auto& row : rows) {
         named.insert(row.mac);
         SitePlanRow planned;
         planned.row = row;
-        const ModuleSighting* found = FindMac(sightings, row.mac);
+        const netconfig::ModuleSighting* found = FindMac(sightings, row.mac);
         if (found == nullptr) {
             planned.action = SiteAction::kNotFound;
             plan.rows.push_back(planned);
@@ -71,7 +73,8 @@ SitePlan MakeSitePlan(const std::vector<SiteRow>& rows,
         }
         planned.found = found->record;
         const std::uint32_t current = found->record.Ip();
-        if (const SwitcherCheck* check = FindCheck(checks, current); check && check->online)
+        if (const netconfig::SwitcherCheck* check = FindCheck(checks, current);
+            check && check->online)
             planned.switcherNow = check->switcher;
         planned.newNetwork = row.network && *row.network != NetworkOf(found->record);
         planned.newSwitcher = row.switcher && planned.switcherNow != row.switcher;
@@ -88,27 +91,28 @@ SitePlan MakeSitePlan(const std::vector<SiteRow>& rows,
 }
 
 std::vector<std::string> UnverifiedParts(const SitePlanRow& applied,
-                                         const std::vector<ModuleSighting>& sightings,
+                                         const std::vector<netconfig::ModuleSighting>& sightings,
                                          const ChecksByAddress& checks) {
     std::vector<std::string> parts;
-    const ModuleSighting* found = FindMac(sightings, applied.row.mac);
+    const netconfig::ModuleSighting* found = FindMac(sightings, applied.row.mac);
     if (applied.newNetwork) {
         if (found == nullptr)
             parts.push_back("network settings: the module no longer answers the search");
         else if (NetworkOf(found->record) != *applied.row.network)
             parts.push_back("network settings did not take: it answers at " +
-                            FormatIpAddress(found->record.Ip()) + " mask " +
-                            FormatIpAddress(found->record.Mask()) + " gateway " +
-                            FormatIpAddress(found->record.Gateway()));
+                            netconfig::FormatIpAddress(found->record.Ip()) + " mask " +
+                            netconfig::FormatIpAddress(found->record.Mask()) + " gateway " +
+                            netconfig::FormatIpAddress(found->record.Gateway()));
     }
     if (applied.newSwitcher) {
-        const SwitcherCheck* check = FindCheck(checks, applied.FinalAddress());
+        const netconfig::SwitcherCheck* check = FindCheck(checks, applied.FinalAddress());
         if (check == nullptr || !check->online)
-            parts.push_back("switcher address: " + FormatIpAddress(applied.FinalAddress()) +
-                            " does not answer a check");
+            parts.push_back(
+                "switcher address: " + netconfig::FormatIpAddress(applied.FinalAddress()) +
+                " does not answer a check");
         else if (check->switcher != *applied.row.switcher)
             parts.push_back("switcher address did not take: it reads " +
-                            FormatIpAddress(check->switcher));
+                            netconfig::FormatIpAddress(check->switcher));
     }
     return parts;
 }

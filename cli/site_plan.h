@@ -24,7 +24,7 @@ enum class SiteAction {
 struct SitePlanRow {
     SiteRow row;
     SiteAction action = SiteAction::kNothing;
-    std::optional<ModuleHelloRecord> found;    // the module as the search saw it
+    std::optional<netconfig::ModuleHelloRecord> found;  // the module as the search saw it
     std::optional<std::uint32_t> switcherNow;  // as its check read it; none when it did not
     bool newNetwork = false;
     bool newSwitcher = false;
@@ -34,25 +34,26 @@ struct SitePlanRow {
 };
 
 struct SitePlan {
-    std::vector<SitePlanRow> rows;           // in file order
-    std::vector<ModuleHelloRecord> unnamed;  // found, but not in the file
+    std::vector<SitePlanRow> rows;                      // in file order
+    std::vector<netconfig::ModuleHelloRecord> unnamed;  // found, but not in the file
 };
 
 // Checks by the address asked.
-using ChecksByAddress = std::map<std::uint32_t, SwitcherCheck>;
+using ChecksByAddress = std::map<std::uint32_t, netconfig::SwitcherCheck>;
 
 // The addresses a plan needs checked: each named module's current address (for its switcher)
 // and each new address that no named module has now (someone may answer there).
-std::vector<std::uint32_t> AddressesToCheck(const std::vector<SiteRow>& rows,
-                                            const std::vector<ModuleSighting>& sightings);
+std::vector<std::uint32_t> AddressesToCheck(
+    const std::vector<SiteRow>& rows, const std::vector<netconfig::ModuleSighting>& sightings);
 
 SitePlan MakeSitePlan(const std::vector<SiteRow>& rows,
-                      const std::vector<ModuleSighting>& sightings, const ChecksByAddress& checks);
+                      const std::vector<netconfig::ModuleSighting>& sightings,
+                      const ChecksByAddress& checks);
 
 // What did not take of an applied row, seen in a new search and a check of its final address;
 // empty when everything took.
 std::vector<std::string> UnverifiedParts(const SitePlanRow& applied,
-                                         const std::vector<ModuleSighting>& sightings,
+                                         const std::vector<netconfig::ModuleSighting>& sightings,
                                          const ChecksByAddress& checks);
 
 // site plan's exit: the site matches (0), changes are pending, or a row cannot be applied.

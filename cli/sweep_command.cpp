@@ -36,7 +36,7 @@ const CommandOutcomes kSweep("sweep");
 // The devices found so far, shared by the batches' threads.
 class SweepFindings {
 public:
-    void Add(const SwitcherCheck& check) {
+    void Add(const netconfig::SwitcherCheck& check) {
         const std::lock_guard lock(mutex_);
         if (check.online) found_.push_back(check);
         ++asked_;
@@ -45,11 +45,11 @@ public:
         const std::lock_guard lock(mutex_);
         return asked_;
     }
-    std::vector<SwitcherCheck> Sorted(std::size_t& asked) const {
+    std::vector<netconfig::SwitcherCheck> Sorted(std::size_t& asked) const {
         const std::lock_guard lock(mutex_);
         auto sorted = found_;
         std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
-            return DottedOrder(a.address) < DottedOrder(b.address);
+            return netconfig::DottedOrder(a.address) < netconfig::DottedOrder(b.address);
         });
         asked = asked_;
         return sorted;
@@ -57,7 +57,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::vector<SwitcherCheck> found_;
+    std::vector<netconfig::SwitcherCheck> found_;
     std::size_t asked_ = 0;
 };
 
@@ -74,8 +74,9 @@ bool SweepPaced(std::uint32_t local, const std::vector<std::uint32_t>& hosts, st
         std::vector<std::uint32_t> part(hosts.begin() + next, hosts.begin() + next + count);
         next += count;
         batches.emplace_back([local, part = std::move(part), &findings] {
-            CheckSwitchers(local, part, std::min(part.size(), kMaxCheckJobs),
-                           [&](std::size_t, const SwitcherCheck& check) { findings.Add(check); });
+            netconfig::CheckSwitchers(
+                local, part, std::min(part.size(), netconfig::kMaxCheckJobs),
+                [&](std::size_t, const netconfig::SwitcherCheck& check) { findings.Add(check); });
         });
         // Paced from the start, not from the last batch, so slow starts do not add up.
         const std::uint32_t due = static_cast<std::uint32_t>(batches.size()) * kPaceStepMs;
@@ -95,20 +96,20 @@ bool SweepPaced(std::uint32_t local, const std::vector<std::uint32_t>& hosts, st
     return true;
 }
 
-void PrintFound(const std::vector<SwitcherCheck>& found, bool json) {
+void PrintFound(const std::vector<netconfig::SwitcherCheck>& found, bool json) {
     if (json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const auto& check : found)
-            list.push_back({{"address", FormatIpAddress(check.address)},
-                            {"switcher", FormatIpAddress(check.switcher)}});
+            list.push_back({{"address", netconfig::FormatIpAddress(check.address)},
+                            {"switcher", netconfig::FormatIpAddress(check.switcher)}});
         std::cout << list.dump() << '\n';
         return;
     }
     for (const auto& check : found) {
         char line[80];
         std::snprintf(line, sizeof line, "%-15s  switcher %s\n",
-                      FormatIpAddress(check.address).c_str(),
-                      FormatIpAddress(check.switcher).c_str());
+                      netconfig::FormatIpAddress(check.address).c_str(),
+                      netconfig::FormatIpAddress(check.switcher).c_str());
         std::cout << line;
     }
 }
@@ -144,7 +145,7 @@ Outcome SweepCommand(Arguments args) {
     const std::string listPath = options.settingsPath.value_or(DefaultSettingsPath());
     if (addToList) {
         if (!CheckSettingsFile(listPath, false, error)) return kSweep.BadArguments(error);
-        if (!force && CControlPanelApp::PanelHoldsSettingsFile(listPath))
+        if (!force && app::CControlPanelApp::PanelHoldsSettingsFile(listPath))
             return kSweep.Failed("the panel has the device list of " + listPath +
                                  " open and would undo --add-to-list; close it or give "
                                  "--force");
@@ -152,8 +153,9 @@ Outcome SweepCommand(Arguments args) {
     const auto choice = ChooseLocalAddress(options);
     if (!choice.ok) return kSweep.BadArguments(choice.error);
     // Every host may be waiting at once: 3 s of requests at the rate, two sockets each.
-    platform::RaiseDescriptorLimit(std::min(hosts.size(), 3 * rate + 64) * kDescriptorsPerCheck +
-                                   kReservedDescriptors);
+    platform::RaiseDescriptorLimit(std::min(hosts.size(), 3 * rate + 64) *
+                                       netconfig::kDescriptorsPerCheck +
+                                   netconfig::kReservedDescriptors);
 
     platform::CatchStopRequests();
     SweepFindings findings;
@@ -172,12 +174,12 @@ Outcome SweepCommand(Arguments args) {
             device.address = check.address;
             devices.push_back(device);
         }
-        SettingsFile settings(listPath);
-        DeviceList list;
-        LoadDeviceList(settings, list);
+        app::SettingsFile settings(listPath);
+        app::DeviceList list;
+        app::LoadDeviceList(settings, list);
         const auto counts = ImportDevices(list, devices, false);
-        if (list.size() > static_cast<std::size_t>(kMaxLoadedDevices) ||
-            !SaveDeviceList(settings, list))
+        if (list.size() > static_cast<std::size_t>(app::kMaxLoadedDevices) ||
+            !app::SaveDeviceList(settings, list))
             return kSweep.Failed("cannot write the device list of " + listPath);
         Tell(kSweep.Name(), std::to_string(counts.added) + " added to the device list, " +
                                 std::to_string(counts.unchanged) + " already listed");

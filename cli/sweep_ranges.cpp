@@ -20,9 +20,9 @@ bool SweepHosts(const std::vector<std::string>& ranges, std::vector<std::uint32_
                                                 : std::string_view(range).substr(slash + 1);
         const auto [end, failed] =
             std::from_chars(prefixText.data(), prefixText.data() + prefixText.size(), prefix);
-        if (slash == std::string::npos || !ParseIpAddress(range.substr(0, slash), base) ||
-            failed != std::errc() || end != prefixText.data() + prefixText.size() ||
-            prefixText.empty() || prefix > 32) {
+        if (slash == std::string::npos ||
+            !netconfig::ParseIpAddress(range.substr(0, slash), base) || failed != std::errc() ||
+            end != prefixText.data() + prefixText.size() || prefixText.empty() || prefix > 32) {
             error = "'" + range + "' is not a range such as 198.18.4.0/22";
             return false;
         }
@@ -32,7 +32,7 @@ bool SweepHosts(const std::vector<std::string>& ranges, std::vector<std::uint32_
             return false;
         }
         const std::uint32_t mask = prefix == 0 ? 0 : ~std::uint32_t{0} << (32 - prefix);
-        const std::uint32_t first = DottedOrder(base) & mask;
+        const std::uint32_t first = netconfig::DottedOrder(base) & mask;
         const std::uint32_t last = first | ~mask;
         // Up to /30 the block's first and last addresses are its network and broadcast.
         const std::uint32_t from = prefix <= 30 ? first + 1 : first;
@@ -54,7 +54,7 @@ bool SweepHosts(const std::vector<std::string>& ranges, std::vector<std::uint32_
                 std::to_string(kMaxSweepHosts) + " a sweep may ask";
         return false;
     }
-    for (const auto value : values) hosts.push_back(FromDottedOrder(value));
+    for (const auto value : values) hosts.push_back(netconfig::FromDottedOrder(value));
     return true;
 }
 

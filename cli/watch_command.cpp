@@ -29,7 +29,7 @@ constexpr unsigned kMaxDurationS = 31 * 86'400;
 struct WatchOptions {
     unsigned intervalMs = kDefaultIntervalMs;
     unsigned durationS = kDefaultDurationS;
-    std::size_t jobs = kDefaultCheckJobs;
+    std::size_t jobs = netconfig::kDefaultCheckJobs;
     bool json = false;
     LocalAddressOptions local;
 };
@@ -78,25 +78,25 @@ void PrintEvent(const WatchEvent& event, bool json) {
     const std::string time = TimeStamp();
     if (json) {
         nlohmann::ordered_json line = {{"time", time},
-                                       {"ip", FormatIpAddress(event.address)},
+                                       {"ip", netconfig::FormatIpAddress(event.address)},
                                        {"mac", event.mac},
                                        {"event", WatchEventName(event.kind)}};
-        if (event.state.online) line["switcher"] = FormatIpAddress(event.state.switcher);
+        if (event.state.online) line["switcher"] = netconfig::FormatIpAddress(event.state.switcher);
         if (event.kind == WatchEventKind::kSwitcherChanged)
-            line["previous_switcher"] = FormatIpAddress(event.oldSwitcher);
+            line["previous_switcher"] = netconfig::FormatIpAddress(event.oldSwitcher);
         std::cout << line.dump() << '\n';
         return;
     }
-    std::string text = time + "  " + FormatIpAddress(event.address);
+    std::string text = time + "  " + netconfig::FormatIpAddress(event.address);
     if (!event.mac.empty()) text += " (" + event.mac + ")";
     switch (event.kind) {
         case WatchEventKind::kOnline:
-            text += " online, switcher " + FormatIpAddress(event.state.switcher);
+            text += " online, switcher " + netconfig::FormatIpAddress(event.state.switcher);
             break;
         case WatchEventKind::kOffline: text += " offline"; break;
         case WatchEventKind::kSwitcherChanged:
-            text += " switcher changed from " + FormatIpAddress(event.oldSwitcher) + " to " +
-                    FormatIpAddress(event.state.switcher);
+            text += " switcher changed from " + netconfig::FormatIpAddress(event.oldSwitcher) +
+                    " to " + netconfig::FormatIpAddress(event.state.switcher);
             break;
         case WatchEventKind::kUnlisted: text += " no longer listed"; break;
     }
@@ -122,11 +122,11 @@ Refusal ParseWatchOptions(Arguments& args, WatchOptions& options) {
     if (durationMs != 0) options.durationS = (durationMs + 999) / 1000;
     if (const auto jobs = TakeOption(args, "--jobs", missing);
         missing || (jobs && !ParseCheckJobs(*jobs, options.jobs)))
-        return Fail("--jobs needs a number " + std::to_string(kMinCheckJobs) + "-" +
-                    std::to_string(kMaxCheckJobs));
+        return Fail("--jobs needs a number " + std::to_string(netconfig::kMinCheckJobs) + "-" +
+                    std::to_string(netconfig::kMaxCheckJobs));
     std::string error;
     if (!TakeLocalAddressOptions(args, options.local, error)) return Fail(error);
-    if (!args.empty()) return Fail(command_line::UnexpectedArgument(args.front()));
+    if (!args.empty()) return Fail(app::command_line::UnexpectedArgument(args.front()));
     return std::nullopt;
 }
 
@@ -140,12 +140,12 @@ Outcome WatchCommand(Arguments args) {
     if (!CheckSettingsFile(path, options.local.settingsPath.has_value(), error)) return Fail(error);
     const auto choice = ChooseLocalAddress(options.local);
     if (!choice.ok) return Fail(choice.error);
-    const std::size_t limit =
-        platform::RaiseDescriptorLimit(options.jobs * kDescriptorsPerCheck + kReservedDescriptors);
-    const std::size_t jobs = JobsThatFit(options.jobs, limit);
+    const std::size_t limit = platform::RaiseDescriptorLimit(
+        options.jobs * netconfig::kDescriptorsPerCheck + netconfig::kReservedDescriptors);
+    const std::size_t jobs = netconfig::JobsThatFit(options.jobs, limit);
 
     platform::CatchStopRequests();
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     WatchStates states;
     std::size_t rounds = 0, changes = 0;
     const std::uint32_t started = platform::TickCount();
@@ -153,15 +153,15 @@ Outcome WatchCommand(Arguments args) {
         const std::uint32_t roundStart = platform::TickCount();
         // Read each round: the panel and vantrel-cli edit the list while we watch, and an
         // unchanged file is not parsed again.
-        DeviceList list;
-        LoadDeviceList(settings, list);
+        app::DeviceList list;
+        app::LoadDeviceList(settings, list);
         std::vector<WatchKey> listed;
         std::vector<std::uint32_t> addresses;
         for (const auto& record : list) {
             listed.emplace_back(record->address, record->mac);
             addresses.push_back(record->address);
         }
-        const auto results = CheckSwitchers(choice.address, addresses, jobs);
+        const auto results = netconfig::CheckSwitchers(choice.address, addresses, jobs);
         if (platform::StopRequested()) break;  // a round cut short says nothing about devices
         for (const auto& event : NextWatchEvents(listed, results, states)) {
             PrintEvent(event, options.json);

@@ -5,7 +5,7 @@
 namespace cli {
 
 std::vector<WatchEvent> NextWatchEvents(const std::vector<WatchKey>& listed,
-                                        const std::vector<SwitcherCheck>& results,
+                                        const std::vector<netconfig::SwitcherCheck>& results,
                                         WatchStates& states) {
     std::vector<WatchEvent> events;
     std::set<WatchKey> seen;

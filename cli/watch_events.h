@@ -33,7 +33,7 @@ using WatchStates = std::map<WatchKey, WatchedState>;
 // The events from one round: `listed` are the devices checked, in list order, with their
 // results. `states` holds what the last round saw and is brought up to date.
 std::vector<WatchEvent> NextWatchEvents(const std::vector<WatchKey>& listed,
-                                        const std::vector<SwitcherCheck>& results,
+                                        const std::vector<netconfig::SwitcherCheck>& results,
                                         WatchStates& states);
 
 const char* WatchEventName(WatchEventKind kind);

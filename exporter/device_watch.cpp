@@ -31,7 +31,7 @@ std::string ServiceDiscoveryJson(const std::vector<ListedDevice>& devices) {
         for (std::size_t n = 0; n < addresses.size(); ++n) {
             if (n > 0) json += ',';
             json += '"';
-            json += FormatIpAddress(addresses[n]);
+            json += netconfig::FormatIpAddress(addresses[n]);
             json += '"';
         }
         json += "],\"labels\":{\"__meta_vantrel_mac\":";
@@ -57,8 +57,8 @@ std::shared_ptr<const DeviceSnapshot> DeviceWatch::Current() {
 void DeviceWatch::Reload(const platform::FileStamp& stamp) {
     stamp_ = stamp;
     loaded_ = true;
-    DeviceList list;
-    LoadDeviceList(settings_, list);
+    app::DeviceList list;
+    app::LoadDeviceList(settings_, list);
     std::string damage;
     if (!settings_.Readable()) damage = "cannot be read";
     for (std::size_t n = 0; damage.empty() && n < list.size(); ++n) {

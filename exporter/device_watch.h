@@ -46,7 +46,7 @@ private:
     void Reload(const platform::FileStamp& stamp);
 
     std::mutex mutex_;
-    SettingsFile settings_;
+    app::SettingsFile settings_;
     platform::FileStamp stamp_;
     bool loaded_ = false;
     std::shared_ptr<const DeviceSnapshot> snapshot_;

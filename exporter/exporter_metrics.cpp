@@ -56,7 +56,7 @@ std::string ProbeMetrics(const ProbeResult& result, std::string_view mac) {
                "The device's MAC address from the device list and the switcher address it "
                "reported.");
         const std::string labels = "{mac=\"" + EscapeLabelValue(mac) + "\",switcher=\"" +
-                                   FormatIpAddress(result.check.switcher) + "\"}";
+                                   netconfig::FormatIpAddress(result.check.switcher) + "\"}";
         Sample(out, "vantrel_device_info", labels, 1);
     }
     return out;

@@ -29,7 +29,8 @@ bool ParseListenAddress(const std::string& text, std::uint32_t& address, std::ui
     const std::size_t colon = text.rfind(':');
     if (colon == std::string::npos) return false;
     std::uint32_t parsedAddress = 0;
-    if (!ParseIpAddress(std::string_view(text).substr(0, colon), parsedAddress)) return false;
+    if (!netconfig::ParseIpAddress(std::string_view(text).substr(0, colon), parsedAddress))
+        return false;
     const std::string_view digits = std::string_view(text).substr(colon + 1);
     unsigned value = 0;
     const auto [end, problem] =
@@ -56,17 +57,17 @@ bool ParseExporterOptions(std::vector<std::string> args, ExporterOptions& option
         error = "--listen needs ADDR:PORT";
         return false;
     }
-    ParseIpAddress("127.0.0.1", options.listenAddress);
+    netconfig::ParseIpAddress("127.0.0.1", options.listenAddress);
     options.listenPort = kDefaultPort;
     if (listen && !ParseListenAddress(*listen, options.listenAddress, options.listenPort)) {
         error = "--listen: '" + *listen + "' is not ADDR:PORT such as 127.0.0.1:9110";
         return false;
     }
     const std::optional<std::string> jobs = cli::TakeOption(args, "--jobs", missing);
-    options.jobs = kDefaultCheckJobs;
+    options.jobs = netconfig::kDefaultCheckJobs;
     if (missing || (jobs && !cli::ParseCheckJobs(*jobs, options.jobs))) {
-        error = "--jobs needs a number from " + std::to_string(kMinCheckJobs) + " to " +
-                std::to_string(kMaxCheckJobs);
+        error = "--jobs needs a number from " + std::to_string(netconfig::kMinCheckJobs) + " to " +
+                std::to_string(netconfig::kMaxCheckJobs);
         return false;
     }
     for (;;) {

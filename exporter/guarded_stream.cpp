@@ -173,7 +173,7 @@ void GuardedStream::EndOf(bool (*query)(platform::SocketHandle, std::uint32_t&, 
     std::uint32_t address = 0;
     std::uint16_t number = 0;
     if (query(socket_, address, number)) {
-        ip = FormatIpAddress(address);
+        ip = netconfig::FormatIpAddress(address);
         port = number;
     }
 }

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         return cli::kExitOk;
     }
     if (options.version) {
-        std::cout << VersionLine(kProgramName);
+        std::cout << app::VersionLine(kProgramName);
         return cli::kExitOk;
     }
     const std::string settingsPath =
@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
 
     const ExporterLimits limits = LimitsForJobs(options.jobs);
     platform::RaiseDescriptorLimit(limits.connections + limits.waitingConnections +
-                                   limits.jobs * kDescriptorsPerCheck + kReservedDescriptors);
+                                   limits.jobs * netconfig::kDescriptorsPerCheck +
+                                   netconfig::kReservedDescriptors);
     // Before any thread starts, so that only the wait below takes the signals.
     platform::BlockStopSignals();
 
@@ -65,9 +66,9 @@ int main(int argc, char** argv) {
     ExporterCounters counters;
     ExporterHttpServer server(limits, counters);
     ExporterContext context{devices, probes, counters, options.allow,
-                            std::string(ProgramVersion())};
+                            std::string(app::ProgramVersion())};
     InstallRoutes(server, context);
-    const std::string listen = FormatIpAddress(options.listenAddress);
+    const std::string listen = netconfig::FormatIpAddress(options.listenAddress);
     if (!server.Bind(listen, options.listenPort))
         return Quit(cli::kExitFailed,
                     "cannot listen on " + listen + ":" + std::to_string(options.listenPort) +
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
         served = true;
     });
     std::cout << kProgramName << ": listening on http://" << listen << ":" << options.listenPort
-              << "/, probing from " << FormatIpAddress(local.address) << std::endl;
+              << "/, probing from " << netconfig::FormatIpAddress(local.address) << std::endl;
     while (!served && !platform::WaitForStopSignal(200)) {
     }
     const int code = served ? cli::kExitFailed : cli::kExitOk;

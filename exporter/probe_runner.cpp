@@ -77,12 +77,12 @@ void ProbeRunner::Work() {
         pending->started = Clock::now();
         ++running_;
         lock.unlock();
-        SwitcherCheck check;
+        netconfig::SwitcherCheck check;
         check.address = pending->device;
-        const ExchangeOutcome outcome =
-            ReadSwitcherOutcome(localAddress_, pending->device, check.switcher);
-        check.online = outcome == ExchangeOutcome::Answered;
-        check.answered = check.online || outcome == ExchangeOutcome::UnexpectedReply;
+        const netconfig::ExchangeOutcome outcome =
+            netconfig::ReadSwitcherOutcome(localAddress_, pending->device, check.switcher);
+        check.online = outcome == netconfig::ExchangeOutcome::Answered;
+        check.answered = check.online || outcome == netconfig::ExchangeOutcome::UnexpectedReply;
         lock.lock();
         --running_;
         pending->check = check;

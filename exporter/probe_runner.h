@@ -27,7 +27,7 @@ enum class ProbeOutcome {
 
 struct ProbeResult {
     ProbeOutcome outcome = ProbeOutcome::kBusy;
-    SwitcherCheck check;
+    netconfig::SwitcherCheck check;
     double seconds = 0;  // from the exchange's start (or the request, when it never started)
 };
 
@@ -53,7 +53,7 @@ private:
         bool running = false;
         bool done = false;
         Clock::time_point started;
-        SwitcherCheck check;
+        netconfig::SwitcherCheck check;
         std::condition_variable finished;
     };
 

@@ -26,7 +26,7 @@ unsigned BitsOf(std::uint32_t mask) {
 bool ParseAddressRange(std::string_view text, AddressRange& range, std::string& error) {
     const std::size_t slash = text.find('/');
     std::uint32_t address = 0;
-    if (!ParseIpAddress(text.substr(0, slash), address)) {
+    if (!netconfig::ParseIpAddress(text.substr(0, slash), address)) {
         error = "--allow: '" + std::string(text) + "' is not an IPv4 range such as 198.18.0.0/24";
         return false;
     }
@@ -56,7 +56,7 @@ bool InRange(const AddressRange& range, std::uint32_t address) {
 }
 
 std::string FormatAddressRange(const AddressRange& range) {
-    return FormatIpAddress(range.network) + "/" + std::to_string(BitsOf(range.mask));
+    return netconfig::FormatIpAddress(range.network) + "/" + std::to_string(BitsOf(range.mask));
 }
 
 TargetDecision ParseTarget(std::string_view text) {
@@ -65,17 +65,17 @@ TargetDecision ParseTarget(std::string_view text) {
         decision.reason = "no target: give /probe?target=IP";
         return decision;
     }
-    if (!ParseIpAddress(text, decision.address)) {
+    if (!netconfig::ParseIpAddress(text, decision.address)) {
         // The text is the client's: only a short, printable part of it goes back.
         std::string shown;
         for (const char c : text.substr(0, 64)) shown += (c >= 0x20 && c < 0x7F) ? c : '?';
         decision.reason = "target '" + shown + "' is not an IPv4 address such as 198.18.0.10";
         return decision;
     }
-    if (!IsSingleHostAddress(decision.address)) {
+    if (!netconfig::IsSingleHostAddress(decision.address)) {
         decision.verdict = TargetVerdict::kRefused;
-        decision.reason =
-            "target " + FormatIpAddress(decision.address) + " is not the address of one host";
+        decision.reason = "target " + netconfig::FormatIpAddress(decision.address) +
+                          " is not the address of one host";
         return decision;
     }
     decision.verdict = TargetVerdict::kAllowed;
@@ -84,7 +84,7 @@ TargetDecision ParseTarget(std::string_view text) {
 
 TargetDecision RefuseUnlisted(std::uint32_t address) {
     return {TargetVerdict::kRefused, address,
-            "target " + FormatIpAddress(address) +
+            "target " + netconfig::FormatIpAddress(address) +
                 " is neither in the device list nor in a range given with --allow"};
 }
 

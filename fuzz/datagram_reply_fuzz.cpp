@@ -5,22 +5,22 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    packet::Buffer request{};
+    protocol::packet::Buffer request{};
     const auto sequence = static_cast<std::uint16_t>(data[0] | (data[1] << 8));
     const std::size_t built =
-        BuildDatagram(request, 4, sequence, 0, std::span(data, size).first(size % 7));
-    FUZZ_CHECK(built % 2 == 0 && built == DatagramSize(request));
+        protocol::BuildDatagram(request, 4, sequence, 0, std::span(data, size).first(size % 7));
+    FUZZ_CHECK(built % 2 == 0 && built == protocol::DatagramSize(request));
     ReplySequence sequenceOfReplies(data + 2, size - 2);
     std::span<const std::uint8_t> datagram;
     while (sequenceOfReplies.Next(datagram)) {
-        const DatagramReply reply = MatchDatagramReply(request, datagram);
+        const protocol::DatagramReply reply = protocol::MatchDatagramReply(request, datagram);
         if (!reply.matches) {
-            FUZZ_CHECK(datagram.size() < 4 || packet::ReadWord(&datagram[2]) != sequence);
+            FUZZ_CHECK(datagram.size() < 4 || protocol::packet::ReadWord(&datagram[2]) != sequence);
             continue;
         }
         FUZZ_CHECK(datagram.size() >= 4);
         FUZZ_CHECK(reply.data.size() == datagram.size() - 4);
-        FUZZ_CHECK(reply.status == packet::ReadWord(&datagram[0]));
+        FUZZ_CHECK(reply.status == protocol::packet::ReadWord(&datagram[0]));
     }
     return 0;
 }

@@ -10,17 +10,17 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    packet::Buffer request{};
-    PresetFramedHeader(request);
+    protocol::packet::Buffer request{};
+    protocol::PresetFramedHeader(request);
     // The first input byte picks the request's destination address, 0 accepting any answer.
-    request[packet::kDestAddressOffset] = data[0] & 0x03;
-    SetAccessHeader(request, 0x20, 2, 0, 0, {});
-    CompleteFramedRequest(request);
+    request[protocol::packet::kDestAddressOffset] = data[0] & 0x03;
+    protocol::SetAccessHeader(request, 0x20, 2, 0, 0, {});
+    protocol::CompleteFramedRequest(request);
 
     std::span<const std::uint8_t> stream(data + 1, size - 1);
-    packet::Buffer reply;
+    protocol::packet::Buffer reply;
     std::size_t taken = 0;
-    const bool read = ReadFramedReply(reply, [&](std::span<std::uint8_t> into) {
+    const bool read = protocol::ReadFramedReply(reply, [&](std::span<std::uint8_t> into) {
         if (into.size() > stream.size()) return false;
         std::copy_n(stream.begin(), into.size(), into.begin());
         stream = stream.subspan(into.size());
@@ -28,16 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return true;
     });
     if (!read) return 0;
-    const std::span<const std::uint8_t> whole(reply.data(), FramedLength(reply));
+    const std::span<const std::uint8_t> whole(reply.data(), protocol::FramedLength(reply));
     FUZZ_CHECK(whole.size() == taken);
-    const FramedCheck check = ValidateFramedReply(request, whole);
-    FUZZ_CHECK((check == FramedCheck::Valid) == (FramedCheckMessage(check) == nullptr));
-    if (check != FramedCheck::Valid) return 0;
-    FUZZ_CHECK(whole[0] == packet::kSync1 && whole[1] == packet::kSync2);
-    FUZZ_CHECK((whole[packet::kStatusOffset] & packet::kReplyFlag) != 0);
-    FUZZ_CHECK(CalcCRC16(whole) == 0);
-    const std::span<const std::uint8_t> replyData = FramedReplyData(whole);
-    FUZZ_CHECK(replyData.size() <= packet::kMaxFramedData);
+    const protocol::FramedCheck check = protocol::ValidateFramedReply(request, whole);
+    FUZZ_CHECK((check == protocol::FramedCheck::Valid) ==
+               (protocol::FramedCheckMessage(check) == nullptr));
+    if (check != protocol::FramedCheck::Valid) return 0;
+    FUZZ_CHECK(whole[0] == protocol::packet::kSync1 && whole[1] == protocol::packet::kSync2);
+    FUZZ_CHECK((whole[protocol::packet::kStatusOffset] & protocol::packet::kReplyFlag) != 0);
+    FUZZ_CHECK(protocol::CalcCRC16(whole) == 0);
+    const std::span<const std::uint8_t> replyData = protocol::FramedReplyData(whole);
+    FUZZ_CHECK(replyData.size() <= protocol::packet::kMaxFramedData);
     FUZZ_CHECK(replyData.empty() ||
                replyData.data() + replyData.size() <= whole.data() + whole.size());
     return 0;

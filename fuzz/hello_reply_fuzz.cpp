@@ -8,16 +8,16 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ReplySequence sequence(data, size);
-    std::vector<ModuleHelloRecord> list;
+    std::vector<netconfig::ModuleHelloRecord> list;
     std::span<const std::uint8_t> datagram;
     while (sequence.Next(datagram)) {
         const std::size_t before = list.size();
-        const bool appended = AcceptHelloReply(datagram, list);
+        const bool appended = netconfig::AcceptHelloReply(datagram, list);
         FUZZ_CHECK(list.size() == before + (appended ? 1 : 0));
         if (!appended) continue;
-        FUZZ_CHECK(datagram.size() >= wire::kHelloMinLength);
-        FUZZ_CHECK(std::memcmp(list.back().bytes.data(), datagram.data(), wire::kHelloMinLength) ==
-                   0);
+        FUZZ_CHECK(datagram.size() >= netconfig::wire::kHelloMinLength);
+        FUZZ_CHECK(std::memcmp(list.back().bytes.data(), datagram.data(),
+                               netconfig::wire::kHelloMinLength) == 0);
         FUZZ_CHECK(std::memcmp(datagram.data(), "WiZnHeLo", 8) == 0);
     }
     for (std::size_t i = 0; i < list.size(); ++i)

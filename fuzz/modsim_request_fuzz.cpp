@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     module.helloLength = data[1];
     module.switcherLength = data[1] / 8;
     module.portReply[1] = sim::ReplyBehaviour{static_cast<sim::ReplyMode>((data[0] >> 3) % 8), 0};
-    const std::uint16_t port = wire::kPorts[(data[0] >> 6) & 1];
+    const std::uint16_t port = netconfig::wire::kPorts[(data[0] >> 6) & 1];
     const std::span<const std::uint8_t> datagram(data + 2, size - 2);
 
     const sim::ModuleResponse response = sim::RespondToDatagram(module, port, datagram);
@@ -27,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (response.replies.size() > 2) std::abort();
     for (const sim::Datagram& reply : response.replies)
         if (reply.size() > limit) std::abort();
-    if (response.takeNetwork && (datagram.size() < wire::kSetNetworkLength ||
-                                 std::memcmp(datagram.data() + wire::kSetNetworkMac,
-                                             module.mac.data(), wire::kMacLength) != 0))
+    if (response.takeNetwork && (datagram.size() < netconfig::wire::kSetNetworkLength ||
+                                 std::memcmp(datagram.data() + netconfig::wire::kSetNetworkMac,
+                                             module.mac.data(), netconfig::wire::kMacLength) != 0))
         std::abort();
     return 0;
 }

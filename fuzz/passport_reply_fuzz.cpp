@@ -13,11 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReplySequence sequence(data, size);
     std::span<const std::uint8_t> datagram;
     while (sequence.Next(datagram)) {
-        PassportBuffer passport;
+        netconfig::PassportBuffer passport;
         passport.fill(0xCC);
-        const bool accepted = AcceptPassportDatagram(datagram, passport);
-        if (datagram.size() < wire::kPassportReplyMinLength) {
-            FUZZ_CHECK(!accepted && passport == PassportBuffer{});
+        const bool accepted = netconfig::AcceptPassportDatagram(datagram, passport);
+        if (datagram.size() < netconfig::wire::kPassportReplyMinLength) {
+            FUZZ_CHECK(!accepted && passport == netconfig::PassportBuffer{});
             continue;
         }
         const std::size_t kept = std::min(datagram.size(), passport.size());
@@ -26,11 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::all_of(passport.begin() + kept, passport.end(), [](auto b) { return b == 0; }));
         FUZZ_CHECK(accepted == (std::memcmp(datagram.data(), "WiZnPaSs", 8) == 0));
         if (accepted) {
-            PassportRecord record = BuildPassportRecord(0x0A01A8C0u, passport);
-            FUZZ_CHECK(FormatPassportFile(record).size() == 1027);
+            netconfig::PassportRecord record =
+                netconfig::BuildPassportRecord(0x0A01A8C0u, passport);
+            FUZZ_CHECK(netconfig::FormatPassportFile(record).size() == 1027);
             const std::uint16_t stored = static_cast<std::uint16_t>(record[16] | record[17] << 8);
             record[16] = record[17] = 0;
-            FUZZ_CHECK(CalcCRC16(record) == stored);
+            FUZZ_CHECK(protocol::CalcCRC16(record) == stored);
         }
         break;  // the first sufficient datagram decides the exchange
     }

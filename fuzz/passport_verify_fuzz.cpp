@@ -21,11 +21,11 @@ std::string LineEndsAsLf(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const PassportCheck check = VerifyPassportText(text);
+    const netconfig::PassportCheck check = netconfig::VerifyPassportText(text);
     FUZZ_CHECK(check.valid == check.problem.empty());
     if (check.valid) {
         FUZZ_CHECK(check.decoded);
-        FUZZ_CHECK(LineEndsAsLf(FormatPassportFile(check.record)) == LineEndsAsLf(text));
+        FUZZ_CHECK(LineEndsAsLf(netconfig::FormatPassportFile(check.record)) == LineEndsAsLf(text));
     }
     return 0;
 }

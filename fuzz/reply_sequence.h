@@ -15,7 +15,7 @@ public:
     bool Next(std::span<const std::uint8_t>& datagram) {
         if (rest_.size() < 2) return false;
         std::size_t length =
-            (std::size_t{rest_[0]} << 8 | rest_[1]) % (wire::kReceiveBufferSize + 1);
+            (std::size_t{rest_[0]} << 8 | rest_[1]) % (netconfig::wire::kReceiveBufferSize + 1);
         rest_ = rest_.subspan(2);
         if (length > rest_.size()) length = rest_.size();
         datagram = rest_.first(length);

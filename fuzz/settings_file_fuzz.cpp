@@ -30,7 +30,7 @@ struct Name {
 // Fixed names the panel uses, in odd letter cases, and one made of the input's last bytes.
 std::array<Name, 5> NamesFor(std::string_view bytes) {
     std::string derived(bytes.substr(bytes.size() > 6 ? bytes.size() - 6 : 0));
-    if (!SettingsDocument::IsValidKeyName(derived)) derived = "Derived";
+    if (!app::SettingsDocument::IsValidKeyName(derived)) derived = "Derived";
     return {Name{"Layout", "Left"}, Name{"LIST", "total"}, Name{"list", "IP0"},
             Name{"List", "MAC0"}, Name{"List", derived}};
 }
@@ -45,7 +45,7 @@ bool SameName(const Name& a, const Name& b) {
 }
 
 void CheckDocument(std::string_view bytes) {
-    SettingsDocument document;
+    app::SettingsDocument document;
     document.Parse(std::string(bytes));
     Check(document.Serialize() == bytes);
 
@@ -55,7 +55,7 @@ void CheckDocument(std::string_view bytes) {
         for (std::size_t j = 0; j < names.size(); ++j)
             if (const auto value = document.Find(names[j].section, names[j].key)) {
                 // Whatever a file holds can be written back (a device list saves what it read).
-                Check(SettingsDocument::IsValidValue(*value));
+                Check(app::SettingsDocument::IsValidValue(*value));
                 before[j] = std::string(*value);
             }
 
@@ -64,7 +64,7 @@ void CheckDocument(std::string_view bytes) {
         if (!document.Set(names[i].section, names[i].key, value))
             Check(document.Serialize() == unchanged && before[i] == value);
 
-        SettingsDocument reread;
+        app::SettingsDocument reread;
         reread.Parse(document.Serialize());
         for (std::size_t j = 0; j < names.size(); ++j) {
             const auto now = reread.Find(names[j].section, names[j].key);
@@ -82,11 +82,11 @@ void CheckDocument(std::string_view bytes) {
 // A value made of the input's first bytes reads back as itself, blanks and quotes included.
 void CheckValueReadsBack(std::string_view bytes) {
     const std::string value(bytes.substr(0, 12));
-    if (!SettingsDocument::IsValidValue(value)) return;
-    SettingsDocument document;
+    if (!app::SettingsDocument::IsValidValue(value)) return;
+    app::SettingsDocument document;
     document.Parse(std::string(bytes));
     document.Set("List", "MAC0", value);
-    SettingsDocument reread;
+    app::SettingsDocument reread;
     reread.Parse(document.Serialize());
     const auto now = reread.Find("List", "MAC0");
     Check(now.has_value() && *now == value);
@@ -95,14 +95,14 @@ void CheckValueReadsBack(std::string_view bytes) {
 // UTF-16 read whole comes back byte for byte; the text of any file encodes unless it is damaged
 // UTF-16 or holds bytes that are not UTF-8.
 void CheckEncoding(std::string_view bytes) {
-    DecodedSettings decoded = DecodeSettingsText(std::string(bytes));
-    if (decoded.encoding == SettingsEncoding::kBytes) {
+    app::DecodedSettings decoded = app::DecodeSettingsText(std::string(bytes));
+    if (decoded.encoding == app::SettingsEncoding::kBytes) {
         Check(decoded.text == bytes);
         return;
     }
     Check(decoded.utf16 == bytes);
     std::string encoded = decoded.text;
-    Check(EncodeSettingsText(encoded, decoded.encoding));
+    Check(app::EncodeSettingsText(encoded, decoded.encoding));
     if (decoded.exact) Check(encoded == bytes);
 }
 
@@ -134,7 +134,7 @@ void CheckFile(std::string_view bytes) {
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
     }
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     (void)settings.ReadInt("Layout", "Left", -1);
     (void)settings.ReadText("List", "MAC0");
     // Spread over the whole 32-bit range, negatives included; unsigned arithmetic wraps safely.
@@ -142,7 +142,7 @@ void CheckFile(std::string_view bytes) {
         bytes.empty() ? 0
                       : static_cast<std::int32_t>(static_cast<std::uint8_t>(bytes[0]) * 16777259u);
     // Damaged UTF-16 is never written over: its damaged bytes would be lost.
-    const bool writable = DecodeSettingsText(std::string(bytes)).exact;
+    const bool writable = app::DecodeSettingsText(std::string(bytes)).exact;
     Check(settings.WriteInt("List", "IP0", number) == writable);
     Check(settings.WriteText("list", "mac0", "00:11:22:33:44:55") == writable);
     if (!writable) {
@@ -151,10 +151,10 @@ void CheckFile(std::string_view bytes) {
     }
     Check(settings.ReadInt("LIST", "ip0", 0) == number);
 
-    SettingsFile fresh(path);
+    app::SettingsFile fresh(path);
     Check(fresh.ReadInt("List", "IP0", 0) == number);
     Check(fresh.ReadText("List", "MAC0") == "00:11:22:33:44:55");
-    (void)ParseProfileInt(bytes, 7);
+    (void)app::ParseProfileInt(bytes, 7);
 }
 
 }  // namespace

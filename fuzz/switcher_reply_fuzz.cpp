@@ -8,15 +8,17 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ReplySequence sequence(data, size);
-    std::array<std::uint8_t, wire::kReceiveBufferSize> reply{};
+    std::array<std::uint8_t, netconfig::wire::kReceiveBufferSize> reply{};
     std::span<const std::uint8_t> datagram;
     while (sequence.Next(datagram)) {
         std::size_t stored = 0;
-        if (!TakeSufficientDatagram(datagram, wire::kSwitcherReplyMinLength, reply, stored))
+        if (!netconfig::TakeSufficientDatagram(datagram, netconfig::wire::kSwitcherReplyMinLength,
+                                               reply, stored))
             continue;
-        FUZZ_CHECK(stored == datagram.size() && stored >= wire::kSwitcherReplyMinLength);
+        FUZZ_CHECK(stored == datagram.size() && stored >= netconfig::wire::kSwitcherReplyMinLength);
         std::uint32_t switcher = 0x5A5A5A5Au;
-        const bool accepted = CheckSwitcherReply(std::span(reply).first(stored), switcher);
+        const bool accepted =
+            netconfig::CheckSwitcherReply(std::span(reply).first(stored), switcher);
         const bool magicOk = std::memcmp(datagram.data(), "WiZnInTc", 8) == 0 ||
                              std::memcmp(datagram.data(), "WiZnSwTc", 8) == 0;
         FUZZ_CHECK(accepted == (magicOk && datagram[8] == 1 && datagram[9] == 0));

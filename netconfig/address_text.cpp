@@ -5,11 +5,13 @@
 
 #include "app/number_text.h"
 
+namespace netconfig {
+
 namespace {
 
 bool ParseDecimalOctet(std::string_view text, std::uint8_t& octet) {
     std::uint64_t value = 0;
-    if (!ParseDecimal(text, 3, 255, value)) return false;
+    if (!app::ParseDecimal(text, 3, 255, value)) return false;
     octet = static_cast<std::uint8_t>(value);
     return true;
 }
@@ -55,7 +57,7 @@ bool ParseMacAddress(std::string_view text, MacAddress& mac) {
     for (std::size_t i = 0; i < parsed.size(); ++i) {
         const std::size_t at = i * 3;
         if (i > 0 && text[at - 1] != separator) return false;
-        if (!DecodeHex(text.substr(at, 2), std::span(&parsed[i], 1))) return false;
+        if (!app::DecodeHex(text.substr(at, 2), std::span(&parsed[i], 1))) return false;
     }
     mac = parsed;
     return true;
@@ -88,3 +90,5 @@ std::uint32_t FromDottedOrder(std::uint32_t value) {
     std::memcpy(&address, octets, sizeof octets);
     return address;
 }
+
+}  // namespace netconfig

@@ -9,6 +9,8 @@
 
 #include "netconfig/wire_layout.h"
 
+namespace netconfig {
+
 using MacAddress = std::array<std::uint8_t, wire::kMacLength>;
 
 // "%02X:%02X:%02X:%02X:%02X:%02X"; the empty text for six zero bytes.
@@ -32,3 +34,5 @@ std::uint32_t FromDottedOrder(std::uint32_t value);
 bool IsLoopbackAddress(std::uint32_t address);
 // One host: not 0.0.0.0, not broadcast and not multicast (first number 224 and up).
 bool IsSingleHostAddress(std::uint32_t address);
+
+}  // namespace netconfig

@@ -4,6 +4,8 @@
 #include "netconfig/exchange_engine.h"
 #include "platform/interface_addresses.h"
 
+namespace netconfig {
+
 namespace {
 constexpr std::uint32_t kCollectMs = 2000;
 constexpr std::uint32_t kSendOnlyWaitMs = 200;
@@ -90,3 +92,5 @@ bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,
     SetNetworkOutcome(localAddress, moduleMac, ipAddress, networkMask, defaultGateway);
     return true;
 }
+
+}  // namespace netconfig

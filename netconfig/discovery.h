@@ -10,6 +10,8 @@
 #include "netconfig/exchange_engine.h"
 #include "netconfig/wire_layout.h"
 
+namespace netconfig {
+
 // The first 30 bytes of a module's "WiZnHeLo" reply, byte for byte.
 struct ModuleHelloRecord {
     std::array<std::uint8_t, wire::kHelloRecordLength> bytes{};
@@ -71,3 +73,5 @@ bool SetModuleNetwork(std::uint32_t localAddress, const MacAddress& moduleMac,
 ExchangeOutcome SetNetworkOutcome(std::uint32_t localAddress, const MacAddress& moduleMac,
                                   std::uint32_t ipAddress, std::uint32_t networkMask,
                                   std::uint32_t defaultGateway);
+
+}  // namespace netconfig

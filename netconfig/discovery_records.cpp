@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace netconfig {
+
 static_assert(wire::kHelloMinLength == wire::kHelloRecordLength);
 
 MacAddress ModuleHelloRecord::Mac() const {
@@ -93,3 +95,5 @@ bool RecordHelloArrival(std::span<const std::uint8_t> datagram, HelloArrival arr
     (arrival.byBroadcast ? sighting->byBroadcast : sighting->byUnicast) = true;
     return isNew;
 }
+
+}  // namespace netconfig

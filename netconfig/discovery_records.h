@@ -9,6 +9,8 @@
 #include "netconfig/discovery.h"
 #include "netconfig/wire_layout.h"
 
+namespace netconfig {
+
 using BroadcastRequest = std::array<std::uint8_t, wire::kBroadcastRequestLength>;
 
 // "WiZnLiSt", the query code high byte first, zeros.
@@ -34,3 +36,5 @@ struct HelloArrival {
 // True when the module was new; anything but a hello is dropped without a trace.
 bool RecordHelloArrival(std::span<const std::uint8_t> datagram, HelloArrival arrival,
                         std::vector<ModuleSighting>& sightings);
+
+}  // namespace netconfig

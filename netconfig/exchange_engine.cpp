@@ -8,6 +8,8 @@
 #include "platform/socket.h"
 #include "platform/tick.h"
 
+namespace netconfig {
+
 namespace {
 
 constexpr std::size_t kPorts = wire::kPorts.size();
@@ -244,3 +246,5 @@ std::vector<ExchangeResult> RunExchanges(std::span<const ExchangePlan> plans, st
 ExchangeResult RunExchange(const ExchangePlan& plan) {
     return std::move(RunExchanges(std::span(&plan, 1), 1).front());
 }
+
+}  // namespace netconfig

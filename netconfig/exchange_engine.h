@@ -17,6 +17,8 @@
 
 #include "netconfig/wire_layout.h"
 
+namespace netconfig {
+
 // How long one wait of a polling step lasts.
 constexpr unsigned kPollStepMs = 100;
 // How long a unicast exchange waits for its reply.
@@ -87,3 +89,5 @@ using ExchangeEnded = std::function<void(std::size_t index, const ExchangeResult
 std::vector<ExchangeResult> RunExchanges(std::span<const ExchangePlan> plans, std::size_t jobs,
                                          const ExchangeEnded& onEnded = {});
 ExchangeResult RunExchange(const ExchangePlan& plan);
+
+}  // namespace netconfig

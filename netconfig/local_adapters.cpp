@@ -4,6 +4,8 @@
 
 #include "netconfig/address_text.h"
 
+namespace netconfig {
+
 namespace {
 // 127 (loopback) and 255 are the first octets with their low seven bits all set. The system's
 // own table leaves out adapters that are down, so a down one is never offered or chosen.
@@ -37,3 +39,5 @@ bool GetLocalAdapters(std::vector<std::uint32_t>& list) {
     list = FilterAdapterAddresses(table);
     return !list.empty();
 }
+
+}  // namespace netconfig

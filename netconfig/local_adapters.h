@@ -4,6 +4,8 @@
 
 #include "platform/interface_addresses.h"
 
+namespace netconfig {
+
 // The usable addresses of a system address table, in table order: addresses of interfaces that
 // are down, 0.0.0.0, first octets 127 and 255 (low seven bits all set) and repeats are skipped.
 std::vector<std::uint32_t> FilterAdapterAddresses(
@@ -16,3 +18,5 @@ void SortAddressTable(std::vector<platform::InterfaceAddress>& table);
 // Fills `list` with this computer's usable IPv4 addresses, the system table sorted and then
 // filtered; true when it holds at least one.
 bool GetLocalAdapters(std::vector<std::uint32_t>& list);
+
+}  // namespace netconfig

@@ -5,6 +5,8 @@
 
 #include "netconfig/module_replies.h"
 
+namespace netconfig {
+
 namespace {
 
 bool IsSwitcherReply(std::span<const std::uint8_t> reply) {
@@ -111,3 +113,5 @@ bool ReadModulePassport(std::uint32_t localAddress, std::uint32_t deviceAddress,
                         PassportBuffer& passport) {
     return ReadPassportOutcome(localAddress, deviceAddress, passport) == ExchangeOutcome::Answered;
 }
+
+}  // namespace netconfig

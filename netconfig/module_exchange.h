@@ -9,6 +9,8 @@
 #include "netconfig/exchange_engine.h"
 #include "netconfig/wire_layout.h"
 
+namespace netconfig {
+
 using PassportBuffer = std::array<std::uint8_t, wire::kPassportStoredLength>;
 
 // Sends `request` from localAddress to deviceAddress on both ports and takes the first datagram
@@ -47,3 +49,5 @@ ExchangePlan SwitcherReadPlan(std::uint32_t localAddress, std::uint32_t deviceAd
                               std::span<const std::uint8_t> request);
 // Answered: switcherAddress is the reply's (ReadSwitcherAddress's result).
 ExchangeOutcome SwitcherAddressOf(const ExchangeResult& result, std::uint32_t& switcherAddress);
+
+}  // namespace netconfig

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace netconfig {
+
 ReadSwitcherRequest BuildReadSwitcherRequest() {
     ReadSwitcherRequest request{};
     wire::PutMagic(request, wire::kReadSwitcherMagic);
@@ -56,3 +58,5 @@ bool AcceptPassportDatagram(std::span<const std::uint8_t> datagram, PassportBuff
     return TakeSufficientDatagram(datagram, wire::kPassportReplyMinLength, passport, stored) &&
            CheckPassportReply(passport);
 }
+
+}  // namespace netconfig

@@ -10,6 +10,8 @@
 #include "netconfig/module_exchange.h"
 #include "netconfig/wire_layout.h"
 
+namespace netconfig {
+
 using ReadSwitcherRequest = std::array<std::uint8_t, wire::kQueryRequestLength>;
 using WriteSwitcherRequest = std::array<std::uint8_t, wire::kWriteSwitcherLength>;
 using ReadPassportRequest = std::array<std::uint8_t, wire::kQueryRequestLength>;
@@ -37,3 +39,5 @@ bool CheckPassportReply(std::span<const std::uint8_t> passport);
 // clears the buffer, and when the datagram is long enough to decide the exchange, stores its
 // first 418 bytes; true when that happened and the magic is right.
 bool AcceptPassportDatagram(std::span<const std::uint8_t> datagram, PassportBuffer& passport);
+
+}  // namespace netconfig

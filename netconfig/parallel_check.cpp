@@ -5,6 +5,8 @@
 #include "netconfig/module_exchange.h"
 #include "netconfig/module_replies.h"
 
+namespace netconfig {
+
 namespace {
 
 SwitcherCheck Judged(std::uint32_t device, const ExchangeResult& result) {
@@ -52,3 +54,5 @@ std::vector<SwitcherCheck> CheckSwitchers(std::uint32_t localAddress,
         results[i] = Judged(devices[i], checked[slotOf[i]]);
     return results;
 }
+
+}  // namespace netconfig

@@ -12,6 +12,8 @@
 
 #include "netconfig/wire_layout.h"
 
+namespace netconfig {
+
 struct SwitcherCheck {
     std::uint32_t address = 0;   // the device asked
     bool online = false;         // a switcher reply passed CheckSwitcherReply
@@ -40,3 +42,5 @@ using CheckedCallback = std::function<void(std::size_t index, const SwitcherChec
 std::vector<SwitcherCheck> CheckSwitchers(std::uint32_t localAddress,
                                           std::span<const std::uint32_t> devices, std::size_t jobs,
                                           const CheckedCallback& onChecked = {});
+
+}  // namespace netconfig

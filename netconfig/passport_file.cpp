@@ -8,6 +8,8 @@
 #include "platform/file_store.h"
 #include "protocol/crc16.h"
 
+namespace netconfig {
+
 namespace {
 
 using wire::kPassportFileBytesPerLine;
@@ -34,7 +36,7 @@ PassportRecord BuildPassportRecord(std::uint32_t deviceAddress, const PassportBu
     std::memcpy(record.data() + wire::kPassportRecordAddress, &deviceAddress, sizeof deviceAddress);
     std::copy(passport.begin(), passport.end(), record.begin() + wire::kPassportRecordData);
     // The checksum covers the whole record with its own two bytes still zero; low byte first.
-    const std::uint16_t checksum = CalcCRC16(record);
+    const std::uint16_t checksum = protocol::CalcCRC16(record);
     record[wire::kPassportRecordChecksum] = static_cast<std::uint8_t>(checksum & 0xFF);
     record[wire::kPassportRecordChecksum + 1] = static_cast<std::uint8_t>(checksum >> 8);
     return record;
@@ -75,3 +77,5 @@ bool WritePassportFile(const std::string& path, std::uint32_t deviceAddress,
     platform::FileStamp written;
     return platform::ReplaceFileAtomically(path, text, written);
 }
+
+}  // namespace netconfig

@@ -9,6 +9,8 @@
 #include "netconfig/wire_layout.h"
 #include "platform/tick.h"
 
+namespace netconfig {
+
 using PassportRecord = std::array<std::uint8_t, wire::kPassportRecordLength>;
 
 PassportRecord BuildPassportRecord(std::uint32_t deviceAddress, const PassportBuffer& passport);
@@ -21,3 +23,5 @@ std::string ProposedPassportName(const PassportBuffer& passport, const platform:
 // half-written is left behind and an old file stays as it was.
 bool WritePassportFile(const std::string& path, std::uint32_t deviceAddress,
                        const PassportBuffer& passport);
+
+}  // namespace netconfig

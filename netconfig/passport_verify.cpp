@@ -9,6 +9,8 @@
 #include "netconfig/wire_layout.h"
 #include "protocol/crc16.h"
 
+namespace netconfig {
+
 namespace {
 
 using wire::kPassportFileFirstLine;
@@ -79,7 +81,7 @@ std::string CheckChecksum(const PassportRecord& record) {
         record[wire::kPassportRecordChecksum] | record[wire::kPassportRecordChecksum + 1] << 8);
     PassportRecord zeroed = record;
     zeroed[wire::kPassportRecordChecksum] = zeroed[wire::kPassportRecordChecksum + 1] = 0;
-    const std::uint16_t computed = CalcCRC16(zeroed);
+    const std::uint16_t computed = protocol::CalcCRC16(zeroed);
     if (stored == computed) return {};
     char text[96];
     std::snprintf(text, sizeof text, "checksum is %04X, the data gives %04X", stored, computed);
@@ -93,12 +95,12 @@ std::string ReadDataLine(std::string_view text, std::size_t line, PassportRecord
             line, std::to_string(text.size()) + " characters, expected 64 hexadecimal digits");
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (HexDigitValue(c) < 0 || (c >= 'a' && c <= 'f'))
+        if (app::HexDigitValue(c) < 0 || (c >= 'a' && c <= 'f'))
             return LineProblem(line, Shown(c) + " at column " + std::to_string(i + 1) +
                                          " is not an upper-case hexadecimal digit");
     }
     const std::size_t first = (line - 2) * wire::kPassportFileBytesPerLine;
-    DecodeHex(text, std::span(record).subspan(first, wire::kPassportFileBytesPerLine));
+    app::DecodeHex(text, std::span(record).subspan(first, wire::kPassportFileBytesPerLine));
     return {};
 }
 
@@ -168,3 +170,5 @@ PassportCheck VerifyPassportText(std::string_view text) {
     check.valid = true;
     return check;
 }
+
+}  // namespace netconfig

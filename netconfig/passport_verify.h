@@ -10,6 +10,8 @@
 #include "netconfig/address_text.h"
 #include "netconfig/passport_file.h"
 
+namespace netconfig {
+
 // Far more than any passport file (1027 bytes with CR LF); larger input is refused unread.
 constexpr std::size_t kMaxPassportFileSize = 4096;
 
@@ -25,3 +27,5 @@ struct PassportCheck {
 };
 
 PassportCheck VerifyPassportText(std::string_view text);
+
+}  // namespace netconfig

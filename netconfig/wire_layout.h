@@ -9,6 +9,8 @@
 #include <span>
 #include <string_view>
 
+namespace netconfig {
+
 namespace wire {
 
 constexpr std::uint16_t kPortA = 9100;
@@ -120,3 +122,5 @@ inline void PutAddress(std::span<std::uint8_t> datagram, std::size_t offset,
 }
 
 }  // namespace wire
+
+}  // namespace netconfig

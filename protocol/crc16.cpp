@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace protocol {
+
 namespace {
 
 // The two tables published for Modbus over serial line. "Hi" and "Lo" name the CRC bytes as
@@ -57,3 +59,5 @@ std::uint16_t CalcCRC16(std::span<const std::uint8_t> bytes) {
     }
     return static_cast<std::uint16_t>((sentSecond << 8) | sentFirst);
 }
+
+}  // namespace protocol

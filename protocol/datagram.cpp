@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace protocol {
+
 using namespace packet;
 
 std::size_t BuildDatagram(std::span<std::uint8_t> request, std::uint16_t code,
@@ -29,3 +31,5 @@ DatagramReply MatchDatagramReply(std::span<const std::uint8_t> request,
         return {};
     return {true, ReadWord(&reply[kReplyStatusOffset]), reply.subspan(kReplyDataOffset)};
 }
+
+}  // namespace protocol

@@ -7,6 +7,8 @@
 
 #include "protocol/packet_layout.h"
 
+namespace protocol {
+
 // Writes the header and payload (at most kMaxDatagramPayload bytes) and one zero byte when the
 // payload is odd; returns the datagram's size, 8 + L rounded up to even.
 std::size_t BuildDatagram(std::span<std::uint8_t> request, std::uint16_t code,
@@ -23,3 +25,5 @@ struct DatagramReply {
 };
 DatagramReply MatchDatagramReply(std::span<const std::uint8_t> request,
                                  std::span<const std::uint8_t> reply);
+
+}  // namespace protocol

@@ -4,6 +4,8 @@
 
 #include "protocol/crc16.h"
 
+namespace protocol {
+
 using namespace packet;
 
 void PresetFramedHeader(std::span<std::uint8_t> request) {
@@ -76,3 +78,5 @@ std::span<const std::uint8_t> FramedReplyData(std::span<const std::uint8_t> repl
     if (payload <= kAccessHeaderLength) return {};
     return reply.subspan(kAccessDataOffset, payload - kAccessHeaderLength);
 }
+
+}  // namespace protocol

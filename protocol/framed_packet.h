@@ -7,6 +7,8 @@
 
 #include "protocol/packet_layout.h"
 
+namespace protocol {
+
 // E2 E4 01 00 FF FF 01 00 at offsets 0-7 of a request.
 void PresetFramedHeader(std::span<std::uint8_t> request);
 
@@ -59,3 +61,5 @@ inline std::uint8_t FramedStatusCode(std::span<const std::uint8_t> reply) {
 // A reading reply's data: its payload less the access header, from offset 14; none when the
 // payload is 5 bytes or shorter.
 std::span<const std::uint8_t> FramedReplyData(std::span<const std::uint8_t> reply);
+
+}  // namespace protocol

@@ -1,5 +1,7 @@
 #include "protocol/module_commands.h"
 
+namespace protocol {
+
 const ModuleCommandRow* FindModuleCommand(int number) {
     for (const ModuleCommandRow& command : kModuleCommands)
         if (command.number == number) return &command;
@@ -20,3 +22,5 @@ const ModuleCommandRow* FindFramedCommand(std::uint8_t operation, bool withData)
     }
     return nullptr;
 }
+
+}  // namespace protocol

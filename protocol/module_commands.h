@@ -8,6 +8,8 @@
 
 #include "protocol/packet_layout.h"
 
+namespace protocol {
+
 enum class CommandFormat : std::uint8_t {
     Framed,      // one framed packet over TCP
     BlockWrite,  // framed chunks of up to 31 bytes at their offset, then a closing request
@@ -70,3 +72,5 @@ const ModuleCommandRow* FindModuleCommand(int number);
 // access operation that carries data (withData) or none; null when the table has none.
 const ModuleCommandRow* FindDatagramCommand(std::uint16_t code);
 const ModuleCommandRow* FindFramedCommand(std::uint8_t operation, bool withData);
+
+}  // namespace protocol

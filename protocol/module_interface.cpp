@@ -8,6 +8,8 @@
 #include "protocol/datagram.h"
 #include "protocol/framed_packet.h"
 
+namespace protocol {
+
 using namespace packet;
 
 namespace {
@@ -30,7 +32,7 @@ CModuleInterface::~CModuleInterface() {
 
 ModuleResult CModuleInterface::DoCommand(std::uint32_t& countOut, int target, int command,
                                          int parameter, int length, std::uint8_t* buffer) {
-    DebugLog("CModuleInterface::DoCommand(%d to %02X)", command, target & 0xFF);
+    app::DebugLog("CModuleInterface::DoCommand(%d to %02X)", command, target & 0xFF);
     countOut = 0;
     const ModuleCommandRow* entry = FindModuleCommand(command);
     if (entry == nullptr) return ModuleResult::Ok;
@@ -40,8 +42,8 @@ ModuleResult CModuleInterface::DoCommand(std::uint32_t& countOut, int target, in
     const bool tooLong = entry->sendsLength && given > entry->maxData;
     const bool tooShort = entry->minData > 0 && given < entry->minData;
     if (length < 0 || tooLong || tooShort || (given > 0 && buffer == nullptr)) {
-        DebugLog("CModuleInterface::DoCommand(): %d data bytes do not fit command %d", length,
-                 command);
+        app::DebugLog("CModuleInterface::DoCommand(): %d data bytes do not fit command %d", length,
+                      command);
         return ModuleResult::BadRequest;
     }
     const std::size_t sent = entry->sendsLength ? given : std::min(given, entry->maxData);
@@ -156,8 +158,8 @@ ModuleResult CModuleInterface::SendRecvPacket(std::span<std::uint8_t, kBufferSiz
         DumpPacket(Direction::Received, whole);
         const FramedCheck check = ValidateFramedReply(request, whole);
         if (check != FramedCheck::Valid) {
-            DebugLog("%s", FramedCheckMessage(check));
-            DebugLog("CModuleInterface::SendRecvPacket(): invalid packet or CRC ERROR");
+            app::DebugLog("%s", FramedCheckMessage(check));
+            app::DebugLog("CModuleInterface::SendRecvPacket(): invalid packet or CRC ERROR");
             outcome = ModuleResult::InvalidReply;
             continue;
         }
@@ -193,5 +195,7 @@ ModuleResult CModuleInterface::SendRecvDatagram(std::span<const std::uint8_t, kB
 }
 
 void CModuleInterface::DumpPacket(Direction direction, std::span<const std::uint8_t> bytes) {
-    DebugLogHexRows(direction == Direction::Sent ? "WR: " : "RD: ", bytes);
+    app::DebugLogHexRows(direction == Direction::Sent ? "WR: " : "RD: ", bytes);
 }
+
+}  // namespace protocol

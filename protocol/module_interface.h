@@ -12,6 +12,8 @@
 #include "protocol/tcp_transport.h"
 #include "protocol/udp_transport.h"
 
+namespace protocol {
+
 class CModuleInterface {
 public:
     static constexpr int kAttempts = 3;
@@ -61,3 +63,5 @@ private:
     CUDPTransport udp_;
     std::uint16_t sequence_ = 1;
 };
+
+}  // namespace protocol

@@ -2,6 +2,8 @@
 
 #include "protocol/packet_layout.h"
 
+namespace protocol {
+
 std::optional<ModuleResult> ResultOfFramedStatus(std::uint8_t statusCode) {
     switch (statusCode) {
         case 0:
@@ -32,3 +34,5 @@ const char* ModuleResultMeaning(ModuleResult result) {
     }
     return "unknown result";
 }
+
+}  // namespace protocol

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace protocol {
+
 enum class ModuleResult : std::uint16_t {
     Ok = 0,            // also the result of a command number not in the table
     BadRequest = 1,    // more (or, for 501/503, fewer) data than the command carries
@@ -27,3 +29,5 @@ const char* ModuleResultMeaning(ModuleResult result);
 std::optional<ModuleResult> ResultOfFramedStatus(std::uint8_t statusCode);
 // The result of a matching datagram reply's status word.
 ModuleResult ResultOfDatagramStatus(std::uint16_t status);
+
+}  // namespace protocol

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace protocol {
+
 namespace packet {
 
 // Requests and replies are built and received in fixed buffers of this size.
@@ -82,3 +84,5 @@ inline void WriteWord(std::uint8_t* at, std::uint16_t value) {
 }
 
 }  // namespace packet
+
+}  // namespace protocol

@@ -6,6 +6,8 @@
 #include "app/debug_log.h"
 #include "platform/poller.h"
 
+namespace protocol {
+
 namespace {
 
 // The address as the log shows it, its four bytes in memory order.
@@ -34,7 +36,7 @@ void CTCPTransport::SetAddress(std::uint32_t address, int port, std::uint32_t lo
 
 int CTCPTransport::Connect() {
     if (connected_) return kOk;
-    DebugLog("CTCPTransport::Connect(%s:%d)...", Dotted(remoteAddress_).text, remotePort_);
+    app::DebugLog("CTCPTransport::Connect(%s:%d)...", Dotted(remoteAddress_).text, remotePort_);
     int result = kOk;
     const platform::SocketHandle socket = platform::OpenTcpSocket();
     if (socket == platform::kInvalidSocket) {
@@ -52,13 +54,13 @@ int CTCPTransport::Connect() {
             platform::CloseSocket(socket);
         }
     }
-    DebugLog("CTCPTransport::Connect() = %d", result);
+    app::DebugLog("CTCPTransport::Connect() = %d", result);
     return result;
 }
 
 void CTCPTransport::Disconnect() {
     if (!connected_) return;
-    DebugLog("CTCPTransport::Disconnect(%s:%d)", Dotted(remoteAddress_).text, remotePort_);
+    app::DebugLog("CTCPTransport::Disconnect(%s:%d)", Dotted(remoteAddress_).text, remotePort_);
     platform::CloseSocket(socket_);
     socket_ = platform::kInvalidSocket;
     connected_ = false;
@@ -70,16 +72,16 @@ int CTCPTransport::WriteData(const std::uint8_t* bytes, std::size_t count) {
         if (result != kOk) return result;
     }
     const std::span<const std::uint8_t> data(bytes, count);
-    DebugLogHexRows("CTCPTransport::WriteData() ", data);
+    app::DebugLogHexRows("CTCPTransport::WriteData() ", data);
     const platform::IoResult sent = platform::Send(socket_, data);
     // A short send is not continued: the reply wait then fails and the caller sends anew.
     if (sent.status == platform::IoStatus::Done) return kOk;
     if (sent.status == platform::IoStatus::WouldBlock) {
         if (platform::WaitUntilReady(socket_, platform::kPollWritable, kWaitMs)) return kOk;
     } else {
-        DebugLog("CTCPTransport::WriteData(): error: %d", sent.error);
+        app::DebugLog("CTCPTransport::WriteData(): error: %d", sent.error);
     }
-    DebugLog("CTCPTransport::WriteData(): NO RESPONSE!");
+    app::DebugLog("CTCPTransport::WriteData(): NO RESPONSE!");
     Disconnect();
     return kIoFailed;
 }
@@ -91,21 +93,24 @@ int CTCPTransport::ReadData(std::uint8_t* buffer, std::size_t count) {
         const platform::IoResult got =
             platform::ReceiveStream(socket_, std::span(buffer + received, count - received));
         if (got.status == platform::IoStatus::Done) {
-            DebugLogHexRows("CTCPTransport::ReadData() ", std::span(buffer + received, got.length));
+            app::DebugLogHexRows("CTCPTransport::ReadData() ",
+                                 std::span(buffer + received, got.length));
             received += got.length;
             continue;
         }
         if (got.status == platform::IoStatus::Closed) {
-            DebugLog("CTCPTransport::ReadData(): CLOSED!");
+            app::DebugLog("CTCPTransport::ReadData(): CLOSED!");
         } else if (got.status == platform::IoStatus::Failed) {
-            DebugLog("CTCPTransport::ReadData(): error: %d", got.error);
+            app::DebugLog("CTCPTransport::ReadData(): error: %d", got.error);
         } else if (platform::WaitUntilReady(socket_, platform::kPollReadable, kWaitMs)) {
             continue;
         } else {
-            DebugLog("CTCPTransport::ReadData(): NO RESPONSE!");
+            app::DebugLog("CTCPTransport::ReadData(): NO RESPONSE!");
         }
         Disconnect();
         return kIoFailed;
     }
     return kOk;
 }
+
+}  // namespace protocol

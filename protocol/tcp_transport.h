@@ -6,6 +6,8 @@
 
 #include "platform/socket.h"
 
+namespace protocol {
+
 class CTCPTransport {
 public:
     enum Result : int {
@@ -38,3 +40,5 @@ private:
     bool connected_ = false;
     platform::SocketHandle socket_ = platform::kInvalidSocket;
 };
+
+}  // namespace protocol

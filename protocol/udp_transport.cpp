@@ -5,6 +5,8 @@
 #include "app/debug_log.h"
 #include "platform/poller.h"
 
+namespace protocol {
+
 CUDPTransport::~CUDPTransport() { Close(); }
 
 void CUDPTransport::SetAddress(std::uint32_t address, int port, std::uint32_t localAddress) {
@@ -45,7 +47,7 @@ int CUDPTransport::WriteData(const std::uint8_t* bytes, std::size_t count) {
     // caller sends it again.
     if (platform::SentWhole(sent, count) || sent.status == platform::IoStatus::WouldBlock)
         return kOk;
-    DebugLog("CUDPTransport::WriteData(): ERROR %d", sent.error);
+    app::DebugLog("CUDPTransport::WriteData(): ERROR %d", sent.error);
     Close();
     return kSendFailed;
 }
@@ -57,3 +59,5 @@ std::size_t CUDPTransport::ReadData(std::uint8_t* buffer, std::size_t size) {
     const platform::IoResult got = platform::ReceiveDatagram(socket_, std::span(buffer, size));
     return got.status == platform::IoStatus::Done && !got.cut ? got.length : 0;
 }
+
+}  // namespace protocol

@@ -7,6 +7,8 @@
 
 #include "platform/socket.h"
 
+namespace protocol {
+
 class CUDPTransport {
 public:
     enum Result : int { kOk = 0, kOpenFailed = 1, kSendFailed = 2 };
@@ -35,3 +37,5 @@ private:
     bool open_ = false;
     platform::SocketHandle socket_ = platform::kInvalidSocket;
 };
+
+}  // namespace protocol

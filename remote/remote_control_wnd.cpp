@@ -46,7 +46,7 @@ CRemoteControlWnd::~CRemoteControlWnd() { Shutdown(); }
 void CRemoteControlWnd::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
-    panel_settings::WriteSkinLayout(TheApp().Settings(), {pos().x(), pos().y()});
+    app::panel_settings::WriteSkinLayout(app::TheApp().Settings(), {pos().x(), pos().y()});
     timer_.stop();
     failureShown_ = false;
     ReleaseButton();
@@ -269,13 +269,13 @@ void CRemoteControlWnd::UpdateButtonArea(int index) {
 
 void CRemoteControlWnd::SendButtonCommand(const ButtonCommand& command) {
     if (failureShown_) return;
-    if (!module_) module_ = std::make_unique<CModuleInterface>(deviceAddress_);
+    if (!module_) module_ = std::make_unique<protocol::CModuleInterface>(deviceAddress_);
     std::uint32_t count = 0;
     // The command stays the button's: DoCommand writes into its buffer only for reading commands.
     ButtonCommand copy = command;
-    const ModuleResult result =
+    const protocol::ModuleResult result =
         module_->DoCommand(count, 0, kButtonCommand, 0, copy.length, copy.data.data());
-    if (result == ModuleResult::Ok) return;
+    if (result == protocol::ModuleResult::Ok) return;
     failureShown_ = true;
     LocalizedMessageBoxText(kFailureText, MessageStyle::Warning);
     failureShown_ = false;

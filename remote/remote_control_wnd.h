@@ -50,7 +50,7 @@ public:
     // The picture as shown.
     const QImage& Surface() const { return surface_; }
     // Null until the first command is sent.
-    const CModuleInterface* ModuleInterface() const { return module_.get(); }
+    const protocol::CModuleInterface* ModuleInterface() const { return module_.get(); }
 
 signals:
     // A left click in the drag strip off every button: the window is handed to the desktop to
@@ -102,7 +102,7 @@ private:
     int focus_ = -1;        // place in keyOrder_ of the framed button
     bool keyHeld_ = false;  // the active button is held by Space or Enter
     std::uint32_t deviceAddress_;
-    std::unique_ptr<CModuleInterface> module_;
+    std::unique_ptr<protocol::CModuleInterface> module_;
     // While the failure message is open nothing is sent, so a failing device never stacks
     // message boxes; a capture lost meanwhile is handled when it closes.
     bool failureShown_ = false;

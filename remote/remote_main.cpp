@@ -42,23 +42,25 @@ struct Options {
 
 // "" when the arguments are good, otherwise what is wrong with them.
 std::string ParseArguments(int argc, char** argv, Options& options) {
-    command_line::Arguments rest(argv + 1, argv + argc);
+    app::command_line::Arguments rest(argv + 1, argv + argc);
     // Options with values first, so that a value is never taken for a flag.
     std::optional<std::string> skin;
     for (const auto& [name, value] :
          {std::pair{"--skin", &skin}, std::pair{"--settings", &options.settings}}) {
         bool missing = false;
-        const std::vector<std::string> values = command_line::TakeEveryOption(rest, name, missing);
-        if (missing) return command_line::NeedsValue(name) + "; " + kUsage;
-        if (values.size() > 1) return command_line::GivenTwice(name) + "; " + kUsage;
+        const std::vector<std::string> values =
+            app::command_line::TakeEveryOption(rest, name, missing);
+        if (missing) return app::command_line::NeedsValue(name) + "; " + kUsage;
+        if (values.size() > 1) return app::command_line::GivenTwice(name) + "; " + kUsage;
         if (!values.empty()) *value = values[0];
     }
     options.skin = skin.value_or(kDefaultSkin);
-    options.version = command_line::TakeFlag(rest, "--version");
-    options.help = command_line::TakeFlag(rest, "--help") || command_line::TakeFlag(rest, "-h");
+    options.version = app::command_line::TakeFlag(rest, "--version");
+    options.help =
+        app::command_line::TakeFlag(rest, "--help") || app::command_line::TakeFlag(rest, "-h");
     if (options.help || options.version) return {};
-    if (const std::string option = command_line::FirstOption(rest); !option.empty())
-        return command_line::UnknownOption(option) + "; " + kUsage;
+    if (const std::string option = app::command_line::FirstOption(rest); !option.empty())
+        return app::command_line::UnknownOption(option) + "; " + kUsage;
     if (rest.empty()) return std::string("no device given; ") + kUsage;
     if (rest.size() > 1) return "one device only, got " + rest[0] + " and " + rest[1];
     options.device = rest[0];
@@ -79,11 +81,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::cout << VersionLine("vantrel-remote");
+        std::cout << app::VersionLine("vantrel-remote");
         return 0;
     }
     std::uint32_t device = 0;
-    if (!ParseIpAddress(options.device, device) || !IsSingleHostAddress(device))
+    if (!netconfig::ParseIpAddress(options.device, device) ||
+        !netconfig::IsSingleHostAddress(device))
         return Fail("DEVICE must be one host's IPv4 address such as 198.18.0.10, not \"" +
                     options.device + "\"");
 
@@ -91,10 +94,10 @@ int main(int argc, char** argv) {
     std::string error;
     if (!LoadSkin(QString::fromStdString(options.skin), skin, error)) return Fail(error);
 
-    CControlPanelApp& app = TheApp();
-    app.SetSettingsPath(
-        options.settings ? *options.settings
-                         : settings_location::PanelSettingsPathBeside(platform::ExecutablePath()));
+    app::CControlPanelApp& app = app::TheApp();
+    app.SetSettingsPath(options.settings ? *options.settings
+                                         : app::settings_location::PanelSettingsPathBeside(
+                                               platform::ExecutablePath()));
 
     // The arguments are this program's own; Qt sees only its name.
     char name[] = "vantrel-remote";
@@ -104,8 +107,9 @@ int main(int argc, char** argv) {
     CRemoteControlWnd window(device, std::move(skin));
     window.setWindowTitle(QString::fromStdString(app.ApplicationTitle() + " - " + options.device));
     // Placed where it was left, without correction, like the main window.
-    panel_settings::SkinPlace place;
-    if (panel_settings::ReadSkinLayout(app.Settings(), place)) window.move(place.left, place.top);
+    app::panel_settings::SkinPlace place;
+    if (app::panel_settings::ReadSkinLayout(app.Settings(), place))
+        window.move(place.left, place.top);
     window.exec();
     return 0;
 }

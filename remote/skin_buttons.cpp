@@ -13,9 +13,9 @@ std::vector<std::string_view> Fields(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t at = 0;
     while (at < line.size()) {
-        while (at < line.size() && IsBlank(line[at])) ++at;
+        while (at < line.size() && app::IsBlank(line[at])) ++at;
         const std::size_t start = at;
-        while (at < line.size() && !IsBlank(line[at])) ++at;
+        while (at < line.size() && !app::IsBlank(line[at])) ++at;
         if (at > start) fields.push_back(line.substr(start, at - start));
     }
     return fields;
@@ -37,7 +37,7 @@ std::string ParseCommand(std::string_view text, ButtonCommand& command) {
     if (text.size() / 2 > ButtonCommand::kMaxLength)
         return "command of " + std::to_string(text.size() / 2) + " bytes is longer than " +
                std::to_string(ButtonCommand::kMaxLength);
-    if (!DecodeHex(text, std::span(command.data).first(text.size() / 2)))
+    if (!app::DecodeHex(text, std::span(command.data).first(text.size() / 2)))
         return "command \"" + std::string(text) + "\" is not hex bytes or \"-\"";
     command.length = static_cast<std::int32_t>(text.size() / 2);
     return {};

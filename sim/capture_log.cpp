@@ -9,7 +9,7 @@ namespace sim {
 
 namespace {
 std::string FormatEndpoint(Endpoint endpoint) {
-    return FormatIpAddress(endpoint.address) + ":" + std::to_string(endpoint.port);
+    return netconfig::FormatIpAddress(endpoint.address) + ":" + std::to_string(endpoint.port);
 }
 }  // namespace
 

@@ -31,7 +31,7 @@ constexpr ControlFaultName kFaults[] = {
 
 bool ParseCount(std::string_view text, unsigned& count) {
     std::uint64_t value = 0;
-    if (!ParseDecimal(text, 5, kMaxFaultCount, value)) return false;
+    if (!app::ParseDecimal(text, 5, kMaxFaultCount, value)) return false;
     count = static_cast<unsigned>(value);
     return true;
 }

@@ -20,8 +20,8 @@ constexpr std::size_t kMaxConnectionsPerModule = 16;
 constexpr std::size_t kStreamChunk = 4096;
 
 bool StartsFramedPacket(const Bytes& bytes) {
-    return bytes.size() < 2 || (bytes[packet::kSync1Offset] == packet::kSync1 &&
-                                bytes[packet::kSync2Offset] == packet::kSync2);
+    return bytes.size() < 2 || (bytes[protocol::packet::kSync1Offset] == protocol::packet::kSync1 &&
+                                bytes[protocol::packet::kSync2Offset] == protocol::packet::kSync2);
 }
 
 }  // namespace
@@ -38,18 +38,18 @@ bool ControlModules::Start(const std::vector<ModuleConfig>& modules, CaptureLog*
         Control& control = controls_.emplace_back();
         control.config = module.control;
         control.ip = module.ip;
-        const std::string where =
-            FormatIpAddress(module.ip) + ":" + std::to_string(packet::kModulePort);
+        const std::string where = netconfig::FormatIpAddress(module.ip) + ":" +
+                                  std::to_string(protocol::packet::kModulePort);
         control.datagrams = platform::OpenUdpSocket();
         if (control.datagrams == platform::kInvalidSocket ||
             !platform::SetNonBlocking(control.datagrams) ||
-            !platform::Bind(control.datagrams, module.ip, packet::kModulePort)) {
+            !platform::Bind(control.datagrams, module.ip, protocol::packet::kModulePort)) {
             error = "cannot bind UDP " + where + ": " + std::strerror(errno);
             Close();
             return false;
         }
         if (control.config.fault == ControlFault::NotListening) continue;
-        control.listener = platform::OpenListeningSocket(module.ip, packet::kModulePort);
+        control.listener = platform::OpenListeningSocket(module.ip, protocol::packet::kModulePort);
         if (control.listener == platform::kInvalidSocket) {
             error = "cannot listen on TCP " + where + ": " + std::strerror(errno);
             Close();
@@ -108,7 +108,7 @@ void ControlModules::Accept(Control& control) {
         connection.socket = platform::AcceptConnection(control.listener, connection.peer.address,
                                                        connection.peer.port);
         if (connection.socket == platform::kInvalidSocket) return;
-        const Endpoint local{control.ip, packet::kModulePort};
+        const Endpoint local{control.ip, protocol::packet::kModulePort};
         // Only peers on loopback or the test network are served, and only a few at a time.
         if (!IsTestNetworkAddress(connection.peer.address) ||
             control.connections.size() >= kMaxConnectionsPerModule) {
@@ -122,7 +122,7 @@ void ControlModules::Accept(Control& control) {
 
 bool ControlModules::ReadConnection(Control& control, Connection& connection) {
     std::array<std::uint8_t, kStreamChunk> buffer;
-    const Endpoint local{control.ip, packet::kModulePort};
+    const Endpoint local{control.ip, protocol::packet::kModulePort};
     for (int count = 0; count < kMaxReadsPerWake; ++count) {
         const platform::IoResult got = platform::ReceiveStream(connection.socket, buffer);
         if (got.status == platform::IoStatus::WouldBlock) return true;
@@ -142,8 +142,8 @@ void ControlModules::AnswerStream(Control& control, Connection& connection, bool
     for (;;) {
         // Bytes before a sync pair belong to no packet; a module skips them.
         while (!StartsFramedPacket(inbound)) inbound.erase(inbound.begin());
-        if (inbound.size() < packet::kFramedOverhead) return;
-        const std::size_t length = FramedLength(inbound);
+        if (inbound.size() < protocol::packet::kFramedOverhead) return;
+        const std::size_t length = protocol::FramedLength(inbound);
         if (inbound.size() < length) return;
         const Bytes request(inbound.begin(), inbound.begin() + static_cast<std::ptrdiff_t>(length));
         inbound.erase(inbound.begin(), inbound.begin() + static_cast<std::ptrdiff_t>(length));
@@ -165,8 +165,8 @@ void ControlModules::AnswerStream(Control& control, Connection& connection, bool
 }
 
 void ControlModules::ServeDatagrams(Control& control) {
-    std::array<std::uint8_t, packet::kBufferSize * 2> buffer;
-    const Endpoint local{control.ip, packet::kModulePort};
+    std::array<std::uint8_t, protocol::packet::kBufferSize * 2> buffer;
+    const Endpoint local{control.ip, protocol::packet::kModulePort};
     for (int count = 0; count < kMaxReadsPerWake; ++count) {
         const platform::IoResult received = platform::ReceiveDatagram(control.datagrams, buffer);
         if (received.status != platform::IoStatus::Done) return;
@@ -181,7 +181,7 @@ void ControlModules::ServeDatagrams(Control& control) {
 }
 
 void ControlModules::CloseConnection(Control& control, Connection& connection) {
-    Record(connection.peer, {control.ip, packet::kModulePort}, {}, "tcp-closed");
+    Record(connection.peer, {control.ip, protocol::packet::kModulePort}, {}, "tcp-closed");
     platform::CloseSocket(connection.socket);
     connection.socket = platform::kInvalidSocket;
 }

@@ -9,7 +9,7 @@
 
 namespace sim {
 
-using namespace packet;
+using namespace protocol::packet;
 
 namespace {
 
@@ -28,14 +28,14 @@ void WriteAt(Bytes& memory, std::size_t offset, std::span<const std::uint8_t> da
 
 bool IsWellFormedRequest(std::span<const std::uint8_t> request) {
     return request.size() >= kFramedOverhead + kAccessHeaderLength &&
-           request.size() == FramedLength(request) && request[kSync1Offset] == kSync1 &&
-           request[kSync2Offset] == kSync2 && CalcCRC16(request) == 0 &&
+           request.size() == protocol::FramedLength(request) && request[kSync1Offset] == kSync1 &&
+           request[kSync2Offset] == kSync2 && protocol::CalcCRC16(request) == 0 &&
            request[kLengthOffset] >= kAccessHeaderLength;
 }
 
 void StoreCrc(Bytes& packet) {
     const std::size_t at = packet.size() - kCrcLength;
-    const std::uint16_t crc = CalcCRC16(std::span(packet).first(at));
+    const std::uint16_t crc = protocol::CalcCRC16(std::span(packet).first(at));
     packet[at] = static_cast<std::uint8_t>(crc & 0xFF);
     packet[at + 1] = static_cast<std::uint8_t>(crc >> 8);
 }
@@ -65,14 +65,15 @@ Bytes AnswerFramedRequest(const ControlConfig& config, ControlState& state,
 
     std::uint8_t status = 0;
     Bytes replyData;
-    const ModuleCommandRow* writing = data.empty() ? nullptr : FindFramedCommand(operation, true);
-    const ModuleCommandRow* reading =
-        writing != nullptr ? nullptr : FindFramedCommand(operation, false);
+    const protocol::ModuleCommandRow* writing =
+        data.empty() ? nullptr : protocol::FindFramedCommand(operation, true);
+    const protocol::ModuleCommandRow* reading =
+        writing != nullptr ? nullptr : protocol::FindFramedCommand(operation, false);
     if (TakeBusy(config, state)) {
         status = kFramedStatusBusy;
     } else if (config.fault == ControlFault::Status) {
         status = static_cast<std::uint8_t>(config.count & kStatusCodeMask);
-    } else if (writing != nullptr && writing->format == CommandFormat::BlockWrite) {
+    } else if (writing != nullptr && writing->format == protocol::CommandFormat::BlockWrite) {
         const std::size_t chunk =
             std::min<std::size_t>(request[kChunkOffset] & kChunkLengthMask, data.size());
         WriteAt(state.memory[target], offset, data.first(chunk));
@@ -116,7 +117,7 @@ Bytes AnswerControlDatagram(const ControlConfig& config, ControlState& state,
 
     std::uint16_t status = kStatusOk;
     Bytes replyData;
-    const ModuleCommandRow* command = FindDatagramCommand(code);
+    const protocol::ModuleCommandRow* command = protocol::FindDatagramCommand(code);
     if (TakeBusy(config, state)) {
         status = kStatusBusy;
     } else if (config.fault == ControlFault::Status) {

@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::fputs(VersionLine("vantrel-modsim").c_str(), stdout);
+        std::fputs(app::VersionLine("vantrel-modsim").c_str(), stdout);
         return 0;
     }
     std::vector<sim::ModuleConfig> modules;

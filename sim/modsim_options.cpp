@@ -72,24 +72,24 @@ bool ParseModsimArguments(const std::vector<std::string>& args, ModsimOptions& o
                           std::string& error) {
     options = ModsimOptions{};
     error.clear();
-    command_line::Arguments rest = args;
+    app::command_line::Arguments rest = args;
     // Options with values first, so that a value is never taken for a flag.
     const auto every = [&](const char* name) {
         bool missing = false;
-        std::vector<std::string> values = command_line::TakeEveryOption(rest, name, missing);
-        if (missing && error.empty()) error = command_line::NeedsValue(name);
+        std::vector<std::string> values = app::command_line::TakeEveryOption(rest, name, missing);
+        if (missing && error.empty()) error = app::command_line::NeedsValue(name);
         return values;
     };
     const auto single = [&](const char* name) -> std::optional<std::string> {
         std::vector<std::string> values = every(name);
-        if (values.size() > 1 && error.empty()) error = command_line::GivenTwice(name);
+        if (values.size() > 1 && error.empty()) error = app::command_line::GivenTwice(name);
         if (values.empty()) return std::nullopt;
         return values.front();
     };
     // A flag may be repeated; it still means the same.
     const auto flag = [&](const char* name) {
         bool given = false;
-        while (command_line::TakeFlag(rest, name)) given = true;
+        while (app::command_line::TakeFlag(rest, name)) given = true;
         return given;
     };
     options.configFiles = every("--config");
@@ -104,11 +104,11 @@ bool ParseModsimArguments(const std::vector<std::string>& args, ModsimOptions& o
     options.listKeys = flag("--list-keys");
     if (!rest.empty()) {
         // The simulator's word for it, which its scripts and tests know.
-        error = "unknown argument " + command_line::Quoted(rest.front(), '"');
+        error = "unknown argument " + app::command_line::Quoted(rest.front(), '"');
         return false;
     }
     if (duration && !ParseDuration(*duration, options.durationMs)) {
-        error = "--duration " + command_line::Quoted(*duration, '"') +
+        error = "--duration " + app::command_line::Quoted(*duration, '"') +
                 " is not a number of seconds from 0.001 to " + std::to_string(kMaxDurationSeconds);
         return false;
     }
@@ -156,7 +156,7 @@ bool CheckBroadcastAllowedHere(std::string& error) {
             error =
                 "--broadcast is only for the test network (run it with `scripts/testnet "
                 "device`), but this host has the address " +
-                FormatIpAddress(address);
+                netconfig::FormatIpAddress(address);
             return false;
         }
     }

@@ -14,7 +14,7 @@ namespace {
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
-    for (char& c : lower) c = ToLowerAscii(c);
+    for (char& c : lower) c = app::ToLowerAscii(c);
     return lower;
 }
 
@@ -60,7 +60,7 @@ bool FinishModule(ModuleConfig& module, const SeenKeys& seen, std::string& error
         return false;
     }
     if (!IsModuleAddressAllowed(module.ip)) {
-        error = "ip " + FormatIpAddress(module.ip) +
+        error = "ip " + netconfig::FormatIpAddress(module.ip) +
                 " is outside 127.0.0.0/8 and the test network 198.18.0.2-198.18.0.254, "
                 "198.18.1.1-198.18.1.254, 198.18.2.2-198.18.2.254, 198.18.64.1-198.18.67.254";
         return false;
@@ -75,14 +75,14 @@ bool FinishModule(ModuleConfig& module, const SeenKeys& seen, std::string& error
 }  // namespace
 
 ReplyBehaviour ModuleConfig::ReplyOn(std::uint16_t port) const {
-    for (std::size_t i = 0; i < wire::kPorts.size(); ++i)
-        if (wire::kPorts[i] == port && portReply[i]) return *portReply[i];
+    for (std::size_t i = 0; i < netconfig::wire::kPorts.size(); ++i)
+        if (netconfig::wire::kPorts[i] == port && portReply[i]) return *portReply[i];
     return {reply, delayMs};
 }
 
 bool IsTestNetworkAddress(std::uint32_t address) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-    if (IsLoopbackAddress(address)) return true;
+    if (netconfig::IsLoopbackAddress(address)) return true;
     if (bytes[0] != 198 || bytes[1] != 18) return false;
     // The panel's segment, the factory subnet, the routed part's second segment and transit,
     // and the far /22 behind the router.
@@ -91,7 +91,7 @@ bool IsTestNetworkAddress(std::uint32_t address) {
 
 bool IsModuleAddressAllowed(std::uint32_t address) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-    if (IsLoopbackAddress(address)) return true;
+    if (netconfig::IsLoopbackAddress(address)) return true;
     if (!IsTestNetworkAddress(address) || bytes[2] == 3) return false;  // 3: the routers' transit
     // .1 is the panel's side of its segments; .0 and .255 are not host addresses (the far /22
     // has no inner ones).
@@ -108,14 +108,14 @@ bool ParseModuleSpec(std::string_view moduleText, ModuleConfig& module, std::str
     std::string_view rest = moduleText;
     while (!rest.empty()) {
         const auto comma = rest.find(',');
-        const std::string_view pair = TrimBlanks(rest.substr(0, comma));
+        const std::string_view pair = app::TrimBlanks(rest.substr(0, comma));
         rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
         if (pair.empty()) continue;
         const auto equals = pair.find('=');
         if (equals == std::string_view::npos) {
             what = Quoted(pair) + " is not key=value";
-        } else if (ApplyKey(module, seen, TrimBlanks(pair.substr(0, equals)),
-                            TrimBlanks(pair.substr(equals + 1)), what)) {
+        } else if (ApplyKey(module, seen, app::TrimBlanks(pair.substr(0, equals)),
+                            app::TrimBlanks(pair.substr(equals + 1)), what)) {
             continue;
         }
         error = "--module " + Quoted(moduleText) + ": " + what;
@@ -149,11 +149,11 @@ bool ParseConfigText(std::string_view text, std::string_view source,
         std::string_view line = text.substr(0, newline);
         text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
         // No value contains ';' or '#', so either starts a comment wherever it stands.
-        line = TrimBlanks(line.substr(0, std::min(line.find(';'), line.find('#'))));
+        line = app::TrimBlanks(line.substr(0, std::min(line.find(';'), line.find('#'))));
         if (line.empty()) continue;
         if (line.front() == '[') {
             if (inModule && !FinishModule(parsed.back(), seen, what)) return failAt(sectionLine);
-            const std::string_view name = TrimBlanks(line.substr(1, line.size() - 2));
+            const std::string_view name = app::TrimBlanks(line.substr(1, line.size() - 2));
             if (line.back() != ']' || Lower(name) != "module") {
                 what = "unknown section " + Quoted(line) + " (only [module] sections are read)";
                 return failAt(lineNumber);
@@ -173,8 +173,8 @@ bool ParseConfigText(std::string_view text, std::string_view source,
             what = "key = value before the first [module] section";
             return failAt(lineNumber);
         }
-        if (!ApplyKey(parsed.back(), seen, TrimBlanks(line.substr(0, equals)),
-                      TrimBlanks(line.substr(equals + 1)), what))
+        if (!ApplyKey(parsed.back(), seen, app::TrimBlanks(line.substr(0, equals)),
+                      app::TrimBlanks(line.substr(equals + 1)), what))
             return failAt(lineNumber);
     }
     if (inModule && !FinishModule(parsed.back(), seen, what)) return failAt(sectionLine);
@@ -186,7 +186,7 @@ bool CheckModuleSet(const std::vector<ModuleConfig>& modules, std::string& error
     std::set<std::uint32_t> addresses;
     for (const ModuleConfig& module : modules) {
         if (!addresses.insert(module.ip).second) {
-            error = "two modules on " + FormatIpAddress(module.ip);
+            error = "two modules on " + netconfig::FormatIpAddress(module.ip);
             return false;
         }
     }

@@ -33,11 +33,11 @@ struct ReplyBehaviour {
 
 struct ModuleConfig {
     std::uint32_t ip = 0;  // network byte order, like every address here
-    MacAddress mac{};
+    netconfig::MacAddress mac{};
     std::uint32_t mask = 0x00FFFFFFu;  // 255.255.255.0
     std::uint32_t gateway = 0;
     std::uint32_t switcher = 0;
-    std::size_t switcherLength = wire::kSwitcherReplyModuleLength;
+    std::size_t switcherLength = netconfig::wire::kSwitcherReplyModuleLength;
     bool switchReplyMagic = false;  // "WiZnSwTc" instead of "WiZnInTc"
     bool answersPortA = true;       // 9100
     bool answersPortB = true;       // 9101
@@ -45,11 +45,11 @@ struct ModuleConfig {
     unsigned delayMs = 0;
     // Per port (9100, 9101): when given, that port's replies behave so instead of as `reply`,
     // so a test can tell which port's reply the panel took.
-    std::array<std::optional<ReplyBehaviour>, wire::kPorts.size()> portReply{};
-    std::size_t passportLength = wire::kPassportStoredLength;
+    std::array<std::optional<ReplyBehaviour>, netconfig::wire::kPorts.size()> portReply{};
+    std::size_t passportLength = netconfig::wire::kPassportStoredLength;
     bool hasPassportData = false;
     std::vector<std::uint8_t> passportData;  // the bytes after the MAC, when given
-    std::size_t helloLength = wire::kHelloRecordLength;
+    std::size_t helloLength = netconfig::wire::kHelloRecordLength;
     // Answers the list request to 255.255.255.255, as a module still on a subnet the panel is
     // not on must: it has no route back to the panel's own address.
     bool helloByBroadcast = false;
@@ -61,7 +61,7 @@ struct ModuleConfig {
     ReplyBehaviour ReplyOn(std::uint16_t port) const;
 };
 
-constexpr std::size_t kMaxReplyLength = wire::kReceiveBufferSize;
+constexpr std::size_t kMaxReplyLength = netconfig::wire::kReceiveBufferSize;
 constexpr unsigned kMaxDelayMs = 60000;
 
 // One module from comma-separated key=value pairs ("ip=127.0.0.2,reply=silent"). On failure

@@ -11,7 +11,7 @@ namespace {
 
 bool ParseUnsigned(std::string_view text, unsigned long maximum, unsigned long& value) {
     std::uint64_t parsed = 0;
-    if (!ParseDecimal(text, 10, maximum, parsed)) return false;
+    if (!app::ParseDecimal(text, 10, maximum, parsed)) return false;
     value = static_cast<unsigned long>(parsed);
     return true;
 }
@@ -26,7 +26,7 @@ bool ParseHexBytes(std::string_view text, std::vector<std::uint8_t>& bytes) {
             continue;
         }
         std::uint8_t byte = 0;
-        if (!DecodeHex(text.substr(i, 2), std::span(&byte, 1))) return false;
+        if (!app::DecodeHex(text.substr(i, 2), std::span(&byte, 1))) return false;
         bytes.push_back(byte);
         i += 2;
     }
@@ -74,7 +74,7 @@ bool ParseReplyBehaviour(std::string_view text, ReplyBehaviour& behaviour) {
 
 bool ApplyAddress(std::uint32_t& field, std::string_view value, std::string& expected) {
     expected = "a dotted IPv4 address such as 198.18.0.2";
-    return ParseIpAddress(value, field);
+    return netconfig::ParseIpAddress(value, field);
 }
 
 bool ApplyLength(std::size_t& field, std::string_view value, std::string& expected) {
@@ -107,7 +107,7 @@ constexpr ModuleKey kKeys[] = {
     {"mac", "its MAC address, e.g. 00:0A:1B:2C:3D:4E (default 02:00 and the ip's four bytes)",
      [](ModuleConfig& m, std::string_view v, std::string_view, std::string& e) {
          e = "six hexadecimal bytes such as 00:0A:1B:2C:3D:4E";
-         return ParseMacAddress(v, m.mac);
+         return netconfig::ParseMacAddress(v, m.mac);
      }},
     {"mask", "the dotted network mask it reports",
      [](ModuleConfig& m, std::string_view v, std::string_view, std::string& e) {
@@ -123,9 +123,10 @@ constexpr ModuleKey kKeys[] = {
      }},
     {"switcher-magic", "the switcher reply's magic, WiZnInTc (default) or WiZnSwTc",
      [](ModuleConfig& m, std::string_view v, std::string_view, std::string& e) {
-         m.switchReplyMagic = v == wire::kSwitcherReplyAltMagic;
+         m.switchReplyMagic = v == netconfig::wire::kSwitcherReplyAltMagic;
          e = "WiZnInTc or WiZnSwTc";
-         return v == wire::kSwitcherReplyMagic || v == wire::kSwitcherReplyAltMagic;
+         return v == netconfig::wire::kSwitcherReplyMagic ||
+                v == netconfig::wire::kSwitcherReplyAltMagic;
      }},
     {"switcher-length", "the switcher reply's length, cut or filled with zeros",
      [](ModuleConfig& m, std::string_view v, std::string_view, std::string& e) {
@@ -148,7 +149,7 @@ constexpr ModuleKey kKeys[] = {
      }},
     {"passport", "hex bytes of the passport after the MAC (default a pattern of offsets)",
      [](ModuleConfig& m, std::string_view v, std::string_view, std::string& e) {
-         constexpr std::size_t kMost = kMaxReplyLength - wire::kPassportFieldsEnd;
+         constexpr std::size_t kMost = kMaxReplyLength - netconfig::wire::kPassportFieldsEnd;
          m.hasPassportData = true;
          e = "hexadecimal bytes, at most " + std::to_string(kMost);
          return ParseHexBytes(v, m.passportData) && m.passportData.size() <= kMost;

@@ -8,7 +8,7 @@ namespace sim {
 
 namespace {
 
-void PutMac(Datagram& datagram, std::size_t offset, const MacAddress& mac) {
+void PutMac(Datagram& datagram, std::size_t offset, const netconfig::MacAddress& mac) {
     std::copy(mac.begin(), mac.end(), datagram.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
@@ -26,13 +26,14 @@ void ApplyReplyMode(ReplyMode mode, std::vector<Datagram>& replies) {
         switch (mode) {
             case ReplyMode::WrongStatus:
                 // A switcher reply cut to 8 bytes (switcher-length) has no byte 8 to spoil.
-                if (reply.size() > wire::kSwitcherReplyStatusA &&
-                    (wire::HasMagic(reply, wire::kSwitcherReplyMagic) ||
-                     wire::HasMagic(reply, wire::kSwitcherReplyAltMagic)))
-                    reply[wire::kSwitcherReplyStatusA] = kWrongSwitcherStatus;
+                if (reply.size() > netconfig::wire::kSwitcherReplyStatusA &&
+                    (netconfig::wire::HasMagic(reply, netconfig::wire::kSwitcherReplyMagic) ||
+                     netconfig::wire::HasMagic(reply, netconfig::wire::kSwitcherReplyAltMagic)))
+                    reply[netconfig::wire::kSwitcherReplyStatusA] = kWrongSwitcherStatus;
                 break;
             case ReplyMode::WrongMagic:
-                if (reply.size() >= wire::kMagicLength) wire::PutMagic(reply, kWrongMagic);
+                if (reply.size() >= netconfig::wire::kMagicLength)
+                    netconfig::wire::PutMagic(reply, kWrongMagic);
                 break;
             case ReplyMode::Short: reply.resize(std::min(reply.size(), kShortReplyLength)); break;
             case ReplyMode::Trailing:
@@ -51,20 +52,21 @@ void ApplyReplyMode(ReplyMode mode, std::vector<Datagram>& replies) {
 }  // namespace
 
 Datagram BuildSwitcherReply(const ModuleConfig& module) {
-    Datagram reply(wire::kSwitcherReplyFieldsEnd, 0);
-    wire::PutMagic(
-        reply, module.switchReplyMagic ? wire::kSwitcherReplyAltMagic : wire::kSwitcherReplyMagic);
-    reply[wire::kSwitcherReplyStatusA] = wire::kSwitcherReplyStatusValues[0];
-    reply[wire::kSwitcherReplyStatusB] = wire::kSwitcherReplyStatusValues[1];
-    wire::PutAddress(reply, wire::kSwitcherReplyAddress, module.switcher);
+    Datagram reply(netconfig::wire::kSwitcherReplyFieldsEnd, 0);
+    netconfig::wire::PutMagic(reply, module.switchReplyMagic
+                                         ? netconfig::wire::kSwitcherReplyAltMagic
+                                         : netconfig::wire::kSwitcherReplyMagic);
+    reply[netconfig::wire::kSwitcherReplyStatusA] = netconfig::wire::kSwitcherReplyStatusValues[0];
+    reply[netconfig::wire::kSwitcherReplyStatusB] = netconfig::wire::kSwitcherReplyStatusValues[1];
+    netconfig::wire::PutAddress(reply, netconfig::wire::kSwitcherReplyAddress, module.switcher);
     // Filled with zeros, not the pattern: a longer reply must not look like another address.
     return FitToLength(std::move(reply), module.switcherLength, module.switcherLength);
 }
 
 Datagram BuildPassportReply(const ModuleConfig& module) {
-    Datagram reply(wire::kPassportFieldsEnd, 0);
-    wire::PutMagic(reply, wire::kPassportReplyMagic);
-    PutMac(reply, wire::kPassportMac, module.mac);
+    Datagram reply(netconfig::wire::kPassportFieldsEnd, 0);
+    netconfig::wire::PutMagic(reply, netconfig::wire::kPassportReplyMagic);
+    PutMac(reply, netconfig::wire::kPassportMac, module.mac);
     if (!module.hasPassportData) return FitToLength(std::move(reply), module.passportLength, 0);
     reply.insert(reply.end(), module.passportData.begin(), module.passportData.end());
     // Given data is padded with zeros, not the pattern, so it reads as the module would keep it.
@@ -72,37 +74,40 @@ Datagram BuildPassportReply(const ModuleConfig& module) {
 }
 
 Datagram BuildHelloReply(const ModuleConfig& module) {
-    Datagram reply(wire::kHelloFieldsEnd, 0);
-    wire::PutMagic(reply, wire::kHelloMagic);
-    PutMac(reply, wire::kHelloMac, module.mac);
-    wire::PutAddress(reply, wire::kHelloIp, module.ip);
-    wire::PutAddress(reply, wire::kHelloMask, module.mask);
-    wire::PutAddress(reply, wire::kHelloGateway, module.gateway);
+    Datagram reply(netconfig::wire::kHelloFieldsEnd, 0);
+    netconfig::wire::PutMagic(reply, netconfig::wire::kHelloMagic);
+    PutMac(reply, netconfig::wire::kHelloMac, module.mac);
+    netconfig::wire::PutAddress(reply, netconfig::wire::kHelloIp, module.ip);
+    netconfig::wire::PutAddress(reply, netconfig::wire::kHelloMask, module.mask);
+    netconfig::wire::PutAddress(reply, netconfig::wire::kHelloGateway, module.gateway);
     // Bytes 26-29 are zero, as the panel does not read them; the pattern starts after the record.
-    return FitToLength(std::move(reply), module.helloLength, wire::kHelloMinLength);
+    return FitToLength(std::move(reply), module.helloLength, netconfig::wire::kHelloMinLength);
 }
 
 ModuleResponse RespondToDatagram(ModuleConfig& module, std::uint16_t port,
                                  std::span<const std::uint8_t> datagram) {
     ModuleResponse response;
-    if (wire::HasMagic(datagram, wire::kReadSwitcherMagic)) {
+    if (netconfig::wire::HasMagic(datagram, netconfig::wire::kReadSwitcherMagic)) {
         response.replies.push_back(BuildSwitcherReply(module));
-    } else if (wire::HasMagic(datagram, wire::kReadPassportMagic)) {
+    } else if (netconfig::wire::HasMagic(datagram, netconfig::wire::kReadPassportMagic)) {
         response.replies.push_back(BuildPassportReply(module));
-    } else if (wire::HasMagic(datagram, wire::kListMagic)) {
+    } else if (netconfig::wire::HasMagic(datagram, netconfig::wire::kListMagic)) {
         response.replies.push_back(BuildHelloReply(module));
         response.toBroadcast = module.helloByBroadcast;
-    } else if (wire::HasMagic(datagram, wire::kWriteSwitcherMagic)) {
-        if (datagram.size() >= wire::kWriteSwitcherFieldsEnd)
-            module.switcher = wire::GetAddress(datagram, wire::kWriteSwitcherAddress);
-    } else if (wire::HasMagic(datagram, wire::kSetNetworkMagic)) {
-        if (datagram.size() >= wire::kSetNetworkLength && !module.ignoresSettings &&
+    } else if (netconfig::wire::HasMagic(datagram, netconfig::wire::kWriteSwitcherMagic)) {
+        if (datagram.size() >= netconfig::wire::kWriteSwitcherFieldsEnd)
+            module.switcher =
+                netconfig::wire::GetAddress(datagram, netconfig::wire::kWriteSwitcherAddress);
+    } else if (netconfig::wire::HasMagic(datagram, netconfig::wire::kSetNetworkMagic)) {
+        if (datagram.size() >= netconfig::wire::kSetNetworkLength && !module.ignoresSettings &&
             std::equal(module.mac.begin(), module.mac.end(),
-                       datagram.begin() + wire::kSetNetworkMac)) {
+                       datagram.begin() + netconfig::wire::kSetNetworkMac)) {
             response.takeNetwork = true;
-            response.newIp = wire::GetAddress(datagram, wire::kSetNetworkIp);
-            response.newMask = wire::GetAddress(datagram, wire::kSetNetworkMask);
-            response.newGateway = wire::GetAddress(datagram, wire::kSetNetworkGateway);
+            response.newIp = netconfig::wire::GetAddress(datagram, netconfig::wire::kSetNetworkIp);
+            response.newMask =
+                netconfig::wire::GetAddress(datagram, netconfig::wire::kSetNetworkMask);
+            response.newGateway =
+                netconfig::wire::GetAddress(datagram, netconfig::wire::kSetNetworkGateway);
         }
     }
     const ReplyBehaviour behaviour = module.ReplyOn(port);

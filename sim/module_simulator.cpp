@@ -22,7 +22,7 @@ void Warn(const std::string& message) {
 }
 
 std::string DescribeEndpoint(std::uint32_t address, std::uint16_t port) {
-    return FormatIpAddress(address) + ":" + std::to_string(port);
+    return netconfig::FormatIpAddress(address) + ":" + std::to_string(port);
 }
 
 platform::SocketHandle OpenBoundSocket(std::uint32_t address, std::uint16_t port,
@@ -63,8 +63,9 @@ bool ModuleSimulator::Start(const std::vector<ModuleConfig>& modules, bool hearB
         return false;
     }
     if (hearBroadcasts) {
-        for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
-            broadcastSockets_[port] = OpenBoundSocket(kLimitedBroadcast, wire::kPorts[port], error);
+        for (std::size_t port = 0; port < netconfig::wire::kPorts.size(); ++port) {
+            broadcastSockets_[port] =
+                OpenBoundSocket(kLimitedBroadcast, netconfig::wire::kPorts[port], error);
             if (broadcastSockets_[port] == platform::kInvalidSocket) {
                 CloseAll();
                 return false;
@@ -76,9 +77,10 @@ bool ModuleSimulator::Start(const std::vector<ModuleConfig>& modules, bool hearB
 
 bool ModuleSimulator::OpenModuleSockets(SimulatedModule& module, std::string& error) {
     const std::array<bool, 2> answers = {module.config.answersPortA, module.config.answersPortB};
-    for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
+    for (std::size_t port = 0; port < netconfig::wire::kPorts.size(); ++port) {
         if (!answers[port]) continue;
-        module.sockets[port] = OpenBoundSocket(module.config.ip, wire::kPorts[port], error);
+        module.sockets[port] =
+            OpenBoundSocket(module.config.ip, netconfig::wire::kPorts[port], error);
         if (module.sockets[port] == platform::kInvalidSocket) {
             CloseModuleSockets(module);
             return false;
@@ -111,13 +113,13 @@ void ModuleSimulator::Serve(unsigned waitMs) {
     std::vector<platform::SocketHandle> sockets;
     std::vector<SocketOwner> owners;
     for (std::size_t i = 0; i < modules_.size(); ++i) {
-        for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
+        for (std::size_t port = 0; port < netconfig::wire::kPorts.size(); ++port) {
             if (modules_[i].sockets[port] == platform::kInvalidSocket) continue;
             sockets.push_back(modules_[i].sockets[port]);
             owners.push_back({i, port});
         }
     }
-    for (std::size_t port = 0; port < wire::kPorts.size(); ++port) {
+    for (std::size_t port = 0; port < netconfig::wire::kPorts.size(); ++port) {
         if (broadcastSockets_[port] == platform::kInvalidSocket) continue;
         sockets.push_back(broadcastSockets_[port]);
         owners.push_back({kNoModule, port});
@@ -148,7 +150,7 @@ void ModuleSimulator::Serve(unsigned waitMs) {
 
 void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner owner) {
     std::array<std::uint8_t, kMaxReplyLength + 1> buffer{};
-    const std::uint16_t portNumber = wire::kPorts[owner.port];
+    const std::uint16_t portNumber = netconfig::wire::kPorts[owner.port];
     for (int count = 0; count < kMaxDatagramsPerWake; ++count) {
         const platform::IoResult received = platform::ReceiveDatagram(socket, buffer);
         // An error on an unconnected socket concerns an earlier reply; the socket stays in use.
@@ -163,7 +165,7 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
         if (owner.module == kNoModule && from.address == 0) continue;
         if (!IsTestNetworkAddress(from.address)) {
             if (!warnedForeignPeer_)
-                Warn("not answering " + FormatIpAddress(from.address) +
+                Warn("not answering " + netconfig::FormatIpAddress(from.address) +
                      ", which is neither on loopback nor on the test network");
             warnedForeignPeer_ = true;
             continue;
@@ -182,7 +184,7 @@ void ModuleSimulator::DrainSocket(platform::SocketHandle socket, SocketOwner own
 void ModuleSimulator::Deliver(std::size_t moduleIndex, std::size_t port, Endpoint from,
                               unsigned arrivalInterface, std::span<const std::uint8_t> datagram) {
     const ModuleResponse response =
-        RespondToDatagram(modules_[moduleIndex].config, wire::kPorts[port], datagram);
+        RespondToDatagram(modules_[moduleIndex].config, netconfig::wire::kPorts[port], datagram);
     if (response.takeNetwork) MoveModule(moduleIndex, response);
     const Endpoint to = response.toBroadcast ? Endpoint{kLimitedBroadcast, from.port} : from;
     const unsigned through = response.toBroadcast ? arrivalInterface : 0;
@@ -214,14 +216,15 @@ void ModuleSimulator::MoveModule(std::size_t moduleIndex, const ModuleResponse& 
     const std::uint32_t oldIp = module.config.ip;
     if (response.newIp != oldIp) {
         if (!IsModuleAddressAllowed(response.newIp)) {
-            Warn("module " + FormatIpAddress(oldIp) + " refuses to move to " +
-                 FormatIpAddress(response.newIp) + ", outside loopback and the test network");
+            Warn("module " + netconfig::FormatIpAddress(oldIp) + " refuses to move to " +
+                 netconfig::FormatIpAddress(response.newIp) +
+                 ", outside loopback and the test network");
             return;
         }
         for (const SimulatedModule& other : modules_) {
             if (other.config.ip == response.newIp) {
-                Warn("module " + FormatIpAddress(oldIp) + " cannot move to " +
-                     FormatIpAddress(response.newIp) + ": another module is there");
+                Warn("module " + netconfig::FormatIpAddress(oldIp) + " cannot move to " +
+                     netconfig::FormatIpAddress(response.newIp) + ": another module is there");
                 return;
             }
         }
@@ -229,7 +232,7 @@ void ModuleSimulator::MoveModule(std::size_t moduleIndex, const ModuleResponse& 
         module.config.ip = response.newIp;
         std::string error;
         if (!OpenModuleSockets(module, error)) {
-            Warn("module " + FormatIpAddress(oldIp) + " stays where it was: " + error);
+            Warn("module " + netconfig::FormatIpAddress(oldIp) + " stays where it was: " + error);
             module.config.ip = oldIp;
             if (!OpenModuleSockets(module, error)) Warn(error);
             return;

@@ -42,7 +42,7 @@ private:
     struct PendingReply {
         std::uint32_t dueTick = 0;
         std::size_t module = 0;
-        std::size_t port = 0;  // index into wire::kPorts
+        std::size_t port = 0;  // index into netconfig::wire::kPorts
         Endpoint to;
         Datagram bytes;
         unsigned throughInterface = 0;

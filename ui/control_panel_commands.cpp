@@ -25,9 +25,9 @@ using namespace main_dialog;
 
 bool CControlPanelDlg::CheckDevice(std::size_t position) {
     if (position >= devices_.size()) return false;
-    DeviceRecord& device = *devices_[position];
+    app::DeviceRecord& device = *devices_[position];
     std::uint32_t switcher = 0;
-    if (!ReadSwitcherAddress(localAddress_, device.address, switcher)) return false;
+    if (!netconfig::ReadSwitcherAddress(localAddress_, device.address, switcher)) return false;
     device.switcherAddress = switcher;
     return true;
 }
@@ -37,12 +37,12 @@ void CControlPanelDlg::OnCheck() {
     ExchangeScope exchange(*this);
     const int position = SelectedPosition();
     if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
-    DeviceRecord& device = *devices_[static_cast<std::size_t>(position)];
+    app::DeviceRecord& device = *devices_[static_cast<std::size_t>(position)];
     if (CheckDevice(static_cast<std::size_t>(position))) {
         device.online = 1;
     } else {
         device.online = 0;
-        LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
+        LocalizedMessageBox(app::string_ids::kNotResponding, MessageStyle::Error);
     }
     device.tested = 1;
     RefreshDeviceList(position);
@@ -56,7 +56,7 @@ void CControlPanelDlg::OnCheckAll() {
         CheckAllAtOnce(jobs);
     } else {
         for (std::size_t position = 0; position < devices_.size(); ++position) {
-            DeviceRecord& device = *devices_[position];
+            app::DeviceRecord& device = *devices_[position];
             device.online = CheckDevice(position) ? 1 : 0;
             device.tested = 1;
         }
@@ -65,15 +65,16 @@ void CControlPanelDlg::OnCheckAll() {
 }
 
 std::size_t CControlPanelDlg::CheckAllJobs() const {
-    const std::int32_t written = panel_settings::ReadCheckJobs(TheApp().Settings());
+    const std::int32_t written = app::panel_settings::ReadCheckJobs(app::TheApp().Settings());
     const auto bounded = static_cast<std::size_t>(
-        std::clamp<std::int32_t>(written, static_cast<std::int32_t>(kMinCheckJobs),
-                                 static_cast<std::int32_t>(kMaxCheckJobs)));
+        std::clamp<std::int32_t>(written, static_cast<std::int32_t>(netconfig::kMinCheckJobs),
+                                 static_cast<std::int32_t>(netconfig::kMaxCheckJobs)));
     const std::size_t jobs = std::min(bounded, std::max<std::size_t>(devices_.size(), 1));
     // Each running exchange holds its own sockets: a low open-file limit runs fewer at a time
     // rather than failing devices that answer.
-    return JobsThatFit(
-        jobs, platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors));
+    return netconfig::JobsThatFit(
+        jobs, platform::RaiseDescriptorLimit(jobs * netconfig::kDescriptorsPerCheck +
+                                             netconfig::kReservedDescriptors));
 }
 
 void CControlPanelDlg::CheckAllAtOnce(std::size_t jobs) {
@@ -81,17 +82,18 @@ void CControlPanelDlg::CheckAllAtOnce(std::size_t jobs) {
     addresses.reserve(devices_.size());
     for (const auto& device : devices_) addresses.push_back(device->address);
     // Input is held off meanwhile, so the list keeps its devices until the last answer.
-    CheckSwitchers(localAddress_, addresses, jobs,
-                   [this](std::size_t position, const SwitcherCheck& result) {
-                       DeviceRecord& device = *devices_[position];
-                       if (result.online) device.switcherAddress = result.switcher;
-                       device.online = result.online ? 1 : 0;
-                       device.tested = 1;
-                       // The row shows its answer now; selection and buttons stay as they are
-                       // until the rebuild at the end.
-                       if (QTreeWidgetItem* row = list_->topLevelItem(static_cast<int>(position)))
-                           FillRow(*row, position);
-                   });
+    netconfig::CheckSwitchers(
+        localAddress_, addresses, jobs,
+        [this](std::size_t position, const netconfig::SwitcherCheck& result) {
+            app::DeviceRecord& device = *devices_[position];
+            if (result.online) device.switcherAddress = result.switcher;
+            device.online = result.online ? 1 : 0;
+            device.tested = 1;
+            // The row shows its answer now; selection and buttons stay as they are
+            // until the rebuild at the end.
+            if (QTreeWidgetItem* row = list_->topLevelItem(static_cast<int>(position)))
+                FillRow(*row, position);
+        });
 }
 
 void CControlPanelDlg::OnRemove() {
@@ -99,12 +101,12 @@ void CControlPanelDlg::OnRemove() {
     const int position = SelectedPosition();
     if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
     const std::string address =
-        FormatIpAddress(devices_[static_cast<std::size_t>(position)]->address);
+        netconfig::FormatIpAddress(devices_[static_cast<std::size_t>(position)]->address);
     const std::string question =
-        FormatWithText(LoadLocalizedString(string_ids::kRemoveQuestion), address);
+        app::FormatWithText(app::LoadLocalizedString(app::string_ids::kRemoveQuestion), address);
     if (LocalizedMessageBoxText(question, MessageStyle::Question) != MessageAnswer::Yes) return;
-    RemoveDeviceAt(devices_, static_cast<std::size_t>(position));
-    SaveDeviceList(TheApp().Settings(), devices_);
+    app::RemoveDeviceAt(devices_, static_cast<std::size_t>(position));
+    app::SaveDeviceList(app::TheApp().Settings(), devices_);
     RefreshDeviceList(-1);
 }
 
@@ -117,7 +119,7 @@ void CControlPanelDlg::OnSetup() {
     if (ExchangeScope::Active()) return;
     const int position = SelectedPosition();
     if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
-    DeviceRecord& device = *devices_[static_cast<std::size_t>(position)];
+    app::DeviceRecord& device = *devices_[static_cast<std::size_t>(position)];
     // A device that answered before is not asked again.
     if (device.online == 0) {
         ExchangeScope exchange(*this);
@@ -125,7 +127,7 @@ void CControlPanelDlg::OnSetup() {
         device.online = CheckDevice(static_cast<std::size_t>(position)) ? 1 : 0;
         RefreshDeviceList(position);
         if (device.online == 0) {
-            LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
+            LocalizedMessageBox(app::string_ids::kNotResponding, MessageStyle::Error);
             return;
         }
     }
@@ -137,7 +139,7 @@ void CControlPanelDlg::OnSetup() {
         device.switcherAddress = dialog.address;
         ExchangeScope exchange(*this);
         // Never confirmed by the module: the row shows the address that was sent.
-        WriteSwitcherAddress(localAddress_, device.address, device.switcherAddress);
+        netconfig::WriteSwitcherAddress(localAddress_, device.address, device.switcherAddress);
     }
     device.online = 1;
     RefreshDeviceList(position);
@@ -149,7 +151,7 @@ void CControlPanelDlg::OnAdd() {
         return;
     CTibboAddWizard wizard(this);
     wizard.localAdapter = adapterList_[static_cast<std::size_t>(chosenAdapter_)];
-    wizard.queryCode = kWizardQueryCode;
+    wizard.queryCode = netconfig::kWizardQueryCode;
     for (const auto& device : devices_) {
         wizard.knownAddresses.push_back(device->address);
         if (!device->mac.empty()) wizard.knownMacs.push_back(device->mac);
@@ -157,12 +159,12 @@ void CControlPanelDlg::OnAdd() {
     wizard.exec();
     if (wizard.deviceAdded == 0) return;
 
-    auto device = std::make_unique<DeviceRecord>();
+    auto device = std::make_unique<app::DeviceRecord>();
     device->address = wizard.helloRecord.Ip();
     // Six zero bytes (an address typed by hand) format as the empty text.
-    device->mac = FormatMacAddress(wizard.helloRecord.Mac());
-    AppendDevice(devices_, std::move(device));
-    SaveDeviceList(TheApp().Settings(), devices_);
+    device->mac = netconfig::FormatMacAddress(wizard.helloRecord.Mac());
+    app::AppendDevice(devices_, std::move(device));
+    app::SaveDeviceList(app::TheApp().Settings(), devices_);
     RefreshDeviceList(static_cast<int>(devices_.size()) - 1);
     OnCheck();
 }
@@ -172,35 +174,35 @@ void CControlPanelDlg::OnPassport() {
     const int position = SelectedPosition();
     if (position < 0 || static_cast<std::size_t>(position) >= devices_.size()) return;
     const std::uint32_t address = devices_[static_cast<std::size_t>(position)]->address;
-    PassportBuffer passport{};
+    netconfig::PassportBuffer passport{};
     {
         ExchangeScope exchange(*this);
-        if (!ReadModulePassport(localAddress_, address, passport)) {
-            LocalizedMessageBox(string_ids::kNotResponding, MessageStyle::Error);
+        if (!netconfig::ReadModulePassport(localAddress_, address, passport)) {
+            LocalizedMessageBox(app::string_ids::kNotResponding, MessageStyle::Error);
             return;
         }
     }
     // The exchange is over: the operator chooses the file under the normal cursor.
     if (!SavePassportFile(this, address, passport,
-                          LoadLocalizedString(string_ids::kPassportFileFilter)))
-        LocalizedMessageBox(string_ids::kFileSaveFailed, MessageStyle::Error);
+                          app::LoadLocalizedString(app::string_ids::kPassportFileFilter)))
+        LocalizedMessageBox(app::string_ids::kFileSaveFailed, MessageStyle::Error);
 }
 
 void CControlPanelDlg::OnLanguageChanged(int index) {
-    const int language = index == 1 ? kRussian : kEnglish;
-    SetLanguage(language);
+    const int language = index == 1 ? app::kRussian : app::kEnglish;
+    app::SetLanguage(language);
     UsePlatformTexts(language);
     Recaption();
     // The "Online" column shows the answer texts, so the rows follow the language as well.
     RefreshDeviceList(SelectedPosition());
-    panel_settings::WriteLanguage(TheApp().Settings(), language);
+    app::panel_settings::WriteLanguage(app::TheApp().Settings(), language);
 }
 
 void CControlPanelDlg::OnAdapterChanged(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= adapterList_.size()) return;
     chosenAdapter_ = index;
     localAddress_ = adapterList_[static_cast<std::size_t>(index)];
-    panel_settings::WriteLocalAdapter(TheApp().Settings(), localAddress_);
+    app::panel_settings::WriteLocalAdapter(app::TheApp().Settings(), localAddress_);
 }
 
 void CControlPanelDlg::OnListSelectionChanged() { UpdateCommandStates(); }

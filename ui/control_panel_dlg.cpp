@@ -25,13 +25,13 @@ using namespace main_dialog;
 
 namespace {
 
-QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
+QString Localized(int id) { return QString::fromStdString(app::LoadLocalizedString(id)); }
 
 }  // namespace
 
 CControlPanelDlg::CControlPanelDlg(AdapterSource adapterSource, QWidget* parent)
     : QDialog(parent), adapterSource_(std::move(adapterSource)) {
-    if (!adapterSource_) adapterSource_ = &GetLocalAdapters;
+    if (!adapterSource_) adapterSource_ = &netconfig::GetLocalAdapters;
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
@@ -42,7 +42,7 @@ CControlPanelDlg::CControlPanelDlg(AdapterSource adapterSource, QWidget* parent)
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     setWindowIcon(LoadWindowIcon());
     RestorePlacement();
-    LoadDeviceList(TheApp().Settings(), devices_);
+    app::LoadDeviceList(app::TheApp().Settings(), devices_);
     RefreshDeviceList(-1);
     Control(kSetupButton)->show();
     Control(kIpOutputButton)->hide();
@@ -52,7 +52,7 @@ CControlPanelDlg::CControlPanelDlg(AdapterSource adapterSource, QWidget* parent)
 }
 
 CControlPanelDlg::~CControlPanelDlg() {
-    FreeDeviceList(devices_);
+    app::FreeDeviceList(devices_);
     SavePlacement();
 }
 
@@ -107,8 +107,9 @@ void CControlPanelDlg::CreateControls() {
 }
 
 void CControlPanelDlg::ChooseLanguage() {
-    const int language = panel_settings::ReadLanguage(TheApp().Settings(), DefaultLanguage());
-    SetLanguage(language);
+    const int language =
+        app::panel_settings::ReadLanguage(app::TheApp().Settings(), app::DefaultLanguage());
+    app::SetLanguage(language);
     UsePlatformTexts(language);
     languageBox_->setCurrentIndex(language != 0 ? 1 : 0);
 }
@@ -142,28 +143,29 @@ void CControlPanelDlg::Recaption() {
     for (int column = 0; column < static_cast<int>(kDeviceColumns.size()); ++column)
         list_->headerItem()->setText(
             column, Localized(kDeviceColumns[static_cast<std::size_t>(column)].headerId));
-    answerYes_ = LoadLocalizedString(string_ids::kAnswerYes);
-    answerNo_ = LoadLocalizedString(string_ids::kAnswerNo);
+    answerYes_ = app::LoadLocalizedString(app::string_ids::kAnswerYes);
+    answerNo_ = app::LoadLocalizedString(app::string_ids::kAnswerNo);
 }
 
 void CControlPanelDlg::ChooseAdapter() {
     adapterList_.clear();
     adapterSource_(adapterList_);
-    localAddress_ = panel_settings::ReadLocalAdapter(TheApp().Settings());
+    localAddress_ = app::panel_settings::ReadLocalAdapter(app::TheApp().Settings());
     adapterBox_->clear();
     if (adapterList_.empty()) {
-        LocalizedMessageBox(string_ids::kNoAdapter, MessageStyle::Error);
+        LocalizedMessageBox(app::string_ids::kNoAdapter, MessageStyle::Error);
         return;
     }
     for (std::size_t index = 0; index < adapterList_.size(); ++index) {
-        adapterBox_->addItem(QString::fromStdString(FormatIpAddress(adapterList_[index])));
+        adapterBox_->addItem(
+            QString::fromStdString(netconfig::FormatIpAddress(adapterList_[index])));
         if (chosenAdapter_ == -1 && adapterList_[index] == localAddress_)
             chosenAdapter_ = static_cast<int>(index);
     }
     if (chosenAdapter_ == -1) {
         chosenAdapter_ = 0;
         localAddress_ = adapterList_[0];
-        panel_settings::WriteLocalAdapter(TheApp().Settings(), localAddress_);
+        app::panel_settings::WriteLocalAdapter(app::TheApp().Settings(), localAddress_);
     }
     adapterBox_->setCurrentIndex(chosenAdapter_);
 }
@@ -200,7 +202,7 @@ int CControlPanelDlg::SelectedPosition() const {
 }
 
 void CControlPanelDlg::FillRow(QTreeWidgetItem& row, std::size_t position) const {
-    const DeviceRecord& device = *devices_[position];
+    const app::DeviceRecord& device = *devices_[position];
     const DeviceRow facts{device, position, answerYes_, answerNo_};
     for (std::size_t column = 0; column < kDeviceColumns.size(); ++column)
         row.setText(static_cast<int>(column),
@@ -244,7 +246,7 @@ void CControlPanelDlg::UpdateCommandStates() {
     Control(kCheckButton)->setEnabled(adapter && selection);
     Control(kCheckAllButton)->setEnabled(adapter && count >= 1);
     Control(kSetupButton)->setEnabled(adapter && selection);
-    Control(kAddButton)->setEnabled(adapter && count < kMaxAddedDevices);
+    Control(kAddButton)->setEnabled(adapter && count < app::kMaxAddedDevices);
     Control(kRemoveButton)->setEnabled(selection);
     Control(kPassportButton)->setEnabled(adapter && selection);
 }

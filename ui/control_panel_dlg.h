@@ -45,7 +45,7 @@ public:
 
     // The control with that template id, or nullptr.
     QWidget* Control(int id) const;
-    const DeviceList& Devices() const { return devices_; }
+    const app::DeviceList& Devices() const { return devices_; }
     int ChosenAdapter() const { return chosenAdapter_; }
     std::uint32_t LocalAddress() const { return localAddress_; }
     const DialogBaseUnits& BaseUnits() const { return baseUnits_; }
@@ -111,5 +111,5 @@ private:
     std::vector<std::uint32_t> adapterList_;
     int chosenAdapter_ = -1;
     std::uint32_t localAddress_ = 0;
-    DeviceList devices_;
+    app::DeviceList devices_;
 };

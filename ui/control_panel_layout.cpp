@@ -92,8 +92,8 @@ void CControlPanelDlg::MoveAnchoredControls(int dx, int dy) {
 // belongs to the window manager and is known only once the window is mapped, so the client
 // rectangle is what comes back exactly at the next start.
 void CControlPanelDlg::RestorePlacement() {
-    panel_settings::WindowPlace place;
-    if (!panel_settings::ReadWindowPlace(TheApp().Settings(), place)) return;
+    app::panel_settings::WindowPlace place;
+    if (!app::panel_settings::ReadWindowPlace(app::TheApp().Settings(), place)) return;
     // Not compared with the screens: a place off every screen is restored as it is. A size no
     // screen has comes from a damaged file and would only cost the memory of its backing store;
     // a size below the minimum grows to it.
@@ -106,6 +106,6 @@ void CControlPanelDlg::RestorePlacement() {
 void CControlPanelDlg::SavePlacement() {
     // The normal rectangle, also when the window was closed maximised.
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    panel_settings::WriteWindowPlace(
-        TheApp().Settings(), {normal.left(), normal.top(), normal.width(), normal.height()});
+    app::panel_settings::WriteWindowPlace(
+        app::TheApp().Settings(), {normal.left(), normal.top(), normal.width(), normal.height()});
 }

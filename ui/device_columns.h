@@ -16,7 +16,7 @@ namespace main_dialog {
 // What a row's texts are made from: the device, its list position and the "Online" column's
 // answer texts in the current language.
 struct DeviceRow {
-    const DeviceRecord& device;
+    const app::DeviceRecord& device;
     std::size_t position;
     std::string_view answerYes;
     std::string_view answerNo;
@@ -33,20 +33,20 @@ inline constexpr int kTemplateFontCharWidth = 6;
 
 // All left-aligned; the row's status image stands in the first column.
 inline constexpr std::array<DeviceColumn, 5> kDeviceColumns = {{
-    {string_ids::kPositionHeader, 40,
+    {app::string_ids::kPositionHeader, 40,
      [](const DeviceRow& row) { return std::to_string(row.position + 1); }},
-    {string_ids::kMacHeader, 110, [](const DeviceRow& row) { return row.device.mac; }},
-    {string_ids::kIpHeader, 96,
-     [](const DeviceRow& row) { return FormatIpAddress(row.device.address); }},
-    {string_ids::kOnlineHeader, 96,
+    {app::string_ids::kMacHeader, 110, [](const DeviceRow& row) { return row.device.mac; }},
+    {app::string_ids::kIpHeader, 96,
+     [](const DeviceRow& row) { return netconfig::FormatIpAddress(row.device.address); }},
+    {app::string_ids::kOnlineHeader, 96,
      [](const DeviceRow& row) {
          if (row.device.tested == 0) return std::string();
          return std::string(row.device.online != 0 ? row.answerYes : row.answerNo);
      }},
-    {string_ids::kSwitcherHeader, 128,
+    {app::string_ids::kSwitcherHeader, 128,
      [](const DeviceRow& row) {
          const std::uint32_t switcher = row.device.switcherAddress;
-         return switcher == 0 ? std::string() : FormatIpAddress(switcher);
+         return switcher == 0 ? std::string() : netconfig::FormatIpAddress(switcher);
      }},
 }};
 

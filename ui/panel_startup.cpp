@@ -80,7 +80,7 @@ private:
 }  // namespace
 
 int RunControlPanel(int argc, char** argv, const PanelRunOptions& options) {
-    CControlPanelApp& app = TheApp();
+    app::CControlPanelApp& app = app::TheApp();
     // The guard comes first: a second copy ends before it opens a display or reads a setting.
     if (!app.AcquireInstanceGuard()) return kPanelAlreadyRunning;
     if (options.settingsPath.empty())

@@ -55,9 +55,10 @@ QStringList QtNameFilters(const std::string& filterText) {
     return filters;
 }
 
-bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress, const PassportBuffer& passport,
-                      const std::string& filterText) {
-    const std::string proposed = ProposedPassportName(passport, platform::CurrentLocalTime());
+bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress,
+                      const netconfig::PassportBuffer& passport, const std::string& filterText) {
+    const std::string proposed =
+        netconfig::ProposedPassportName(passport, platform::CurrentLocalTime());
 
     PassportSaveDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -73,7 +74,8 @@ bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress, const Passpo
 
     const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty()) return true;
-    if (!WritePassportFile(QFile::encodeName(path).toStdString(), deviceAddress, passport))
+    if (!netconfig::WritePassportFile(QFile::encodeName(path).toStdString(), deviceAddress,
+                                      passport))
         return false;
     LastPassportFolder() = QFileInfo(path).absolutePath();
     return true;

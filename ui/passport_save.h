@@ -17,5 +17,5 @@ QStringList QtNameFilters(const std::string& filterText);
 
 // Runs the Save As dialog modally over parent and writes the passport file to the chosen path.
 // False only when the chosen file cannot be written; true after a save and after a cancel.
-bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress, const PassportBuffer& passport,
-                      const std::string& filterText);
+bool SavePassportFile(QWidget* parent, std::uint32_t deviceAddress,
+                      const netconfig::PassportBuffer& passport, const std::string& filterText);

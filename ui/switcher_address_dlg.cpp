@@ -13,7 +13,7 @@ using namespace switcher_dialog;
 
 namespace {
 
-QString Localized(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
+QString Localized(int id) { return QString::fromStdString(app::LoadLocalizedString(id)); }
 
 }  // namespace
 

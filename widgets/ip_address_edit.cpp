@@ -213,7 +213,7 @@ void CIpAddressEdit::MoveTo(int index, Place place) {
 bool CIpAddressEdit::PasteAddress() {
     const QString text = QGuiApplication::clipboard()->text().trimmed();
     std::uint32_t address = 0;
-    if (!ParseIpAddress(text.toStdString(), address)) return false;
+    if (!netconfig::ParseIpAddress(text.toStdString(), address)) return false;
     SetAddress(IpFieldValueFromAddress(address));
     MoveTo(kFieldCount - 1, Place::End);
     emit AddressEdited();

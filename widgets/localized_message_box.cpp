@@ -8,7 +8,7 @@
 #include "app/localized_strings.h"
 
 MessageAnswer LocalizedMessageBox(int id, MessageStyle style) {
-    return LocalizedMessageBoxText(LoadLocalizedString(id), style);
+    return LocalizedMessageBoxText(app::LoadLocalizedString(id), style);
 }
 
 MessageAnswer LocalizedMessageBoxText(const std::string& text, MessageStyle style) {
@@ -16,7 +16,7 @@ MessageAnswer LocalizedMessageBoxText(const std::string& text, MessageStyle styl
     if (owner == nullptr) owner = QApplication::activeWindow();
 
     QMessageBox box(owner);
-    box.setWindowTitle(QString::fromStdString(TheApp().ApplicationTitle()));
+    box.setWindowTitle(QString::fromStdString(app::TheApp().ApplicationTitle()));
     box.setText(QString::fromStdString(text));
     switch (style) {
         case MessageStyle::Error:

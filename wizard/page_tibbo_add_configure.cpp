@@ -19,7 +19,7 @@ CPageTibboAddConfigure::CPageTibboAddConfigure(CTibboAddWizard& sheet)
 QWidget* CPageTibboAddConfigure::Control(int id) const { return FindControl(controls_, id); }
 
 void CPageTibboAddConfigure::initializePage() {
-    const ModuleHelloRecord& record = sheet_.helloRecord;
+    const netconfig::ModuleHelloRecord& record = sheet_.helloRecord;
     address_->SetAddress(IpFieldValueFromAddress(record.Ip()));
     mask_->SetAddress(IpFieldValueFromAddress(record.Mask()));
     gateway_->SetAddress(IpFieldValueFromAddress(record.Gateway()));
@@ -37,7 +37,7 @@ bool CPageTibboAddConfigure::validatePage() {
         return false;
     // Also for the module's current address: a listed device has it already.
     if (!AcceptNewDeviceAddress(sheet_, address)) return false;
-    ModuleHelloRecord& record = sheet_.helloRecord;
+    netconfig::ModuleHelloRecord& record = sheet_.helloRecord;
     if (address != record.Ip() || mask != record.Mask() || gateway != record.Gateway()) {
         record.SetIp(address);
         record.SetMask(mask);

@@ -43,7 +43,7 @@ bool CPageTibboAddDirect::validatePage() {
     // A device typed by hand has no MAC the panel knows. A module looked at on the list earlier
     // in this run is not this device: keeping its MAC would list it under a foreign address and
     // hide that module from every later search.
-    sheet_.helloRecord = ModuleHelloRecord{};
+    sheet_.helloRecord = netconfig::ModuleHelloRecord{};
     sheet_.helloRecord.SetIp(address);
     sheet_.MarkDeviceAdded();
     return true;

@@ -15,13 +15,15 @@
 
 using namespace add_wizard;
 
-void FilterAndSortModules(std::vector<ModuleHelloRecord>& records, const CTibboAddWizard& sheet) {
-    std::erase_if(records,
-                  [&](const ModuleHelloRecord& record) { return sheet.IsKnownMac(record.Mac()); });
+void FilterAndSortModules(std::vector<netconfig::ModuleHelloRecord>& records,
+                          const CTibboAddWizard& sheet) {
+    std::erase_if(records, [&](const netconfig::ModuleHelloRecord& record) {
+        return sheet.IsKnownMac(record.Mac());
+    });
     // Stable, so two modules that report one MAC stay in order of arrival.
-    std::stable_sort(
-        records.begin(), records.end(),
-        [](const ModuleHelloRecord& a, const ModuleHelloRecord& b) { return a.Mac() < b.Mac(); });
+    std::stable_sort(records.begin(), records.end(),
+                     [](const netconfig::ModuleHelloRecord& a,
+                        const netconfig::ModuleHelloRecord& b) { return a.Mac() < b.Mac(); });
 }
 
 CPageTibboAddList::CPageTibboAddList(CTibboAddWizard& sheet)
@@ -76,10 +78,10 @@ void CPageTibboAddList::FillRows() {
     const QSignalBlocker quiet(list_);
     list_->setUpdatesEnabled(false);
     list_->clear();
-    for (const ModuleHelloRecord& record : records_) {
+    for (const netconfig::ModuleHelloRecord& record : records_) {
         auto* row = new QTreeWidgetItem(list_);
-        row->setText(0, QString::fromStdString(FormatMacAddress(record.Mac())));
-        row->setText(1, QString::fromStdString(FormatIpAddress(record.Ip())));
+        row->setText(0, QString::fromStdString(netconfig::FormatMacAddress(record.Mac())));
+        row->setText(1, QString::fromStdString(netconfig::FormatIpAddress(record.Ip())));
     }
     list_->setUpdatesEnabled(true);
 }

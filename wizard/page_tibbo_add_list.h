@@ -24,7 +24,7 @@ public:
     // Searches the segment under the wait cursor and refills the list.
     void RefreshList();
 
-    const std::vector<ModuleHelloRecord>& Records() const { return records_; }
+    const std::vector<netconfig::ModuleHelloRecord>& Records() const { return records_; }
     int Selected() const { return selected_; }
     bool NotListed() const { return notListed_; }
     QWidget* Control(int id) const;
@@ -50,11 +50,12 @@ private:
     QCheckBox* notListedBox_;
     QTimer* timer_;
     bool refreshed_ = false;
-    std::vector<ModuleHelloRecord> records_;
+    std::vector<netconfig::ModuleHelloRecord> records_;
     int selected_ = -1;
     bool notListed_ = false;
 };
 
 // The wizard's view of a search result: modules whose MAC text is listed already are dropped,
 // the rest sorted by their six MAC bytes as unsigned bytes.
-void FilterAndSortModules(std::vector<ModuleHelloRecord>& records, const CTibboAddWizard& sheet);
+void FilterAndSortModules(std::vector<netconfig::ModuleHelloRecord>& records,
+                          const CTibboAddWizard& sheet);

@@ -74,8 +74,8 @@ bool CTibboAddWizard::IsKnownAddress(std::uint32_t address) const {
     return std::find(knownAddresses.begin(), knownAddresses.end(), address) != knownAddresses.end();
 }
 
-bool CTibboAddWizard::IsKnownMac(const MacAddress& mac) const {
-    const std::string text = FormatMacAddress(mac);
+bool CTibboAddWizard::IsKnownMac(const netconfig::MacAddress& mac) const {
+    const std::string text = netconfig::FormatMacAddress(mac);
     return std::find(knownMacs.begin(), knownMacs.end(), text) != knownMacs.end();
 }
 

@@ -21,13 +21,13 @@ class CPageTibboAddFinish;
 // The two broadcast commands the wizard runs; tests give their own.
 struct ModuleSource {
     std::function<bool(std::uint32_t localAddress, std::uint16_t queryCode,
-                       std::vector<ModuleHelloRecord>& modules)>
-        listModules = &ListModules;
-    std::function<bool(std::uint32_t localAddress, const MacAddress& mac, std::uint32_t ip,
-                       std::uint32_t mask, std::uint32_t gateway)>
-        setModuleNetwork = [](std::uint32_t localAddress, const MacAddress& mac, std::uint32_t ip,
-                              std::uint32_t mask, std::uint32_t gateway) {
-            return SetModuleNetwork(localAddress, mac, ip, mask, gateway);
+                       std::vector<netconfig::ModuleHelloRecord>& modules)>
+        listModules = &netconfig::ListModules;
+    std::function<bool(std::uint32_t localAddress, const netconfig::MacAddress& mac,
+                       std::uint32_t ip, std::uint32_t mask, std::uint32_t gateway)>
+        setModuleNetwork = [](std::uint32_t localAddress, const netconfig::MacAddress& mac,
+                              std::uint32_t ip, std::uint32_t mask, std::uint32_t gateway) {
+            return netconfig::SetModuleNetwork(localAddress, mac, ip, mask, gateway);
         };
 };
 
@@ -45,7 +45,7 @@ public:
     std::uint32_t localAdapter = 0;             // the chosen adapter's address
     // Read by the main window after the run.
     std::uint32_t deviceAdded = 0;
-    ModuleHelloRecord helloRecord;
+    netconfig::ModuleHelloRecord helloRecord;
 
     // Called by the Direct and Configure pages when their Next is accepted: the device counts
     // as added, and the Finish page follows.
@@ -53,7 +53,7 @@ public:
 
     // True when a listed device has this address; the caller tells the operator.
     bool IsKnownAddress(std::uint32_t address) const;
-    bool IsKnownMac(const MacAddress& mac) const;
+    bool IsKnownMac(const netconfig::MacAddress& mac) const;
 
     const ModuleSource& Source() const { return source_; }
     CPageTibboAddList& ListPage() const { return *listPage_; }

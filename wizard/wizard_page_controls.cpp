@@ -12,7 +12,7 @@
 
 using namespace add_wizard;
 
-QString LocalizedText(int id) { return QString::fromStdString(LoadLocalizedString(id)); }
+QString LocalizedText(int id) { return QString::fromStdString(app::LoadLocalizedString(id)); }
 
 void FocusForTyping(QWidget& field) {
     QMetaObject::invokeMethod(
@@ -51,8 +51,8 @@ QWidget* MakeControl(QWidget& page, ControlKind kind) {
             list->header()->setSectionsClickable(false);
             list->header()->setStretchLastSection(false);
             list->setColumnCount(2);
-            list->setHeaderLabels({QString::fromStdString(LoadTableString(kMacHeadingId)),
-                                   QString::fromStdString(LoadTableString(kIpHeadingId))});
+            list->setHeaderLabels({QString::fromStdString(app::LoadTableString(kMacHeadingId)),
+                                   QString::fromStdString(app::LoadTableString(kIpHeadingId))});
             for (int column = 0; column < 2; ++column) {
                 list->setColumnWidth(column, kColumnWidth);
                 list->headerItem()->setTextAlignment(column, Qt::AlignLeft | Qt::AlignVCenter);

@@ -27,14 +27,15 @@ bool InsideTestNetworkPanel(std::string& why) {
         return false;
     }
     std::uint32_t panel = 0, second = 0;
-    ParseIpAddress(kPanelAddressText, panel);
-    ParseIpAddress(kSecondPanelAddressText, second);
+    netconfig::ParseIpAddress(kPanelAddressText, panel);
+    netconfig::ParseIpAddress(kSecondPanelAddressText, second);
     bool sawPanel = false;
     for (const std::uint32_t address : addresses) {
         if (*reinterpret_cast<const std::uint8_t*>(&address) == 127) continue;
         if (address == second) continue;
         if (address != panel) {
-            why = "refusing to broadcast: this host has the address " + FormatIpAddress(address) +
+            why = "refusing to broadcast: this host has the address " +
+                  netconfig::FormatIpAddress(address) +
                   ", so it is not the test network's panel side (run it with `scripts/testnet "
                   "panel`)";
             return false;

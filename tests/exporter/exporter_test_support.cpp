@@ -22,15 +22,15 @@ std::string ExporterPath() { return VANTREL_EXPORTER_PATH; }
 
 void SaveDevices(const std::string& path,
                  const std::vector<std::pair<std::string, std::string>>& devices) {
-    SettingsFile settings(path);
-    DeviceList list;
+    app::SettingsFile settings(path);
+    app::DeviceList list;
     for (const auto& [ip, mac] : devices) {
-        auto record = std::make_unique<DeviceRecord>();
+        auto record = std::make_unique<app::DeviceRecord>();
         record->address = nettest::Ip(ip);
         record->mac = mac;
         list.push_back(std::move(record));
     }
-    ASSERT_TRUE(SaveDeviceList(settings, list));
+    ASSERT_TRUE(app::SaveDeviceList(settings, list));
 }
 
 bool ExporterProcess::Start(std::vector<std::string> args, const std::string& from,

@@ -83,7 +83,7 @@ TEST_F(CliOverLoopback, PassportIntoAFolderGetsTheProposedNameAndAValidRecord) {
                 std::stoi(text.substr(22 + line * 66 + i * 2, 2), nullptr, 16)));
     const std::uint16_t stored = static_cast<std::uint16_t>(record[16] | record[17] << 8);
     record[16] = record[17] = 0;
-    EXPECT_EQ(CalcCRC16(record), stored);
+    EXPECT_EQ(protocol::CalcCRC16(record), stored);
 }
 
 TEST_F(CliOverLoopback, PassportOfASilentDeviceWritesNothing) {

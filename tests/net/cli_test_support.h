@@ -16,7 +16,7 @@ namespace nettest {
 class BlockedPorts {
 public:
     explicit BlockedPorts(std::uint32_t local) {
-        for (const std::uint16_t port : wire::kPorts) {
+        for (const std::uint16_t port : netconfig::wire::kPorts) {
             const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
             sockaddr_in address{};
             address.sin_family = AF_INET;
@@ -31,7 +31,7 @@ public:
         for (const int fd : fds_)
             if (fd >= 0) close(fd);
     }
-    bool AllBound() const { return bound_ == wire::kPorts.size(); }
+    bool AllBound() const { return bound_ == netconfig::wire::kPorts.size(); }
 
 private:
     std::vector<int> fds_;

@@ -14,16 +14,17 @@ using sim::Bytes;
 
 Bytes Framed(std::uint8_t target, std::uint8_t operation, std::uint16_t offset = 0,
              std::uint8_t chunkByte = 0, const Bytes& data = {}) {
-    packet::Buffer request{};
-    PresetFramedHeader(request);
-    SetAccessHeader(request, target, operation, offset, chunkByte, data);
-    CompleteFramedRequest(request);
-    return Bytes(request.begin(), request.begin() + static_cast<long>(FramedLength(request)));
+    protocol::packet::Buffer request{};
+    protocol::PresetFramedHeader(request);
+    protocol::SetAccessHeader(request, target, operation, offset, chunkByte, data);
+    protocol::CompleteFramedRequest(request);
+    return Bytes(request.begin(),
+                 request.begin() + static_cast<long>(protocol::FramedLength(request)));
 }
 
 Bytes Datagram(std::uint16_t code, std::uint16_t sequence, const Bytes& payload = {}) {
-    packet::Buffer request{};
-    const std::size_t size = BuildDatagram(request, code, sequence, 0, payload);
+    protocol::packet::Buffer request{};
+    const std::size_t size = protocol::BuildDatagram(request, code, sequence, 0, payload);
     return Bytes(request.begin(), request.begin() + static_cast<long>(size));
 }
 
@@ -39,15 +40,16 @@ TEST(ControlResponder, FramedWritesLandInTheTargetsMemoryAndReadsReturnIt) {
     sim::ControlState state;
     const Bytes request = Framed(0x20, 3, 2, 0, {0xAA, 0xBB});
     const Bytes written = sim::AnswerFramedRequest(config, state, request);
-    EXPECT_EQ(ValidateFramedReply(request, written), FramedCheck::Valid);
-    EXPECT_EQ(written[packet::kSourceAddressOffset], 9);
-    EXPECT_EQ(FramedStatusCode(written), 0);
+    EXPECT_EQ(protocol::ValidateFramedReply(request, written), protocol::FramedCheck::Valid);
+    EXPECT_EQ(written[protocol::packet::kSourceAddressOffset], 9);
+    EXPECT_EQ(protocol::FramedStatusCode(written), 0);
     const Bytes chunk = Framed(0x20, 4, 4, 0x40 | 2, {0xCC, 0xDD});
     sim::AnswerFramedRequest(config, state, chunk);
     const Bytes read = sim::AnswerFramedRequest(config, state, Framed(0x20, 2));
-    const auto data = FramedReplyData(read);
+    const auto data = protocol::FramedReplyData(read);
     EXPECT_EQ(Bytes(data.begin(), data.end()), (Bytes{0, 0, 0xAA, 0xBB, 0xCC, 0xDD}));
-    EXPECT_TRUE(FramedReplyData(sim::AnswerFramedRequest(config, state, Framed(0x21, 2))).empty());
+    EXPECT_TRUE(protocol::FramedReplyData(sim::AnswerFramedRequest(config, state, Framed(0x21, 2)))
+                    .empty());
 }
 
 TEST(ControlResponder, MalformedFramedRequestsGetNoAnswer) {
@@ -64,19 +66,19 @@ TEST(ControlResponder, MalformedFramedRequestsGetNoAnswer) {
 
 TEST(ControlResponder, FramedFaultsBreakExactlyTheirField) {
     const Bytes request = Framed(0xFD, 1);
-    const std::vector<std::pair<std::string, FramedCheck>> cases = {
-        {"bad-crc", FramedCheck::BadCrc},
-        {"bad-sync", FramedCheck::BadSync},
-        {"status-bit-clear", FramedCheck::BadStatusBit},
-        {"wrong-command", FramedCheck::BadCommand},
-        {"wrong-type", FramedCheck::BadDeviceType},
-        {"other-address", FramedCheck::Valid},
+    const std::vector<std::pair<std::string, protocol::FramedCheck>> cases = {
+        {"bad-crc", protocol::FramedCheck::BadCrc},
+        {"bad-sync", protocol::FramedCheck::BadSync},
+        {"status-bit-clear", protocol::FramedCheck::BadStatusBit},
+        {"wrong-command", protocol::FramedCheck::BadCommand},
+        {"wrong-type", protocol::FramedCheck::BadDeviceType},
+        {"other-address", protocol::FramedCheck::Valid},
     };
     for (const auto& [fault, check] : cases) {
         sim::ControlState state;
         const Bytes reply =
             sim::AnswerFramedRequest(Config("control-fault=" + fault), state, request);
-        EXPECT_EQ(ValidateFramedReply(request, reply), check) << fault;
+        EXPECT_EQ(protocol::ValidateFramedReply(request, reply), check) << fault;
     }
     sim::ControlState state;
     EXPECT_EQ(sim::AnswerFramedRequest(Config("control-fault=partial"), state, request).size(), 5u);
@@ -86,10 +88,12 @@ TEST(ControlResponder, FramedFaultsBreakExactlyTheirField) {
 TEST(ControlResponder, BusyCountsAnswersThenTheModuleWorks) {
     const sim::ControlConfig config = Config("control-fault=busy:2");
     sim::ControlState state;
-    EXPECT_EQ(FramedStatusCode(sim::AnswerFramedRequest(config, state, Framed(0xFD, 1))), 2);
+    EXPECT_EQ(protocol::FramedStatusCode(sim::AnswerFramedRequest(config, state, Framed(0xFD, 1))),
+              2);
     const Bytes busyDatagram = sim::AnswerControlDatagram(config, state, Datagram(3, 5, {1}));
     EXPECT_EQ(busyDatagram, (Bytes{0x01, 0x80, 5, 0}));
-    EXPECT_EQ(FramedStatusCode(sim::AnswerFramedRequest(config, state, Framed(0xFD, 1))), 0);
+    EXPECT_EQ(protocol::FramedStatusCode(sim::AnswerFramedRequest(config, state, Framed(0xFD, 1))),
+              0);
 }
 
 TEST(ControlResponder, DatagramPayloadsAreKeptAndReadBackByTheReadingCodes) {
@@ -114,7 +118,7 @@ TEST(ControlResponder, DatagramFaultsShapeTheReply) {
         3u);
     EXPECT_GT(
         sim::AnswerControlDatagram(Config("control-fault=long"), state, Datagram(4, 9)).size(),
-        packet::kBufferSize);
+        protocol::packet::kBufferSize);
     EXPECT_EQ(sim::AnswerControlDatagram(Config("control-fault=status:258"), state, Datagram(4, 9)),
               (Bytes{2, 1, 9, 0}));
 }
@@ -136,13 +140,15 @@ TEST(ControlConfig, AFaultSequenceGivesEachRequestItsStepAndRepeatsTheLast) {
     // The module's answers follow the steps: a broken CRC, then status 7, then a good reply.
     sim::ControlState state;
     const Bytes request = Framed(0xFD, 1);
-    EXPECT_NE(CalcCRC16(sim::AnswerFramedRequest(sim::ForRequest(config, 0), state, request)), 0);
-    EXPECT_EQ(
-        sim::AnswerFramedRequest(sim::ForRequest(config, 1), state, request)[packet::kStatusOffset],
-        0x87);
-    EXPECT_EQ(
-        sim::AnswerFramedRequest(sim::ForRequest(config, 2), state, request)[packet::kStatusOffset],
-        0x80);
+    EXPECT_NE(
+        protocol::CalcCRC16(sim::AnswerFramedRequest(sim::ForRequest(config, 0), state, request)),
+        0);
+    EXPECT_EQ(sim::AnswerFramedRequest(sim::ForRequest(config, 1), state,
+                                       request)[protocol::packet::kStatusOffset],
+              0x87);
+    EXPECT_EQ(sim::AnswerFramedRequest(sim::ForRequest(config, 2), state,
+                                       request)[protocol::packet::kStatusOffset],
+              0x80);
 
     // A single fault stays one for every request, and replacing a sequence by one clears it.
     const sim::ControlConfig single = Config("control-fault=busy:2");

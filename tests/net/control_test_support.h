@@ -72,9 +72,9 @@ protected:
     void SetUp() override {
         LoopbackSimulatorSuite::SetUp();
         logFolder_ = std::make_unique<TempDir>();
-        ForceDebugLog(LogPath(), true);
+        app::ForceDebugLog(LogPath(), true);
     }
-    void TearDown() override { UseDebugLogSettings(""); }
+    void TearDown() override { app::UseDebugLogSettings(""); }
     std::string LogPath() const { return logFolder_->File("panel.log"); }
     std::vector<std::string> Log() const { return LogMessages(LogPath()); }
 

@@ -29,10 +29,11 @@ protected:
 };
 
 TEST_F(ControlWaitsOverLoopback, ReplyCutShortEndsEachAttemptAfterTheReadWait) {
-    CModuleInterface module(Ip("127.0.0.231"));
+    protocol::CModuleInterface module(Ip("127.0.0.231"));
     std::uint32_t count = 0;
     std::array<std::uint8_t, 2048> buffer{};
-    EXPECT_EQ(module.DoCommand(count, 0, 201, 0, 0, buffer.data()), ModuleResult::NoAnswer);
+    EXPECT_EQ(module.DoCommand(count, 0, 201, 0, 0, buffer.data()),
+              protocol::ModuleResult::NoAnswer);
     const auto log = Log();
     EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData(): NO RESPONSE!"), 3u);
     EXPECT_EQ(CountOf(log, "CTCPTransport::ReadData() [E2 E4 FF FF 01 ]"), 3u);
@@ -43,10 +44,11 @@ TEST_F(ControlWaitsOverLoopback, ReplyCutShortEndsEachAttemptAfterTheReadWait) {
 
 TEST_F(ControlWaitsOverLoopback, DatagramRepliesThatAnswerNothingEndWithNoAnswerAfterThreeSends) {
     for (const char* address : {"127.0.0.232", "127.0.0.233", "127.0.0.234"}) {
-        CModuleInterface module(Ip(address));
+        protocol::CModuleInterface module(Ip(address));
         std::uint32_t count = 0;
         std::array<std::uint8_t, 2048> buffer{};
-        EXPECT_EQ(module.DoCommand(count, 0, 402, 0, 0, buffer.data()), ModuleResult::NoAnswer)
+        EXPECT_EQ(module.DoCommand(count, 0, 402, 0, 0, buffer.data()),
+                  protocol::ModuleResult::NoAnswer)
             << address;
         // Every attempt carries the same sequence number.
         EXPECT_EQ(nettest::ControlCapture(CapturePath(), address, 3).datagrams,
@@ -62,21 +64,22 @@ TEST_F(ControlWaitsOverLoopback, DatagramRepliesThatAnswerNothingEndWithNoAnswer
 }
 
 TEST_F(ControlWaitsOverLoopback, SilentModuleGetsTheDatagramThreeTimes) {
-    CModuleInterface module(Ip("127.0.0.236"));
+    protocol::CModuleInterface module(Ip("127.0.0.236"));
     std::uint32_t count = 0;
     std::array<std::uint8_t, 2048> buffer{1, 2};
-    EXPECT_EQ(module.DoCommand(count, 0, 401, 0, 2, buffer.data()), ModuleResult::NoAnswer);
+    EXPECT_EQ(module.DoCommand(count, 0, 401, 0, 2, buffer.data()),
+              protocol::ModuleResult::NoAnswer);
     EXPECT_EQ(nettest::ControlCapture(CapturePath(), "127.0.0.236", 3).datagrams,
               std::vector<std::string>(3, "03000100000002000102"));
     EXPECT_EQ(Log().size(), 1u + 3u);
 }
 
 TEST_F(ControlWaitsOverLoopback, TrickledReplyKeepsTheReadGoingAndIsDumpedPerReceive) {
-    CModuleInterface module(Ip("127.0.0.237"));
+    protocol::CModuleInterface module(Ip("127.0.0.237"));
     std::array<std::uint8_t, 2048> value{0x42};
     std::uint32_t count = 0;
     // 16 reply bytes 150 ms apart take 2.4 s, longer than one wait: the bound is per wait.
-    EXPECT_EQ(module.DoCommand(count, 0, 203, 0, 1, value.data()), ModuleResult::Ok);
+    EXPECT_EQ(module.DoCommand(count, 0, 203, 0, 1, value.data()), protocol::ModuleResult::Ok);
     const auto log = Log();
     // 17 bytes out: a row of 16 and a row of 1, from the interface and again from the transport.
     EXPECT_EQ(CountStartingWith(log, "WR: ["), 2u);
@@ -87,7 +90,7 @@ TEST_F(ControlWaitsOverLoopback, TrickledReplyKeepsTheReadGoingAndIsDumpedPerRec
 }
 
 TEST(UdpTransport, ReadBeforeAnyWriteReturnsAtOnceWithNothing) {
-    CUDPTransport transport;
+    protocol::CUDPTransport transport;
     transport.SetAddress(Ip("127.0.0.235"), 9000, 0);
     std::array<std::uint8_t, 16> buffer{};
     EXPECT_EQ(transport.ReadData(buffer.data(), buffer.size()), 0u);

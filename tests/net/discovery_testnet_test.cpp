@@ -21,7 +21,9 @@ using nettest::SteppedMilliseconds;
 
 constexpr bool kNeverBlock = false;
 
-std::string RecordHex(const ModuleHelloRecord& record) { return nettest::Hex(record.bytes); }
+std::string RecordHex(const netconfig::ModuleHelloRecord& record) {
+    return nettest::Hex(record.bytes);
+}
 
 // The first 30 bytes of the hello the simulator sends for `moduleText`.
 std::string HelloRecordHex(const std::string& moduleText) {
@@ -36,10 +38,11 @@ class BroadcastOnTestNetwork : public nettest::TestNetworkFixture {};
 
 TEST_F(BroadcastOnTestNetwork, NoModuleListsNothingAfterTheWholeCollection) {
     ASSERT_TRUE(StartModsim({}));
-    std::vector<ModuleHelloRecord> modules(1);
+    std::vector<netconfig::ModuleHelloRecord> modules(1);
     bool listed = false;
     const std::uint32_t collected = SteppedMilliseconds(
-        [&] { listed = ListModules(Panel(), kWizardQueryCode, modules); }, kNeverBlock);
+        [&] { listed = netconfig::ListModules(Panel(), netconfig::kWizardQueryCode, modules); },
+        kNeverBlock);
     // The whole 2000 ms and no more than the polling pass under way then.
     EXPECT_GE(collected, 2000u);
     EXPECT_LT(collected, 2300u);
@@ -63,8 +66,8 @@ TEST_F(BroadcastOnTestNetwork, OneRecordPerMacInOrderOfArrival) {
         "ip=198.18.0.6,mac=00:0A:1B:2C:3D:01,mask=255.0.0.0,reply=delay:150";
     ASSERT_TRUE(StartModsim({"--module", first, "--module", late, "--module", tooShort, "--module",
                              longer, "--module", repeated}));
-    std::vector<ModuleHelloRecord> modules;
-    EXPECT_TRUE(ListModules(Panel(), kWizardQueryCode, modules));
+    std::vector<netconfig::ModuleHelloRecord> modules;
+    EXPECT_TRUE(netconfig::ListModules(Panel(), netconfig::kWizardQueryCode, modules));
     // Each module answered on both ports; the late one came last although it is listed second.
     ASSERT_EQ(modules.size(), 3u);
     EXPECT_EQ(RecordHex(modules[0]), HelloRecordHex(first));
@@ -83,7 +86,7 @@ void BroadcastHelloOnLoopback(const std::string& helloHex) {
         hello.push_back(static_cast<std::uint8_t>(std::stoi(helloHex.substr(i, 2), nullptr, 16)));
     if (platform::SetBroadcast(socket) && platform::Bind(socket, Ip("127.0.0.1"), 0)) {
         for (int copy = 0; copy < 5; ++copy) {
-            for (const std::uint16_t port : wire::kPorts)
+            for (const std::uint16_t port : netconfig::wire::kPorts)
                 EXPECT_TRUE(platform::SentWhole(platform::SendTo(socket, hello, 0xFFFFFFFFu, port),
                                                 hello.size()));
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -102,8 +105,8 @@ TEST_F(BroadcastOnTestNetwork, HearsBroadcastAnswersOnTheAdapterOnlyAndNeverItsO
     const std::string elsewhere = "ip=127.0.0.9,mac=00:0A:1B:2C:3D:03";
     ASSERT_TRUE(StartModsim({"--module", factory, "--module", configured}));
     std::thread loopbackModule(BroadcastHelloOnLoopback, HelloRecordHex(elsewhere));
-    std::vector<ModuleHelloRecord> modules;
-    EXPECT_TRUE(ListModules(Panel(), kWizardQueryCode, modules));
+    std::vector<netconfig::ModuleHelloRecord> modules;
+    EXPECT_TRUE(netconfig::ListModules(Panel(), netconfig::kWizardQueryCode, modules));
     loopbackModule.join();
 
     std::vector<std::string> listed;
@@ -117,17 +120,18 @@ class NetworkSettingsOnTestNetwork : public nettest::TestNetworkFixture {};
 
 TEST_F(NetworkSettingsOnTestNetwork, ModuleTakesItsSettingsAndAnswersAtTheNewAddress) {
     ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.2,mac=00:0A:1B:2C:3D:4E,switcher=10.1.1.1"}));
-    const MacAddress mac = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
-    MacAddress other = mac;
+    const netconfig::MacAddress mac = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
+    netconfig::MacAddress other = mac;
     other[5] = 0x4F;
     std::uint32_t switcher = 0;
-    EXPECT_TRUE(SetModuleNetwork(Panel(), other, Ip("198.18.0.40"), Ip("255.255.0.0"), Panel()));
-    EXPECT_TRUE(ReadSwitcherAddress(Panel(), Ip("198.18.0.2"), switcher));
+    EXPECT_TRUE(
+        netconfig::SetModuleNetwork(Panel(), other, Ip("198.18.0.40"), Ip("255.255.0.0"), Panel()));
+    EXPECT_TRUE(netconfig::ReadSwitcherAddress(Panel(), Ip("198.18.0.2"), switcher));
 
     // The sockets stay open 200 ms after sending, and not longer.
     EXPECT_EQ(SteppedMilliseconds([&] {
-                  EXPECT_TRUE(SetModuleNetwork(Panel(), mac, Ip("198.18.0.50"), Ip("255.255.0.0"),
-                                               Panel()));
+                  EXPECT_TRUE(netconfig::SetModuleNetwork(Panel(), mac, Ip("198.18.0.50"),
+                                                          Ip("255.255.0.0"), Panel()));
               }),
               200u);
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 4);
@@ -141,11 +145,11 @@ TEST_F(NetworkSettingsOnTestNetwork, ModuleTakesItsSettingsAndAnswersAtTheNewAdd
     EXPECT_EQ(wire[3].hex, wire[2].hex);
     EXPECT_EQ(wire[3].to, "255.255.255.255:9101");
 
-    ASSERT_TRUE(ReadSwitcherAddress(Panel(), Ip("198.18.0.50"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Panel(), Ip("198.18.0.50"), switcher));
     EXPECT_EQ(switcher, Ip("10.1.1.1"));
-    EXPECT_FALSE(ReadSwitcherAddress(Panel(), Ip("198.18.0.2"), switcher));
-    std::vector<ModuleHelloRecord> modules;
-    EXPECT_TRUE(ListModules(Panel(), kWizardQueryCode, modules));
+    EXPECT_FALSE(netconfig::ReadSwitcherAddress(Panel(), Ip("198.18.0.2"), switcher));
+    std::vector<netconfig::ModuleHelloRecord> modules;
+    EXPECT_TRUE(netconfig::ListModules(Panel(), netconfig::kWizardQueryCode, modules));
     ASSERT_EQ(modules.size(), 1u);
     EXPECT_EQ(modules[0].Ip(), Ip("198.18.0.50"));
     EXPECT_EQ(modules[0].Mask(), Ip("255.255.0.0"));

@@ -72,7 +72,7 @@ protected:
 
 TEST_F(ExchangeOverLoopback, SwitcherReadSendsTheRequestOnBothPortsAndTakesTheAddress) {
     std::uint32_t switcher = 0;
-    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.101"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.101"), switcher));
     EXPECT_EQ(switcher, Ip("10.1.1.1"));
     const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.101", 2);
     nettest::ExpectSentOnBothPorts(wire, "127.0.0.1", "127.0.0.101",
@@ -81,7 +81,7 @@ TEST_F(ExchangeOverLoopback, SwitcherReadSendsTheRequestOnBothPortsAndTakesTheAd
 
 TEST_F(ExchangeOverLoopback, ModuleAnsweringOnlyOn9101IsAccepted) {
     std::uint32_t switcher = 0;
-    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.102"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.102"), switcher));
     EXPECT_EQ(switcher, Ip("10.2.2.2"));
     const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.102", 1);
     ASSERT_EQ(wire.size(), 1u);
@@ -90,24 +90,26 @@ TEST_F(ExchangeOverLoopback, ModuleAnsweringOnlyOn9101IsAccepted) {
 
 TEST_F(ExchangeOverLoopback, SwitchReplyMagicAndElevenByteRepliesAreAccepted) {
     std::uint32_t switcher = 0;
-    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.103"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.103"), switcher));
     EXPECT_EQ(switcher, Ip("10.3.3.3"));
     // Eleven bytes end before the address, which then reads as zero.
     switcher = 1;
-    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.104"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.104"), switcher));
     EXPECT_EQ(switcher, 0u);
 }
 
 TEST_F(ExchangeOverLoopback, StatusTwoOrAWrongMagicFailsWithoutWaitingOn) {
     std::uint32_t switcher = 0;
     bool read = true;
-    EXPECT_LT(SteppedMilliseconds(
-                  [&] { read = ReadSwitcherAddress(Local(), Ip("127.0.0.105"), switcher); }),
+    EXPECT_LT(SteppedMilliseconds([&] {
+                  read = netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.105"), switcher);
+              }),
               kDeadlineMs);
     EXPECT_FALSE(read);
     read = true;
-    EXPECT_LT(SteppedMilliseconds(
-                  [&] { read = ReadSwitcherAddress(Local(), Ip("127.0.0.107"), switcher); }),
+    EXPECT_LT(SteppedMilliseconds([&] {
+                  read = netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.107"), switcher);
+              }),
               kDeadlineMs);
     EXPECT_FALSE(read);
 }
@@ -116,30 +118,32 @@ TEST_F(ExchangeOverLoopback, TenByteReplyIsIgnoredUntilTheDeadline) {
     std::uint32_t switcher = 0;
     bool read = true;
     ExpectGivenUpAtTheDeadline(SteppedMilliseconds(
-        [&] { read = ReadSwitcherAddress(Local(), Ip("127.0.0.106"), switcher); }));
+        [&] { read = netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.106"), switcher); }));
     EXPECT_FALSE(read);
 }
 
 TEST_F(ExchangeOverLoopback, SilentModuleIsGivenUpAtTheDeadline) {
     std::uint32_t switcher = 0;
-    PassportBuffer passport{};
+    netconfig::PassportBuffer passport{};
     bool read = true;
     constexpr bool kNeverBlock = false;
     ExpectGivenUpAtTheDeadline(SteppedMilliseconds(
-        [&] { read = ReadSwitcherAddress(Local(), Ip("127.0.0.116"), switcher); }, kNeverBlock));
+        [&] { read = netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.116"), switcher); },
+        kNeverBlock));
     EXPECT_FALSE(read);
     read = true;
     ExpectGivenUpAtTheDeadline(SteppedMilliseconds(
-        [&] { read = ReadModulePassport(Local(), Ip("127.0.0.116"), passport); }, kNeverBlock));
+        [&] { read = netconfig::ReadModulePassport(Local(), Ip("127.0.0.116"), passport); },
+        kNeverBlock));
     EXPECT_FALSE(read);
 }
 
 TEST_F(ExchangeOverLoopback, WhenBothPortsAnswerThe9100ReplyDecides) {
     // Each module spoils the magic on one port; the other port's reply is good.
     std::uint32_t switcher = 0;
-    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.117"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.117"), switcher));
     EXPECT_EQ(switcher, Ip("10.17.17.17"));
-    EXPECT_FALSE(ReadSwitcherAddress(Local(), Ip("127.0.0.118"), switcher));
+    EXPECT_FALSE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.118"), switcher));
     const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.118", 2);
     ASSERT_EQ(wire.size(), 2u);  // both replies went out; the one from 9100 was taken
 }
@@ -147,21 +151,21 @@ TEST_F(ExchangeOverLoopback, WhenBothPortsAnswerThe9100ReplyDecides) {
 TEST_F(ExchangeOverLoopback, DelayedTwiceAndTrailingRepliesAllSucceed) {
     std::uint32_t switcher = 0;
     const auto start = Clock::now();
-    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.108"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.108"), switcher));
     EXPECT_GE(MillisecondsSince(start), 250);
     EXPECT_EQ(switcher, Ip("10.8.8.8"));
     // The second copy of a doubled reply meets closed sockets; the next read is not confused.
     for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.109"), switcher));
+        ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.109"), switcher));
         EXPECT_EQ(switcher, Ip("10.9.9.9"));
     }
-    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.110"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.110"), switcher));
     EXPECT_EQ(switcher, Ip("10.10.10.10"));
 }
 
 TEST_F(ExchangeOverLoopback, PassportOf600BytesIsCutTo418) {
-    PassportBuffer passport{};
-    ASSERT_TRUE(ReadModulePassport(Local(), Ip("127.0.0.111"), passport));
+    netconfig::PassportBuffer passport{};
+    ASSERT_TRUE(netconfig::ReadModulePassport(Local(), Ip("127.0.0.111"), passport));
     const sim::Datagram sent = PassportOf(kModules[10]);
     ASSERT_EQ(sent.size(), 600u);
     EXPECT_TRUE(std::equal(passport.begin(), passport.end(), sent.begin()));
@@ -171,9 +175,9 @@ TEST_F(ExchangeOverLoopback, PassportOf600BytesIsCutTo418) {
 }
 
 TEST_F(ExchangeOverLoopback, PassportOf300BytesLeavesTheRestZero) {
-    PassportBuffer passport;
+    netconfig::PassportBuffer passport;
     passport.fill(0x55);
-    ASSERT_TRUE(ReadModulePassport(Local(), Ip("127.0.0.112"), passport));
+    ASSERT_TRUE(netconfig::ReadModulePassport(Local(), Ip("127.0.0.112"), passport));
     const sim::Datagram sent = PassportOf(kModules[11]);
     ASSERT_EQ(sent.size(), 300u);
     EXPECT_TRUE(std::equal(sent.begin(), sent.end(), passport.begin()));
@@ -181,20 +185,21 @@ TEST_F(ExchangeOverLoopback, PassportOf300BytesLeavesTheRestZero) {
 }
 
 TEST_F(ExchangeOverLoopback, PassportOf289BytesIsIgnoredAndWrongMagicAt290FailsAtOnce) {
-    PassportBuffer passport{};
+    netconfig::PassportBuffer passport{};
     bool read = true;
     ExpectGivenUpAtTheDeadline(SteppedMilliseconds(
-        [&] { read = ReadModulePassport(Local(), Ip("127.0.0.113"), passport); }));
+        [&] { read = netconfig::ReadModulePassport(Local(), Ip("127.0.0.113"), passport); }));
     EXPECT_FALSE(read);
     read = true;
-    EXPECT_LT(SteppedMilliseconds(
-                  [&] { read = ReadModulePassport(Local(), Ip("127.0.0.114"), passport); }),
+    EXPECT_LT(SteppedMilliseconds([&] {
+                  read = netconfig::ReadModulePassport(Local(), Ip("127.0.0.114"), passport);
+              }),
               kDeadlineMs);
     EXPECT_FALSE(read);
 }
 
 TEST_F(ExchangeOverLoopback, WrittenSwitcherAddressIsReadBack) {
-    ASSERT_TRUE(WriteSwitcherAddress(Local(), Ip("127.0.0.115"), Ip("198.18.0.77")));
+    ASSERT_TRUE(netconfig::WriteSwitcherAddress(Local(), Ip("127.0.0.115"), Ip("198.18.0.77")));
     const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.115", 2);
     ASSERT_EQ(wire.size(), 2u);
     EXPECT_EQ(wire[0].hex,
@@ -204,22 +209,22 @@ TEST_F(ExchangeOverLoopback, WrittenSwitcherAddressIsReadBack) {
               "00000000");
     EXPECT_EQ(wire[1].hex, wire[0].hex);
     std::uint32_t switcher = 0;
-    ASSERT_TRUE(ReadSwitcherAddress(Local(), Ip("127.0.0.115"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.115"), switcher));
     EXPECT_EQ(switcher, Ip("198.18.0.77"));
 }
 
 TEST_F(ExchangeOverLoopback, WriteThatNoModuleHearsIsStillTrue) {
-    EXPECT_TRUE(WriteSwitcherAddress(Local(), Ip("127.0.0.130"), Ip("10.0.0.1")));
+    EXPECT_TRUE(netconfig::WriteSwitcherAddress(Local(), Ip("127.0.0.130"), Ip("10.0.0.1")));
 }
 
 TEST_F(ExchangeOverLoopback, DeviceWithoutListenerFailsBeforeTheDeadline) {
     std::uint32_t switcher = 0;
-    PassportBuffer passport{};
+    netconfig::PassportBuffer passport{};
     bool read = true;
     // Port unreachable on both sockets leaves none usable, which ends the wait.
     EXPECT_LT(SteppedMilliseconds([&] {
-                  read = ReadSwitcherAddress(Local(), Ip("127.0.0.131"), switcher) ||
-                         ReadModulePassport(Local(), Ip("127.0.0.131"), passport);
+                  read = netconfig::ReadSwitcherAddress(Local(), Ip("127.0.0.131"), switcher) ||
+                         netconfig::ReadModulePassport(Local(), Ip("127.0.0.131"), passport);
               }),
               kDeadlineMs);
     EXPECT_FALSE(read);
@@ -229,24 +234,26 @@ TEST_F(ExchangeOverLoopback, DeviceWithoutListenerFailsBeforeTheDeadline) {
 // computer itself, where the exchange would take its own request for the reply.
 TEST(ExchangeWithAddressZero, FailsAtOnceWithoutSendingOrHearingItself) {
     const std::uint32_t local = Ip("127.0.0.1");
-    const ReadSwitcherRequest request = BuildReadSwitcherRequest();
-    std::array<std::uint8_t, wire::kReceiveBufferSize> reply{};
+    const netconfig::ReadSwitcherRequest request = netconfig::BuildReadSwitcherRequest();
+    std::array<std::uint8_t, netconfig::wire::kReceiveBufferSize> reply{};
     std::size_t replyLength = 0;
     bool exchanged = true;
     EXPECT_EQ(SteppedMilliseconds([&] {
-                  exchanged = ExchangeModuleDatagram(local, 0, request.data(), request.size(),
-                                                     reply.data(), reply.size(),
-                                                     wire::kSwitcherReplyMinLength, &replyLength);
+                  exchanged = netconfig::ExchangeModuleDatagram(
+                      local, 0, request.data(), request.size(), reply.data(), reply.size(),
+                      netconfig::wire::kSwitcherReplyMinLength, &replyLength);
               }),
               0u);
     EXPECT_FALSE(exchanged);
     EXPECT_EQ(replyLength, 0u);
 
-    PassportBuffer passport{};
+    netconfig::PassportBuffer passport{};
     exchanged = true;
-    EXPECT_EQ(SteppedMilliseconds([&] { exchanged = ReadModulePassport(local, 0, passport); }), 0u);
+    EXPECT_EQ(
+        SteppedMilliseconds([&] { exchanged = netconfig::ReadModulePassport(local, 0, passport); }),
+        0u);
     EXPECT_FALSE(exchanged);
-    EXPECT_TRUE(WriteSwitcherAddress(local, 0, Ip("10.0.0.1")));
+    EXPECT_TRUE(netconfig::WriteSwitcherAddress(local, 0, Ip("10.0.0.1")));
 }
 
 }  // namespace

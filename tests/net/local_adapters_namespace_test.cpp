@@ -25,9 +25,9 @@ constexpr int kCannotSetUp = 77;
         "ip addr add 198.18.0.10/24 dev b0 && ip link set a0 up");
     if (made != 0) _exit(kCannotSetUp);
     std::vector<std::uint32_t> adapters;
-    GetLocalAdapters(adapters);
+    netconfig::GetLocalAdapters(adapters);
     std::string text;
-    for (const std::uint32_t address : adapters) text += FormatIpAddress(address) + ",";
+    for (const std::uint32_t address : adapters) text += netconfig::FormatIpAddress(address) + ",";
     const bool written = write(out, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     _exit(written ? 0 : 1);
 }

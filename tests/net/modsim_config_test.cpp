@@ -34,7 +34,7 @@ TEST(ModuleSpec, TakesEveryKey) {
         module, error))
         << error;
     EXPECT_EQ(module.ip, Ip("198.18.0.7"));
-    EXPECT_EQ(module.mac, (MacAddress{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E}));
+    EXPECT_EQ(module.mac, (netconfig::MacAddress{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E}));
     EXPECT_EQ(module.mask, Ip("255.255.0.0"));
     EXPECT_EQ(module.gateway, Ip("198.18.0.1"));
     EXPECT_EQ(module.switcher, Ip("10.1.1.1"));
@@ -71,7 +71,7 @@ TEST(ModuleSpec, DefaultsDeriveTheMacFromTheAddress) {
     ModuleConfig module;
     std::string error;
     ASSERT_TRUE(sim::ParseModuleSpec("ip=127.0.0.2", module, error)) << error;
-    EXPECT_EQ(module.mac, (MacAddress{0x02, 0x00, 127, 0, 0, 2}));
+    EXPECT_EQ(module.mac, (netconfig::MacAddress{0x02, 0x00, 127, 0, 0, 2}));
     EXPECT_EQ(module.mask, Ip("255.255.255.0"));
     EXPECT_EQ(module.gateway, 0u);
     EXPECT_EQ(module.switcher, 0u);

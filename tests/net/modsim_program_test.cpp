@@ -42,9 +42,9 @@ TEST(ModsimProgram, ConfigFileAndModuleArgumentsCombine) {
         {"--config", config, "--module", "ip=127.0.0.163,switcher=10.6.3.1"}, error))
         << error;
     std::uint32_t switcher = 0;
-    ASSERT_TRUE(ReadSwitcherAddress(Ip("127.0.0.1"), Ip("127.0.0.162"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Ip("127.0.0.1"), Ip("127.0.0.162"), switcher));
     EXPECT_EQ(switcher, Ip("10.6.2.1"));
-    ASSERT_TRUE(ReadSwitcherAddress(Ip("127.0.0.1"), Ip("127.0.0.163"), switcher));
+    ASSERT_TRUE(netconfig::ReadSwitcherAddress(Ip("127.0.0.1"), Ip("127.0.0.163"), switcher));
     EXPECT_EQ(switcher, Ip("10.6.3.1"));
 }
 

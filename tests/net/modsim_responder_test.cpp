@@ -28,7 +28,7 @@ ModuleConfig Module() {
 
 std::vector<Datagram> Replies(ModuleConfig& module, std::string_view magic,
                               std::size_t length = 26) {
-    return sim::RespondToDatagram(module, wire::kPortA, Request(magic, length)).replies;
+    return sim::RespondToDatagram(module, netconfig::wire::kPortA, Request(magic, length)).replies;
 }
 
 TEST(ModuleAnswers, SwitcherReadGetsTheTwentySixByteReply) {
@@ -52,9 +52,9 @@ TEST(ModuleAnswers, SwitcherWriteIsTakenWithoutReplyAndShortOnesAreIgnored) {
     write[8] = 1;
     write[11] = 198, write[12] = 18, write[13] = 0, write[14] = 9;
     Datagram cut(write.begin(), write.begin() + 14);
-    EXPECT_TRUE(sim::RespondToDatagram(module, wire::kPortA, cut).replies.empty());
+    EXPECT_TRUE(sim::RespondToDatagram(module, netconfig::wire::kPortA, cut).replies.empty());
     EXPECT_EQ(module.switcher, 0x0101010Au);
-    EXPECT_TRUE(sim::RespondToDatagram(module, wire::kPortA, write).replies.empty());
+    EXPECT_TRUE(sim::RespondToDatagram(module, netconfig::wire::kPortA, write).replies.empty());
     EXPECT_EQ(Hex(Replies(module, "WiZnInTr")[0]).substr(22, 8), "C6120009");
 }
 
@@ -102,11 +102,14 @@ TEST(ModuleAnswers, HelloCarriesTheAddressesAndItsConfiguredLength) {
 
 TEST(ModuleAnswers, OnlyTheHelloOfABroadcastingModuleGoesToBroadcast) {
     ModuleConfig module = Module();
-    EXPECT_FALSE(sim::RespondToDatagram(module, wire::kPortA, Request("WiZnLiSt", 26)).toBroadcast);
+    EXPECT_FALSE(sim::RespondToDatagram(module, netconfig::wire::kPortA, Request("WiZnLiSt", 26))
+                     .toBroadcast);
     std::string error;
     ASSERT_TRUE(sim::ParseModuleSpec("ip=198.18.1.20,hello-to=Broadcast", module, error)) << error;
-    EXPECT_TRUE(sim::RespondToDatagram(module, wire::kPortA, Request("WiZnLiSt", 26)).toBroadcast);
-    EXPECT_FALSE(sim::RespondToDatagram(module, wire::kPortA, Request("WiZnInTr", 26)).toBroadcast);
+    EXPECT_TRUE(sim::RespondToDatagram(module, netconfig::wire::kPortA, Request("WiZnLiSt", 26))
+                    .toBroadcast);
+    EXPECT_FALSE(sim::RespondToDatagram(module, netconfig::wire::kPortA, Request("WiZnInTr", 26))
+                     .toBroadcast);
 }
 
 TEST(ModuleAnswers, NetworkSettingsAreTakenOnlyForTheModulesOwnMac) {
@@ -115,7 +118,8 @@ TEST(ModuleAnswers, NetworkSettingsAreTakenOnlyForTheModulesOwnMac) {
     const std::uint8_t tail[] = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0xC0, 0xA8, 0x01,
                                  0x14, 0xFF, 0xFF, 0xFF, 0x00, 0xC0, 0xA8, 0x01, 0x01};
     std::copy(std::begin(tail), std::end(tail), settings.begin() + 8);
-    const sim::ModuleResponse taken = sim::RespondToDatagram(module, wire::kPortA, settings);
+    const sim::ModuleResponse taken =
+        sim::RespondToDatagram(module, netconfig::wire::kPortA, settings);
     EXPECT_TRUE(taken.takeNetwork);
     EXPECT_TRUE(taken.replies.empty());
     EXPECT_EQ(taken.newIp, 0x1401A8C0u);
@@ -123,17 +127,17 @@ TEST(ModuleAnswers, NetworkSettingsAreTakenOnlyForTheModulesOwnMac) {
     EXPECT_EQ(taken.newGateway, 0x0101A8C0u);
 
     settings[13] = 0x4F;
-    EXPECT_FALSE(sim::RespondToDatagram(module, wire::kPortA, settings).takeNetwork);
+    EXPECT_FALSE(sim::RespondToDatagram(module, netconfig::wire::kPortA, settings).takeNetwork);
     settings[13] = 0x4E;
     settings.pop_back();
-    EXPECT_FALSE(sim::RespondToDatagram(module, wire::kPortA, settings).takeNetwork);
+    EXPECT_FALSE(sim::RespondToDatagram(module, netconfig::wire::kPortA, settings).takeNetwork);
 }
 
 TEST(ModuleAnswers, UnknownOrTruncatedMagicsGetNothing) {
     ModuleConfig module = Module();
     EXPECT_TRUE(Replies(module, "WiZnInTc").empty());
     EXPECT_TRUE(Replies(module, "WiZnInT", 7).empty());
-    EXPECT_TRUE(sim::RespondToDatagram(module, wire::kPortA, {}).replies.empty());
+    EXPECT_TRUE(sim::RespondToDatagram(module, netconfig::wire::kPortA, {}).replies.empty());
 }
 
 TEST(ReplyModes, ShapeEveryReply) {
@@ -155,7 +159,9 @@ TEST(ReplyModes, ShapeEveryReply) {
     EXPECT_EQ(twice[0], twice[1]);
     module.reply = ReplyMode::Delayed;
     module.delayMs = 300;
-    EXPECT_EQ(sim::RespondToDatagram(module, wire::kPortA, Request("WiZnInTr", 26)).delayMs, 300u);
+    EXPECT_EQ(
+        sim::RespondToDatagram(module, netconfig::wire::kPortA, Request("WiZnInTr", 26)).delayMs,
+        300u);
 }
 
 TEST(ReplyModes, APortsOwnBehaviourReplacesTheModulesOnThatPortOnly) {
@@ -164,12 +170,12 @@ TEST(ReplyModes, APortsOwnBehaviourReplacesTheModulesOnThatPortOnly) {
     module.delayMs = 300;
     module.portReply[1] = sim::ReplyBehaviour{ReplyMode::WrongMagic, 0};
     const sim::ModuleResponse on9101 =
-        sim::RespondToDatagram(module, wire::kPortB, Request("WiZnInTr", 26));
+        sim::RespondToDatagram(module, netconfig::wire::kPortB, Request("WiZnInTr", 26));
     ASSERT_EQ(on9101.replies.size(), 1u);
     EXPECT_EQ(Hex(on9101.replies[0]).substr(0, 16), "57695A6E42614464");
     EXPECT_EQ(on9101.delayMs, 0u);
     const sim::ModuleResponse on9100 =
-        sim::RespondToDatagram(module, wire::kPortA, Request("WiZnInTr", 26));
+        sim::RespondToDatagram(module, netconfig::wire::kPortA, Request("WiZnInTr", 26));
     ASSERT_EQ(on9100.replies.size(), 1u);
     EXPECT_EQ(Hex(on9100.replies[0]).substr(0, 16), "57695A6E496E5463");
     EXPECT_EQ(on9100.delayMs, 300u);
@@ -195,7 +201,7 @@ TEST(ReplyModes, SilentModuleStillTakesWrites) {
     EXPECT_TRUE(Replies(module, "WiZnInTr").empty());
     Datagram write = Request("WiZnInTw", 19);
     write[11] = 1;
-    sim::RespondToDatagram(module, wire::kPortA, write);
+    sim::RespondToDatagram(module, netconfig::wire::kPortA, write);
     EXPECT_EQ(module.switcher, 1u);
 }
 

@@ -11,7 +11,7 @@ namespace nettest {
 
 std::uint32_t Ip(std::string_view text) {
     std::uint32_t address = 0;
-    EXPECT_TRUE(ParseIpAddress(text, address)) << text;
+    EXPECT_TRUE(netconfig::ParseIpAddress(text, address)) << text;
     return address;
 }
 

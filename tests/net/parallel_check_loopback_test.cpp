@@ -47,15 +47,15 @@ protected:
     }
 };
 
-SwitcherCheck Online(const char* device, const char* switcher) {
+netconfig::SwitcherCheck Online(const char* device, const char* switcher) {
     return {Ip(device), true, Ip(switcher), true};
 }
-SwitcherCheck Offline(const char* device, bool answered = false) {
+netconfig::SwitcherCheck Offline(const char* device, bool answered = false) {
     return {Ip(device), false, 0, answered};
 }
 
-void ExpectSameChecks(const std::vector<SwitcherCheck>& actual,
-                      const std::vector<SwitcherCheck>& expected) {
+void ExpectSameChecks(const std::vector<netconfig::SwitcherCheck>& actual,
+                      const std::vector<netconfig::SwitcherCheck>& expected) {
     ASSERT_EQ(actual.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE("device #" + std::to_string(i));
@@ -75,16 +75,16 @@ TEST_F(ParallelCheckOverLoopback, MixedDevicesAreEachJudgedAsAloneAndKeptInOrder
     const std::vector<std::uint32_t> devices = {
         Ip("127.0.0.171"), Ip("127.0.0.170"), Ip("127.0.0.176"), Ip("127.0.0.172"),
         Ip("127.0.0.173"), Ip("127.0.0.174"), Ip("127.0.0.175")};
-    const std::vector<SwitcherCheck> expected = {Offline("127.0.0.171"),
-                                                 Online("127.0.0.170", "10.70.0.1"),
-                                                 Offline("127.0.0.176"),
-                                                 Offline("127.0.0.172", true),
-                                                 Online("127.0.0.173", "10.73.0.1"),
-                                                 Offline("127.0.0.174"),
-                                                 Online("127.0.0.175", "10.75.0.1")};
-    for (const std::size_t jobs : {kDefaultCheckJobs, std::size_t{3}, std::size_t{1}}) {
+    const std::vector<netconfig::SwitcherCheck> expected = {Offline("127.0.0.171"),
+                                                            Online("127.0.0.170", "10.70.0.1"),
+                                                            Offline("127.0.0.176"),
+                                                            Offline("127.0.0.172", true),
+                                                            Online("127.0.0.173", "10.73.0.1"),
+                                                            Offline("127.0.0.174"),
+                                                            Online("127.0.0.175", "10.75.0.1")};
+    for (const std::size_t jobs : {netconfig::kDefaultCheckJobs, std::size_t{3}, std::size_t{1}}) {
         SCOPED_TRACE("jobs " + std::to_string(jobs));
-        ExpectSameChecks(CheckSwitchers(Local(), devices, jobs), expected);
+        ExpectSameChecks(netconfig::CheckSwitchers(Local(), devices, jobs), expected);
     }
 }
 
@@ -92,12 +92,13 @@ TEST_F(ParallelCheckOverLoopback, MixedDevicesAreEachJudgedAsAloneAndKeptInOrder
 // exchange of the device that sent it. Repeated, so a mix-up cannot hide behind lucky timing.
 TEST_F(ParallelCheckOverLoopback, RepliesArrivingTogetherAreNeverMixedUp) {
     const auto devices = Hosts(180, kAnswering);
-    std::vector<SwitcherCheck> expected;
+    std::vector<netconfig::SwitcherCheck> expected;
     for (int n = 180; n < 180 + kAnswering; ++n)
         expected.push_back({Ip(Host(n)), true, Ip("10.80.0." + std::to_string(n)), true});
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        ExpectSameChecks(CheckSwitchers(Local(), devices, kMaxCheckJobs), expected);
+        ExpectSameChecks(netconfig::CheckSwitchers(Local(), devices, netconfig::kMaxCheckJobs),
+                         expected);
     }
 }
 
@@ -108,15 +109,16 @@ TEST_F(ParallelCheckOverLoopback, ADeviceListedTwiceIsReportedOnlineBothTimes) {
     const std::vector<std::uint32_t> devices = {Ip("127.0.0.180"), Ip("127.0.0.171"),
                                                 Ip("127.0.0.180")};
     std::vector<std::size_t> toldOrder;
-    std::vector<SwitcherCheck> told(devices.size());
-    const auto results = CheckSwitchers(Local(), devices, kDefaultCheckJobs,
-                                        [&](std::size_t index, const SwitcherCheck& result) {
-                                            toldOrder.push_back(index);
-                                            told[index] = result;
-                                        });
-    const std::vector<SwitcherCheck> expected = {Online("127.0.0.180", "10.80.0.180"),
-                                                 Offline("127.0.0.171"),
-                                                 Online("127.0.0.180", "10.80.0.180")};
+    std::vector<netconfig::SwitcherCheck> told(devices.size());
+    const auto results =
+        netconfig::CheckSwitchers(Local(), devices, netconfig::kDefaultCheckJobs,
+                                  [&](std::size_t index, const netconfig::SwitcherCheck& result) {
+                                      toldOrder.push_back(index);
+                                      told[index] = result;
+                                  });
+    const std::vector<netconfig::SwitcherCheck> expected = {Online("127.0.0.180", "10.80.0.180"),
+                                                            Offline("127.0.0.171"),
+                                                            Online("127.0.0.180", "10.80.0.180")};
     ExpectSameChecks(results, expected);
     ExpectSameChecks(told, expected);
     EXPECT_EQ(toldOrder, (std::vector<std::size_t>{0, 2, 1}));
@@ -126,15 +128,16 @@ TEST_F(ParallelCheckOverLoopback, ADeviceListedTwiceIsReportedOnlineBothTimes) {
 // more run at a time than asked.
 TEST_F(ParallelCheckOverLoopback, SilentDevicesRunningTogetherShareOneDeadline) {
     const auto silent = Hosts(190, kSilent);
-    std::vector<SwitcherCheck> results;
-    std::uint32_t stepped =
-        SteppedMilliseconds([&] { results = CheckSwitchers(Local(), silent, kSilent); }, false);
+    std::vector<netconfig::SwitcherCheck> results;
+    std::uint32_t stepped = SteppedMilliseconds(
+        [&] { results = netconfig::CheckSwitchers(Local(), silent, kSilent); }, false);
     EXPECT_GE(stepped, kDeadlineMs);
     EXPECT_LT(stepped, kDeadlineMs + kPassMs);
     for (const auto& result : results) EXPECT_FALSE(result.online || result.answered);
 
     // Two at a time: five deadlines one after another.
-    stepped = SteppedMilliseconds([&] { results = CheckSwitchers(Local(), silent, 2); }, false);
+    stepped = SteppedMilliseconds([&] { results = netconfig::CheckSwitchers(Local(), silent, 2); },
+                                  false);
     EXPECT_GE(stepped, 5 * kDeadlineMs);
     EXPECT_LT(stepped, 5 * (kDeadlineMs + kPassMs));
 }
@@ -145,52 +148,55 @@ TEST_F(ParallelCheckOverLoopback, SilentDevicesRunningTogetherShareOneDeadline) 
 // keeps both ports' replies until its own short deadline. Each ends in its own outcome, told
 // once as it ends, and the silent one's deadline is the whole run's.
 TEST_F(ParallelCheckOverLoopback, ExchangesOfEveryKindRunTogetherEachToItsOwnOutcome) {
-    const auto read = BuildReadSwitcherRequest();
-    const auto passport = BuildReadPassportRequest();
-    const auto write = BuildWriteSwitcherRequest(Ip("10.0.0.9"));
-    std::vector<ExchangePlan> plans = {
-        SwitcherReadPlan(Local(), Ip("127.0.0.170"), read),
-        SwitcherReadPlan(Local(), Ip("127.0.0.175"), passport),
-        SwitcherReadPlan(Local(), Ip("127.0.0.172"), read),
-        SwitcherReadPlan(Local(), Ip("127.0.0.171"), read),
-        SwitcherReadPlan(Local(), Ip("127.0.0.176"), read),
-        SwitcherReadPlan(Local(), Ip("127.0.0.174"), write),
-        SwitcherReadPlan(Local(), 0, read),
-        SwitcherReadPlan(Local(), Ip("127.0.0.180"), read),
+    const auto read = netconfig::BuildReadSwitcherRequest();
+    const auto passport = netconfig::BuildReadPassportRequest();
+    const auto write = netconfig::BuildWriteSwitcherRequest(Ip("10.0.0.9"));
+    std::vector<netconfig::ExchangePlan> plans = {
+        netconfig::SwitcherReadPlan(Local(), Ip("127.0.0.170"), read),
+        netconfig::SwitcherReadPlan(Local(), Ip("127.0.0.175"), passport),
+        netconfig::SwitcherReadPlan(Local(), Ip("127.0.0.172"), read),
+        netconfig::SwitcherReadPlan(Local(), Ip("127.0.0.171"), read),
+        netconfig::SwitcherReadPlan(Local(), Ip("127.0.0.176"), read),
+        netconfig::SwitcherReadPlan(Local(), Ip("127.0.0.174"), write),
+        netconfig::SwitcherReadPlan(Local(), 0, read),
+        netconfig::SwitcherReadPlan(Local(), Ip("127.0.0.180"), read),
     };
-    plans[1].minimumReplyLength = wire::kPassportReplyMinLength;
-    plans[1].check = CheckPassportReply;
+    plans[1].minimumReplyLength = netconfig::wire::kPassportReplyMinLength;
+    plans[1].check = netconfig::CheckPassportReply;
     plans[5].sendOnly = true;
     plans[5].deadlineMs = 0;
     plans[7].collect = true;
     plans[7].deadlineMs = 300;
     std::vector<int> told(plans.size());
-    std::vector<ExchangeResult> results;
+    std::vector<netconfig::ExchangeResult> results;
     const std::uint32_t stepped = SteppedMilliseconds([&] {
-        results = RunExchanges(plans, plans.size(),
-                               [&](std::size_t index, const ExchangeResult&) { ++told[index]; });
+        results = netconfig::RunExchanges(
+            plans, plans.size(),
+            [&](std::size_t index, const netconfig::ExchangeResult&) { ++told[index]; });
     });
     EXPECT_EQ(stepped, kDeadlineMs);
     EXPECT_EQ(told, std::vector<int>(plans.size(), 1));
 
     std::vector<std::string> outcomes;
-    for (const auto& result : results) outcomes.push_back(ExchangeOutcomeName(result.outcome));
+    for (const auto& result : results)
+        outcomes.push_back(netconfig::ExchangeOutcomeName(result.outcome));
     EXPECT_EQ(outcomes,
               (std::vector<std::string>{"answered", "answered", "unexpected reply", "silent",
                                         "silent", "silent", "not sent", "answered"}));
     std::uint32_t switcher = 0;
-    EXPECT_EQ(SwitcherAddressOf(results[0], switcher), ExchangeOutcome::Answered);
+    EXPECT_EQ(netconfig::SwitcherAddressOf(results[0], switcher),
+              netconfig::ExchangeOutcome::Answered);
     EXPECT_EQ(switcher, Ip("10.70.0.1"));
     ASSERT_EQ(results[1].datagrams.size(), 1u);
     EXPECT_EQ(results[1].datagrams[0].port, 1u);
-    EXPECT_GE(results[1].Reply().size(), wire::kPassportReplyMinLength);
+    EXPECT_GE(results[1].Reply().size(), netconfig::wire::kPassportReplyMinLength);
     ASSERT_EQ(results[7].datagrams.size(), 2u);
     EXPECT_NE(results[7].datagrams[0].port, results[7].datagrams[1].port);
     for (const std::size_t quiet : {3, 4, 5, 6}) EXPECT_TRUE(results[quiet].datagrams.empty());
 }
 
 TEST_F(ParallelCheckOverLoopback, NoDevicesMeansNoResults) {
-    EXPECT_TRUE(CheckSwitchers(Local(), {}, kDefaultCheckJobs).empty());
+    EXPECT_TRUE(netconfig::CheckSwitchers(Local(), {}, netconfig::kDefaultCheckJobs).empty());
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ QStringList State(QWidget& window) {
     if (auto* wizard = qobject_cast<QWizard*>(&window))
         state << QStringLiteral("page %1").arg(wizard->currentId());
     if (auto* panel = qobject_cast<CRemoteControlWnd*>(&window)) {
-        const CModuleInterface* module = panel->ModuleInterface();
+        const protocol::CModuleInterface* module = panel->ModuleInterface();
         state << QStringLiteral("held %1 sent %2 picture %3")
                      .arg(panel->ActiveButton())
                      .arg(module == nullptr ? 0 : module->SequenceNumber())
@@ -216,16 +216,17 @@ void ShowExposed(QWidget& window) {
 
 std::uint32_t Ip(const char* text) {
     std::uint32_t address = 0;
-    ParseIpAddress(text, address);
+    netconfig::ParseIpAddress(text, address);
     return address;
 }
 
 ModuleSource FakeSegment() {
     ModuleSource source;
-    source.listModules = [](std::uint32_t, std::uint16_t, std::vector<ModuleHelloRecord>& found) {
+    source.listModules = [](std::uint32_t, std::uint16_t,
+                            std::vector<netconfig::ModuleHelloRecord>& found) {
         found.clear();
         for (std::uint8_t last : {0x21, 0x22}) {
-            ModuleHelloRecord record;
+            netconfig::ModuleHelloRecord record;
             record.SetMac({0x00, 0x0A, 0x1B, 0x2C, 0x3D, last});
             record.SetIp(Ip(last == 0x21 ? "192.168.1.21" : "192.168.1.22"));
             record.SetMask(Ip("255.255.255.0"));
@@ -234,15 +235,15 @@ ModuleSource FakeSegment() {
         }
         return true;
     };
-    source.setModuleNetwork = [](std::uint32_t, const MacAddress&, std::uint32_t, std::uint32_t,
-                                 std::uint32_t) { return true; };
+    source.setModuleNetwork = [](std::uint32_t, const netconfig::MacAddress&, std::uint32_t,
+                                 std::uint32_t, std::uint32_t) { return true; };
     return source;
 }
 
 struct TwinWizard {
     TwinWizard() : wizard(nullptr, FakeSegment()) {
         wizard.localAdapter = Ip("192.168.1.5");
-        wizard.queryCode = kWizardQueryCode;
+        wizard.queryCode = netconfig::kWizardQueryCode;
         wizard.knownAddresses = {Ip("192.168.1.30")};
     }
     CTibboAddWizard wizard;
@@ -254,7 +255,7 @@ class AccessibilityTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() { app::SetLanguage(app::kEnglish); }
 
     // A full list, so Add (which would search the network) is disabled; nothing listens at the
     // devices' addresses, so every exchange fails at once and shows what failure shows.

@@ -35,7 +35,7 @@ constexpr const char* kListedModule = "ip=198.18.0.7,mac=00:0A:1B:2C:3D:02,switc
 
 std::uint32_t Ip(const char* text) {
     std::uint32_t address = 0;
-    ParseIpAddress(text, address);
+    netconfig::ParseIpAddress(text, address);
     return address;
 }
 
@@ -125,7 +125,7 @@ private slots:
         // Not a skip: outside the test network this program must not send at all.
         QVERIFY2(harness::InsideTestNetworkPanel(why), why.c_str());
     }
-    void init() { SetLanguage(kEnglish); }
+    void init() { app::SetLanguage(app::kEnglish); }
 
     void picksAFactoryModuleGivesItAnAddressAndChecksItThere() {
         TestNetworkModsim modsim({kFactoryModule, kListedModule});

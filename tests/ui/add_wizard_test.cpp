@@ -26,13 +26,14 @@ namespace {
 
 std::uint32_t Ip(const char* text) {
     std::uint32_t address = 0;
-    ParseIpAddress(text, address);
+    netconfig::ParseIpAddress(text, address);
     return address;
 }
 
-ModuleHelloRecord Module(std::uint8_t macLast, const char* ip, const char* mask = "255.255.255.0",
-                         const char* gateway = "192.168.1.1") {
-    ModuleHelloRecord record;
+netconfig::ModuleHelloRecord Module(std::uint8_t macLast, const char* ip,
+                                    const char* mask = "255.255.255.0",
+                                    const char* gateway = "192.168.1.1") {
+    netconfig::ModuleHelloRecord record;
     record.SetMac({0x00, 0x0A, 0x1B, 0x2C, 0x3D, macLast});
     record.SetIp(Ip(ip));
     record.SetMask(Ip(mask));
@@ -42,14 +43,14 @@ ModuleHelloRecord Module(std::uint8_t macLast, const char* ip, const char* mask 
 
 // What the wizard asked of the segment.
 struct FakeSegment {
-    std::vector<ModuleHelloRecord> modules;
+    std::vector<netconfig::ModuleHelloRecord> modules;
     bool listResult = true;
     int searches = 0;
     std::uint32_t searchedFrom = 0;
     std::uint16_t queryCode = 0;
     struct Settings {
         std::uint32_t from;
-        MacAddress mac;
+        netconfig::MacAddress mac;
         std::uint32_t ip, mask, gateway;
     };
     std::vector<Settings> sent;
@@ -57,14 +58,14 @@ struct FakeSegment {
     ModuleSource Source() {
         ModuleSource source;
         source.listModules = [this](std::uint32_t local, std::uint16_t code,
-                                    std::vector<ModuleHelloRecord>& found) {
+                                    std::vector<netconfig::ModuleHelloRecord>& found) {
             ++searches;
             searchedFrom = local;
             queryCode = code;
             found = modules;
             return listResult;
         };
-        source.setModuleNetwork = [this](std::uint32_t local, const MacAddress& mac,
+        source.setModuleNetwork = [this](std::uint32_t local, const netconfig::MacAddress& mac,
                                          std::uint32_t ip, std::uint32_t mask,
                                          std::uint32_t gateway) {
             sent.push_back({local, mac, ip, mask, gateway});
@@ -76,12 +77,12 @@ struct FakeSegment {
 
 // A wizard over a segment with these modules, as the main window sets it up.
 struct OpenWizard {
-    explicit OpenWizard(std::vector<ModuleHelloRecord> modules, bool listResult = true)
+    explicit OpenWizard(std::vector<netconfig::ModuleHelloRecord> modules, bool listResult = true)
         : wizard(nullptr, segment.Source()) {
         segment.modules = std::move(modules);
         segment.listResult = listResult;
         wizard.localAdapter = Ip("192.168.1.5");
-        wizard.queryCode = kWizardQueryCode;
+        wizard.queryCode = netconfig::kWizardQueryCode;
         wizard.knownAddresses = {Ip("192.168.1.30")};
         wizard.knownMacs = {"00:0A:1B:2C:3D:01"};
     }
@@ -132,7 +133,7 @@ class AddWizardTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() { app::SetLanguage(app::kEnglish); }
 
     void addressValidity_data() {
         QTest::addColumn<QString>("address");
@@ -239,7 +240,7 @@ private slots:
         QCOMPARE(open.wizard.currentId(), int(kFinishPage));
         QCOMPARE(open.wizard.deviceAdded, 1u);
         QCOMPARE(open.wizard.helloRecord.Ip(), Ip("192.168.1.40"));
-        QCOMPARE(FormatMacAddress(open.wizard.helloRecord.Mac()), std::string());
+        QCOMPARE(netconfig::FormatMacAddress(open.wizard.helloRecord.Mac()), std::string());
         QVERIFY(open.segment.sent.empty());
     }
 
@@ -260,7 +261,8 @@ private slots:
         QCOMPARE(open.wizard.currentId(), int(kFinishPage));
         QCOMPARE(open.segment.sent.size(), std::size_t{1});
         QCOMPARE(open.segment.sent[0].from, Ip("192.168.1.5"));
-        QCOMPARE(FormatMacAddress(open.segment.sent[0].mac), std::string("00:0A:1B:2C:3D:05"));
+        QCOMPARE(netconfig::FormatMacAddress(open.segment.sent[0].mac),
+                 std::string("00:0A:1B:2C:3D:05"));
         QCOMPARE(open.segment.sent[0].ip, Ip("192.168.1.60"));
         QCOMPARE(open.segment.sent[0].mask, 0u);
         QCOMPARE(open.segment.sent[0].gateway, Ip("192.168.1.1"));
@@ -307,7 +309,7 @@ private slots:
         Fill(open.wizard.DirectPage().AddressField(), "192.168.1.70");
         open.Next();
         // The module looked at is not the device typed in: no MAC comes with the address.
-        QCOMPARE(FormatMacAddress(open.wizard.helloRecord.Mac()), std::string());
+        QCOMPARE(netconfig::FormatMacAddress(open.wizard.helloRecord.Mac()), std::string());
         QCOMPARE(open.wizard.helloRecord.Ip(), Ip("192.168.1.70"));
         QCOMPARE(open.wizard.helloRecord.Mask(), 0u);
     }
@@ -350,7 +352,7 @@ private slots:
     }
 
     void pagesAreCaptionedInTheLanguageTheWizardOpensIn() {
-        SetLanguage(kRussian);
+        app::SetLanguage(app::kRussian);
         OpenWizard open({});
         QVERIFY(open.Show());
         QCOMPARE(open.wizard.windowTitle(), QStringLiteral("Добавить устройство"));

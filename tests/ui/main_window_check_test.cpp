@@ -34,7 +34,7 @@ class MainWindowCheckTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() { app::SetLanguage(app::kEnglish); }
 
     void checkAnsweredShowsGreenYesAndTheSwitcher() {
         Modsim modsim({"ip=127.0.0.2,switcher=10.1.1.1"});

@@ -72,7 +72,7 @@ class MainWindowLayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() { app::SetLanguage(app::kEnglish); }
 
     void controlsStandAtTheTemplateRectangles() {
         TempSettings settings;

@@ -76,8 +76,8 @@ class MainWindowTest : public QObject {
 
 private slots:
     void init() {
-        SetLanguage(kEnglish);
-        UsePlatformTexts(kEnglish);
+        app::SetLanguage(app::kEnglish);
+        UsePlatformTexts(app::kEnglish);
     }
 
     void opensWithStoredDevicesNotYetAsked() {
@@ -238,7 +238,7 @@ private slots:
         QVERIFY(window);
         QWidget* box = window->Control(kLanguageBox);
         QTest::keyClick(box, Qt::Key_Down);
-        QCOMPARE(CurrentLanguage(), kRussian);
+        QCOMPARE(app::CurrentLanguage(), app::kRussian);
         const QStringList russian = {"Добавить",  "Удалить",       "Закрыть",  "Паспорт",
                                      "Проверить", "Проверить все", "Настройки"};
         QStringList captions;
@@ -267,7 +267,7 @@ private slots:
             SectionValue(settings.Text(), QStringLiteral("Config"), QStringLiteral("Language")),
             QStringLiteral("7"));
 
-        SetLanguage(kEnglish);
+        app::SetLanguage(app::kEnglish);
         auto next = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(next);
         QCOMPARE(static_cast<QComboBox*>(next->Control(kLanguageBox))->currentIndex(), 1);
@@ -373,7 +373,7 @@ private slots:
         auto window = OpenWindow(AdapterList({Loopback(1)}));
         QVERIFY(window);
         QTemporaryDir noTranslations;
-        QVERIFY(!UsePlatformTexts(kRussian, noTranslations.path()));
+        QVERIFY(!UsePlatformTexts(app::kRussian, noTranslations.path()));
         const SeenBox box = RemoveQuestionForFirstRow(*window, QMessageBox::Yes);
         QCOMPARE(box.buttonTexts, (QStringList{"&Yes", "&No"}));
         QCOMPARE(box.text, QStringLiteral("Удалить устройство с адресом 127.0.0.2 из списка?"));
@@ -471,7 +471,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("panel.ini"));
         platform::InstanceLock running;
-        QVERIFY(running.Acquire(CControlPanelApp::kInstanceGuardName));
+        QVERIFY(running.Acquire(app::CControlPanelApp::kInstanceGuardName));
         int argc = 1;
         char name[] = "vantrel-panel";
         char* argv[] = {name, nullptr};

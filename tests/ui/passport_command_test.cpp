@@ -32,8 +32,8 @@ namespace {
 constexpr const char* kModule = "ip=127.0.0.2,mac=00:0A:1B:2C:3D:4E";
 
 // What the module above returns: "WiZnPaSs", its MAC, then the byte offset & 0xFF at each place.
-PassportBuffer ModulePassport() {
-    PassportBuffer passport{};
+netconfig::PassportBuffer ModulePassport() {
+    netconfig::PassportBuffer passport{};
     const char magic[] = "WiZnPaSs";
     std::copy(magic, magic + 8, passport.begin());
     const std::uint8_t mac[] = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
@@ -44,8 +44,8 @@ PassportBuffer ModulePassport() {
 }
 
 QByteArray ExpectedFile() {
-    return QByteArray::fromStdString(
-        FormatPassportFile(BuildPassportRecord(Loopback(2), ModulePassport())));
+    return QByteArray::fromStdString(netconfig::FormatPassportFile(
+        netconfig::BuildPassportRecord(Loopback(2), ModulePassport())));
 }
 
 QByteArray Read(const QString& path) {
@@ -113,7 +113,7 @@ class PassportCommandTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() { app::SetLanguage(app::kEnglish); }
 
     void savedFileHoldsTheModulesPassportUnderTheProposedName() {
         OneDeviceWindow device(kModule);

@@ -71,7 +71,7 @@ private slots:
         QVERIFY(
             !DrawnPressed(*panel, QPoint(kKey.right, kKey.bottom)));  // only the key's rectangle
         QCOMPARE(panel->cursor().shape(), Qt::ClosedHandCursor);
-        const CModuleInterface* first = panel->ModuleInterface();
+        const protocol::CModuleInterface* first = panel->ModuleInterface();
         QVERIFY(first != nullptr);
 
         QTest::mouseRelease(panel.get(), Qt::LeftButton, {}, Centre(kKey));
@@ -328,8 +328,8 @@ private slots:
         const auto wire = sim_->Datagrams(kDevice, before + 2);
         QCOMPARE(wire.size(), before + 2);
         QCOMPARE(wire[before + 1], CommandDatagram(2, "A2"));
-        panel_settings::SkinPlace saved;
-        QVERIFY(panel_settings::ReadSkinLayout(TheApp().Settings(), saved));
+        app::panel_settings::SkinPlace saved;
+        QVERIFY(app::panel_settings::ReadSkinLayout(app::TheApp().Settings(), saved));
         QCOMPARE(QPoint(saved.left, saved.top), place);
     }
 
@@ -393,7 +393,7 @@ private slots:
         watcher.stop();
         QCOMPARE(boxes, 1);
         QCOMPARE(text, QString::fromUtf8("Ошибка!"));
-        QCOMPARE(title, QString::fromStdString(TheApp().ApplicationTitle()));
+        QCOMPARE(title, QString::fromStdString(app::TheApp().ApplicationTitle()));
         QCOMPARE(icon, QMessageBox::Warning);
         QCOMPARE(sentWhileOpen, 1);
         QCOMPARE(panel->ActiveButton(), -1);

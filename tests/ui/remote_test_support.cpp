@@ -81,7 +81,7 @@ std::string CommandDatagram(std::uint16_t sequence, const std::string& hexBytes)
 
 std::uint32_t Address(const std::string& dotted) {
     std::uint32_t address = 0;
-    ParseIpAddress(dotted, address);
+    netconfig::ParseIpAddress(dotted, address);
     return address;
 }
 

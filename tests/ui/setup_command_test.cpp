@@ -47,7 +47,7 @@ constexpr const char* kModule = "ip=127.0.0.2,switcher=10.1.1.1";
 
 std::uint32_t AskSwitcher(int device) {
     std::uint32_t switcher = 0;
-    if (!ReadSwitcherAddress(Loopback(1), Loopback(device), switcher)) return 0xFFFFFFFF;
+    if (!netconfig::ReadSwitcherAddress(Loopback(1), Loopback(device), switcher)) return 0xFFFFFFFF;
     return switcher;
 }
 
@@ -57,7 +57,7 @@ class SetupCommandTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() { app::SetLanguage(app::kEnglish); }
 
     void setupAsksFirstThenSendsTheTypedAddress() {
         OneDeviceWindow device(kModule);

@@ -47,7 +47,7 @@ class SwitcherAddressDlgTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetLanguage(kEnglish); }
+    void init() { app::SetLanguage(app::kEnglish); }
 
     void opensWithTheAddressSelectedForTyping() {
         CSwitcherAddressDlg dialog(nullptr);
@@ -134,16 +134,16 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("label");
-        QTest::newRow("English") << int(kEnglish) << "Settings"
+        QTest::newRow("English") << int(app::kEnglish) << "Settings"
                                  << "Switcher IP address";
-        QTest::newRow("Russian") << int(kRussian) << "Настройки"
+        QTest::newRow("Russian") << int(app::kRussian) << "Настройки"
                                  << "IP адрес микшера";
     }
     void textsFollowTheLanguageButtonsDoNot() {
         QFETCH(int, language);
         QFETCH(QString, title);
         QFETCH(QString, label);
-        SetLanguage(language);
+        app::SetLanguage(language);
         CSwitcherAddressDlg dialog(nullptr);
         QCOMPARE(dialog.windowTitle(), title);
         QCOMPARE(static_cast<QLabel*>(dialog.Control(kAddressLabel))->text(), label);

@@ -31,7 +31,7 @@ QString SettingsInt(std::uint32_t address) {
 }
 
 TempSettings::TempSettings(const QString& text) {
-    TheApp().SetSettingsPath(Path().toStdString());
+    app::TheApp().SetSettingsPath(Path().toStdString());
     if (!text.isEmpty()) Write(text);
 }
 

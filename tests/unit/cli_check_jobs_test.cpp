@@ -28,13 +28,13 @@ TEST(CheckJobs, AcceptsDecimal1To256Only) {
 
 // Two descriptors per exchange, after those kept for the rest of the process; never below one.
 TEST(CheckJobs, DescriptorLimitLowersJobsToWhatFits) {
-    EXPECT_EQ(JobsThatFit(64, 1024), 64u);
-    EXPECT_EQ(JobsThatFit(256, 1024), 256u);
-    EXPECT_EQ(JobsThatFit(64, kReservedDescriptors + 2 * 64), 64u);
-    EXPECT_EQ(JobsThatFit(64, kReservedDescriptors + 2 * 64 - 1), 63u);
-    EXPECT_EQ(JobsThatFit(256, 256), (256 - kReservedDescriptors) / 2);
-    EXPECT_EQ(JobsThatFit(64, kReservedDescriptors), 1u);
-    EXPECT_EQ(JobsThatFit(64, 0), 1u);
+    EXPECT_EQ(netconfig::JobsThatFit(64, 1024), 64u);
+    EXPECT_EQ(netconfig::JobsThatFit(256, 1024), 256u);
+    EXPECT_EQ(netconfig::JobsThatFit(64, netconfig::kReservedDescriptors + 2 * 64), 64u);
+    EXPECT_EQ(netconfig::JobsThatFit(64, netconfig::kReservedDescriptors + 2 * 64 - 1), 63u);
+    EXPECT_EQ(netconfig::JobsThatFit(256, 256), (256 - netconfig::kReservedDescriptors) / 2);
+    EXPECT_EQ(netconfig::JobsThatFit(64, netconfig::kReservedDescriptors), 1u);
+    EXPECT_EQ(netconfig::JobsThatFit(64, 0), 1u);
 }
 
 TEST(CheckCommand, BadJobsAndAllArgumentsExitWithTwo) {

@@ -263,7 +263,7 @@ TEST_F(CliDevices, AddRefusesAddressesThatAreNotOneHost) {
 // under it; only its own file is protected.
 TEST_F(CliDevices, EditsAreRefusedWhileThePanelHoldsTheSameFile) {
     WriteBytes(path_, kTwoDevices);
-    CControlPanelApp panel;
+    app::CControlPanelApp panel;
     panel.SetSettingsPath(path_);
     ASSERT_TRUE(panel.AcquireInstanceGuard());
     std::filesystem::create_symlink(path_, folder_.File("link.ini"));

@@ -40,7 +40,7 @@ TEST(CliStoredAdapter, UsesTheStoredAdapterOnlyWhenItIsUsable) {
                                                  AddressOf(192, 168, 1, 200)};
     // The settings file keeps addresses as signed integers: 192.168.1.200 is -939415360.
     const auto stored =
-        cli::CheckStoredAdapter(SettingIntToAddress(-939415360), adapters, "panel.ini");
+        cli::CheckStoredAdapter(app::SettingIntToAddress(-939415360), adapters, "panel.ini");
     EXPECT_TRUE(stored.ok);
     EXPECT_EQ(stored.address, AddressOf(192, 168, 1, 200));
 
@@ -80,7 +80,7 @@ TEST(CliQueryCode, AcceptsDecimal0To65535Only) {
 }
 
 TEST(CliPassportPath, FolderGetsTheProposedNameWithTxt) {
-    PassportBuffer passport{};
+    netconfig::PassportBuffer passport{};
     passport[8] = 0x00, passport[9] = 0x0A, passport[13] = 0x4E;
     const platform::LocalTime time{2025, 3, 3, 14, 5, 9};
     const std::string folder = testing::TempDir();
@@ -112,11 +112,11 @@ TEST(CliNetworkMask, OnlyOnesThenZerosIsAMask) {
     for (const auto mask :
          {AddressOf(255, 255, 255, 0), AddressOf(255, 255, 255, 255), AddressOf(0, 0, 0, 0),
           AddressOf(255, 255, 255, 252), AddressOf(128, 0, 0, 0), AddressOf(255, 255, 240, 0)})
-        EXPECT_TRUE(cli::IsContiguousMask(mask)) << FormatIpAddress(mask);
+        EXPECT_TRUE(cli::IsContiguousMask(mask)) << netconfig::FormatIpAddress(mask);
     for (const auto mask :
          {AddressOf(255, 0, 255, 0), AddressOf(0, 255, 255, 255), AddressOf(255, 255, 255, 253),
           AddressOf(0, 0, 0, 255), AddressOf(255, 255, 15, 0), AddressOf(254, 255, 255, 0)})
-        EXPECT_FALSE(cli::IsContiguousMask(mask)) << FormatIpAddress(mask);
+        EXPECT_FALSE(cli::IsContiguousMask(mask)) << netconfig::FormatIpAddress(mask);
 
     testing::internal::CaptureStderr();
     EXPECT_EQ(
@@ -148,17 +148,17 @@ TEST(CliOutput, DiscoverJsonKeepsSearchOrderAndNamesEachConflict) {
     modules[1].adapters = {AddressOf(198, 18, 0, 1), AddressOf(10, 0, 0, 1)};
     modules[2].sighting.record.SetMac({0x02, 0, 0, 0, 0, 3});
     modules[2].sighting.record.SetIp(AddressOf(198, 18, 0, 3));
-    DeviceList listed;
+    app::DeviceList listed;
     for (const auto& [address, mac] : std::vector<std::pair<std::uint32_t, std::string>>{
              {AddressOf(198, 18, 0, 3), "02:00:00:00:00:07"},
              {AddressOf(198, 18, 0, 7), "02:00:00:00:00:07"},
              {AddressOf(198, 18, 0, 2), ""}}) {
-        auto record = std::make_unique<DeviceRecord>();
+        auto record = std::make_unique<app::DeviceRecord>();
         record->address = address;
         record->mac = mac;
         listed.push_back(std::move(record));
     }
-    std::vector<ModuleSighting> sightings;
+    std::vector<netconfig::ModuleSighting> sightings;
     for (const auto& module : modules) sightings.push_back(module.sighting);
     const auto conflicts = cli::FindConflicts(sightings, listed);
     EXPECT_EQ(cli::DiscoverJson(modules, conflicts, true),

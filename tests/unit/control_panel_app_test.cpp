@@ -13,34 +13,34 @@ using test_support::WriteBytes;
 TEST(ControlPanelApp, SettingsFileIsTheExecutableWithIniAsItsExtension) {
     // Folders that the test can write, so the copy counts as portable.
     TempFolder folder;
-    EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(folder.File("panel.exe")),
+    EXPECT_EQ(app::CControlPanelApp::SettingsPathForExecutable(folder.File("panel.exe")),
               folder.File("panel.ini"));
-    EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(folder.File("vantrel-panel")),
+    EXPECT_EQ(app::CControlPanelApp::SettingsPathForExecutable(folder.File("vantrel-panel")),
               folder.File("vantrel-panel.ini"));
-    EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(folder.File("a.b.c")),
+    EXPECT_EQ(app::CControlPanelApp::SettingsPathForExecutable(folder.File("a.b.c")),
               folder.File("a.b.ini"));
-    EXPECT_EQ(CControlPanelApp::SettingsPathForExecutable(""), "");
+    EXPECT_EQ(app::CControlPanelApp::SettingsPathForExecutable(""), "");
 }
 
 TEST(ControlPanelApp, RunningExecutableGivesTheSettingsPathBesideIt) {
-    CControlPanelApp app;
+    app::CControlPanelApp app;
     app.UseExecutableSettingsPath();
     EXPECT_TRUE(app.SettingsPath().ends_with("/unit_tests.ini")) << app.SettingsPath();
 }
 
 TEST(ControlPanelApp, TitleIsTheSameInBothLanguages) {
-    CControlPanelApp app;
+    app::CControlPanelApp app;
     EXPECT_EQ(app.ApplicationTitle(), "Vantrel");
-    SetLanguage(kRussian);
+    app::SetLanguage(app::kRussian);
     EXPECT_EQ(app.ApplicationTitle(), "Vantrel");
-    SetLanguage(kEnglish);
+    app::SetLanguage(app::kEnglish);
 }
 
 TEST(ControlPanelApp, SettingsOperationsUseTheSettingsPath) {
     TempFolder folder;
     const std::string path = folder.File("panel.ini");
     WriteBytes(path, "[layout]\nleft=15\n");
-    CControlPanelApp app;
+    app::CControlPanelApp app;
     app.SetSettingsPath(path);
     EXPECT_EQ(app.SettingsPath(), path);
     EXPECT_EQ(app.ReadSettingInt("Layout", "Left", -1), 15);
@@ -58,7 +58,7 @@ TEST(ControlPanelApp, SettingsOperationsUseTheSettingsPath) {
 
 TEST(ControlPanelApp, UnwritableSettingsLoseValuesSilently) {
     TempFolder folder;
-    CControlPanelApp app;
+    app::CControlPanelApp app;
     app.SetSettingsPath(folder.Path());  // a folder where the file should be
     EXPECT_FALSE(app.WriteSettingInt("Layout", "Left", 3));
     EXPECT_EQ(app.ReadSettingInt("Layout", "Left", -1), -1);

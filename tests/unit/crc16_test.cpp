@@ -20,28 +20,30 @@ std::uint16_t ReferenceCrc(std::span<const std::uint8_t> bytes) {
     return crc;
 }
 
-TEST(Crc16, CheckValueOverTheNineDigits) { EXPECT_EQ(CalcCRC16(Bytes("123456789")), 0x4B37); }
+TEST(Crc16, CheckValueOverTheNineDigits) {
+    EXPECT_EQ(protocol::CalcCRC16(Bytes("123456789")), 0x4B37);
+}
 
-TEST(Crc16, EmptyInputIsTheInitialValue) { EXPECT_EQ(CalcCRC16({}), 0xFFFF); }
+TEST(Crc16, EmptyInputIsTheInitialValue) { EXPECT_EQ(protocol::CalcCRC16({}), 0xFFFF); }
 
 TEST(Crc16, TablesAgreeWithTheBitwiseDefinitionForEveryByteValue) {
     for (int value = 0; value < 256; ++value) {
         const std::array<std::uint8_t, 3> frame = {static_cast<std::uint8_t>(value), 0x5A,
                                                    static_cast<std::uint8_t>(255 - value)};
-        ASSERT_EQ(CalcCRC16(frame), ReferenceCrc(frame)) << "first byte " << value;
+        ASSERT_EQ(protocol::CalcCRC16(frame), ReferenceCrc(frame)) << "first byte " << value;
     }
 }
 
 TEST(Crc16, AFrameWithItsCrcAppendedLowByteFirstChecksToZero) {
     std::array<std::uint8_t, 8> frame = {0x01, 0x03, 0x00, 0x00, 0x00, 0x0A};
-    const std::uint16_t crc = CalcCRC16(std::span(frame).first(6));
+    const std::uint16_t crc = protocol::CalcCRC16(std::span(frame).first(6));
     frame[6] = static_cast<std::uint8_t>(crc & 0xFF);
     frame[7] = static_cast<std::uint8_t>(crc >> 8);
     EXPECT_EQ(crc, 0xCDC5);  // the well-known read-holding-registers request
-    EXPECT_EQ(CalcCRC16(frame), 0x0000);
+    EXPECT_EQ(protocol::CalcCRC16(frame), 0x0000);
 
     frame[2] ^= 0x01;  // one flipped bit is always caught
-    EXPECT_NE(CalcCRC16(frame), 0x0000);
+    EXPECT_NE(protocol::CalcCRC16(frame), 0x0000);
 }
 
 }  // namespace

@@ -42,11 +42,11 @@ std::vector<std::string> Messages(const std::string& path) {
 
 class DebugLogTest : public ::testing::Test {
 protected:
-    void TearDown() override { UseDebugLogSettings(""); }  // off for every later test
+    void TearDown() override { app::UseDebugLogSettings(""); }  // off for every later test
     std::string Settings(const std::string& text, const std::string& name = "panel.ini") {
         const std::string path = folder_.File(name);
         WriteText(path, text);
-        UseDebugLogSettings(path);
+        app::UseDebugLogSettings(path);
         return path;
     }
     test_support::TempFolder folder_{"vantrel-debuglog"};
@@ -54,25 +54,25 @@ protected:
 
 TEST_F(DebugLogTest, WithoutTheDebugSectionNothingIsWrittenAndNoFileMade) {
     Settings("[Config]\nLocalIP=1\n");
-    DebugLog("CModuleInterface::DoCommand(%d to %02X)", 401, 0);
-    EXPECT_FALSE(DebugHexDumpOn());
+    app::DebugLog("CModuleInterface::DoCommand(%d to %02X)", 401, 0);
+    EXPECT_FALSE(app::DebugHexDumpOn());
     EXPECT_FALSE(std::filesystem::exists(folder_.File("panel.log")));
 }
 
 TEST_F(DebugLogTest, SerialAloneTurnsNothingOn) {
     Settings("[Debug]\nLog=0\nSerial=1\n");
-    DebugLog("line");
-    EXPECT_FALSE(DebugHexDumpOn());
+    app::DebugLog("line");
+    EXPECT_FALSE(app::DebugHexDumpOn());
     EXPECT_FALSE(std::filesystem::exists(folder_.File("panel.log")));
 }
 
 TEST_F(DebugLogTest, LogOnWritesStampedCrLfLinesAppendedToOldOnesWithoutHexRows) {
     Settings("[Debug]\nLog=1\n");
     WriteText(folder_.File("panel.log"), "old line\r\n");
-    DebugLog("CModuleInterface::DoCommand(%d to %02X)", 401, 0x1AB & 0xFF);
-    DebugLogHexRows("WR: ", std::vector<std::uint8_t>{1, 2});
-    DebugLog("CTCPTransport::Connect() = %d", 3);
-    EXPECT_FALSE(DebugHexDumpOn());
+    app::DebugLog("CModuleInterface::DoCommand(%d to %02X)", 401, 0x1AB & 0xFF);
+    app::DebugLogHexRows("WR: ", std::vector<std::uint8_t>{1, 2});
+    app::DebugLog("CTCPTransport::Connect() = %d", 3);
+    EXPECT_FALSE(app::DebugHexDumpOn());
     const std::string text = ReadAll(folder_.File("panel.log"));
     ASSERT_EQ(text.rfind("old line\r\n", 0), 0u);
     WriteText(folder_.File("tail.log"), text.substr(10));
@@ -83,27 +83,27 @@ TEST_F(DebugLogTest, LogOnWritesStampedCrLfLinesAppendedToOldOnesWithoutHexRows)
 
 TEST_F(DebugLogTest, SwitchesAreReadOnceSoALaterChangeWaitsForTheNextStart) {
     const std::string settings = Settings("[Debug]\nLog=1\n");
-    DebugLog("first");
+    app::DebugLog("first");
     WriteText(settings, "[Debug]\nLog=0\n");
-    DebugLog("second");
+    app::DebugLog("second");
     EXPECT_EQ(Messages(folder_.File("panel.log")), (std::vector<std::string>{"first", "second"}));
 }
 
 TEST_F(DebugLogTest, LogPathIsTheSettingsPathWithItsExtensionReplacedOrAdded) {
     Settings("[Debug]\nLog=1\n", "panel");
-    DebugLog("no extension");
+    app::DebugLog("no extension");
     EXPECT_TRUE(std::filesystem::exists(folder_.File("panel.log")));
     Settings("[Debug]\nLog=1\n", "other.cfg");
-    DebugLog("other extension");
+    app::DebugLog("other extension");
     EXPECT_EQ(Messages(folder_.File("other.log")), std::vector<std::string>{"other extension"});
 }
 
 TEST_F(DebugLogTest, HexRowsHoldSixteenBytesEachWithTheirTrailingBlank) {
     Settings("[Debug]\nLog=1\nSerial=1\n");
-    EXPECT_TRUE(DebugHexDumpOn());
+    EXPECT_TRUE(app::DebugHexDumpOn());
     std::vector<std::uint8_t> bytes(20);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(0xF0 + i);
-    DebugLogHexRows("CTCPTransport::WriteData() ", bytes);
+    app::DebugLogHexRows("CTCPTransport::WriteData() ", bytes);
     EXPECT_EQ(Messages(folder_.File("panel.log")),
               (std::vector<std::string>{
                   "CTCPTransport::WriteData() [F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF ]",
@@ -111,25 +111,26 @@ TEST_F(DebugLogTest, HexRowsHoldSixteenBytesEachWithTheirTrailingBlank) {
 }
 
 TEST_F(DebugLogTest, LongMessageIsCutAt255Characters) {
-    ForceDebugLog(folder_.File("forced.log"), false);
+    app::ForceDebugLog(folder_.File("forced.log"), false);
     const std::string longText(1000, 'x');
-    DebugLog("%s", longText.c_str());
+    app::DebugLog("%s", longText.c_str());
     EXPECT_EQ(Messages(folder_.File("forced.log")),
               std::vector<std::string>{std::string(255, 'x')});
 }
 
 TEST_F(DebugLogTest, LineThatCannotBeWrittenIsDroppedAndLoggingGoesOn) {
-    ForceDebugLog(folder_.File("busy.log"), false);
+    app::ForceDebugLog(folder_.File("busy.log"), false);
     std::filesystem::create_directory(folder_.File("busy.log"));
-    DebugLog("lost");
+    app::DebugLog("lost");
     std::filesystem::remove(folder_.File("busy.log"));
-    DebugLog("kept");
+    app::DebugLog("kept");
     EXPECT_EQ(Messages(folder_.File("busy.log")), std::vector<std::string>{"kept"});
 }
 
 TEST(DebugLogFormat, TimeStampIsDayMonthYearAndMilliseconds) {
-    EXPECT_EQ(FormatDebugLogLine(6, 12, 2026, 14, 5, 9, 42, "CTCPTransport::ReadData(): CLOSED!"),
-              "06.12.2026 14:05:09.042 - CTCPTransport::ReadData(): CLOSED!\r\n");
+    EXPECT_EQ(
+        app::FormatDebugLogLine(6, 12, 2026, 14, 5, 9, 42, "CTCPTransport::ReadData(): CLOSED!"),
+        "06.12.2026 14:05:09.042 - CTCPTransport::ReadData(): CLOSED!\r\n");
 }
 
 }  // namespace

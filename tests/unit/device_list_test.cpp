@@ -19,8 +19,8 @@ std::uint32_t Address(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8
     return address;
 }
 
-std::unique_ptr<DeviceRecord> Device(std::uint32_t address, std::string mac) {
-    auto record = std::make_unique<DeviceRecord>();
+std::unique_ptr<app::DeviceRecord> Device(std::uint32_t address, std::string mac) {
+    auto record = std::make_unique<app::DeviceRecord>();
     record->address = address;
     record->mac = std::move(mac);
     return record;
@@ -28,32 +28,32 @@ std::unique_ptr<DeviceRecord> Device(std::uint32_t address, std::string mac) {
 
 class DeviceListFile : public ::testing::Test {
 protected:
-    DeviceList LoadFrom(const std::string& bytes) {
+    app::DeviceList LoadFrom(const std::string& bytes) {
         WriteBytes(path_, bytes);
-        DeviceList list;
-        LoadDeviceList(settings_, list);
+        app::DeviceList list;
+        app::LoadDeviceList(settings_, list);
         return list;
     }
     TempFolder folder_;
     std::string path_ = folder_.File("vantrel-panel.ini");
-    SettingsFile settings_{path_};
+    app::SettingsFile settings_{path_};
 };
 
 constexpr const char* kExampleList =
     "[List]\nTotal=2\nIP0=167880896\nMAC0=00:11:22:33:44:55\nIP1=-939415360\nMAC1=\n";
 
 TEST_F(DeviceListFile, ExampleListIsStoredExactlyAndReadsBack) {
-    DeviceList list;
-    AppendDevice(list, Device(Address(192, 168, 1, 10), "00:11:22:33:44:55"));
-    AppendDevice(list, Device(Address(192, 168, 1, 200), ""));
+    app::DeviceList list;
+    app::AppendDevice(list, Device(Address(192, 168, 1, 10), "00:11:22:33:44:55"));
+    app::AppendDevice(list, Device(Address(192, 168, 1, 200), ""));
     list[1]->tested = 1;  // what a run learns is not stored
     list[1]->online = 1;
     list[1]->switcherAddress = Address(10, 0, 0, 1);
-    ASSERT_TRUE(SaveDeviceList(settings_, list));
+    ASSERT_TRUE(app::SaveDeviceList(settings_, list));
     EXPECT_EQ(ReadBytes(path_), kExampleList);
 
-    DeviceList loaded;
-    LoadDeviceList(settings_, loaded);
+    app::DeviceList loaded;
+    app::LoadDeviceList(settings_, loaded);
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[0]->address, Address(192, 168, 1, 10));
     EXPECT_EQ(loaded[0]->mac, "00:11:22:33:44:55");
@@ -65,10 +65,10 @@ TEST_F(DeviceListFile, ExampleListIsStoredExactlyAndReadsBack) {
 }
 
 TEST_F(DeviceListFile, LoadReplacesTheListAndReadsHandEditedKeysAsTheyAre) {
-    DeviceList list;
-    AppendDevice(list, Device(1, "stale"));
+    app::DeviceList list;
+    app::AppendDevice(list, Device(1, "stale"));
     WriteBytes(path_, "[list]\ntotal=3\nip0=16777226\nmac0=aa:bb:cc:dd:ee:0f\nIP2=5\nMAC1=x\n");
-    LoadDeviceList(settings_, list);
+    app::LoadDeviceList(settings_, list);
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0]->address, Address(10, 0, 0, 1));
     EXPECT_EQ(list[0]->mac, "aa:bb:cc:dd:ee:0f");  // lower case stays lower case
@@ -76,7 +76,7 @@ TEST_F(DeviceListFile, LoadReplacesTheListAndReadsHandEditedKeysAsTheyAre) {
     EXPECT_EQ(list[1]->mac, "x");
     EXPECT_EQ(list[2]->mac, "");
 
-    ASSERT_TRUE(SaveDeviceList(settings_, list));
+    ASSERT_TRUE(app::SaveDeviceList(settings_, list));
     EXPECT_EQ(
         ReadBytes(path_),
         "[list]\ntotal=3\nip0=16777226\nmac0=aa:bb:cc:dd:ee:0f\nIP2=5\nMAC1=x\nIP1=0\nMAC2=\n");
@@ -93,61 +93,63 @@ TEST_F(DeviceListFile, MissingOrNegativeTotalGivesAnEmptyList) {
 TEST_F(DeviceListFile, HugeTotalIsBoundedButLongListsLoadWhole) {
     EXPECT_EQ(LoadFrom("[List]\nTotal=200\n").size(), 200u);
     EXPECT_EQ(LoadFrom("[List]\nTotal=99999999999\n").size(),
-              static_cast<std::size_t>(kMaxLoadedDevices));
+              static_cast<std::size_t>(app::kMaxLoadedDevices));
     EXPECT_EQ(LoadFrom("[List]\nTotal=65537\n").size(),
-              static_cast<std::size_t>(kMaxLoadedDevices));
+              static_cast<std::size_t>(app::kMaxLoadedDevices));
 }
 
 TEST_F(DeviceListFile, RemovingTheLastDeviceKeepsItsOldKeysBeyondTotal) {
-    DeviceList list = LoadFrom("[List]\nTotal=3\nIP0=1\nMAC0=A\nIP1=2\nMAC1=B\nIP2=3\nMAC2=C\n");
-    ASSERT_TRUE(RemoveDeviceAt(list, 2));
-    ASSERT_TRUE(SaveDeviceList(settings_, list));
+    app::DeviceList list =
+        LoadFrom("[List]\nTotal=3\nIP0=1\nMAC0=A\nIP1=2\nMAC1=B\nIP2=3\nMAC2=C\n");
+    ASSERT_TRUE(app::RemoveDeviceAt(list, 2));
+    ASSERT_TRUE(app::SaveDeviceList(settings_, list));
     EXPECT_EQ(ReadBytes(path_), "[List]\nTotal=2\nIP0=1\nMAC0=A\nIP1=2\nMAC1=B\nIP2=3\nMAC2=C\n");
     EXPECT_EQ(LoadFrom(ReadBytes(path_)).size(), 2u);
 }
 
 TEST_F(DeviceListFile, RemovingMovesLaterDevicesUp) {
-    DeviceList list = LoadFrom("[List]\nTotal=3\nIP0=1\nMAC0=A\nIP1=2\nMAC1=B\nIP2=3\nMAC2=C\n");
-    EXPECT_FALSE(RemoveDeviceAt(list, 3));
+    app::DeviceList list =
+        LoadFrom("[List]\nTotal=3\nIP0=1\nMAC0=A\nIP1=2\nMAC1=B\nIP2=3\nMAC2=C\n");
+    EXPECT_FALSE(app::RemoveDeviceAt(list, 3));
     ASSERT_EQ(list.size(), 3u);
-    ASSERT_TRUE(RemoveDeviceAt(list, 0));
-    ASSERT_TRUE(SaveDeviceList(settings_, list));
+    ASSERT_TRUE(app::RemoveDeviceAt(list, 0));
+    ASSERT_TRUE(app::SaveDeviceList(settings_, list));
     EXPECT_EQ(ReadBytes(path_), "[List]\nTotal=2\nIP0=2\nMAC0=B\nIP1=3\nMAC1=C\nIP2=3\nMAC2=C\n");
 }
 
 // A hand-edited MAC is kept as it reads, even quoted with blanks inside: when the device moves
 // up, its MAC moves with it instead of leaving the removed device's MAC at its new position.
 TEST_F(DeviceListFile, OddHandEditedMacMovesWithItsDevice) {
-    DeviceList list = LoadFrom("[List]\nTotal=2\nIP0=1\nMAC0=A\nIP1=2\nMAC1=' b\tc '\n");
+    app::DeviceList list = LoadFrom("[List]\nTotal=2\nIP0=1\nMAC0=A\nIP1=2\nMAC1=' b\tc '\n");
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[1]->mac, " b\tc ");
-    ASSERT_TRUE(RemoveDeviceAt(list, 0));
-    ASSERT_TRUE(SaveDeviceList(settings_, list));
-    const DeviceList loaded = LoadFrom(ReadBytes(path_));
+    ASSERT_TRUE(app::RemoveDeviceAt(list, 0));
+    ASSERT_TRUE(app::SaveDeviceList(settings_, list));
+    const app::DeviceList loaded = LoadFrom(ReadBytes(path_));
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_EQ(loaded[0]->address, 2u);
     EXPECT_EQ(loaded[0]->mac, " b\tc ");
 }
 
 TEST_F(DeviceListFile, DuplicateAddressesAreListedTwice) {
-    DeviceList list;
-    AppendDevice(list, Device(Address(10, 0, 0, 1), ""));
-    AppendDevice(list, Device(Address(10, 0, 0, 1), ""));
-    ASSERT_TRUE(SaveDeviceList(settings_, list));
-    DeviceList loaded;
-    LoadDeviceList(settings_, loaded);
+    app::DeviceList list;
+    app::AppendDevice(list, Device(Address(10, 0, 0, 1), ""));
+    app::AppendDevice(list, Device(Address(10, 0, 0, 1), ""));
+    ASSERT_TRUE(app::SaveDeviceList(settings_, list));
+    app::DeviceList loaded;
+    app::LoadDeviceList(settings_, loaded);
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[0]->address, loaded[1]->address);
 }
 
 TEST_F(DeviceListFile, UnwritableFileLeavesTheListInMemory) {
-    SettingsFile nowhere(folder_.File("missing-folder/vantrel-panel.ini"));
-    DeviceList list;
-    AppendDevice(list, Device(Address(10, 0, 0, 1), ""));
-    EXPECT_FALSE(SaveDeviceList(nowhere, list));
+    app::SettingsFile nowhere(folder_.File("missing-folder/vantrel-panel.ini"));
+    app::DeviceList list;
+    app::AppendDevice(list, Device(Address(10, 0, 0, 1), ""));
+    EXPECT_FALSE(app::SaveDeviceList(nowhere, list));
     EXPECT_EQ(list.size(), 1u);
-    DeviceList loaded;
-    LoadDeviceList(nowhere, loaded);
+    app::DeviceList loaded;
+    app::LoadDeviceList(nowhere, loaded);
     EXPECT_TRUE(loaded.empty());
 }
 

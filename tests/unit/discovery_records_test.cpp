@@ -13,7 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Hello(std::size_t length, const MacAddress& mac, std::uint8_t lastIpOctet,
+Bytes Hello(std::size_t length, const netconfig::MacAddress& mac, std::uint8_t lastIpOctet,
             std::string_view magic = "WiZnHeLo") {
     Bytes bytes(length, 0x77);
     std::copy_n(magic.begin(), std::min<std::size_t>(8, length), bytes.begin());
@@ -26,23 +26,23 @@ Bytes Hello(std::size_t length, const MacAddress& mac, std::uint8_t lastIpOctet,
     return bytes;
 }
 
-constexpr MacAddress kMacA{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
-constexpr MacAddress kMacB{0x02, 0x00, 0xC6, 0x12, 0x00, 0x03};
+constexpr netconfig::MacAddress kMacA{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
+constexpr netconfig::MacAddress kMacB{0x02, 0x00, 0xC6, 0x12, 0x00, 0x03};
 
 TEST(BroadcastRequests, ListRequestCarriesTheQueryCodeHighByteFirst) {
-    const auto wizard = BuildListRequest(12);
+    const auto wizard = netconfig::BuildListRequest(12);
     Bytes expected(26, 0);
     std::memcpy(expected.data(), "WiZnLiSt", 8);
     expected[9] = 0x0C;
     EXPECT_EQ(Bytes(wizard.begin(), wizard.end()), expected);
 
-    const auto other = BuildListRequest(0x1234);
+    const auto other = netconfig::BuildListRequest(0x1234);
     EXPECT_EQ(other[8], 0x12);
     EXPECT_EQ(other[9], 0x34);
 }
 
 TEST(BroadcastRequests, NetworkSettingsRequestIsMacThenIpMaskGateway) {
-    const auto request = BuildSetNetworkRequest(
+    const auto request = netconfig::BuildSetNetworkRequest(
         kMacA, AddressOf(192, 168, 1, 20), AddressOf(255, 255, 255, 0), AddressOf(192, 168, 1, 1));
     const Bytes expectedTail = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0xC0, 0xA8, 0x01,
                                 0x14, 0xFF, 0xFF, 0xFF, 0x00, 0xC0, 0xA8, 0x01, 0x01};
@@ -51,12 +51,12 @@ TEST(BroadcastRequests, NetworkSettingsRequestIsMacThenIpMaskGateway) {
 }
 
 TEST(HelloReplies, RecordIsTheFirstThirtyBytesOfALongEnoughHello) {
-    std::vector<ModuleHelloRecord> list;
-    EXPECT_FALSE(AcceptHelloReply(Hello(29, kMacA, 2), list));
+    std::vector<netconfig::ModuleHelloRecord> list;
+    EXPECT_FALSE(netconfig::AcceptHelloReply(Hello(29, kMacA, 2), list));
     EXPECT_TRUE(list.empty());
 
     const Bytes forty = Hello(40, kMacA, 2);
-    EXPECT_TRUE(AcceptHelloReply(forty, list));
+    EXPECT_TRUE(netconfig::AcceptHelloReply(forty, list));
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(Bytes(list[0].bytes.begin(), list[0].bytes.end()),
               Bytes(forty.begin(), forty.begin() + 30));
@@ -67,17 +67,18 @@ TEST(HelloReplies, RecordIsTheFirstThirtyBytesOfALongEnoughHello) {
 }
 
 TEST(HelloReplies, OtherMagicsAreDropped) {
-    std::vector<ModuleHelloRecord> list;
-    EXPECT_FALSE(AcceptHelloReply(Hello(30, kMacA, 2, "WiZnHeLO"), list));
-    EXPECT_FALSE(AcceptHelloReply(Hello(30, kMacA, 2, "WiZnLiSt"), list));
+    std::vector<netconfig::ModuleHelloRecord> list;
+    EXPECT_FALSE(netconfig::AcceptHelloReply(Hello(30, kMacA, 2, "WiZnHeLO"), list));
+    EXPECT_FALSE(netconfig::AcceptHelloReply(Hello(30, kMacA, 2, "WiZnLiSt"), list));
     EXPECT_TRUE(list.empty());
 }
 
 TEST(HelloReplies, ListKeepsOrderOfArrivalAndTheFirstAddressesOfARepeatedMac) {
-    std::vector<ModuleHelloRecord> list;
-    EXPECT_TRUE(AcceptHelloReply(Hello(30, kMacB, 3), list));
-    EXPECT_TRUE(AcceptHelloReply(Hello(30, kMacA, 2), list));
-    EXPECT_FALSE(AcceptHelloReply(Hello(30, kMacB, 99), list));  // same module, other port
+    std::vector<netconfig::ModuleHelloRecord> list;
+    EXPECT_TRUE(netconfig::AcceptHelloReply(Hello(30, kMacB, 3), list));
+    EXPECT_TRUE(netconfig::AcceptHelloReply(Hello(30, kMacA, 2), list));
+    EXPECT_FALSE(
+        netconfig::AcceptHelloReply(Hello(30, kMacB, 99), list));  // same module, other port
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].Mac(), kMacB);
     EXPECT_EQ(list[0].Ip(), AddressOf(198, 18, 0, 3));
@@ -87,7 +88,7 @@ TEST(HelloReplies, ListKeepsOrderOfArrivalAndTheFirstAddressesOfARepeatedMac) {
 // The sightings keep exactly the records AcceptHelloReply keeps, in the same order, and add each
 // later hello's port and route to its module without touching the first record.
 TEST(HelloArrivals, FirstHelloGivesTheRecordLaterOnesOnlyAddPortAndRoute) {
-    const std::vector<std::pair<Bytes, HelloArrival>> arrivals = {
+    const std::vector<std::pair<Bytes, netconfig::HelloArrival>> arrivals = {
         {Hello(30, kMacB, 3), {1, false}},
         {Hello(30, kMacA, 2, "WiZnLiSt"), {0, true}},  // the panel's own request, heard back
         {Hello(29, kMacA, 2), {0, false}},             // too short: no trace, not even a port
@@ -95,11 +96,11 @@ TEST(HelloArrivals, FirstHelloGivesTheRecordLaterOnesOnlyAddPortAndRoute) {
         {Hello(30, kMacB, 99), {0, true}},  // same module, other port and route
         {Hello(30, kMacA, 7), {0, true}},
     };
-    std::vector<ModuleHelloRecord> list;
-    std::vector<ModuleSighting> sightings;
+    std::vector<netconfig::ModuleHelloRecord> list;
+    std::vector<netconfig::ModuleSighting> sightings;
     for (const auto& [datagram, arrival] : arrivals)
-        EXPECT_EQ(RecordHelloArrival(datagram, arrival, sightings),
-                  AcceptHelloReply(datagram, list));
+        EXPECT_EQ(netconfig::RecordHelloArrival(datagram, arrival, sightings),
+                  netconfig::AcceptHelloReply(datagram, list));
 
     ASSERT_EQ(sightings.size(), list.size());
     for (std::size_t m = 0; m < list.size(); ++m)
@@ -116,13 +117,13 @@ TEST(HelloArrivals, FirstHelloGivesTheRecordLaterOnesOnlyAddPortAndRoute) {
 }
 
 TEST(HelloArrivals, AnArrivalOnAnUnknownPortIsDropped) {
-    std::vector<ModuleSighting> sightings;
-    EXPECT_FALSE(RecordHelloArrival(Hello(30, kMacA, 2), {2, false}, sightings));
+    std::vector<netconfig::ModuleSighting> sightings;
+    EXPECT_FALSE(netconfig::RecordHelloArrival(Hello(30, kMacA, 2), {2, false}, sightings));
     EXPECT_TRUE(sightings.empty());
 }
 
 TEST(HelloRecord, SettersWriteTheirOwnBytesOnly) {
-    ModuleHelloRecord record;
+    netconfig::ModuleHelloRecord record;
     record.SetMac(kMacA);
     record.SetIp(AddressOf(1, 2, 3, 4));
     record.SetMask(AddressOf(5, 6, 7, 8));

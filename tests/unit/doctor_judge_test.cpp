@@ -136,8 +136,9 @@ TEST(DoctorNextStep, NamesTheFirstObstacleInOrderOfWhatMatters) {
     EXPECT_TRUE(cli::JudgeDoctor(facts).clear);
 }
 
-ModuleSighting Sighting(std::uint8_t lastMacByte, std::uint32_t ip, bool unicast, bool broadcast) {
-    ModuleSighting module;
+netconfig::ModuleSighting Sighting(std::uint8_t lastMacByte, std::uint32_t ip, bool unicast,
+                                   bool broadcast) {
+    netconfig::ModuleSighting module;
     module.record.SetMac({0x00, 0x0A, 0x1B, 0x2C, 0x3D, lastMacByte});
     module.record.SetIp(ip);
     module.answeredOn = {true, !broadcast};

@@ -70,7 +70,7 @@ protected:
         if (child == 0) {
             close(ready[0]);
             close(release[1]);
-            CControlPanelApp app;
+            app::CControlPanelApp app;
             const char got = app.AcquireInstanceGuard() ? 'y' : 'n';
             if (write(ready[1], &got, 1) != 1) _exit(1);
             char ignored;
@@ -101,7 +101,7 @@ TEST_F(InstanceGuard, SecondCopyIsRefusedWhileTheFirstRuns) {
     ASSERT_GT(first, 0);
     ASSERT_TRUE(held);
 
-    CControlPanelApp second;
+    app::CControlPanelApp second;
     EXPECT_FALSE(second.AcquireInstanceGuard());
 
     LetHolderExit(first);
@@ -119,7 +119,7 @@ TEST_F(InstanceGuard, GuardComesFreeWhenTheHolderIsKilled) {
     const pid_t first = StartHolder(held);
     ASSERT_GT(first, 0);
     ASSERT_TRUE(held);
-    CControlPanelApp second;
+    app::CControlPanelApp second;
     EXPECT_FALSE(second.AcquireInstanceGuard());
 
     kill(first, SIGKILL);
@@ -139,7 +139,7 @@ TEST(InstanceLockFolder, WithoutARuntimeFolderTheLockIsInAPrivateFolderOfTheHome
               folder + "/QVM_ControlPanel.lock");
     EXPECT_EQ(ModeOf(folder), 0700u);
 
-    CControlPanelApp app;
+    app::CControlPanelApp app;
     EXPECT_TRUE(app.AcquireInstanceGuard());
     EXPECT_TRUE(std::filesystem::exists(folder + "/QVM_ControlPanel.lock"));
     EXPECT_EQ(ModeOf(folder + "/QVM_ControlPanel.lock"), 0600u);
@@ -222,10 +222,10 @@ TEST_F(InstanceGuard, RunningCopyHoldsItsSettingsFileUnderAnyNameOfIt) {
     test_support::TempFolder files;
     const std::string path = files.File("panel.ini");
     test_support::WriteBytes(path, "[List]\nTotal=0\n");
-    const auto holds = CControlPanelApp::PanelHoldsSettingsFile;
+    const auto holds = app::CControlPanelApp::PanelHoldsSettingsFile;
     EXPECT_FALSE(holds(path));  // no copy runs
 
-    CControlPanelApp app;
+    app::CControlPanelApp app;
     ASSERT_TRUE(app.AcquireInstanceGuard());
     // Until the copy has named its file, any file may be the one.
     EXPECT_TRUE(holds(files.File("other.ini")));

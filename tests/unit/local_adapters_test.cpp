@@ -17,8 +17,8 @@ InterfaceAddress Down(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8
 }
 
 TEST(LocalAdapters, OnlyLoopbackGivesAnEmptyList) {
-    EXPECT_TRUE(FilterAdapterAddresses({Up(127, 0, 0, 1)}).empty());
-    EXPECT_TRUE(FilterAdapterAddresses({}).empty());
+    EXPECT_TRUE(netconfig::FilterAdapterAddresses({Up(127, 0, 0, 1)}).empty());
+    EXPECT_TRUE(netconfig::FilterAdapterAddresses({}).empty());
 }
 
 TEST(LocalAdapters, SkipsZeroFirstOctets127And255AndRepeatsKeepingTableOrder) {
@@ -29,21 +29,21 @@ TEST(LocalAdapters, SkipsZeroFirstOctets127And255AndRepeatsKeepingTableOrder) {
     const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 5), AddressOf(126, 0, 0, 1),
                                                  AddressOf(128, 0, 0, 1),
                                                  AddressOf(192, 168, 1, 10), AddressOf(0, 1, 2, 3)};
-    EXPECT_EQ(FilterAdapterAddresses(table), expected);
+    EXPECT_EQ(netconfig::FilterAdapterAddresses(table), expected);
 }
 
 TEST(LocalAdapters, FirstOctetsWithTheHighBitAndLowSevenBitsSetAreBothSkipped) {
     // 127 = 0x7F and 255 = 0xFF; 254 = 0xFE and 63 = 0x3F are ordinary.
-    EXPECT_EQ(FilterAdapterAddresses({Up(254, 0, 0, 1), Up(63, 0, 0, 1)}).size(), 2u);
+    EXPECT_EQ(netconfig::FilterAdapterAddresses({Up(254, 0, 0, 1), Up(63, 0, 0, 1)}).size(), 2u);
 }
 
 TEST(LocalAdapters, AdaptersThatAreDownAreLeftOut) {
-    EXPECT_TRUE(FilterAdapterAddresses({Down(192, 168, 1, 10)}).empty());
+    EXPECT_TRUE(netconfig::FilterAdapterAddresses({Down(192, 168, 1, 10)}).empty());
     // An address on a down interface does not hold the place of the same address on an up one.
     const std::vector<InterfaceAddress> table = {Down(10, 0, 0, 1), Up(10, 0, 0, 2),
                                                  Down(172, 16, 0, 1), Up(10, 0, 0, 1)};
     const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 2), AddressOf(10, 0, 0, 1)};
-    EXPECT_EQ(FilterAdapterAddresses(table), expected);
+    EXPECT_EQ(netconfig::FilterAdapterAddresses(table), expected);
 }
 
 TEST(LocalAdapters, TheSystemTableIsTakenInAscendingAddressOrder) {
@@ -51,7 +51,7 @@ TEST(LocalAdapters, TheSystemTableIsTakenInAscendingAddressOrder) {
     // on a little-endian machine, yet comes first.
     std::vector<InterfaceAddress> table = {Up(192, 168, 1, 1), Up(10, 0, 0, 2), Up(127, 0, 0, 1),
                                            Down(10, 0, 0, 1), Up(172, 16, 0, 1)};
-    SortAddressTable(table);
+    netconfig::SortAddressTable(table);
     const std::vector<std::uint32_t> expected = {AddressOf(10, 0, 0, 1), AddressOf(10, 0, 0, 2),
                                                  AddressOf(127, 0, 0, 1), AddressOf(172, 16, 0, 1),
                                                  AddressOf(192, 168, 1, 1)};

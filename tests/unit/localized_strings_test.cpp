@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace string_ids;
+using namespace app::string_ids;
 using namespace main_dialog;
 
 constexpr int kTitleId = kApplicationTitle;
@@ -39,93 +39,93 @@ std::vector<int> UsedIds() {
 
 class LocalizedStrings : public ::testing::Test {
 protected:
-    void TearDown() override { SetLanguage(kEnglish); }
+    void TearDown() override { app::SetLanguage(app::kEnglish); }
 };
 
 TEST_F(LocalizedStrings, TableFileReadsWithoutBadLines) {
-    const StringTable table = ParseStringTable(StringTableText());
+    const app::StringTable table = app::ParseStringTable(app::StringTableText());
     EXPECT_TRUE(table.badLines.empty()) << "first bad line: " << table.badLines.front();
 }
 
 TEST_F(LocalizedStrings, EveryEnglishTextHasItsRussianTwinAndNothingElseIsThere) {
-    const StringTable table = ParseStringTable(StringTableText());
+    const app::StringTable table = app::ParseStringTable(app::StringTableText());
     const std::vector<int> used = UsedIds();
     for (const int id : used) {
-        EXPECT_FALSE(LoadTableString(id).empty()) << id;
-        EXPECT_FALSE(LoadTableString(id + kRussianStringOffset).empty())
-            << id + kRussianStringOffset;
+        EXPECT_FALSE(app::LoadTableString(id).empty()) << id;
+        EXPECT_FALSE(app::LoadTableString(id + app::kRussianStringOffset).empty())
+            << id + app::kRussianStringOffset;
     }
     for (const auto& [id, text] : table.texts) {
         const bool english = (id >= 1000 && id < 2000) || (id >= 10000 && id < 11000);
         const bool russian = (id >= 2000 && id < 3000) || (id >= 11000 && id < 12000);
         EXPECT_TRUE(english || russian || id == kTitleId) << "id outside the ranges: " << id;
         if (english) {
-            EXPECT_TRUE(table.texts.contains(id + kRussianStringOffset)) << id;
+            EXPECT_TRUE(table.texts.contains(id + app::kRussianStringOffset)) << id;
         }
         if (russian) {
-            EXPECT_TRUE(table.texts.contains(id - kRussianStringOffset)) << id;
+            EXPECT_TRUE(table.texts.contains(id - app::kRussianStringOffset)) << id;
         }
     }
     EXPECT_EQ(table.texts.size(), used.size() * 2 + 1);
 }
 
 TEST_F(LocalizedStrings, TextsReadExactlyAsWritten) {
-    EXPECT_EQ(LoadTableString(1106),
+    EXPECT_EQ(app::LoadTableString(1106),
               "Select new device from the list and click <Next>.\n\nClick <Refresh> to refresh the "
               "list.");
-    EXPECT_EQ(LoadTableString(2106),
+    EXPECT_EQ(app::LoadTableString(2106),
               "Выберите новое устройство из списка и нажмите <Далее>.\n\n"
               "Нажмите <Обновить>, чтобы обновить список.");
-    EXPECT_EQ(LoadTableString(1113), "Device succesfully added to list!");
-    EXPECT_EQ(LoadTableString(kPassportFileFilter), "Text files (*.txt)|*.txt||");
-    EXPECT_EQ(LoadTableString(kPassportFileFilter + kRussianStringOffset),
+    EXPECT_EQ(app::LoadTableString(1113), "Device succesfully added to list!");
+    EXPECT_EQ(app::LoadTableString(kPassportFileFilter), "Text files (*.txt)|*.txt||");
+    EXPECT_EQ(app::LoadTableString(kPassportFileFilter + app::kRussianStringOffset),
               "Текстовые файлы (*.txt)|*.txt||");
-    EXPECT_EQ(LoadTableString(kPositionHeader), "#");
-    EXPECT_EQ(LoadTableString(kPositionHeader + kRussianStringOffset), "№");
-    EXPECT_EQ(LoadTableString(kIpOutputButton), "IP Output");
-    EXPECT_EQ(LoadTableString(kRemoteButton), "Remote control");
-    EXPECT_EQ(LoadTableString(kRemoteButton + kRussianStringOffset), "Пульт ДУ");
-    EXPECT_EQ(LoadTableString(kWizardMacHeader + kRussianStringOffset), "MAC");
-    EXPECT_EQ(LoadTableString(kWizardIpHeader + kRussianStringOffset), "IP");
-    EXPECT_EQ(LoadTableString(kRemoveQuestion + kRussianStringOffset),
+    EXPECT_EQ(app::LoadTableString(kPositionHeader), "#");
+    EXPECT_EQ(app::LoadTableString(kPositionHeader + app::kRussianStringOffset), "№");
+    EXPECT_EQ(app::LoadTableString(kIpOutputButton), "IP Output");
+    EXPECT_EQ(app::LoadTableString(kRemoteButton), "Remote control");
+    EXPECT_EQ(app::LoadTableString(kRemoteButton + app::kRussianStringOffset), "Пульт ДУ");
+    EXPECT_EQ(app::LoadTableString(kWizardMacHeader + app::kRussianStringOffset), "MAC");
+    EXPECT_EQ(app::LoadTableString(kWizardIpHeader + app::kRussianStringOffset), "IP");
+    EXPECT_EQ(app::LoadTableString(kRemoveQuestion + app::kRussianStringOffset),
               "Удалить устройство с адресом %s из списка?");
-    EXPECT_EQ(LoadTableString(kTitleId), "Vantrel");
+    EXPECT_EQ(app::LoadTableString(kTitleId), "Vantrel");
 }
 
 TEST_F(LocalizedStrings, EveryLanguageOtherThanZeroLoadsTheRussianTwin) {
-    EXPECT_EQ(CurrentLanguage(), kEnglish);
-    EXPECT_EQ(LoadLocalizedString(kCheckButton), "Check");
+    EXPECT_EQ(app::CurrentLanguage(), app::kEnglish);
+    EXPECT_EQ(app::LoadLocalizedString(kCheckButton), "Check");
     for (const int language : {1, 5, -1}) {
-        SetLanguage(language);
-        EXPECT_EQ(CurrentLanguage(), language);
-        EXPECT_EQ(LoadLocalizedString(kCheckButton), "Проверить");
-        EXPECT_EQ(LoadLocalizedString(kOnlineHeader), "В сети");
+        app::SetLanguage(language);
+        EXPECT_EQ(app::CurrentLanguage(), language);
+        EXPECT_EQ(app::LoadLocalizedString(kCheckButton), "Проверить");
+        EXPECT_EQ(app::LoadLocalizedString(kOnlineHeader), "В сети");
     }
     // The title has no twin: loaded by its id, it is the same in both languages.
-    EXPECT_EQ(LoadTableString(kTitleId), "Vantrel");
+    EXPECT_EQ(app::LoadTableString(kTitleId), "Vantrel");
 }
 
 TEST_F(LocalizedStrings, MissingEntryIsEmpty) {
-    EXPECT_EQ(LoadLocalizedString(kLanguageBox), "");
-    EXPECT_EQ(LoadTableString(-5), "");
-    SetLanguage(kRussian);
-    EXPECT_EQ(LoadLocalizedString(kTitleId), "");
-    EXPECT_EQ(LoadLocalizedString(2147483647), "");
+    EXPECT_EQ(app::LoadLocalizedString(kLanguageBox), "");
+    EXPECT_EQ(app::LoadTableString(-5), "");
+    app::SetLanguage(app::kRussian);
+    EXPECT_EQ(app::LoadLocalizedString(kTitleId), "");
+    EXPECT_EQ(app::LoadLocalizedString(2147483647), "");
 }
 
 TEST_F(LocalizedStrings, OnlyRussiaRussianIsTheDefaultRussian) {
-    EXPECT_EQ(DefaultLanguageFor(0x0419), kRussian);
-    EXPECT_EQ(DefaultLanguageFor(0x0819), kEnglish);
-    EXPECT_EQ(DefaultLanguageFor(0x0409), kEnglish);
+    EXPECT_EQ(app::DefaultLanguageFor(0x0419), app::kRussian);
+    EXPECT_EQ(app::DefaultLanguageFor(0x0819), app::kEnglish);
+    EXPECT_EQ(app::DefaultLanguageFor(0x0409), app::kEnglish);
 
     const char* saved = std::getenv("LC_ALL");
     const std::string restore = saved != nullptr ? saved : "";
     setenv("LC_ALL", "ru_RU.UTF-8", 1);
-    EXPECT_EQ(DefaultLanguage(), kRussian);
+    EXPECT_EQ(app::DefaultLanguage(), app::kRussian);
     setenv("LC_ALL", "ru_MD.UTF-8", 1);
-    EXPECT_EQ(DefaultLanguage(), kEnglish);
+    EXPECT_EQ(app::DefaultLanguage(), app::kEnglish);
     setenv("LC_ALL", "de_DE.UTF-8", 1);
-    EXPECT_EQ(DefaultLanguage(), kEnglish);
+    EXPECT_EQ(app::DefaultLanguage(), app::kEnglish);
     if (saved != nullptr)
         setenv("LC_ALL", restore.c_str(), 1);
     else
@@ -133,17 +133,17 @@ TEST_F(LocalizedStrings, OnlyRussiaRussianIsTheDefaultRussian) {
 }
 
 TEST_F(LocalizedStrings, RemoveQuestionTakesTheAddressInBothLanguages) {
-    EXPECT_EQ(FormatWithText(LoadLocalizedString(kRemoveQuestion), "192.168.1.10"),
+    EXPECT_EQ(app::FormatWithText(app::LoadLocalizedString(kRemoveQuestion), "192.168.1.10"),
               "Remove device 192.168.1.10 from the list?");
-    SetLanguage(kRussian);
-    EXPECT_EQ(FormatWithText(LoadLocalizedString(kRemoveQuestion), "10.0.0.1"),
+    app::SetLanguage(app::kRussian);
+    EXPECT_EQ(app::FormatWithText(app::LoadLocalizedString(kRemoveQuestion), "10.0.0.1"),
               "Удалить устройство с адресом 10.0.0.1 из списка?");
-    EXPECT_EQ(FormatWithText("no placeholder", "x"), "no placeholder");
-    EXPECT_EQ(FormatWithText("%s and %s", "%s"), "%s and %s");
+    EXPECT_EQ(app::FormatWithText("no placeholder", "x"), "no placeholder");
+    EXPECT_EQ(app::FormatWithText("%s and %s", "%s"), "%s and %s");
 }
 
 TEST_F(LocalizedStrings, TableReaderSkipsAndReportsBadLines) {
-    const StringTable table = ParseStringTable(
+    const app::StringTable table = app::ParseStringTable(
         "# comment\r\n"
         "10\tTen\\nlines \\\\ here\r\n"
         "\n"

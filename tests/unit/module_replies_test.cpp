@@ -30,14 +30,14 @@ Bytes SwitcherReply(std::string_view magic, std::size_t length, std::uint8_t sta
 }
 
 TEST(ModuleRequests, QueryRequestsAreTheirMagicFollowedByEighteenZeros) {
-    const auto read = BuildReadSwitcherRequest();
-    const auto passport = BuildReadPassportRequest();
+    const auto read = netconfig::BuildReadSwitcherRequest();
+    const auto passport = netconfig::BuildReadPassportRequest();
     EXPECT_EQ(Bytes(read.begin(), read.end()), Datagram("WiZnInTr", 26));
     EXPECT_EQ(Bytes(passport.begin(), passport.end()), Datagram("WiZnGpAs", 26));
 }
 
 TEST(ModuleRequests, WriteRequestCarriesOneZeroZeroThenTheAddressThenZeros) {
-    const auto request = BuildWriteSwitcherRequest(AddressOf(192, 168, 1, 200));
+    const auto request = netconfig::BuildWriteSwitcherRequest(AddressOf(192, 168, 1, 200));
     Bytes expected = Datagram("WiZnInTw", 19);
     const std::uint8_t tail[] = {1, 0, 0, 192, 168, 1, 200, 0, 0, 0, 0};
     std::copy(std::begin(tail), std::end(tail), expected.begin() + 8);
@@ -48,11 +48,11 @@ TEST(ExchangeReplyRule, ShorterDatagramIsDroppedAndLongerOneIsCutToCapacity) {
     std::array<std::uint8_t, 4> reply{9, 9, 9, 9};
     std::size_t stored = 77;
     const Bytes tenBytes(10, 0xAB);
-    EXPECT_FALSE(TakeSufficientDatagram(tenBytes, 11, reply, stored));
+    EXPECT_FALSE(netconfig::TakeSufficientDatagram(tenBytes, 11, reply, stored));
     EXPECT_EQ(stored, 77u);
     EXPECT_EQ(reply, (std::array<std::uint8_t, 4>{9, 9, 9, 9}));
 
-    EXPECT_TRUE(TakeSufficientDatagram(tenBytes, 10, reply, stored));
+    EXPECT_TRUE(netconfig::TakeSufficientDatagram(tenBytes, 10, reply, stored));
     EXPECT_EQ(stored, 4u);
     EXPECT_EQ(reply, (std::array<std::uint8_t, 4>{0xAB, 0xAB, 0xAB, 0xAB}));
 }
@@ -60,16 +60,17 @@ TEST(ExchangeReplyRule, ShorterDatagramIsDroppedAndLongerOneIsCutToCapacity) {
 TEST(SwitcherReply, BothMagicsWithStatusOneZeroGiveBytesElevenToFourteen) {
     for (const auto magic : {"WiZnInTc", "WiZnSwTc"}) {
         std::uint32_t switcher = 0;
-        EXPECT_TRUE(CheckSwitcherReply(SwitcherReply(magic, 26, 1, 0), switcher)) << magic;
+        EXPECT_TRUE(netconfig::CheckSwitcherReply(SwitcherReply(magic, 26, 1, 0), switcher))
+            << magic;
         EXPECT_EQ(switcher, AddressOf(10, 1, 2, 3)) << magic;
     }
 }
 
 TEST(SwitcherReply, ElevenByteReplyGivesZeroAddressAndPartialOneIsZeroFilled) {
     std::uint32_t switcher = 0xFFFFFFFFu;
-    EXPECT_TRUE(CheckSwitcherReply(SwitcherReply("WiZnInTc", 11, 1, 0), switcher));
+    EXPECT_TRUE(netconfig::CheckSwitcherReply(SwitcherReply("WiZnInTc", 11, 1, 0), switcher));
     EXPECT_EQ(switcher, 0u);
-    EXPECT_TRUE(CheckSwitcherReply(SwitcherReply("WiZnInTc", 13, 1, 0), switcher));
+    EXPECT_TRUE(netconfig::CheckSwitcherReply(SwitcherReply("WiZnInTc", 13, 1, 0), switcher));
     EXPECT_EQ(switcher, AddressOf(10, 1, 0, 0));
 }
 
@@ -83,41 +84,41 @@ TEST(SwitcherReply, WrongStatusMagicOrLengthFailsAndKeepsTheAddress) {
     };
     for (const auto& reply : refused) {
         std::uint32_t switcher = 42;
-        EXPECT_FALSE(CheckSwitcherReply(reply, switcher));
+        EXPECT_FALSE(netconfig::CheckSwitcherReply(reply, switcher));
         EXPECT_EQ(switcher, 42u);
     }
 }
 
 TEST(PassportReply, LongReplyIsCutTo418Bytes) {
-    PassportBuffer passport{};
-    EXPECT_TRUE(AcceptPassportDatagram(Datagram("WiZnPaSs", 600, 0x5A), passport));
+    netconfig::PassportBuffer passport{};
+    EXPECT_TRUE(netconfig::AcceptPassportDatagram(Datagram("WiZnPaSs", 600, 0x5A), passport));
     EXPECT_EQ(passport[417], 0x5A);
     EXPECT_EQ(std::string(passport.begin(), passport.begin() + 8), "WiZnPaSs");
 }
 
 TEST(PassportReply, ShortReplyLeavesTheRestOfTheBufferZero) {
-    PassportBuffer passport;
+    netconfig::PassportBuffer passport;
     passport.fill(0xEE);
-    EXPECT_TRUE(AcceptPassportDatagram(Datagram("WiZnPaSs", 300, 0x5A), passport));
+    EXPECT_TRUE(netconfig::AcceptPassportDatagram(Datagram("WiZnPaSs", 300, 0x5A), passport));
     EXPECT_EQ(passport[299], 0x5A);
     for (std::size_t i = 300; i < passport.size(); ++i) ASSERT_EQ(passport[i], 0) << i;
 }
 
 TEST(PassportReply, TooShortOrWrongMagicIsRefused) {
-    PassportBuffer passport;
+    netconfig::PassportBuffer passport;
     passport.fill(0xEE);
-    EXPECT_FALSE(AcceptPassportDatagram(Datagram("WiZnPaSs", 289, 0x5A), passport));
-    EXPECT_EQ(passport, PassportBuffer{});  // cleared before anything else
-    EXPECT_FALSE(AcceptPassportDatagram(Datagram("WiZnPaSx", 290, 0x5A), passport));
-    EXPECT_TRUE(AcceptPassportDatagram(Datagram("WiZnPaSs", 290), passport));
+    EXPECT_FALSE(netconfig::AcceptPassportDatagram(Datagram("WiZnPaSs", 289, 0x5A), passport));
+    EXPECT_EQ(passport, netconfig::PassportBuffer{});  // cleared before anything else
+    EXPECT_FALSE(netconfig::AcceptPassportDatagram(Datagram("WiZnPaSx", 290, 0x5A), passport));
+    EXPECT_TRUE(netconfig::AcceptPassportDatagram(Datagram("WiZnPaSs", 290), passport));
 }
 
 TEST(ModuleExchange, RefusesMissingBuffersBeforeOpeningAnySocket) {
     std::uint8_t reply[8];
     const std::uint8_t request[1] = {0};
-    EXPECT_FALSE(ExchangeModuleDatagram(0, 0, nullptr, 26, reply, sizeof reply, 1));
-    EXPECT_FALSE(ExchangeModuleDatagram(0, 0, request, 0, reply, sizeof reply, 1));
-    EXPECT_FALSE(ExchangeModuleDatagram(0, 0, request, 1, nullptr, 8, 1));
+    EXPECT_FALSE(netconfig::ExchangeModuleDatagram(0, 0, nullptr, 26, reply, sizeof reply, 1));
+    EXPECT_FALSE(netconfig::ExchangeModuleDatagram(0, 0, request, 0, reply, sizeof reply, 1));
+    EXPECT_FALSE(netconfig::ExchangeModuleDatagram(0, 0, request, 1, nullptr, 8, 1));
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ inline std::uint32_t AddressOf(std::uint8_t a, std::uint8_t b, std::uint8_t c, s
 // other byte of its passport 0.
 inline const std::uint32_t kExampleDevice = AddressOf(192, 168, 1, 10);
 
-inline PassportBuffer ExamplePassport() {
-    PassportBuffer passport{};
+inline netconfig::PassportBuffer ExamplePassport() {
+    netconfig::PassportBuffer passport{};
     std::memcpy(passport.data(), "WiZnPaSs", 8);
     const std::uint8_t mac[6] = {0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
     std::memcpy(passport.data() + 8, mac, 6);

@@ -30,25 +30,26 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::uint16_t RecomputedChecksum(PassportRecord record) {
+std::uint16_t RecomputedChecksum(netconfig::PassportRecord record) {
     record[16] = record[17] = 0;
-    return CalcCRC16(record);
+    return protocol::CalcCRC16(record);
 }
 
-std::uint16_t StoredChecksum(const PassportRecord& record) {
+std::uint16_t StoredChecksum(const netconfig::PassportRecord& record) {
     return static_cast<std::uint16_t>(record[16] | record[17] << 8);
 }
 
 TEST(PassportRecord, WorkedExampleHasChecksum47ACStoredLowByteFirst) {
-    const PassportRecord record = BuildPassportRecord(kExampleDevice, ExamplePassport());
+    const netconfig::PassportRecord record =
+        netconfig::BuildPassportRecord(kExampleDevice, ExamplePassport());
     EXPECT_EQ(record[16], 0xAC);
     EXPECT_EQ(record[17], 0x47);
     EXPECT_EQ(RecomputedChecksum(record), 0x47AC);
 }
 
 TEST(PassportFile, WorkedExampleLinesAndSize) {
-    const std::string text =
-        FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport()));
+    const std::string text = netconfig::FormatPassportFile(
+        netconfig::BuildPassportRecord(kExampleDevice, ExamplePassport()));
     EXPECT_EQ(text.size(), 1027u);
     const auto lines = Lines(text);
     ASSERT_EQ(lines.size(), 17u);
@@ -61,10 +62,11 @@ TEST(PassportFile, WorkedExampleLinesAndSize) {
 }
 
 TEST(PassportFile, FullPassportIsAlso1027BytesOfUpperCaseHex) {
-    PassportBuffer passport;
+    netconfig::PassportBuffer passport;
     for (std::size_t i = 0; i < passport.size(); ++i)
         passport[i] = static_cast<std::uint8_t>(i * 37);
-    const std::string text = FormatPassportFile(BuildPassportRecord(0xFFFFFFFFu, passport));
+    const std::string text =
+        netconfig::FormatPassportFile(netconfig::BuildPassportRecord(0xFFFFFFFFu, passport));
     EXPECT_EQ(text.size(), 1027u);
     const auto lines = Lines(text);
     for (std::size_t i = 1; i < 16; ++i)
@@ -72,9 +74,9 @@ TEST(PassportFile, FullPassportIsAlso1027BytesOfUpperCaseHex) {
 }
 
 TEST(PassportRecord, ChecksumCoversTheZeroTailOfA290ByteReply) {
-    PassportBuffer passport = ExamplePassport();
+    netconfig::PassportBuffer passport = ExamplePassport();
     for (std::size_t i = 14; i < 290; ++i) passport[i] = 0x11;
-    PassportRecord record = BuildPassportRecord(kExampleDevice, passport);
+    netconfig::PassportRecord record = netconfig::BuildPassportRecord(kExampleDevice, passport);
     for (std::size_t i = 352; i < record.size(); ++i) ASSERT_EQ(record[i], 0) << i;
     EXPECT_EQ(RecomputedChecksum(record), StoredChecksum(record));
     record[479] = 1;
@@ -82,22 +84,23 @@ TEST(PassportRecord, ChecksumCoversTheZeroTailOfA290ByteReply) {
 }
 
 TEST(PassportRecord, ChangingAnySingleByteBreaksTheChecksum) {
-    const PassportRecord original = BuildPassportRecord(kExampleDevice, ExamplePassport());
+    const netconfig::PassportRecord original =
+        netconfig::BuildPassportRecord(kExampleDevice, ExamplePassport());
     for (std::size_t i = 0; i < original.size(); ++i) {
         if (i == 16 || i == 17) continue;
-        PassportRecord damaged = original;
+        netconfig::PassportRecord damaged = original;
         damaged[i] ^= 0x01;
         ASSERT_NE(RecomputedChecksum(damaged), StoredChecksum(original)) << "byte " << i;
     }
 }
 
 TEST(PassportName, UsesTheReplyMacAndTheSavingTime) {
-    EXPECT_EQ(ProposedPassportName(ExamplePassport(), {2025, 3, 3, 14, 5, 9}),
+    EXPECT_EQ(netconfig::ProposedPassportName(ExamplePassport(), {2025, 3, 3, 14, 5, 9}),
               "passport_000A1B2C3D4E_20250303140509");
-    PassportBuffer other{};
+    netconfig::PassportBuffer other{};
     other[8] = 0xFE;
     other[13] = 0xA1;
-    EXPECT_EQ(ProposedPassportName(other, {2024, 12, 31, 0, 0, 0}),
+    EXPECT_EQ(netconfig::ProposedPassportName(other, {2024, 12, 31, 0, 0, 0}),
               "passport_FE00000000A1_20241231000000");
 }
 
@@ -120,31 +123,31 @@ protected:
 
 TEST_F(PassportFileOnDisk, WritesExactlyTheFormattedText) {
     const std::string path = folder_.File("p.txt");
-    ASSERT_TRUE(WritePassportFile(path, kExampleDevice, ExamplePassport()));
-    EXPECT_EQ(Contents(path),
-              FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport())));
+    ASSERT_TRUE(netconfig::WritePassportFile(path, kExampleDevice, ExamplePassport()));
+    EXPECT_EQ(Contents(path), netconfig::FormatPassportFile(netconfig::BuildPassportRecord(
+                                  kExampleDevice, ExamplePassport())));
     EXPECT_EQ(Entries(), std::vector<std::string>{"p.txt"});
 }
 
 TEST_F(PassportFileOnDisk, ReplacesAnExistingFileWhole) {
     const std::string path = folder_.File("p.txt");
     std::ofstream(path) << std::string(5000, 'x');
-    ASSERT_TRUE(WritePassportFile(path, kExampleDevice, ExamplePassport()));
+    ASSERT_TRUE(netconfig::WritePassportFile(path, kExampleDevice, ExamplePassport()));
     EXPECT_EQ(Contents(path).size(), 1027u);
     EXPECT_EQ(Entries().size(), 1u);
 }
 
 TEST_F(PassportFileOnDisk, MissingFolderFailsAndLeavesNothing) {
-    EXPECT_FALSE(
-        WritePassportFile(folder_.File("absent/p.txt"), kExampleDevice, ExamplePassport()));
-    EXPECT_FALSE(WritePassportFile("", kExampleDevice, ExamplePassport()));
+    EXPECT_FALSE(netconfig::WritePassportFile(folder_.File("absent/p.txt"), kExampleDevice,
+                                              ExamplePassport()));
+    EXPECT_FALSE(netconfig::WritePassportFile("", kExampleDevice, ExamplePassport()));
     EXPECT_TRUE(Entries().empty());
 }
 
 TEST_F(PassportFileOnDisk, FolderInTheWayFailsAndKeepsTheFolder) {
     const std::string path = folder_.File("taken");
     ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
-    EXPECT_FALSE(WritePassportFile(path, kExampleDevice, ExamplePassport()));
+    EXPECT_FALSE(netconfig::WritePassportFile(path, kExampleDevice, ExamplePassport()));
     EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
     rmdir(path.c_str());
 }
@@ -154,20 +157,21 @@ TEST_F(PassportFileOnDisk, FolderInTheWayFailsAndKeepsTheFolder) {
 TEST_F(PassportFileOnDisk, ExistingFileInALockedFolderIsOverwrittenInPlace) {
     const std::string path = folder_.File("p.txt");
     std::ofstream(path) << std::string(5000, 'x');
-    const std::string expected =
-        FormatPassportFile(BuildPassportRecord(kExampleDevice, ExamplePassport()));
-    EXPECT_EQ(
-        test_support::AsPlainUser(
-            folder_.Path(), test_support::FolderAccess::kLocked,
-            [&]() -> std::string {
-                if (!WritePassportFile(path, kExampleDevice, ExamplePassport()))
-                    return "the write failed";
-                if (Contents(path) != expected) return "the file does not hold the passport alone";
-                if (WritePassportFile(folder_.File("new.txt"), kExampleDevice, ExamplePassport()))
-                    return "a new file was reported";
-                return {};
-            }),
-        "");
+    const std::string expected = netconfig::FormatPassportFile(
+        netconfig::BuildPassportRecord(kExampleDevice, ExamplePassport()));
+    EXPECT_EQ(test_support::AsPlainUser(
+                  folder_.Path(), test_support::FolderAccess::kLocked,
+                  [&]() -> std::string {
+                      if (!netconfig::WritePassportFile(path, kExampleDevice, ExamplePassport()))
+                          return "the write failed";
+                      if (Contents(path) != expected)
+                          return "the file does not hold the passport alone";
+                      if (netconfig::WritePassportFile(folder_.File("new.txt"), kExampleDevice,
+                                                       ExamplePassport()))
+                          return "a new file was reported";
+                      return {};
+                  }),
+              "");
     EXPECT_EQ(Entries(), std::vector<std::string>{"p.txt"});
 }
 

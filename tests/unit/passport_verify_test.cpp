@@ -16,9 +16,11 @@
 
 namespace {
 
-PassportRecord ExampleRecord() { return BuildPassportRecord(kExampleDevice, ExamplePassport()); }
+netconfig::PassportRecord ExampleRecord() {
+    return netconfig::BuildPassportRecord(kExampleDevice, ExamplePassport());
+}
 
-std::string ExampleFile() { return FormatPassportFile(ExampleRecord()); }
+std::string ExampleFile() { return netconfig::FormatPassportFile(ExampleRecord()); }
 
 std::string WithLf(std::string text) {
     for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
@@ -32,25 +34,25 @@ std::size_t LineStart(int line) {
 
 // A record with a changed header field, checksummed again so only the field is wrong.
 std::string FileWithHeaderField(std::size_t offset, std::uint32_t value) {
-    PassportRecord record = ExampleRecord();
+    netconfig::PassportRecord record = ExampleRecord();
     for (std::size_t i = 0; i < 4; ++i)
         record[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
     record[16] = record[17] = 0;
-    const std::uint16_t crc = CalcCRC16(record);
+    const std::uint16_t crc = protocol::CalcCRC16(record);
     record[16] = static_cast<std::uint8_t>(crc & 0xFF);
     record[17] = static_cast<std::uint8_t>(crc >> 8);
-    return FormatPassportFile(record);
+    return netconfig::FormatPassportFile(record);
 }
 
 TEST(PassportVerify, TheWriterOutputIsValidWithEitherLineEnd) {
     for (const std::string& text :
          {ExampleFile(), WithLf(ExampleFile()), ExampleFile().substr(0, 1025)}) {
-        const PassportCheck check = VerifyPassportText(text);
+        const netconfig::PassportCheck check = netconfig::VerifyPassportText(text);
         EXPECT_TRUE(check.valid) << check.problem;
         EXPECT_EQ(check.problem, "");
         ASSERT_TRUE(check.decoded);
-        EXPECT_EQ(FormatIpAddress(check.deviceAddress), "192.168.1.10");
-        EXPECT_EQ(FormatMacAddress(check.mac), "00:0A:1B:2C:3D:4E");
+        EXPECT_EQ(netconfig::FormatIpAddress(check.deviceAddress), "192.168.1.10");
+        EXPECT_EQ(netconfig::FormatMacAddress(check.mac), "00:0A:1B:2C:3D:4E");
         EXPECT_EQ(check.record, ExampleRecord());
     }
 }
@@ -62,7 +64,7 @@ TEST(PassportVerify, AnySingleChangedDigitIsFound) {
             std::string damaged = good;
             char& digit = damaged[LineStart(line) + column];
             digit = digit == '0' ? '8' : '0';
-            const PassportCheck check = VerifyPassportText(damaged);
+            const netconfig::PassportCheck check = netconfig::VerifyPassportText(damaged);
             ASSERT_FALSE(check.valid) << "line " << line << " column " << column + 1;
             // Damage in the header is named there; damage elsewhere breaks the checksum.
             EXPECT_EQ(check.problem.rfind("line 2: ", 0), 0u) << check.problem;
@@ -74,16 +76,17 @@ TEST(PassportVerify, AnySingleChangedDigitIsFound) {
 TEST(PassportVerify, TheChecksumProblemNamesBothValues) {
     std::string damaged = ExampleFile();
     damaged[LineStart(5) + 10] = 'F';
-    EXPECT_EQ(VerifyPassportText(damaged).problem, "line 2: checksum is 47AC, the data gives 0DDC")
+    EXPECT_EQ(netconfig::VerifyPassportText(damaged).problem,
+              "line 2: checksum is 47AC, the data gives 0DDC")
         << "CRC-16/MODBUS of the damaged record, computed apart from this code";
 }
 
 TEST(PassportVerify, HeaderFieldsMustBeTheWritersEvenWithAMatchingChecksum) {
-    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(0, 2)).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(FileWithHeaderField(0, 2)).problem,
               "line 2: format is 2, expected 1");
-    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(4, 64)).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(FileWithHeaderField(4, 64)).problem,
               "line 2: data offset is 64, expected 62");
-    EXPECT_EQ(VerifyPassportText(FileWithHeaderField(8, 290)).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(FileWithHeaderField(8, 290)).problem,
               "line 2: data length is 290, expected 418");
 }
 
@@ -91,52 +94,56 @@ TEST(PassportVerify, DataLinesMustBeSixtyFourUpperCaseHexDigits) {
     const std::string good = ExampleFile();
     std::string lower = good;
     lower[LineStart(4) + 2] = 'a';  // "5A" -> "5a"
-    EXPECT_EQ(VerifyPassportText(lower).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(lower).problem,
               "line 4: 'a' at column 3 is not an upper-case hexadecimal digit");
 
     std::string nul = good;
     nul[LineStart(9) + 63] = '\0';
-    EXPECT_EQ(VerifyPassportText(nul).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(nul).problem,
               "line 9: byte 0x00 at column 64 is not an upper-case hexadecimal digit");
 
     std::string shortLine = good;
     shortLine.erase(LineStart(3), 2);
-    EXPECT_EQ(VerifyPassportText(shortLine).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(shortLine).problem,
               "line 3: 62 characters, expected 64 hexadecimal digits");
 
     std::string blankAtEnd = good;
     blankAtEnd.insert(LineStart(16) + 64, " ");
-    EXPECT_EQ(VerifyPassportText(blankAtEnd).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(blankAtEnd).problem,
               "line 16: 65 characters, expected 64 hexadecimal digits");
 }
 
 TEST(PassportVerify, MarkersAndLineCountAreChecked) {
     const std::string good = ExampleFile();
-    EXPECT_EQ(VerifyPassportText("").problem, "the file is empty");
-    EXPECT_EQ(VerifyPassportText("\xEF\xBB\xBF" + good).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText("").problem, "the file is empty");
+    EXPECT_EQ(netconfig::VerifyPassportText("\xEF\xBB\xBF" + good).problem,
               "line 1: expected ---DEVICEPASSPORT---");
-    EXPECT_EQ(VerifyPassportText(good.substr(0, LineStart(11))).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(good.substr(0, LineStart(11))).problem,
               "line 11: missing a data line: the file ends after line 10");
-    const PassportCheck noEnd = VerifyPassportText(good.substr(0, good.size() - 15));
+    const netconfig::PassportCheck noEnd =
+        netconfig::VerifyPassportText(good.substr(0, good.size() - 15));
     EXPECT_EQ(noEnd.problem, "line 17: missing ---DATAEND---: the file ends after line 16");
     EXPECT_TRUE(noEnd.decoded);  // the address and MAC are still reported
-    EXPECT_EQ(VerifyPassportText(good.substr(0, good.size() - 3) + "\r\n").problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(good.substr(0, good.size() - 3) + "\r\n").problem,
               "line 17: expected ---DATAEND---");
-    EXPECT_EQ(VerifyPassportText(good + "\r\n").problem, "line 18: text after ---DATAEND---");
-    EXPECT_EQ(VerifyPassportText(good + good).problem, "line 18: text after ---DATAEND---");
+    EXPECT_EQ(netconfig::VerifyPassportText(good + "\r\n").problem,
+              "line 18: text after ---DATAEND---");
+    EXPECT_EQ(netconfig::VerifyPassportText(good + good).problem,
+              "line 18: text after ---DATAEND---");
 }
 
 TEST(PassportVerify, StrayCarriageReturnsAndHugeInputAreRefused) {
     std::string doubled = ExampleFile();
     doubled.insert(LineStart(6) + 64, "\r");
-    EXPECT_EQ(VerifyPassportText(doubled).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(doubled).problem,
               "line 6: carriage return inside the line, at column 65");
     std::string classicMac = ExampleFile();
     for (std::size_t at; (at = classicMac.find("\r\n")) != std::string::npos;)
         classicMac.erase(at + 1, 1);
-    EXPECT_EQ(VerifyPassportText(classicMac).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(classicMac).problem,
               "line 1: carriage return inside the line, at column 21");
-    EXPECT_EQ(VerifyPassportText(std::string(kMaxPassportFileSize + 1, '0')).problem,
+    EXPECT_EQ(netconfig::VerifyPassportText(std::string(netconfig::kMaxPassportFileSize + 1, '0'))
+                  .problem,
               "the file is 4097 bytes, far larger than a passport");
 }
 

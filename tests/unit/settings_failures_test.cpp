@@ -35,7 +35,7 @@ TEST(SettingsFailures, FolderAtThePathReadsDefaultsAndIsNotReplaced) {
     TempFolder folder;
     const std::string path = folder.File("panel.ini");
     ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), -1);
     EXPECT_FALSE(settings.WriteInt("Layout", "Left", 5));
     EXPECT_TRUE(std::filesystem::is_directory(path));
@@ -46,7 +46,7 @@ TEST(SettingsFailures, FifoAtThePathNeverBlocksAndIsNotReplaced) {
     TempFolder folder;
     const std::string path = folder.File("panel.ini");
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     EXPECT_EQ(settings.ReadText("List", "MAC0"), "");
     EXPECT_FALSE(settings.WriteText("List", "MAC0", "x"));
     EXPECT_TRUE(std::filesystem::is_fifo(path));
@@ -54,7 +54,7 @@ TEST(SettingsFailures, FifoAtThePathNeverBlocksAndIsNotReplaced) {
 
 TEST(SettingsFailures, MissingFolderLosesTheWriteSilently) {
     TempFolder folder;
-    SettingsFile settings(folder.File("gone/panel.ini"));
+    app::SettingsFile settings(folder.File("gone/panel.ini"));
     EXPECT_FALSE(settings.WriteInt("Layout", "Left", 5));
     settings.BeginBatch();
     EXPECT_TRUE(settings.WriteInt("Layout", "Left", 5));  // only queued
@@ -69,7 +69,7 @@ TEST(SettingsFailures, ReadOnlyFileIsLeftAsItIs) {
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     EXPECT_EQ(AsPlainUser(folder.Path(), FolderAccess::kOwned,
                           [&]() -> std::string {
-                              SettingsFile settings(path);
+                              app::SettingsFile settings(path);
                               if (settings.WriteInt("Layout", "Left", 2))
                                   return "the write reported success";
                               if (ReadBytes(path) != "[Layout]\nLeft=1\n")
@@ -88,7 +88,7 @@ TEST(SettingsFailures, ReadOnlyFileIsLeftAsItIsWhoeverRunsThePanel) {
     const std::string path = folder.File("panel.ini");
     WriteBytes(path, "[Layout]\nLeft=1\n");
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     EXPECT_FALSE(settings.WriteInt("Layout", "Left", 2));
     EXPECT_EQ(ReadBytes(path), "[Layout]\nLeft=1\n");
     EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), 1);
@@ -102,7 +102,7 @@ TEST(SettingsFailures, UnreadableFileIsNeverOverwritten) {
     ASSERT_EQ(chmod(path.c_str(), 0200), 0);
     EXPECT_EQ(AsPlainUser(folder.Path(), FolderAccess::kOwned,
                           [&]() -> std::string {
-                              SettingsFile settings(path);
+                              app::SettingsFile settings(path);
                               if (settings.ReadInt("List", "Total", 0) != 0)
                                   return "an unreadable file gave a value";
                               if (settings.WriteInt("Layout", "Left", 2))
@@ -121,7 +121,7 @@ TEST(SettingsFailures, ReplacementKeepsPermissionsAndSymbolicLinks) {
     ASSERT_EQ(chmod(real.c_str(), 0640), 0);
     ASSERT_EQ(symlink("real.ini", link.c_str()), 0);
 
-    SettingsFile settings(link);
+    app::SettingsFile settings(link);
     ASSERT_TRUE(settings.WriteInt("Layout", "Left", 2));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadBytes(real), "[Layout]\nLeft=2\n");
@@ -142,7 +142,7 @@ TEST(SettingsFailures, WritableFileInALockedFolderIsRewrittenInPlace) {
         AsPlainUser(
             folder.Path(), FolderAccess::kLocked,
             [&]() -> std::string {
-                SettingsFile settings(path);
+                app::SettingsFile settings(path);
                 if (!settings.WriteInt("List", "Total", 1)) return "the shorter write failed";
                 if (ReadBytes(path) != "; kept\n[Layout]\nLeft=1\n[List]\nTotal=1\nIP0=5\n")
                     return "shorter: " + ReadBytes(path);
@@ -152,10 +152,10 @@ TEST(SettingsFailures, WritableFileInALockedFolderIsRewrittenInPlace) {
                     "; "
                     "kept\n[Layout]\nLeft=1\n[List]\nTotal=1\nIP0=5\n[Config]\nLocalIP=16777226\n")
                     return "longer: " + ReadBytes(path);
-                if (SettingsFile(path).ReadInt("Config", "LocalIP", 0) != 16777226)
+                if (app::SettingsFile(path).ReadInt("Config", "LocalIP", 0) != 16777226)
                     return "a new reader misses the value";
                 // A new file cannot be made there at all.
-                if (SettingsFile(folder.File("other.ini")).WriteInt("Layout", "Left", 1))
+                if (app::SettingsFile(folder.File("other.ini")).WriteInt("Layout", "Left", 1))
                     return "a new file was reported";
                 return {};
             }),
@@ -180,7 +180,7 @@ TEST(SettingsFailures, InPlaceRewriteThatDoesNotFitLeavesTheOldFileWhole) {
                       getrlimit(RLIMIT_FSIZE, &limit);
                       const rlimit small{static_cast<rlim_t>(original.size() + 8), limit.rlim_max};
                       if (setrlimit(RLIMIT_FSIZE, &small) != 0) return "cannot limit the file size";
-                      SettingsFile settings(path);
+                      app::SettingsFile settings(path);
                       const bool written =
                           settings.WriteText("List", "MAC0", std::string(200, 'x'));
                       setrlimit(RLIMIT_FSIZE, &limit);
@@ -220,7 +220,7 @@ TEST(SettingsFailures, StaleTemporariesOfEndedWritersAreRemovedByTheNextWrite) {
     MakeFile(path + ".tmp." + ended + ".4", 60);                        // too young to judge
     MakeFile(path + ".tmp." + ended + ".x", kTwoHours);                 // not our pattern
     MakeFile(folder.File("other.ini.tmp." + ended + ".0"), kTwoHours);  // another file's
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     ASSERT_TRUE(settings.WriteInt("Layout", "Left", 1));
     std::vector<std::string> expected{"other.ini.tmp." + ended + ".0", "panel.ini",
                                       "panel.ini.tmp.1.0", "panel.ini.tmp." + ended + ".4",

@@ -17,7 +17,7 @@ using SettingsFileText = test_support::SettingsFileTest;
 
 TEST_F(SettingsFileText, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {
     const std::string path = folder_.File("panel.ini");
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), -1);
     EXPECT_EQ(settings.ReadText("List", "MAC0"), "");
 
@@ -28,7 +28,7 @@ TEST_F(SettingsFileText, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {
 }
 
 TEST_F(SettingsFileText, EveryIntegerRoundTripsAsSignedDecimal) {
-    SettingsFile settings(folder_.File("panel.ini"));
+    app::SettingsFile settings(folder_.File("panel.ini"));
     for (const std::int32_t value : {0, 1, -1, 167880896, -939415360, INT32_MIN, INT32_MAX}) {
         ASSERT_TRUE(settings.WriteInt("Config", "LocalIP", value));
         EXPECT_EQ(settings.ReadInt("Config", "LocalIP", 0), value);
@@ -37,7 +37,7 @@ TEST_F(SettingsFileText, EveryIntegerRoundTripsAsSignedDecimal) {
 }
 
 TEST_F(SettingsFileText, NamesMatchInAnyLetterCase) {
-    SettingsFile settings(PathWith(Fixture("letter_case.ini")));
+    app::SettingsFile settings(PathWith(Fixture("letter_case.ini")));
     EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), 11);
     EXPECT_EQ(settings.ReadInt("LAYOUT", "top", -1), 22);
     EXPECT_EQ(settings.ReadInt("List", "Total", 0), 1);
@@ -50,7 +50,7 @@ TEST_F(SettingsFileText, NamesMatchInAnyLetterCase) {
 }
 
 TEST_F(SettingsFileText, HandEditedFileReadsWithoutItsBlanks) {
-    SettingsFile settings(PathWith(Fixture("hand_edited.ini")));
+    app::SettingsFile settings(PathWith(Fixture("hand_edited.ini")));
     EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), 120);
     EXPECT_EQ(settings.ReadInt("Layout", "Top", -1), -40);
     EXPECT_EQ(settings.ReadInt("List", "IP1", 0), -939415360);
@@ -60,7 +60,7 @@ TEST_F(SettingsFileText, HandEditedFileReadsWithoutItsBlanks) {
 }
 
 TEST_F(SettingsFileText, EmptyValueReadsAsTheDefaultAndTextLosesItsBlanks) {
-    SettingsFile settings(
+    app::SettingsFile settings(
         PathWith("[Layout]\nLeft=\nTop= \t \nWidth = +7 px\n[List]\n"
                  "MAC0=\t aa:bb \t\nMAC1= \r\nMAC2=a = b\n"));
     EXPECT_EQ(settings.ReadInt("Layout", "Left", -1), -1);
@@ -73,7 +73,7 @@ TEST_F(SettingsFileText, EmptyValueReadsAsTheDefaultAndTextLosesItsBlanks) {
 
 TEST_F(SettingsFileText, RewriteChangesOnlyTheValueAndKeepsEveryOtherByte) {
     const std::string original = Fixture("hand_edited.ini");
-    SettingsFile settings(PathWith(original));
+    app::SettingsFile settings(PathWith(original));
     ASSERT_TRUE(settings.WriteInt("Layout", "Left", 7));
     ASSERT_TRUE(settings.WriteText("List", "MAC0", "AA:BB:CC:DD:EE:FF"));
     ASSERT_TRUE(settings.WriteText("List", "MAC1", ""));
@@ -86,7 +86,7 @@ TEST_F(SettingsFileText, RewriteChangesOnlyTheValueAndKeepsEveryOtherByte) {
 }
 
 TEST_F(SettingsFileText, CrLfFileStaysCrLfAndNewLinesUseCrLf) {
-    SettingsFile settings(PathWith(Fixture("crlf.ini")));
+    app::SettingsFile settings(PathWith(Fixture("crlf.ini")));
     EXPECT_EQ(settings.ReadText("Layout", "Top"), "6");
     ASSERT_TRUE(settings.WriteInt("Layout", "Width", 300));
     ASSERT_TRUE(settings.WriteInt("List", "Total", 0));
@@ -127,7 +127,7 @@ TEST_F(SettingsFileText, DamagedFilesReadAsFarAsTheyCan) {
         {"empty.ini", {{"Layout", "Left", -1000}}},
     };
     for (const auto& c : cases) {
-        SettingsFile settings(PathWith(Fixture(c.fixture)));
+        app::SettingsFile settings(PathWith(Fixture(c.fixture)));
         for (const auto& read : c.reads)
             EXPECT_EQ(settings.ReadInt(read.section, read.key, -1000), read.value)
                 << c.fixture << " " << read.section << "/" << read.key;
@@ -140,7 +140,7 @@ TEST_F(SettingsFileText, WritingToADamagedFileKeepsEveryLineItHad) {
           "duplicate_sections.ini", "keys_before_section.ini", "empty.ini", "hand_edited.ini",
           "quoted_values.ini", "unclosed_section.ini"}) {
         const std::string original = Fixture(fixture);
-        SettingsFile settings(PathWith(original));
+        app::SettingsFile settings(PathWith(original));
         ASSERT_TRUE(settings.WriteText("Fresh", "Key", "v")) << fixture;
         std::string expected = original;
         if (!expected.empty() && !expected.ends_with('\n')) expected += '\n';
@@ -151,14 +151,14 @@ TEST_F(SettingsFileText, WritingToADamagedFileKeepsEveryLineItHad) {
 }
 
 TEST_F(SettingsFileText, DuplicateKeysAndSectionsChangeOnlyTheFirst) {
-    SettingsFile settings(PathWith(Fixture("duplicate_sections.ini")));
+    app::SettingsFile settings(PathWith(Fixture("duplicate_sections.ini")));
     ASSERT_TRUE(settings.WriteInt("list", "total", 3));
     EXPECT_EQ(ReadBytes(settings.Path()),
               "[List]\nTotal=3\nTotal=7\n[Layout]\nLeft=1\n[list]\nTotal=5\nIP0=99\n");
 }
 
 TEST_F(SettingsFileText, FirstKeyOfANameWinsWhateverTheOrderOfReads) {
-    SettingsFile settings(PathWith("[List]\nIP0=1\nIP1=2\nip0=3\nIP2=4\n"));
+    app::SettingsFile settings(PathWith("[List]\nIP0=1\nIP1=2\nip0=3\nIP2=4\n"));
     // Reading in file order tries the next line first; a later duplicate must not answer.
     EXPECT_EQ(settings.ReadInt("List", "IP1", 0), 2);
     EXPECT_EQ(settings.ReadInt("List", "IP0", 0), 1);
@@ -176,7 +176,7 @@ TEST_F(SettingsFileText, MegabyteLongLinesReadAndSurviveRewrites) {
     const std::string longValue(3 << 20, 'x');
     const std::string junk(2 << 20, 'j');
     const std::string original = "[List]\nMAC0=" + longValue + "\n" + junk + "\nTotal=2\n";
-    SettingsFile settings(PathWith(original));
+    app::SettingsFile settings(PathWith(original));
     EXPECT_EQ(settings.ReadText("List", "MAC0"), longValue);
     EXPECT_EQ(settings.ReadInt("List", "Total", 0), 2);
     ASSERT_TRUE(settings.WriteInt("List", "Total", 1));
@@ -186,7 +186,7 @@ TEST_F(SettingsFileText, MegabyteLongLinesReadAndSurviveRewrites) {
 
 TEST_F(SettingsFileText, NamesAndValuesThatCannotReadBackAreRefused) {
     const std::string original = "[List]\nTotal=1\n";
-    SettingsFile settings(PathWith(original));
+    app::SettingsFile settings(PathWith(original));
     EXPECT_FALSE(settings.WriteText("List", "MAC0", "a\nb"));
     EXPECT_FALSE(settings.WriteText("List", "MAC0", std::string("a\0b", 3)));
     EXPECT_FALSE(settings.WriteText("List", "MA\rC0", "a"));

@@ -15,8 +15,8 @@
 
 namespace {
 
-using settings_location::ChooseSettingsPath;
-using settings_location::Facts;
+using app::settings_location::ChooseSettingsPath;
+using app::settings_location::Facts;
 using test_support::TempFolder;
 using test_support::WriteBytes;
 
@@ -87,9 +87,10 @@ TEST(SettingsLocation, NoProgramPathOrNoAbsoluteHomeGivesNoPath) {
 }
 
 TEST(SettingsLocation, LogLiesBesideTheSettingsFile) {
-    EXPECT_EQ(settings_location::LogPathForSettings("/home/op/.config/vantrel/vantrel-panel.ini"),
-              "/home/op/.config/vantrel/vantrel-panel.log");
-    EXPECT_EQ(settings_location::LogPathForSettings(""), "");
+    EXPECT_EQ(
+        app::settings_location::LogPathForSettings("/home/op/.config/vantrel/vantrel-panel.ini"),
+        "/home/op/.config/vantrel/vantrel-panel.log");
+    EXPECT_EQ(app::settings_location::LogPathForSettings(""), "");
 }
 
 // Sets an environment variable for one test and restores it afterwards.
@@ -115,23 +116,25 @@ TEST(SettingsLocation, ThisComputersFactsDecideForARealProgram) {
     TempFolder folder, config;
     ScopedEnvironment xdg("XDG_CONFIG_HOME", config.Path());
     const std::string program = folder.File("vantrel-panel");
-    EXPECT_EQ(settings_location::SettingsPathForProgram(program), folder.File("vantrel-panel.ini"));
-    EXPECT_EQ(settings_location::PanelSettingsPathBeside(folder.File("vantrel-cli")),
+    EXPECT_EQ(app::settings_location::SettingsPathForProgram(program),
+              folder.File("vantrel-panel.ini"));
+    EXPECT_EQ(app::settings_location::PanelSettingsPathBeside(folder.File("vantrel-cli")),
               folder.File("vantrel-panel.ini"));
 
     // A folder that cannot be written: missing here; read-only below, where the user is not root.
     const std::string elsewhere = folder.File("missing/vantrel-panel");
-    EXPECT_EQ(settings_location::SettingsPathForProgram(elsewhere),
+    EXPECT_EQ(app::settings_location::SettingsPathForProgram(elsewhere),
               config.Path() + "/vantrel/vantrel-panel.ini");
     ASSERT_EQ(chmod(folder.Path().c_str(), 0555), 0);
     if (!platform::FolderWritable(folder.Path())) {
-        EXPECT_EQ(settings_location::SettingsPathForProgram(program),
+        EXPECT_EQ(app::settings_location::SettingsPathForProgram(program),
                   config.Path() + "/vantrel/vantrel-panel.ini");
     }
     chmod(folder.Path().c_str(), 0755);
     WriteBytes(folder.File("vantrel-panel.ini"), "[Config]\n");
     ASSERT_EQ(chmod(folder.Path().c_str(), 0555), 0);
-    EXPECT_EQ(settings_location::SettingsPathForProgram(program), folder.File("vantrel-panel.ini"));
+    EXPECT_EQ(app::settings_location::SettingsPathForProgram(program),
+              folder.File("vantrel-panel.ini"));
     chmod(folder.Path().c_str(), 0755);
 }
 
@@ -142,26 +145,26 @@ TEST(SettingsLocation, PanelMakesTheConfigurationFolderAndKeepsItsSettingsThere)
     const std::string base = config.File("deeper");
     ScopedEnvironment xdg("XDG_CONFIG_HOME", base);
     const std::string path = base + "/vantrel/vantrel-panel.ini";
-    ASSERT_TRUE(settings_location::PrepareSettingsFolder(path));
+    ASSERT_TRUE(app::settings_location::PrepareSettingsFolder(path));
     struct stat status {};
     ASSERT_EQ(stat((base + "/vantrel").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0700u);
 
-    CControlPanelApp app;
+    app::CControlPanelApp app;
     app.SetSettingsPath(path);
-    ASSERT_TRUE(panel_settings::WriteLanguage(app.Settings(), 1));
-    CControlPanelApp restarted;
+    ASSERT_TRUE(app::panel_settings::WriteLanguage(app.Settings(), 1));
+    app::CControlPanelApp restarted;
     restarted.SetSettingsPath(path);
-    EXPECT_EQ(panel_settings::ReadLanguage(restarted.Settings(), 0), 1);
+    EXPECT_EQ(app::panel_settings::ReadLanguage(restarted.Settings(), 0), 1);
 
     // A folder that exists keeps its mode; a file where the folder should be is no folder.
     ASSERT_EQ(chmod((base + "/vantrel").c_str(), 0750), 0);
-    EXPECT_TRUE(settings_location::PrepareSettingsFolder(path));
+    EXPECT_TRUE(app::settings_location::PrepareSettingsFolder(path));
     ASSERT_EQ(stat((base + "/vantrel").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0750u);
     WriteBytes(config.File("file"), "");
-    EXPECT_FALSE(settings_location::PrepareSettingsFolder(config.File("file/vantrel/x.ini")));
-    EXPECT_FALSE(settings_location::PrepareSettingsFolder(""));
+    EXPECT_FALSE(app::settings_location::PrepareSettingsFolder(config.File("file/vantrel/x.ini")));
+    EXPECT_FALSE(app::settings_location::PrepareSettingsFolder(""));
 }
 
 }  // namespace

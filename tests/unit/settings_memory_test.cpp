@@ -72,7 +72,7 @@ double PeakPerFileByte(const std::string& bytes) {
     const std::string path = folder.File("panel.ini");
     WriteBytes(path, bytes);
     const std::int64_t peak = PeakAllocation([&] {
-        SettingsFile settings(path);
+        app::SettingsFile settings(path);
         (void)settings.ReadInt("List", "Total", 0);
         (void)settings.WriteInt("List", "Total", 1);
     });

@@ -48,7 +48,7 @@ std::vector<ExpectedRead> ExpectedReads(const std::string& name) {
 
 class SettingsProfileForms : public test_support::SettingsFileTest {
 protected:
-    void ExpectReads(SettingsFile& settings, const std::string& expected) {
+    void ExpectReads(app::SettingsFile& settings, const std::string& expected) {
         for (const auto& read : ExpectedReads(expected)) {
             const std::string where = expected + " " + read.section + "/" + read.key;
             EXPECT_EQ(settings.ReadText(read.section, read.key), read.text) << where;
@@ -65,19 +65,19 @@ const char* const kForms[] = {"quoted_values",   "utf16le", "utf16be",
 
 TEST_F(SettingsProfileForms, EachFormReadsAsTheProfileFunctionsReadIt) {
     for (const std::string form : kForms) {
-        SettingsFile settings(PathWith(Fixture(form + ".ini")));
+        app::SettingsFile settings(PathWith(Fixture(form + ".ini")));
         ExpectReads(settings, form + ".expected");
     }
 }
 
 TEST_F(SettingsProfileForms, Utf16FileIsWrittenBackInUtf16OfItsByteOrder) {
     for (const std::string form : {"utf16le", "utf16be"}) {
-        SettingsFile settings(PathWith(Fixture(form + ".ini")));
+        app::SettingsFile settings(PathWith(Fixture(form + ".ini")));
         ASSERT_TRUE(settings.WriteInt("Layout", "Left", 7)) << form;
         ASSERT_TRUE(settings.WriteText("Заметки", "Место", "Стойка 4")) << form;
         ASSERT_TRUE(settings.WriteText("Fresh", "Key", "v")) << form;
         EXPECT_EQ(ReadBytes(settings.Path()), Fixture(form + "_after_write.ini")) << form;
-        SettingsFile fresh(settings.Path());
+        app::SettingsFile fresh(settings.Path());
         EXPECT_EQ(fresh.ReadInt("List", "Total", 0), 1) << form;
         EXPECT_EQ(fresh.ReadText("Заметки", "Место"), "Стойка 4") << form;
     }
@@ -86,14 +86,14 @@ TEST_F(SettingsProfileForms, Utf16FileIsWrittenBackInUtf16OfItsByteOrder) {
 TEST_F(SettingsProfileForms, Utf16FileIsNeverWrittenWithWhatItCannotHold) {
     // Damaged UTF-16 reads as far as it can, but a rewrite would lose its damaged bytes.
     const std::string damaged = Fixture("utf16le_damaged.ini");
-    SettingsFile settings(PathWith(damaged));
+    app::SettingsFile settings(PathWith(damaged));
     EXPECT_FALSE(settings.WriteInt("List", "Total", 4));
     EXPECT_EQ(ReadBytes(settings.Path()), damaged);
     EXPECT_EQ(settings.ReadInt("List", "Total", 0), 3);
 
     // Text that is not UTF-8 has no UTF-16 form.
     const std::string whole = Fixture("utf16le.ini");
-    SettingsFile other(PathWith(whole));
+    app::SettingsFile other(PathWith(whole));
     EXPECT_FALSE(other.WriteText("List", "MAC0", "\xFF\xFE"));
     EXPECT_EQ(ReadBytes(other.Path()), whole);
     EXPECT_EQ(other.ReadText("List", "MAC0"), "00:11:22:33:44:55");
@@ -101,7 +101,7 @@ TEST_F(SettingsProfileForms, Utf16FileIsNeverWrittenWithWhatItCannotHold) {
 }
 
 TEST_F(SettingsProfileForms, LoneCrFileKeepsItsLineEndsAndNewLinesUseThem) {
-    SettingsFile settings(PathWith(Fixture("lone_cr.ini")));
+    app::SettingsFile settings(PathWith(Fixture("lone_cr.ini")));
     ASSERT_TRUE(settings.WriteInt("List", "Total", 4));
     ASSERT_TRUE(settings.WriteText("Layout", "Width", "9"));
     EXPECT_EQ(ReadBytes(settings.Path()),
@@ -110,7 +110,7 @@ TEST_F(SettingsProfileForms, LoneCrFileKeepsItsLineEndsAndNewLinesUseThem) {
 
 TEST_F(SettingsProfileForms, UnclosedSectionTakesNewKeysAfterItsLast) {
     const std::string original = Fixture("unclosed_section.ini");
-    SettingsFile settings(PathWith(original));
+    app::SettingsFile settings(PathWith(original));
     ASSERT_TRUE(settings.WriteInt("list", "IP0", 5));
     std::string expected = original;
     expected.insert(expected.find("Total=3\n") + 8, "IP0=5\n");
@@ -119,7 +119,7 @@ TEST_F(SettingsProfileForms, UnclosedSectionTakesNewKeysAfterItsLast) {
 
 TEST_F(SettingsProfileForms, QuotedValuesStayUnlessTheyChange) {
     const std::string original = Fixture("quoted_values.ini");
-    SettingsFile settings(PathWith(original));
+    app::SettingsFile settings(PathWith(original));
     // The value already reads as 2: the quotes the user typed stay.
     ASSERT_TRUE(settings.WriteInt("List", "Total", 2));
     EXPECT_EQ(ReadBytes(settings.Path()), original);
@@ -130,12 +130,12 @@ TEST_F(SettingsProfileForms, QuotedValuesStayUnlessTheyChange) {
 }
 
 TEST_F(SettingsProfileForms, EveryValueWrittenReadsBackAsGiven) {
-    SettingsFile settings(folder_.File("panel.ini"));
+    app::SettingsFile settings(folder_.File("panel.ini"));
     for (const std::string value :
          {"\"q\"", "'q'", "  padded  ", "\"", "\"a'", "'", "\"\"", " \"x\" "}) {
         ASSERT_TRUE(settings.WriteText("List", "MAC0", value)) << value;
         EXPECT_EQ(settings.ReadText("List", "MAC0"), value) << value;
-        EXPECT_EQ(SettingsFile(settings.Path()).ReadText("List", "MAC0"), value) << value;
+        EXPECT_EQ(app::SettingsFile(settings.Path()).ReadText("List", "MAC0"), value) << value;
     }
     // Only values that need them get quotes.
     ASSERT_TRUE(settings.WriteText("List", "MAC0", "00:11:22:33:44:55"));

@@ -47,7 +47,7 @@ void OverwriteInPlace(const std::string& path, const std::string& bytes) {
 TEST(SettingsSharing, ChangeByAnotherProcessIsSeenAtTheNextRead) {
     TempFolder folder;
     const std::string path = folder.File("panel.ini");
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     ASSERT_TRUE(settings.WriteInt("List", "Total", 1));
     ASSERT_EQ(settings.ReadInt("List", "Total", 0), 1);
 
@@ -70,7 +70,7 @@ TEST(SettingsSharing, WriteAfterAnotherProcessChangedTheFileKeepsItsKeys) {
     TempFolder folder;
     const std::string path = folder.File("panel.ini");
     WriteBytes(path, "[Layout]\nLeft=1\n[List]\nTotal=0\n");
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     ASSERT_EQ(settings.ReadInt("Layout", "Left", -1), 1);
 
     // Same size, in place, right after our read; then a rename by the other program.
@@ -93,7 +93,7 @@ TEST(SettingsSharing, SameSizeRewriteThatKeepsTheOldModificationTimeIsSeen) {
     WriteBytes(path, "[List]\nTotal=1\n");
     struct stat before {};
     ASSERT_EQ(stat(path.c_str(), &before), 0);
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     ASSERT_EQ(settings.ReadInt("List", "Total", 0), 1);
 
     // The other writer puts the old modification time back, as a rewrite inside one tick leaves it.
@@ -113,7 +113,7 @@ TEST(SettingsSharing, UnchangedFileIsParsedOnce) {
     const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
 
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
     for (int i = 0; i < 100; ++i) ASSERT_EQ(settings.ReadInt("List", "Total", 0), 1);
     EXPECT_EQ(settings.ParseCount(), 1u);
 
@@ -129,7 +129,7 @@ TEST(SettingsSharing, BatchLandsAsOneReplacementAndKeepsOtherWritersKeys) {
     TempFolder folder;
     const std::string path = folder.File("panel.ini");
     WriteBytes(path, "[Layout]\nLeft=1\n[List]\nTotal=0\n");
-    SettingsFile settings(path);
+    app::SettingsFile settings(path);
 
     settings.BeginBatch();
     ASSERT_TRUE(settings.WriteInt("List", "Total", 2));
@@ -171,7 +171,7 @@ TEST(SettingsSharing, KilledWriterNeverLeavesATornFile) {
         if (writer == 0) {
             // Bounded, so that a writer whose parent died before the kill still ends.
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            SettingsFile settings(path);
+            app::SettingsFile settings(path);
             for (bool big = true; std::chrono::steady_clock::now() < deadline; big = !big) {
                 const int count = big ? 3000 : 200;
                 settings.BeginBatch();
@@ -202,7 +202,7 @@ int WriteStoppedAfter(const std::string& path, rlim_t limit, bool ignoreSignal) 
         if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
         const rlimit bound{limit, limit};
         if (setrlimit(RLIMIT_FSIZE, &bound) != 0) _exit(3);
-        SettingsFile settings(path);
+        app::SettingsFile settings(path);
         settings.BeginBatch();
         for (int n = 0; n < 2000; ++n) settings.WriteInt("List", "IP" + std::to_string(n), n);
         _exit(settings.CommitBatch() ? 0 : 1);

@@ -32,12 +32,12 @@ TEST(ProfileInt, ReadsValuesAsTheWindowsProfileFunctionsDo) {
         {"010", 10},
         {"7 8", 7},
     };
-    for (const auto& c : cases) EXPECT_EQ(ParseProfileInt(c.text, 99), c.expected) << c.text;
+    for (const auto& c : cases) EXPECT_EQ(app::ParseProfileInt(c.text, 99), c.expected) << c.text;
 }
 
 TEST(ProfileInt, EmptyOrBlankValueGivesTheCallersDefault) {
-    EXPECT_EQ(ParseProfileInt("", -1), -1);
-    EXPECT_EQ(ParseProfileInt("   \t", 77), 77);
+    EXPECT_EQ(app::ParseProfileInt("", -1), -1);
+    EXPECT_EQ(app::ParseProfileInt("   \t", 77), 77);
 }
 
 TEST(AddressSetting, StoresAddressesAsLittleEndianSignedIntegers) {
@@ -53,8 +53,8 @@ TEST(AddressSetting, StoresAddressesAsLittleEndianSignedIntegers) {
     for (const auto& c : cases) {
         std::uint32_t address = 0;
         std::memcpy(&address, c.bytes, 4);
-        EXPECT_EQ(AddressToSettingInt(address), c.stored);
-        EXPECT_EQ(SettingIntToAddress(c.stored), address);
+        EXPECT_EQ(app::AddressToSettingInt(address), c.stored);
+        EXPECT_EQ(app::SettingIntToAddress(c.stored), address);
     }
 }
 
