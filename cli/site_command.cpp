@@ -15,6 +15,7 @@
 #include "cli/table_file.h"
 #include "netconfig/discovery_records.h"
 #include "netconfig/module_exchange.h"
+#include "netconfig/module_replies.h"
 #include "platform/descriptor_limit.h"
 #include "platform/terminal.h"
 
@@ -30,26 +31,53 @@ struct SiteRun : CommandOutcomes {
     bool json = false;
 };
 
-// What the segment shows now: one search, then one check of every address the plan needs.
+// What the segment shows now: one search, with a check of every new address in the same run
+// (a module on the segment that answers there is found by the search as well), then a check of
+// the current addresses the plan needs.
 struct SiteSurvey {
     std::vector<ModuleSighting> sightings;
     ChecksByAddress checks;
 };
 
-bool Survey(std::uint32_t local, const std::vector<SiteRow>& rows,
-            const std::vector<std::uint32_t>& alsoCheck, SiteSurvey& survey) {
-    if (!ListModuleSightings(local, kWizardQueryCode, survey.sightings)) return false;
-    auto addresses = AddressesToCheck(rows, survey.sightings);
-    addresses.insert(addresses.end(), alsoCheck.begin(), alsoCheck.end());
-    // All at once where the descriptors allow: a new address nobody holds yet costs a whole
-    // deadline, and every row of a site may have one.
-    const std::size_t jobs = std::clamp(addresses.size(), kMinCheckJobs, kMaxCheckJobs);
+// All at once where the descriptors allow: an address nobody holds costs a whole deadline, and
+// every row of a site may have one.
+std::size_t CheckJobs(std::size_t exchanges) {
+    const std::size_t jobs = std::clamp(exchanges, kMinCheckJobs, kMaxCheckJobs);
     const std::size_t limit =
         platform::RaiseDescriptorLimit(jobs * kDescriptorsPerCheck + kReservedDescriptors);
-    survey.checks.clear();
-    for (const auto& check : CheckSwitchers(local, addresses, JobsThatFit(jobs, limit)))
-        survey.checks[check.address] = check;
-    return true;
+    return JobsThatFit(jobs, limit);
+}
+
+// The checks of `addresses`, beside the listing when one is given; false when the listing
+// could not be sent.
+bool RunSurvey(std::uint32_t local, std::span<const std::uint32_t> addresses,
+               const ExchangePlan* listing, SiteSurvey& survey) {
+    const auto request = BuildReadSwitcherRequest();
+    std::vector<ExchangePlan> plans;
+    // The listing first, so it starts at once whatever the number of jobs.
+    if (listing != nullptr) plans.push_back(*listing);
+    for (const auto address : addresses) plans.push_back(SwitcherReadPlan(local, address, request));
+    const auto results = RunExchanges(plans, CheckJobs(plans.size()));
+    const std::size_t first = listing != nullptr ? 1 : 0;
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        survey.checks[addresses[i]] = SwitcherCheckOf(addresses[i], results[first + i]);
+    if (listing == nullptr) return true;
+    survey.sightings = SightingsOf(results.front());
+    return results.front().outcome != ExchangeOutcome::NotSent;
+}
+
+bool Survey(std::uint32_t local, const std::vector<SiteRow>& rows,
+            const std::vector<std::uint32_t>& alsoCheck, SiteSurvey& survey) {
+    auto addresses = NewAddresses(rows);
+    for (const auto address : alsoCheck)
+        if (std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(address);
+    const auto request = BuildListRequest(kWizardQueryCode);
+    const ExchangePlan listing = ListingPlan(local, request);
+    survey = {};
+    if (!RunSurvey(local, addresses, &listing, survey)) return false;
+    const auto current = CurrentAddressesToCheck(rows, survey.sightings, survey.checks);
+    return current.empty() || RunSurvey(local, current, nullptr, survey);
 }
 
 std::string NetworkText(std::uint32_t ip, std::uint32_t mask, std::uint32_t gateway) {
@@ -57,8 +85,10 @@ std::string NetworkText(std::uint32_t ip, std::uint32_t mask, std::uint32_t gate
            FormatIpAddress(gateway);
 }
 
-std::string SwitcherText(const std::optional<std::uint32_t>& switcher) {
-    return switcher ? FormatIpAddress(*switcher) : std::string("unknown (no answer to a check)");
+std::string SwitcherText(const SitePlanRow& row) {
+    if (row.switcherNow) return FormatIpAddress(*row.switcherNow);
+    return row.onlyByBroadcast ? "unknown (it answers only by broadcast, from another subnet)"
+                               : "unknown (no answer to a check)";
 }
 
 // One line per row: what it is now and what would change, or why it cannot be applied.
@@ -78,8 +108,8 @@ std::string RowText(const SitePlanRow& row) {
         changes = "network " + NetworkText(found.Ip(), found.Mask(), found.Gateway()) + " -> " +
                   NetworkText(row.row.network->ip, row.row.network->mask, row.row.network->gateway);
     if (row.newSwitcher)
-        changes += (changes.empty() ? "" : "; ") + std::string("switcher ") +
-                   SwitcherText(row.switcherNow) + " -> " + FormatIpAddress(*row.row.switcher);
+        changes += (changes.empty() ? "" : "; ") + std::string("switcher ") + SwitcherText(row) +
+                   " -> " + FormatIpAddress(*row.row.switcher);
     return text + changes;
 }
 
