@@ -15,6 +15,7 @@
 #include "cli/table_file.h"
 #include "netconfig/discovery_records.h"
 #include "netconfig/module_exchange.h"
+#include "netconfig/module_replies.h"
 #include "platform/descriptor_limit.h"
 #include "platform/terminal.h"
 
@@ -30,29 +31,55 @@ struct SiteRun : CommandOutcomes {
     bool json = false;
 };
 
-// What the segment shows now: one search, then one check of every address the plan needs.
+// What the segment shows now: one search, with a check of every new address in the same run
+// (a module on the segment that answers there is found by the search as well), then a check of
+// the current addresses the plan needs.
 struct SiteSurvey {
     std::vector<netconfig::ModuleSighting> sightings;
     ChecksByAddress checks;
 };
 
-bool Survey(std::uint32_t local, const std::vector<SiteRow>& rows,
-            const std::vector<std::uint32_t>& alsoCheck, SiteSurvey& survey) {
-    if (!netconfig::ListModuleSightings(local, netconfig::kWizardQueryCode, survey.sightings))
-        return false;
-    auto addresses = AddressesToCheck(rows, survey.sightings);
-    addresses.insert(addresses.end(), alsoCheck.begin(), alsoCheck.end());
-    // All at once where the descriptors allow: a new address nobody holds yet costs a whole
-    // deadline, and every row of a site may have one.
+// All at once where the descriptors allow: an address nobody holds costs a whole deadline, and
+// every row of a site may have one.
+std::size_t CheckJobs(std::size_t exchanges) {
     const std::size_t jobs =
-        std::clamp(addresses.size(), netconfig::kMinCheckJobs, netconfig::kMaxCheckJobs);
+        std::clamp(exchanges, netconfig::kMinCheckJobs, netconfig::kMaxCheckJobs);
     const std::size_t limit = platform::RaiseDescriptorLimit(
         jobs * netconfig::kDescriptorsPerCheck + netconfig::kReservedDescriptors);
-    survey.checks.clear();
-    for (const auto& check :
-         netconfig::CheckSwitchers(local, addresses, netconfig::JobsThatFit(jobs, limit)))
-        survey.checks[check.address] = check;
-    return true;
+    return netconfig::JobsThatFit(jobs, limit);
+}
+
+// The checks of `addresses`, beside the listing when one is given; false when the listing
+// could not be sent.
+bool RunSurvey(std::uint32_t local, std::span<const std::uint32_t> addresses,
+               const netconfig::ExchangePlan* listing, SiteSurvey& survey) {
+    const auto request = netconfig::BuildReadSwitcherRequest();
+    std::vector<netconfig::ExchangePlan> plans;
+    // The listing first, so it starts at once whatever the number of jobs.
+    if (listing != nullptr) plans.push_back(*listing);
+    for (const auto address : addresses)
+        plans.push_back(netconfig::SwitcherReadPlan(local, address, request));
+    const auto results = netconfig::RunExchanges(plans, CheckJobs(plans.size()));
+    const std::size_t first = listing != nullptr ? 1 : 0;
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        survey.checks[addresses[i]] = netconfig::SwitcherCheckOf(addresses[i], results[first + i]);
+    if (listing == nullptr) return true;
+    survey.sightings = netconfig::SightingsOf(results.front());
+    return results.front().outcome != netconfig::ExchangeOutcome::NotSent;
+}
+
+bool Survey(std::uint32_t local, const std::vector<SiteRow>& rows,
+            const std::vector<std::uint32_t>& alsoCheck, SiteSurvey& survey) {
+    auto addresses = NewAddresses(rows);
+    for (const auto address : alsoCheck)
+        if (std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(address);
+    const auto request = netconfig::BuildListRequest(netconfig::kWizardQueryCode);
+    const netconfig::ExchangePlan listing = netconfig::ListingPlan(local, request);
+    survey = {};
+    if (!RunSurvey(local, addresses, &listing, survey)) return false;
+    const auto current = CurrentAddressesToCheck(rows, survey.sightings, survey.checks);
+    return current.empty() || RunSurvey(local, current, nullptr, survey);
 }
 
 std::string NetworkText(std::uint32_t ip, std::uint32_t mask, std::uint32_t gateway) {
@@ -60,9 +87,10 @@ std::string NetworkText(std::uint32_t ip, std::uint32_t mask, std::uint32_t gate
            " gateway " + netconfig::FormatIpAddress(gateway);
 }
 
-std::string SwitcherText(const std::optional<std::uint32_t>& switcher) {
-    return switcher ? netconfig::FormatIpAddress(*switcher)
-                    : std::string("unknown (no answer to a check)");
+std::string SwitcherText(const SitePlanRow& row) {
+    if (row.switcherNow) return netconfig::FormatIpAddress(*row.switcherNow);
+    return row.onlyByBroadcast ? "unknown (it answers only by broadcast, from another subnet)"
+                               : "unknown (no answer to a check)";
 }
 
 // One line per row: what it is now and what would change, or why it cannot be applied.
@@ -82,9 +110,8 @@ std::string RowText(const SitePlanRow& row) {
         changes = "network " + NetworkText(found.Ip(), found.Mask(), found.Gateway()) + " -> " +
                   NetworkText(row.row.network->ip, row.row.network->mask, row.row.network->gateway);
     if (row.newSwitcher)
-        changes += (changes.empty() ? "" : "; ") + std::string("switcher ") +
-                   SwitcherText(row.switcherNow) + " -> " +
-                   netconfig::FormatIpAddress(*row.row.switcher);
+        changes += (changes.empty() ? "" : "; ") + std::string("switcher ") + SwitcherText(row) +
+                   " -> " + netconfig::FormatIpAddress(*row.row.switcher);
     return text + changes;
 }
 

@@ -44,14 +44,22 @@ std::uint32_t SitePlanRow::FinalAddress() const {
     return found ? found->Ip() : 0;
 }
 
-std::vector<std::uint32_t> AddressesToCheck(
-    const std::vector<SiteRow>& rows, const std::vector<netconfig::ModuleSighting>& sightings) {
+std::vector<std::uint32_t> NewAddresses(const std::vector<SiteRow>& rows) {
+    std::set<std::uint32_t> addresses;
+    for (const auto& row : rows)
+        if (row.network) addresses.insert(row.network->ip);
+    return {addresses.begin(), addresses.end()};
+}
+
+std::vector<std::uint32_t> CurrentAddressesToCheck(
+    const std::vector<SiteRow>& rows, const std::vector<netconfig::ModuleSighting>& sightings,
+    const ChecksByAddress& checked) {
     std::set<std::uint32_t> addresses;
     for (const auto& row : rows) {
         const netconfig::ModuleSighting* found = FindMac(sightings, row.mac);
-        if (found != nullptr && row.switcher) addresses.insert(found->record.Ip());
-        if (row.network && (found == nullptr || found->record.Ip() != row.network->ip))
-            addresses.insert(row.network->ip);
+        if (found != nullptr && row.switcher && found->byUnicast &&
+            checked.count(found->record.Ip()) == 0)
+            addresses.insert(found->record.Ip());
     }
     return {addresses.begin(), addresses.end()};
 }
@@ -72,6 +80,7 @@ SitePlan MakeSitePlan(const std::vector<SiteRow>& rows,
             continue;
         }
         planned.found = found->record;
+        planned.onlyByBroadcast = !found->byUnicast;
         const std::uint32_t current = found->record.Ip();
         if (const netconfig::SwitcherCheck* check = FindCheck(checks, current);
             check && check->online)

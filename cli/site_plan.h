@@ -26,6 +26,7 @@ struct SitePlanRow {
     SiteAction action = SiteAction::kNothing;
     std::optional<netconfig::ModuleHelloRecord> found;  // the module as the search saw it
     std::optional<std::uint32_t> switcherNow;  // as its check read it; none when it did not
+    bool onlyByBroadcast = false;              // found on another subnet, so not checked
     bool newNetwork = false;
     bool newSwitcher = false;
     std::string conflict;  // who answers at the new address
@@ -41,10 +42,15 @@ struct SitePlan {
 // Checks by the address asked.
 using ChecksByAddress = std::map<std::uint32_t, netconfig::SwitcherCheck>;
 
-// The addresses a plan needs checked: each named module's current address (for its switcher)
-// and each new address that no named module has now (someone may answer there).
-std::vector<std::uint32_t> AddressesToCheck(
-    const std::vector<SiteRow>& rows, const std::vector<netconfig::ModuleSighting>& sightings);
+// The addresses a plan checks in the search's own run, before anyone is found: every new
+// address of the file (someone may answer there, on the segment or beyond it).
+std::vector<std::uint32_t> NewAddresses(const std::vector<SiteRow>& rows);
+// The addresses it checks once the search is over: the current address of each found module
+// whose row names a switcher, unless `checked` has it. A module heard only by broadcast is left
+// out: it sits on a subnet the adapter is not on, where a check would only wait out a deadline.
+std::vector<std::uint32_t> CurrentAddressesToCheck(
+    const std::vector<SiteRow>& rows, const std::vector<netconfig::ModuleSighting>& sightings,
+    const ChecksByAddress& checked);
 
 SitePlan MakeSitePlan(const std::vector<SiteRow>& rows,
                       const std::vector<netconfig::ModuleSighting>& sightings,

@@ -33,6 +33,8 @@ ExchangePlan ListingPlan(std::uint32_t localAddress, RequestBytes request) {
     plan.collect = true;
     plan.deadlineMs = kCollectMs;
     plan.minimumReplyLength = wire::kHelloMinLength;
+    // Names what is a listing's, so a hello to it that a check's socket received comes back.
+    plan.check = IsHelloReply;
     plan.listenInterface = platform::InterfaceIndexOfAddress(localAddress);
     return plan;
 }

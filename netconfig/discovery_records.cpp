@@ -50,11 +50,14 @@ BroadcastRequest BuildSetNetworkRequest(const MacAddress& moduleMac, std::uint32
     return request;
 }
 
+bool IsHelloReply(std::span<const std::uint8_t> datagram) {
+    return datagram.size() >= wire::kHelloMinLength && wire::HasMagic(datagram, wire::kHelloMagic);
+}
+
 namespace {
-// The record a valid hello carries: at least 30 bytes beginning "WiZnHeLo".
+// The record a valid hello carries.
 bool ReadHelloRecord(std::span<const std::uint8_t> datagram, ModuleHelloRecord& record) {
-    if (datagram.size() < wire::kHelloMinLength) return false;
-    if (!wire::HasMagic(datagram, wire::kHelloMagic)) return false;
+    if (!IsHelloReply(datagram)) return false;
     std::copy_n(datagram.begin(), record.bytes.size(), record.bytes.begin());
     return true;
 }

@@ -19,6 +19,9 @@ BroadcastRequest BuildListRequest(std::uint16_t queryCode);
 BroadcastRequest BuildSetNetworkRequest(const MacAddress& moduleMac, std::uint32_t ipAddress,
                                         std::uint32_t networkMask, std::uint32_t defaultGateway);
 
+// A valid hello: at least 30 bytes beginning "WiZnHeLo".
+bool IsHelloReply(std::span<const std::uint8_t> datagram);
+
 // Appends the first 30 bytes of a "WiZnHeLo" datagram of at least 30 bytes to the list, unless
 // a record of the same MAC is there already (the first reply's addresses stay). True when it
 // was appended; anything else is dropped without a trace.

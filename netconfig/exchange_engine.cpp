@@ -19,6 +19,8 @@ constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
 constexpr std::uint32_t kSendOnlySliceMs = 20;
 // Poll entries per exchange: per port its socket, then its listener.
 constexpr std::size_t kEntriesPerExchange = 2 * kPorts;
+// Datagrams an ending exchange still holds that are read to pass on; a socket's queue is short.
+constexpr std::size_t kMaxQueuedPerSocket = 64;
 
 // One exchange under way. Its sockets close when it goes, on every path.
 struct Running {
@@ -26,6 +28,7 @@ struct Running {
     const ExchangePlan* plan = nullptr;
     std::uint32_t start = 0;
     bool decided = false;
+    bool over = false;        // ends after this step
     bool unexpected = false;  // collect: a sufficient datagram failed the check
     std::array<platform::SocketHandle, kPorts> sockets{platform::kInvalidSocket,
                                                        platform::kInvalidSocket};
@@ -87,8 +90,12 @@ public:
             if (running_.empty()) break;
             platform::RunIdleHook();
             Step();
+            // Decided once per step, so what the ending ones still hold can go to the others.
+            for (const auto& running : running_) running->over = IsOver(*running);
+            for (const auto& running : running_)
+                if (running->over) PassOnQueued(*running);
             std::erase_if(running_, [this](const std::unique_ptr<Running>& running) {
-                if (!IsOver(*running)) return false;
+                if (!running->over) return false;
                 End(*running);
                 return true;
             });
@@ -200,6 +207,7 @@ private:
         if (length < plan.minimumReplyLength) return;
         const std::span<const std::uint8_t> bytes = std::span(datagram_).first(length);
         const bool expected = plan.check == nullptr || plan.check(bytes);
+        if (!expected && PassOn(running, port, bytes)) return;
         ExchangeResult& result = results_[running.index];
         if (plan.collect && !expected) {
             running.unexpected = true;
@@ -208,6 +216,50 @@ private:
         result.datagrams.push_back({{bytes.begin(), bytes.end()}, port, byBroadcast});
         result.outcome = expected ? ExchangeOutcome::Answered : ExchangeOutcome::UnexpectedReply;
         running.decided = !plan.collect;
+    }
+
+    // A connected socket is handed every datagram from its device, even one that answers a
+    // collecting broadcast exchange on the same local address and port (a hello to a listing
+    // from a module that is also being checked). Such a datagram goes to the first of those
+    // whose check accepts it, as it would have reached that one's unconnected socket; true when
+    // one took it.
+    bool PassOn(const Running& from, std::size_t port, std::span<const std::uint8_t> bytes) {
+        if (from.plan->route != ExchangeRoute::Connected) return false;
+        for (const auto& other : running_) {
+            const ExchangePlan& plan = *other->plan;
+            if (plan.route != ExchangeRoute::Broadcast || !plan.collect || plan.sendOnly ||
+                plan.check == nullptr || plan.localAddress != from.plan->localAddress ||
+                bytes.size() < plan.minimumReplyLength || !plan.check(bytes))
+                continue;
+            const auto same =
+                std::find(plan.ports.begin(), plan.ports.end(), from.plan->ports[port]);
+            if (same == plan.ports.end()) continue;
+            results_[other->index].datagrams.push_back(
+                {{bytes.begin(), bytes.end()},
+                 static_cast<std::size_t>(same - plan.ports.begin()),
+                 false});
+            results_[other->index].outcome = ExchangeOutcome::Answered;
+            return true;
+        }
+        return false;
+    }
+
+    // An ending connected exchange's sockets close with what is queued on them; what a
+    // collector would take is read and passed on first.
+    void PassOnQueued(const Running& running) {
+        if (running.plan->route != ExchangeRoute::Connected || running.plan->sendOnly) return;
+        const bool anyCollector = std::any_of(running_.begin(), running_.end(), [](const auto& r) {
+            return r->plan->route == ExchangeRoute::Broadcast && r->plan->collect;
+        });
+        if (!anyCollector) return;
+        for (std::size_t i = 0; i < kPorts; ++i) {
+            if (!running.usable[i]) continue;
+            for (std::size_t n = 0; n < kMaxQueuedPerSocket; ++n) {
+                const auto received = platform::ReceiveDatagram(running.sockets[i], datagram_);
+                if (received.status != platform::IoStatus::Done) break;
+                PassOn(running, i, std::span(datagram_).first(received.length));
+            }
+        }
     }
 
     std::span<const ExchangePlan> plans_;

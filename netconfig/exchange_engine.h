@@ -83,8 +83,11 @@ struct ExchangeResult {
 // ends; one result per plan, in order. While one exchange runs at a time, each step also waits
 // on each of its sockets alone, in port order, as the single exchange does; with many, the
 // step's one wait over all their sockets decides which are read, since waiting on each of
-// hundreds would hold up the rest. onEnded, when given, hears each result (by its index in
-// `plans`) as soon as its exchange ends.
+// hundreds would hold up the rest. A datagram that fails a connected exchange's check but
+// passes that of a collecting broadcast exchange on the same local address and port (with a
+// check of its own) is the collector's: the kernel hands a connected socket everything from
+// its device, so a listing runs beside checks of the modules it lists. onEnded, when given,
+// hears each result (by its index in `plans`) as soon as its exchange ends.
 using ExchangeEnded = std::function<void(std::size_t index, const ExchangeResult& result)>;
 std::vector<ExchangeResult> RunExchanges(std::span<const ExchangePlan> plans, std::size_t jobs,
                                          const ExchangeEnded& onEnded = {});

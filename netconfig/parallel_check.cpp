@@ -7,9 +7,7 @@
 
 namespace netconfig {
 
-namespace {
-
-SwitcherCheck Judged(std::uint32_t device, const ExchangeResult& result) {
+SwitcherCheck SwitcherCheckOf(std::uint32_t device, const ExchangeResult& result) {
     SwitcherCheck check;
     check.address = device;
     const ExchangeOutcome outcome = SwitcherAddressOf(result, check.switcher);
@@ -17,8 +15,6 @@ SwitcherCheck Judged(std::uint32_t device, const ExchangeResult& result) {
     check.answered = check.online || outcome == ExchangeOutcome::UnexpectedReply;
     return check;
 }
-
-}  // namespace
 
 std::size_t JobsThatFit(std::size_t jobs, std::size_t descriptorLimit) {
     const std::size_t spare =
@@ -44,14 +40,14 @@ std::vector<SwitcherCheck> CheckSwitchers(std::uint32_t localAddress,
         plans.push_back(SwitcherReadPlan(localAddress, device, request));
     const auto tell = [&](std::size_t slot, const ExchangeResult& result) {
         if (!onChecked) return;
-        const SwitcherCheck check = Judged(distinct[slot], result);
+        const SwitcherCheck check = SwitcherCheckOf(distinct[slot], result);
         for (std::size_t i = 0; i < devices.size(); ++i)
             if (slotOf[i] == slot) onChecked(i, check);
     };
     const auto checked = RunExchanges(plans, jobs, tell);
     std::vector<SwitcherCheck> results(devices.size());
     for (std::size_t i = 0; i < devices.size(); ++i)
-        results[i] = Judged(devices[i], checked[slotOf[i]]);
+        results[i] = SwitcherCheckOf(devices[i], checked[slotOf[i]]);
     return results;
 }
 

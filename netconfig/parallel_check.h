@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "netconfig/exchange_engine.h"
 #include "netconfig/wire_layout.h"
 
 namespace netconfig {
@@ -28,6 +29,9 @@ constexpr std::size_t kDefaultCheckJobs = 64;
 constexpr std::size_t kDescriptorsPerCheck = wire::kPorts.size();
 // Descriptors kept for everything else the process has open (standard streams, files).
 constexpr std::size_t kReservedDescriptors = 16;
+
+// A device's check as the engine ran it (a SwitcherReadPlan), for runs that hold more than checks.
+SwitcherCheck SwitcherCheckOf(std::uint32_t device, const ExchangeResult& result);
 
 // How many exchanges fit under a descriptor limit: `jobs`, or fewer (at least one).
 std::size_t JobsThatFit(std::size_t jobs, std::size_t descriptorLimit);

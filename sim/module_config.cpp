@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
 
 #include "app/text_chars.h"
@@ -183,9 +184,10 @@ bool ParseConfigText(std::string_view text, std::string_view source,
 }
 
 bool CheckModuleSet(const std::vector<ModuleConfig>& modules, std::string& error) {
-    std::set<std::uint32_t> addresses;
+    std::map<std::uint32_t, bool> addresses;  // each address and whether its modules share it
     for (const ModuleConfig& module : modules) {
-        if (!addresses.insert(module.ip).second) {
+        const auto [held, isNew] = addresses.emplace(module.ip, module.sharesIp);
+        if (!isNew && !(held->second && module.sharesIp)) {
             error = "two modules on " + netconfig::FormatIpAddress(module.ip);
             return false;
         }

@@ -55,6 +55,9 @@ struct ModuleConfig {
     bool helloByBroadcast = false;
     // A module whose firmware drops new network settings: it stays where it is.
     bool ignoresSettings = false;
+    // Another module may hold the same ip, as after a mistake on a real network: both answer a
+    // broadcast, and a unicast reaches one of them, as ARP would pick one.
+    bool sharesIp = false;
     ControlConfig control;  // the control module on port 9000
 
     // How the replies to a request that came in on `port` (9100 or 9101) behave.
@@ -74,7 +77,8 @@ bool ParseConfigText(std::string_view text, std::string_view source,
                      std::vector<ModuleConfig>& modules, std::string& error);
 
 // Checks what only the whole set can tell: addresses the simulator may not use and two modules
-// on one address. MAC addresses may repeat, as on a badly set-up network.
+// on one address unless both have shared-ip=yes. MAC addresses may repeat, as on a badly set-up
+// network.
 bool CheckModuleSet(const std::vector<ModuleConfig>& modules, std::string& error);
 
 // The simulator only plays modules, and only answers peers, on loopback (127.0.0.0/8) and on

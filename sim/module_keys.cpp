@@ -170,6 +170,12 @@ constexpr ModuleKey kKeys[] = {
          e = "take or ignore";
          return v == "take" || v == "ignore";
      }},
+    {"shared-ip", "yes or no (default): another module may hold the same ip (an address conflict)",
+     [](ModuleConfig& m, std::string_view, std::string_view v, std::string& e) {
+         m.sharesIp = v == "yes";
+         e = "yes or no";
+         return v == "yes" || v == "no";
+     }},
     {"reply-9100", "as reply, for the replies on port 9100 only",
      [](ModuleConfig& m, std::string_view, std::string_view v, std::string& e) {
          return ApplyReply(&m.portReply[0], m, v, e);

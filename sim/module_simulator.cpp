@@ -25,16 +25,18 @@ std::string DescribeEndpoint(std::uint32_t address, std::uint16_t port) {
     return netconfig::FormatIpAddress(address) + ":" + std::to_string(port);
 }
 
-platform::SocketHandle OpenBoundSocket(std::uint32_t address, std::uint16_t port,
+platform::SocketHandle OpenBoundSocket(std::uint32_t address, std::uint16_t port, bool shared,
                                        std::string& error) {
     const platform::SocketHandle socket = platform::OpenUdpSocket();
-    // No SO_REUSEADDR: a module's own address never overlaps the panel's, and without it a
-    // second simulator on the same address is refused instead of silently sharing the port.
+    // No SO_REUSEADDR unless the module shares its address: a module's own address never
+    // overlaps the panel's, and without it a second simulator on the same address is refused
+    // instead of silently sharing the port. Sharing modules bind the same address and port,
+    // and the kernel hands a unicast to one of them.
     // Broadcast and arrival interface: a module answering by broadcast sends its hello out
     // through the interface the request came in on.
     if (socket != platform::kInvalidSocket && platform::SetNonBlocking(socket) &&
-        platform::SetBroadcast(socket) && platform::SetReceiveArrivalInterface(socket) &&
-        platform::Bind(socket, address, port))
+        (!shared || platform::SetReuseAddress(socket)) && platform::SetBroadcast(socket) &&
+        platform::SetReceiveArrivalInterface(socket) && platform::Bind(socket, address, port))
         return socket;
     error = "cannot bind " + DescribeEndpoint(address, port) + ": " + std::strerror(errno);
     platform::CloseSocket(socket);
@@ -65,7 +67,7 @@ bool ModuleSimulator::Start(const std::vector<ModuleConfig>& modules, bool hearB
     if (hearBroadcasts) {
         for (std::size_t port = 0; port < netconfig::wire::kPorts.size(); ++port) {
             broadcastSockets_[port] =
-                OpenBoundSocket(kLimitedBroadcast, netconfig::wire::kPorts[port], error);
+                OpenBoundSocket(kLimitedBroadcast, netconfig::wire::kPorts[port], false, error);
             if (broadcastSockets_[port] == platform::kInvalidSocket) {
                 CloseAll();
                 return false;
@@ -79,8 +81,8 @@ bool ModuleSimulator::OpenModuleSockets(SimulatedModule& module, std::string& er
     const std::array<bool, 2> answers = {module.config.answersPortA, module.config.answersPortB};
     for (std::size_t port = 0; port < netconfig::wire::kPorts.size(); ++port) {
         if (!answers[port]) continue;
-        module.sockets[port] =
-            OpenBoundSocket(module.config.ip, netconfig::wire::kPorts[port], error);
+        module.sockets[port] = OpenBoundSocket(module.config.ip, netconfig::wire::kPorts[port],
+                                               module.config.sharesIp, error);
         if (module.sockets[port] == platform::kInvalidSocket) {
             CloseModuleSockets(module);
             return false;

@@ -43,6 +43,8 @@ public:
     // The exit code, -1 after a signal.
     int Stop(unsigned timeoutMs = 3000);
     bool Running() const { return pid_ > 0; }
+    // For reading the child's /proc entries; -1 once it has ended.
+    pid_t Pid() const { return pid_; }
     std::string ErrorText() const;
     const std::string& OutputText() const { return output_; }
 

@@ -1,6 +1,8 @@
 // vantrel-cli's broadcast commands end to end on the private test network.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/net/capture_reader.h"
 #include "tests/net/cli_test_support.h"
 #include "tests/net/testnet_fixture.h"
@@ -155,6 +157,31 @@ TEST_F(CliOnTestNetwork, DiscoverAndDoctorNameAddressConflicts) {
     EXPECT_NE(result.out.find("next step: Address conflict: 00:0A:1B:2C:3D:80 answers at "
                               "198.18.0.80 and 198.18.0.81\n"),
               std::string::npos)
+        << result.out;
+}
+
+// Two modules given one address, each answering the search with its own MAC: discover names
+// the shared address in its JSON, and doctor makes it its next step.
+TEST_F(CliOnTestNetwork, DiscoverAndDoctorNameTwoModulesOnOneAddress) {
+    ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.90,mac=00:0A:1B:2C:3D:90,shared-ip=yes",
+                             "--module", "ip=198.18.0.90,mac=00:0A:1B:2C:3D:91,shared-ip=yes"}));
+    const test_support::TempFolder folder("vantrel-shared-ip");
+    const std::string list = folder.File("list.ini");
+    std::ofstream{list};
+    auto result = nettest::RunCli({"discover", "--from", "198.18.0.1", "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("\"conflicts\": [{\"kind\": \"address-shared\", \"addresses\": "
+                              "[\"198.18.0.90\"], \"macs\": [\"00:0A:1B:2C:3D:90\", "
+                              "\"00:0A:1B:2C:3D:91\"]}]"),
+              std::string::npos)
+        << result.out;
+    result = nettest::RunCli({"doctor", "--from", "198.18.0.1", "--search", "--settings", list});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(
+        result.out.find("next step: Address conflict: 198.18.0.90 is answered by "
+                        "00:0A:1B:2C:3D:90 and 00:0A:1B:2C:3D:91: give each module an address "
+                        "of its own\n"),
+        std::string::npos)
         << result.out;
 }
 

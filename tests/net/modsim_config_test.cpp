@@ -85,7 +85,8 @@ TEST(ModuleSpec, ErrorsQuoteTheSpecAndNameWhatIsWrong) {
     EXPECT_EQ(SpecError("ip=127.0.0.2,prots=both"),
               "--module \"ip=127.0.0.2,prots=both\": unknown key \"prots\" (known: ip, mac, mask, "
               "gateway, switcher, switcher-magic, switcher-length, ports, reply, passport-length, "
-              "passport, hello-length, hello-to, settings, reply-9100, reply-9101, control, "
+              "passport, hello-length, hello-to, settings, shared-ip, reply-9100, reply-9101, "
+              "control, "
               "control-address, control-fault)");
     EXPECT_NE(SpecError("ip=127.0.0.300").find("ip \"127.0.0.300\" is not a dotted IPv4"),
               std::string::npos);

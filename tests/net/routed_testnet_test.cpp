@@ -3,7 +3,10 @@
 // where no broadcast of the panel's reaches.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/net/testnet_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -49,6 +52,28 @@ TEST_F(RoutedOnTestNetwork, SweepFindsDevicesBehindTheRouterThatNoAdapterHears) 
               "[{\"address\":\"198.18.64.10\",\"switcher\":\"10.64.0.10\"},"
               "{\"address\":\"198.18.67.20\",\"switcher\":\"10.64.0.20\"}]\n");
     EXPECT_EQ(result.err, "vantrel-cli: sweep: 2 devices answered of 1022 hosts asked\n");
+}
+
+// site plan checks each new address while its search runs: one held by a module beyond the
+// router, which no search hears, makes its row a conflict; a free one is a change.
+TEST_F(RoutedOnTestNetwork, SitePlanNamesANewAddressThatAModuleBeyondTheRouterHolds) {
+    ASSERT_TRUE(Start(segment_, harness::RouterNamespace(),
+                      {"--broadcast", "--module", "ip=198.18.2.30,mac=00:0A:1B:2C:3D:30",
+                       "--module", "ip=198.18.2.31,mac=00:0A:1B:2C:3D:31"}));
+    ASSERT_TRUE(Start(far_, harness::FarNamespace(), {"--module", "ip=198.18.64.10"}));
+    const test_support::TempFolder folder("vantrel-routed-site");
+    const std::string site = folder.File("site.csv");
+    std::ofstream(site) << "mac,ip,mask,gateway\n"
+                           "00:0A:1B:2C:3D:30,198.18.64.10,255.255.252.0,198.18.64.1\n"
+                           "00:0A:1B:2C:3D:31,198.18.2.41,255.255.255.0,198.18.2.254\n";
+    const auto result = nettest::RunCli({"site", "plan", site, "--from", "198.18.2.1"});
+    EXPECT_EQ(result.exitCode, 4) << result.err;
+    EXPECT_EQ(result.out,
+              "line 2  00:0A:1B:2C:3D:30  cannot be applied: its new address 198.18.64.10 is "
+              "answered now by a module the search did not find\n"
+              "line 3  00:0A:1B:2C:3D:31  network 198.18.2.31 mask 255.255.255.0 gateway 0.0.0.0 "
+              "-> 198.18.2.41 mask 255.255.255.0 gateway 198.18.2.254\n"
+              "1 module to change, 1 row cannot be applied\n");
 }
 
 TEST_F(RoutedOnTestNetwork, SweepRefusesMoreThanASixteenAndBadRangesBeforeSending) {
