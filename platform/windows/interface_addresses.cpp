@@ -31,14 +31,6 @@ bool ReadInterfaceTable(std::vector<InterfaceAddress>& table) {
     return true;
 }
 
-bool ReadInterfaceAddresses(std::vector<std::uint32_t>& addresses) {
-    addresses.clear();
-    std::vector<InterfaceAddress> table;
-    if (!ReadInterfaceTable(table)) return false;
-    for (const InterfaceAddress& row : table) addresses.push_back(row.address);
-    return true;
-}
-
 unsigned InterfaceIndexOfAddress(std::uint32_t address) {
     windows::AdapterTable adapters;
     if (!windows::ReadAdapters(adapters)) return 0;

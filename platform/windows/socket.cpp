@@ -29,6 +29,16 @@ struct PacketInfoControl {
     alignas(WSACMSGHDR) std::array<char, WSA_CMSG_SPACE(sizeof(IN_PKTINFO))> bytes;
 };
 
+WSAMSG MakeMessage(sockaddr_in& peer, WSABUF& part, PacketInfoControl& control) {
+    WSAMSG message{};
+    message.name = reinterpret_cast<sockaddr*>(&peer);
+    message.namelen = sizeof peer;
+    message.lpBuffers = &part;
+    message.dwBufferCount = 1;
+    message.Control = WSABUF{static_cast<ULONG>(control.bytes.size()), control.bytes.data()};
+    return message;
+}
+
 bool SetOption(SocketHandle socket, int level, int option, BOOL on) {
     return setsockopt(socket, level, option, reinterpret_cast<const char*>(&on), sizeof on) == 0;
 }
@@ -187,12 +197,7 @@ IoResult SendToThroughInterface(SocketHandle socket, std::span<const std::uint8_
     WSABUF part{static_cast<ULONG>(bytes.size()),
                 reinterpret_cast<char*>(const_cast<std::uint8_t*>(bytes.data()))};
     PacketInfoControl control{};
-    WSAMSG message{};
-    message.name = reinterpret_cast<sockaddr*>(&remote);
-    message.namelen = sizeof remote;
-    message.lpBuffers = &part;
-    message.dwBufferCount = 1;
-    message.Control = WSABUF{static_cast<ULONG>(control.bytes.size()), control.bytes.data()};
+    WSAMSG message = MakeMessage(remote, part, control);
     WSACMSGHDR* header = WSA_CMSG_FIRSTHDR(&message);
     header->cmsg_level = IPPROTO_IP;
     header->cmsg_type = IP_PKTINFO;
@@ -210,12 +215,7 @@ IoResult ReceiveDatagram(SocketHandle socket, std::span<std::uint8_t> buffer) {
     sockaddr_in from{};
     WSABUF part{static_cast<ULONG>(buffer.size()), reinterpret_cast<char*>(buffer.data())};
     PacketInfoControl control{};
-    WSAMSG message{};
-    message.name = reinterpret_cast<sockaddr*>(&from);
-    message.namelen = sizeof from;
-    message.lpBuffers = &part;
-    message.dwBufferCount = 1;
-    message.Control = WSABUF{static_cast<ULONG>(control.bytes.size()), control.bytes.data()};
+    WSAMSG message = MakeMessage(from, part, control);
     const LPFN_WSARECVMSG receive = ReceiveMessageCall(socket);
     IoResult result;
     if (receive != nullptr) {
