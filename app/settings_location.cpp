@@ -33,7 +33,7 @@ std::string SettingsPathForProgram(const std::string& programPath) {
         facts.folderWritable = platform::FolderWritable(ParentFolder(programPath));
         facts.administrator = platform::RunsAsAdministrator();
     }
-    facts.configHome = platform::EnvironmentValue("XDG_CONFIG_HOME");
+    facts.configHome = platform::ConfigHomeFolder();
     facts.home = platform::HomeFolder();
     return ChooseSettingsPath(facts);
 }

@@ -1,6 +1,5 @@
 #include "platform/locale.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace platform {
@@ -32,14 +31,6 @@ std::uint16_t LangIdFromLocaleName(std::string_view localeName) {
         if (language == "ru") return kCustomUnspecified;
         for (const auto& known : kKnown)
             if (known.name == language) return known.id;
-    }
-    return 0x0409;
-}
-
-std::uint16_t UserDefaultLangId() {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') return LangIdFromLocaleName(value);
     }
     return 0x0409;
 }

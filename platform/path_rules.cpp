@@ -1,24 +1,24 @@
 #include "platform/path_rules.h"
 
+#include <string_view>
+
 namespace platform {
 
-bool IsAbsolutePath(const std::string& path) {
-    return !path.empty() && path.front() == kPathSeparator;
-}
-
 std::string ParentFolder(const std::string& path) {
-    const auto separator = path.find_last_of(kPathSeparator);
+    const auto separator = path.find_last_of(kPathSeparators);
     if (separator == std::string::npos) return ".";
-    return separator == 0 ? std::string(1, kPathSeparator) : path.substr(0, separator);
+    return separator == 0 ? std::string(1, path.front()) : path.substr(0, separator);
 }
 
 std::string FileName(const std::string& path) {
-    const auto separator = path.find_last_of(kPathSeparator);
+    const auto separator = path.find_last_of(kPathSeparators);
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == kPathSeparator) return folder + name;
+    if (!folder.empty() &&
+        std::string_view(kPathSeparators).find(folder.back()) != std::string_view::npos)
+        return folder + name;
     return folder + kPathSeparator + name;
 }
 
@@ -30,16 +30,6 @@ std::string ReplaceExtension(const std::string& path, const std::string& newExte
     // A dot that opens the name (".hidden") is not an extension, as with _splitpath.
     if (dot == std::string::npos || dot <= nameStart) return path + newExtension;
     return path.substr(0, dot) + newExtension;
-}
-
-bool InstalledBySystem(const std::string& programPath) {
-    return programPath.starts_with("/usr/") || programPath.starts_with("/opt/");
-}
-
-std::string UserConfigFolder(const std::string& configHome, const std::string& home) {
-    if (IsAbsolutePath(configHome)) return configHome;
-    if (IsAbsolutePath(home)) return JoinPath(home, ".config");
-    return {};
 }
 
 }  // namespace platform

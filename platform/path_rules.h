@@ -5,7 +5,14 @@
 
 namespace platform {
 
+#ifdef _WIN32
+// Windows takes either; it writes a backslash.
+inline constexpr char kPathSeparator = '\\';
+inline constexpr const char* kPathSeparators = "\\/";
+#else
 inline constexpr char kPathSeparator = '/';
+inline constexpr const char* kPathSeparators = "/";
+#endif
 
 // True for a path that does not depend on the current folder.
 bool IsAbsolutePath(const std::string& path);
@@ -21,13 +28,14 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // which includes its dot; a name without extension gets it appended.
 std::string ReplaceExtension(const std::string& path, const std::string& newExtension);
 
-// True for a program the system installed (under /usr or /opt): its folder belongs to every
-// user, so nothing one user makes should be put beside it.
+// True for a program the system installed (under /usr or /opt; on Windows under a Program Files
+// folder): its folder belongs to every user, so nothing one user makes should be put beside it.
 bool InstalledBySystem(const std::string& programPath);
 
-// The user's configuration folder (the XDG rule): configHome ($XDG_CONFIG_HOME) when it is
-// absolute, else "<home>/.config" when home is absolute, else empty. A relative configHome is
-// invalid and ignored, so nothing lands wherever the program happened to be started.
+// The user's configuration folder: configHome (paths.h's ConfigHomeFolder: $XDG_CONFIG_HOME, on
+// Windows %APPDATA%) when it is absolute, else "<home>/.config" (on Windows
+// "<home>\AppData\Roaming") when home is absolute, else empty. A relative configHome is invalid
+// and ignored, so nothing lands wherever the program happened to be started.
 std::string UserConfigFolder(const std::string& configHome, const std::string& home);
 
 }  // namespace platform

@@ -21,8 +21,13 @@ bool RunsAsAdministrator();
 // The value of an environment variable; empty when it is not set.
 std::string EnvironmentValue(const char* name);
 
-// The user's home folder: $HOME, else the one of the user database; empty when neither is known.
+// The user's home folder: $HOME, else the one of the user database (on Windows %USERPROFILE%);
+// empty when neither is known.
 std::string HomeFolder();
+
+// Where the user's programs keep their settings when the system names a place: $XDG_CONFIG_HOME
+// (on Windows %APPDATA%); empty when unset. See UserConfigFolder for the rule that uses it.
+std::string ConfigHomeFolder();
 
 // Makes folder and any missing parents, each new one readable only by the user (0700); folders
 // that exist keep their modes. True when folder is a folder afterwards.

@@ -9,8 +9,14 @@
 
 namespace platform {
 
+#ifdef _WIN32
+// Winsock's SOCKET and INVALID_SOCKET, without its headers.
+using SocketHandle = std::uintptr_t;
+constexpr SocketHandle kInvalidSocket = ~SocketHandle{0};
+#else
 using SocketHandle = int;
 constexpr SocketHandle kInvalidSocket = -1;
+#endif
 
 // Addresses are 32-bit IPv4 values in network byte order; ports are host order.
 SocketHandle OpenUdpSocket();

@@ -1,29 +1,8 @@
 #include "platform/stop_request.h"
 
-#include <signal.h>
-
 #include "platform/tick.h"
 
 namespace platform {
-
-namespace {
-
-volatile sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) { stopRequested = 1; }
-
-}  // namespace
-
-void CatchStopRequests() {
-    // No SA_RESTART: a wait in progress returns at once, so the loop sees the request.
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-bool StopRequested() { return stopRequested != 0; }
 
 bool SleepUnlessStopped(unsigned milliseconds) {
     // Short slices, so a request that comes between two sleeps is seen within one of them.

@@ -1,8 +1,5 @@
 #include "platform/tick.h"
 
-#include <ctime>
-#include <cerrno>
-
 namespace platform {
 
 namespace {
@@ -13,38 +10,10 @@ SteppedClockScope::SteppedClockScope(SteppedClock& clock) { steppedClock = &cloc
 SteppedClockScope::~SteppedClockScope() { steppedClock = nullptr; }
 SteppedClock* ActiveSteppedClock() { return steppedClock; }
 
-std::uint32_t TickCount() {
-    if (steppedClock != nullptr) return steppedClock->now;
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<std::uint32_t>(ms);
-}
-
 std::uint32_t ElapsedSince(std::uint32_t start) {
     const auto diff = static_cast<std::int32_t>(TickCount() - start);
     return diff < 0 ? static_cast<std::uint32_t>(-static_cast<std::int64_t>(diff))
                     : static_cast<std::uint32_t>(diff);
-}
-
-void SleepMs(unsigned milliseconds) {
-    if (steppedClock != nullptr) {
-        steppedClock->now += milliseconds;
-        return;
-    }
-    timespec left{static_cast<time_t>(milliseconds / 1000),
-                  static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-    }
-}
-
-LocalTime CurrentLocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    localtime_r(&now, &parts);
-    return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                     parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
 }  // namespace platform

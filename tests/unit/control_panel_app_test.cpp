@@ -2,6 +2,7 @@
 
 #include "app/control_panel_app.h"
 #include "app/localized_strings.h"
+#include "platform/path_rules.h"
 #include "settings_test_support.h"
 
 namespace {
@@ -25,7 +26,9 @@ TEST(ControlPanelApp, SettingsFileIsTheExecutableWithIniAsItsExtension) {
 TEST(ControlPanelApp, RunningExecutableGivesTheSettingsPathBesideIt) {
     app::CControlPanelApp app;
     app.UseExecutableSettingsPath();
-    EXPECT_TRUE(app.SettingsPath().ends_with("/unit_tests.ini")) << app.SettingsPath();
+    EXPECT_TRUE(
+        app.SettingsPath().ends_with(platform::kPathSeparator + std::string("unit_tests.ini")))
+        << app.SettingsPath();
 }
 
 TEST(ControlPanelApp, TitleIsTheSameInBothLanguages) {

@@ -192,6 +192,9 @@ TEST_F(PassportVerifyCommand, ReportsEachFileAndFailsWhenOneIsBad) {
 }
 
 TEST_F(PassportVerifyCommand, JsonHasOneObjectPerFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows file name cannot hold a double quote";
+#endif
     const std::string good = Good();
     const std::string quoted = folder_.File("say \"hi\".txt");
     test_support::WriteBytes(quoted, "---DEVICEPASSPORT---\n");

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/paths.h"
 #include "tests/support/temp_folder.h"
 
 namespace test_support {
@@ -30,7 +31,7 @@ inline std::string Fixture(const std::string& name) {
     return ReadBytes(std::string(VANTREL_FIXTURES_DIR) + "/settings/" + name);
 }
 
-inline bool RunningAsRoot() { return geteuid() == 0; }
+inline bool RunningAsRoot() { return platform::RunsAsAdministrator(); }
 
 // A test with a folder of its own, where PathWith puts a settings file holding the bytes given.
 class SettingsFileTest : public ::testing::Test {

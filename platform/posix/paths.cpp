@@ -40,6 +40,8 @@ std::string HomeFolder() {
     return user != nullptr && user->pw_dir != nullptr ? std::string(user->pw_dir) : std::string();
 }
 
+std::string ConfigHomeFolder() { return EnvironmentValue("XDG_CONFIG_HOME"); }
+
 bool MakePrivateFolder(const std::string& folder) {
     if (folder.empty()) return false;
     // Each prefix ending before a slash, then the whole path.

@@ -121,7 +121,7 @@ bool InstanceLock::Acquire(const std::string& name) {
         close(fd);
         return false;
     }
-    fd_ = fd;
+    handle_ = fd;
     // Whatever an earlier holder published is not this holder's word; until this one publishes,
     // a reader sees no whole line and knows nothing yet.
     if (ftruncate(fd, 0) != 0) {
@@ -132,12 +132,13 @@ bool InstanceLock::Acquire(const std::string& name) {
 }
 
 bool InstanceLock::Publish(std::string_view note) {
-    if (fd_ < 0) return false;
+    if (handle_ == kNotHeld) return false;
     // The closing newline tells a reader the line is whole.
     std::string line(note);
     line += '\n';
-    if (ftruncate(fd_, 0) != 0) return false;
-    return pwrite(fd_, line.data(), line.size(), 0) == static_cast<ssize_t>(line.size());
+    if (ftruncate(static_cast<int>(handle_), 0) != 0) return false;
+    return pwrite(static_cast<int>(handle_), line.data(), line.size(), 0) ==
+           static_cast<ssize_t>(line.size());
 }
 
 bool InstanceLock::ReadHolder(const std::string& name, std::optional<std::string>& note) {
@@ -160,9 +161,9 @@ bool InstanceLock::ReadHolder(const std::string& name, std::optional<std::string
 }
 
 void InstanceLock::Release() {
-    if (fd_ < 0) return;
-    close(fd_);  // closing drops the lock
-    fd_ = -1;
+    if (handle_ == kNotHeld) return;
+    close(static_cast<int>(handle_));  // closing drops the lock
+    handle_ = kNotHeld;
 }
 
 InstanceLock::~InstanceLock() { Release(); }

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <charconv>
+#include "platform/temporary_name.h"
 
 namespace platform {
 
@@ -65,15 +65,13 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-constexpr std::string_view kTemporaryMark = ".tmp.";
-
 // A name beside target that no other writer (thread or process) picks at the same time:
 // "<target>.tmp.<process id>.<counter>".
 int CreateTemporaryBeside(const std::string& target, std::string& temporary) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temporary = target + std::string(kTemporaryMark) + std::to_string(getpid()) + "." +
-                    std::to_string(counter.fetch_add(1));
+        temporary = temporary_name::Beside(target, static_cast<unsigned long>(getpid()),
+                                           counter.fetch_add(1));
         const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -110,22 +108,6 @@ bool RewriteInPlace(const std::string& target, std::string_view contents, FileSt
     return ok;
 }
 
-// The process id in a temporary name of ours for target ("<pid>.<counter>" after the mark), or 0.
-pid_t WriterOf(std::string_view name, std::string_view targetName) {
-    if (!name.starts_with(targetName) ||
-        !name.substr(targetName.size()).starts_with(kTemporaryMark))
-        return 0;
-    const std::string_view rest = name.substr(targetName.size() + kTemporaryMark.size());
-    pid_t pid = 0;
-    unsigned counter = 0;
-    const char* end = rest.data() + rest.size();
-    const auto afterPid = std::from_chars(rest.data(), end, pid);
-    if (afterPid.ec != std::errc() || afterPid.ptr == end || *afterPid.ptr != '.' || pid <= 0)
-        return 0;
-    const auto afterCounter = std::from_chars(afterPid.ptr + 1, end, counter);
-    return afterCounter.ec == std::errc() && afterCounter.ptr == end ? pid : 0;
-}
-
 // A writer killed between making its temporary file and renaming it leaves the file behind.
 // Ours (by name) whose writer is gone and that nobody touched for an hour are removed; a live
 // process of that id, or one we may not signal, keeps its file.
@@ -137,7 +119,7 @@ void RemoveStaleTemporaries(const std::string& target) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return;
     while (const dirent* entry = readdir(dir)) {
-        const pid_t writer = WriterOf(entry->d_name, targetName);
+        const auto writer = static_cast<pid_t>(temporary_name::WriterOf(entry->d_name, targetName));
         if (writer == 0 || writer == getpid() || kill(writer, 0) == 0 || errno != ESRCH) continue;
         const std::string path = folder + "/" + entry->d_name;
         struct stat info {};
