@@ -30,6 +30,8 @@ bool LocalAddressOf(SocketHandle socket, std::uint32_t& address, std::uint16_t& 
     return AddressOf(getsockname, socket, address, port);
 }
 
+bool SetListenerAddressUse(SocketHandle listener) { return SetReuseAddress(listener); }
+
 bool SetListenBacklog(SocketHandle listener, int backlog) {
     // listen() on a socket that already listens only changes its queue length.
     return listen(listener, backlog) == 0;

@@ -27,6 +27,14 @@ bool LocalAddressOf(SocketHandle socket, std::uint32_t& address, std::uint16_t& 
     return AddressOf(getsockname, socket, address, port);
 }
 
+bool SetListenerAddressUse(SocketHandle listener) {
+    // Without SO_REUSEADDR Winsock binds a port again at once after a restart; exclusive use
+    // keeps a later socket with SO_REUSEADDR from taking the port over.
+    const BOOL on = TRUE;
+    return setsockopt(listener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
+                      sizeof on) == 0;
+}
+
 bool SetListenBacklog(SocketHandle listener, int backlog) {
     // As on Linux, listen() on a listening socket only changes its queue length.
     return listen(listener, backlog) == 0;
