@@ -31,3 +31,23 @@ macro(vantrel_windows_googletest)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(VANTREL_TESTS_ENABLED ON)
 endmacro()
+
+# vantrel-exporter's HTTP server: the single-file httplib.h of the Debian source package the Linux
+# build's library was built from, fetched and checked by scripts/windows-httplib into this tree.
+# Debian's library is built with poll (WSAPoll here); without OpenSSL, zlib and brotli, as
+# Debian's mingw-w64 has none of them.
+option(VANTREL_WINDOWS_EXPORTER "Build vantrel-exporter.exe (fetches Debian's cpp-httplib source)"
+  ON)
+if(VANTREL_WINDOWS_EXPORTER)
+  set(vantrel_httplib_dir ${CMAKE_BINARY_DIR}/httplib)
+  execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/windows-httplib ${vantrel_httplib_dir}
+    RESULT_VARIABLE httplib_result)
+  if(NOT httplib_result EQUAL 0)
+    message(FATAL_ERROR "no httplib.h for vantrel-exporter.exe (see above); configure with "
+      "-DVANTREL_WINDOWS_EXPORTER=OFF to build the other programs without it")
+  endif()
+  add_library(vantrel_httplib INTERFACE)
+  target_include_directories(vantrel_httplib SYSTEM INTERFACE ${vantrel_httplib_dir})
+  target_compile_definitions(vantrel_httplib INTERFACE CPPHTTPLIB_USE_POLL)
+  target_link_libraries(vantrel_httplib INTERFACE ws2_32)
+endif()

@@ -11,6 +11,9 @@ ExporterHttpServer::ExporterHttpServer(const ExporterLimits& limits, ExporterCou
     new_task_queue = [limits] {
         return new ConnectionPool(limits.connections, limits.waitingConnections);
     };
+    // The library's own choice on Linux, SO_REUSEPORT, would let a second exporter listen on
+    // the same port beside this one and take half its connections.
+    set_socket_options([](socket_t listener) { platform::SetListenerAddressUse(listener); });
     // The exporter takes no request bodies; GuardedStream bounds what is read anyway.
     set_payload_max_length(0);
 }

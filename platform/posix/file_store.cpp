@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/bounded_read.h"
 #include "platform/temporary_name.h"
 
 namespace platform {
@@ -137,6 +138,15 @@ void SyncFolder(const std::string& folder) {
     close(fd);
 }
 
+// One read call, restarted after a signal.
+std::int64_t ReadRestarted(int fd, char* into, std::size_t room) {
+    ssize_t got;
+    do {
+        got = read(fd, into, room);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
 }  // namespace
 
 FileStamp StatFile(const std::string& path) {
@@ -152,12 +162,8 @@ FileStamp StatFile(const std::string& path) {
     return stamp;
 }
 
-FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& contents,
-                         FileStamp& stamp) {
-    contents.clear();
-    stamp = StatFile(path);
-    if (stamp.kind == FileKind::kMissing) return FileRead::kMissing;
-    if (stamp.kind != FileKind::kRegular) return FileRead::kUnreadable;
+FileRead ReadStatedFile(const std::string& path, std::size_t maxBytes, std::string& contents,
+                        FileStamp& stamp) {
     // O_NONBLOCK: if a FIFO took the file's place since the stat, opening it must not hang.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kUnreadable;
@@ -169,29 +175,11 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::str
         return FileRead::kUnreadable;
     }
     stamp = StampOf(info);
-    // One byte past the limit tells a file that grew too large while we read it.
-    const std::size_t limit = maxBytes + 1;
-    contents.resize(std::min(limit, static_cast<std::size_t>(info.st_size) + 1));
-    std::size_t filled = 0;
-    bool failed = false;
-    for (;;) {
-        if (filled == contents.size()) {
-            if (contents.size() >= limit) break;
-            contents.resize(std::min(limit, contents.size() + 65536));
-        }
-        const ssize_t got = read(fd, contents.data() + filled, contents.size() - filled);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) failed = true;
-        if (got <= 0) break;
-        filled += static_cast<std::size_t>(got);
-    }
+    const FileRead read =
+        ReadWithin(static_cast<std::size_t>(info.st_size), maxBytes, contents,
+                   [fd](char* into, std::size_t room) { return ReadRestarted(fd, into, room); });
     close(fd);
-    contents.resize(filled);
-    if (failed || filled > maxBytes) {
-        contents.clear();
-        return FileRead::kUnreadable;
-    }
-    return FileRead::kOk;
+    return read;
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents,

@@ -10,18 +10,11 @@
 #include <unistd.h>
 
 #include "platform/poller.h"
+#include "platform/socket_address.h"
 
 namespace platform {
 
 namespace {
-
-sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
-    sockaddr_in result{};
-    result.sin_family = AF_INET;
-    result.sin_addr.s_addr = address;
-    result.sin_port = htons(port);
-    return result;
-}
 
 // Room for the one control message these sockets exchange: the arrival or leaving interface.
 struct PacketInfoControl {
@@ -94,14 +87,6 @@ bool SetReceiveArrivalInterface(SocketHandle socket) {
 bool Bind(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
     const sockaddr_in local = MakeAddress(address, port);
     return bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
-}
-
-bool Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
-    // Linux takes 0.0.0.0 as this computer itself, so the socket would hear its own requests;
-    // Winsock refuses it, and so do we.
-    if (address == INADDR_ANY) return false;
-    const sockaddr_in remote = MakeAddress(address, port);
-    return connect(socket, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) == 0;
 }
 
 bool ConnectWithin(SocketHandle socket, std::uint32_t address, std::uint16_t port,

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/bounded_read.h"
 #include "platform/temporary_name.h"
 #include "platform/windows/wide_text.h"
 
@@ -174,40 +175,20 @@ FileStamp StatFile(const std::string& path) {
     return StampOf(file.value);
 }
 
-FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& contents,
-                         FileStamp& stamp) {
-    contents.clear();
-    stamp = StatFile(path);
-    if (stamp.kind == FileKind::kMissing) return FileRead::kMissing;
-    if (stamp.kind != FileKind::kRegular) return FileRead::kUnreadable;
+FileRead ReadStatedFile(const std::string& path, std::size_t maxBytes, std::string& contents,
+                        FileStamp& stamp) {
     const Handle file(OpenForReading(Widen(path), GENERIC_READ));
     if (!file.Open()) return Missing(GetLastError()) ? FileRead::kMissing : FileRead::kUnreadable;
     stamp = StampOf(file.value);
     if (stamp.kind != FileKind::kRegular || static_cast<std::uint64_t>(stamp.size) > maxBytes)
         return FileRead::kUnreadable;
-    // One byte past the limit tells a file that grew too large while we read it.
-    const std::size_t limit = maxBytes + 1;
-    contents.resize(std::min(limit, static_cast<std::size_t>(stamp.size) + 1));
-    std::size_t filled = 0;
-    bool failed = false;
-    for (;;) {
-        if (filled == contents.size()) {
-            if (contents.size() >= limit) break;
-            contents.resize(std::min(limit, contents.size() + 65536));
-        }
-        DWORD got = 0;
-        const auto room =
-            static_cast<DWORD>(std::min<std::size_t>(contents.size() - filled, 1u << 30));
-        if (!ReadFile(file.value, contents.data() + filled, room, &got, nullptr)) failed = true;
-        if (failed || got == 0) break;
-        filled += got;
-    }
-    contents.resize(filled);
-    if (failed || filled > maxBytes) {
-        contents.clear();
-        return FileRead::kUnreadable;
-    }
-    return FileRead::kOk;
+    return ReadWithin(static_cast<std::size_t>(stamp.size), maxBytes, contents,
+                      [&file](char* into, std::size_t room) -> std::int64_t {
+                          DWORD got = 0;
+                          const auto most =
+                              static_cast<DWORD>(std::min<std::size_t>(room, 1u << 30));
+                          return ReadFile(file.value, into, most, &got, nullptr) ? got : -1;
+                      });
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents,

@@ -9,20 +9,13 @@
 #include <cstring>
 
 #include "platform/poller.h"
+#include "platform/socket_address.h"
 #include "platform/windows/socket_error.h"
 #include "platform/windows/winsock_start.h"
 
 namespace platform {
 
 namespace {
-
-sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
-    sockaddr_in result{};
-    result.sin_family = AF_INET;
-    result.sin_addr.s_addr = address;
-    result.sin_port = htons(port);
-    return result;
-}
 
 // Room for the one control message these sockets exchange: the arrival or leaving interface.
 struct PacketInfoControl {
@@ -126,12 +119,6 @@ bool Bind(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
     if (bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0) return true;
     windows::SetErrnoFromWinsock();
     return false;
-}
-
-bool Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
-    if (address == INADDR_ANY) return false;
-    const sockaddr_in remote = MakeAddress(address, port);
-    return connect(socket, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) == 0;
 }
 
 bool ConnectWithin(SocketHandle socket, std::uint32_t address, std::uint16_t port,

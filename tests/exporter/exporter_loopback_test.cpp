@@ -207,4 +207,18 @@ TEST_F(ExporterOnLoopback, SlowClientsAreCutAndHoldNoProbeBack) {
     }
 }
 
+TEST_F(ExporterOnLoopback, ASecondExporterOnTheSamePortIsRefused) {
+    SaveDevices(settings_, {{"127.0.0.150", "00:0A:1B:2C:3D:10"}});
+    StartExporter();
+    const harness::ProgramResult second =
+        harness::RunProgram({exportertest::ExporterPath(), "--settings", settings_, "--listen",
+                             "127.0.0.1:" + std::to_string(kPort), "--from", "127.0.0.1"},
+                            5000);
+    EXPECT_FALSE(second.timedOut) << "the second exporter listens beside the first";
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find("cannot listen on 127.0.0.1:9110"), std::string::npos) << second.err;
+    EXPECT_EQ(SampleValue(Get(kPort, "/probe?target=127.0.0.150").body, "vantrel_probe_success"),
+              1.0);
+}
+
 }  // namespace
