@@ -54,7 +54,7 @@ private slots:
         sim_ = std::make_unique<ControlSim>(std::vector<std::string>{
             "ip=" + kDevice + ",control=on",
             "ip=" + kFailingDevice + ",control=on,control-fault=status:5"});
-        QVERIFY2(sim_->Ready(), sim_->Error().c_str());
+        QVERIFY2(sim_->Ready(), sim_->Error());
     }
     void cleanupTestCase() { sim_.reset(); }
 

@@ -48,22 +48,11 @@ QPoint Centre(const ButtonRect& rect) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-ControlSim::ControlSim(const std::vector<std::string>& modules) {
-    std::vector<std::string> args{"--capture", folder_.File("capture.txt"), "--duration", "120"};
-    for (const std::string& module : modules) {
-        args.push_back("--module");
-        args.push_back(module);
-    }
-    ready_ = process_.Start(args, error_);
-}
-
-ControlSim::~ControlSim() { process_.Stop(); }
-
 std::vector<std::string> ControlSim::Datagrams(const std::string& address,
                                                std::size_t count) const {
     std::vector<std::string> hex;
     for (const nettest::CapturedDatagram& line :
-         nettest::WaitForCaptured(folder_.File("capture.txt"), address, count)) {
+         nettest::WaitForCaptured(CapturePath().toStdString(), address, count)) {
         if (line.to == address + ":9000" && line.hex.rfind("tcp", 0) != 0) hex.push_back(line.hex);
     }
     return hex;
