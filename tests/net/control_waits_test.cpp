@@ -157,21 +157,24 @@ private:
     int port_ = 0;
 };
 
-// Far more than loopback's socket buffers hold, so no single send can take it.
-std::vector<std::uint8_t> LargeFrame() {
-    std::vector<std::uint8_t> frame(16 * 1024 * 1024);
-    for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>(i * 131);
-    return frame;
-}
+// A transport aimed at the listener, and a frame far larger than loopback's socket buffers
+// hold, so no single send can take it.
+class TcpTransportWithLargeFrame : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(peer.Port(), 0);
+        transport.SetAddress(Ip("127.0.0.1"), peer.Port(), Ip("127.0.0.1"));
+        frame.resize(16 * 1024 * 1024);
+        for (std::size_t i = 0; i < frame.size(); ++i)
+            frame[i] = static_cast<std::uint8_t>(i * 131);
+    }
 
-}  // namespace
-
-TEST(TcpTransport, LargeFrameArrivesWholeAtAPeerThatKeepsReading) {
     SmallBufferListener peer;
-    ASSERT_NE(peer.Port(), 0);
     protocol::CTCPTransport transport;
-    transport.SetAddress(Ip("127.0.0.1"), peer.Port(), Ip("127.0.0.1"));
-    const std::vector<std::uint8_t> frame = LargeFrame();
+    std::vector<std::uint8_t> frame;
+};
+
+TEST_F(TcpTransportWithLargeFrame, ArrivesWholeAtAPeerThatKeepsReading) {
     std::vector<std::uint8_t> received;
     std::thread reader([&] {
         if (peer.Accept()) received = peer.ReadAll();
@@ -183,14 +186,11 @@ TEST(TcpTransport, LargeFrameArrivesWholeAtAPeerThatKeepsReading) {
     EXPECT_TRUE(received == frame);
 }
 
-TEST(TcpTransport, PeerThatStopsReadingFailsTheWriteAfterOneWait) {
-    SmallBufferListener peer;
-    ASSERT_NE(peer.Port(), 0);
-    protocol::CTCPTransport transport;
-    transport.SetAddress(Ip("127.0.0.1"), peer.Port(), Ip("127.0.0.1"));
-    const std::vector<std::uint8_t> frame = LargeFrame();
+TEST_F(TcpTransportWithLargeFrame, FailsTheWriteAfterOneWaitWhenThePeerStopsReading) {
     EXPECT_EQ(transport.WriteData(frame.data(), frame.size()), protocol::CTCPTransport::kIoFailed);
     // The connection was dropped: a read has nothing to wait for.
     std::array<std::uint8_t, 4> reply{};
     EXPECT_EQ(transport.ReadData(reply.data(), reply.size()), protocol::CTCPTransport::kIoFailed);
 }
+
+}  // namespace
