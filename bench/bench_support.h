@@ -83,8 +83,9 @@ std::vector<std::string> ModuleArgs(std::size_t count, AddressOf addressOf,
                                     std::size_t silentEvery = 0) {
     std::vector<std::string> args;
     for (std::size_t n = 0; n < count; ++n)
-        args.insert(args.end(), {"--module", "ip=" + std::string(addressOf(n)) +
-                                                 (IsSilent(n, silentEvery) ? ",reply=silent" : "")});
+        args.insert(args.end(),
+                    {"--module", "ip=" + std::string(addressOf(n)) +
+                                     (IsSilent(n, silentEvery) ? ",reply=silent" : "")});
     return args;
 }
 

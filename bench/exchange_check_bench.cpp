@@ -55,28 +55,25 @@ void BM_CheckSwitchers(benchmark::State& state) {
     });
 }
 
+// What every run of BM_CheckSwitchers shares; each set of runs adds its arguments and as many
+// iterations as its time allows.
+void CheckRuns(benchmark::internal::Benchmark* runs) {
+    runs->ArgNames({"devices", "jobs", "silent"})->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 BENCHMARK(BM_CheckSwitchers)
-    ->ArgNames({"devices", "jobs", "silent"})
+    ->Apply(CheckRuns)
     ->Args({128, 128, 0})
     ->Args({128, 64, 0})
     ->Args({128, 1, 0})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
 BENCHMARK(BM_CheckSwitchers)
-    ->ArgNames({"devices", "jobs", "silent"})
+    ->Apply(CheckRuns)
     ->Args({128, 128, 1})
     ->Args({128, 64, 1})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 // One after another each silent device costs the whole deadline; four show the rate.
-BENCHMARK(BM_CheckSwitchers)
-    ->ArgNames({"devices", "jobs", "silent"})
-    ->Args({4, 1, 1})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+BENCHMARK(BM_CheckSwitchers)->Apply(CheckRuns)->Args({4, 1, 1})->Iterations(1);
 
 }  // namespace
 

@@ -70,6 +70,7 @@ bool StartExporter(harness::ChildProcess& exporter, const std::string& settings,
 
 bool PrepareSite() {
     if (site) return site->ready;
+    platform::RaiseDescriptorLimit(4 * kDevices);  // 500 probes at once, each with its sockets
     site.emplace();
     if (!bench::StartSimulator(
             site->simulator, bench::ModuleArgs(kDevices, bench::LoopbackSiteAddress, kSilentEvery)))
@@ -240,10 +241,7 @@ BENCHMARK(BM_ServiceDiscoveryOfLargeList)
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int result = bench::Main(argc, argv, [] {
-        platform::RaiseDescriptorLimit(4 * kDevices);
-        return true;
-    });
+    const int result = bench::Main(argc, argv);
     site.reset();
     return result;
 }
