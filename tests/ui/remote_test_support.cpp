@@ -1,5 +1,6 @@
 #include "tests/ui/remote_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QPainter>
@@ -56,6 +57,13 @@ std::vector<std::string> ControlSim::Datagrams(const std::string& address,
         if (line.to == address + ":9000" && line.hex.rfind("tcp", 0) != 0) hex.push_back(line.hex);
     }
     return hex;
+}
+
+std::vector<std::string> ControlSim::DatagramsAfter(const std::string& address, std::size_t before,
+                                                    std::size_t count) const {
+    std::vector<std::string> all = Datagrams(address, before + count);
+    all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(before, all.size())));
+    return all;
 }
 
 std::string CommandDatagram(std::uint16_t sequence, const std::string& hexBytes) {

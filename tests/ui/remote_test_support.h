@@ -46,6 +46,9 @@ public:
     // Hex of every datagram that reached port 9000 of `address`, once `count` are there (or
     // after a bound).
     std::vector<std::string> Datagrams(const std::string& address, std::size_t count) const;
+    // Those after the first `before`, once `count` more are there (or after the same bound).
+    std::vector<std::string> DatagramsAfter(const std::string& address, std::size_t before,
+                                            std::size_t count) const;
 };
 
 // Command 401's datagram as the simulator records it: code 3, the sequence number, parameter 0,
