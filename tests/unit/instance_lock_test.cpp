@@ -14,32 +14,11 @@
 
 #include "app/control_panel_app.h"
 #include "settings_test_support.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (saved_)
-            setenv(name_, saved_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+using test_support::ScopedEnv;
 
 mode_t ModeOf(const std::string& path) {
     struct stat info {};
@@ -48,19 +27,6 @@ mode_t ModeOf(const std::string& path) {
 
 class InstanceGuard : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // A private lock folder, so a panel running on this machine does not take part.
-        const char* saved = std::getenv("XDG_RUNTIME_DIR");
-        saved_ = saved != nullptr ? std::optional<std::string>(saved) : std::nullopt;
-        setenv("XDG_RUNTIME_DIR", folder_.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (saved_)
-            setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-    }
-
     // A child process that takes the guard, reports whether it got it, and then holds it until
     // it is told to go (or killed). Returns the child's id; held tells the child's result.
     pid_t StartHolder(bool& held) {
@@ -91,7 +57,8 @@ protected:
     }
 
     test_support::TempFolder folder_;
-    std::optional<std::string> saved_;
+    // A private lock folder, so a panel running on this machine does not take part.
+    const ScopedEnv runtime_{"XDG_RUNTIME_DIR", folder_.Path()};
     int releaseFd_ = -1;
 };
 
