@@ -51,6 +51,14 @@ protected:
         releaseFd_ = release[1];
         return child;
     }
+    // A holder started in another process, and `second` refused while it runs.
+    void StartHolderThatRefuses(app::CControlPanelApp& second, pid_t& holder) {
+        bool held = false;
+        holder = StartHolder(held);
+        ASSERT_GT(holder, 0);
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(second.AcquireInstanceGuard());
+    }
     void LetHolderExit(pid_t child) {
         close(releaseFd_);
         waitpid(child, nullptr, 0);
@@ -63,13 +71,9 @@ protected:
 };
 
 TEST_F(InstanceGuard, SecondCopyIsRefusedWhileTheFirstRuns) {
-    bool held = false;
-    const pid_t first = StartHolder(held);
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(held);
-
     app::CControlPanelApp second;
-    EXPECT_FALSE(second.AcquireInstanceGuard());
+    pid_t first = -1;
+    ASSERT_NO_FATAL_FAILURE(StartHolderThatRefuses(second, first));
 
     LetHolderExit(first);
     EXPECT_TRUE(second.AcquireInstanceGuard());
@@ -82,12 +86,9 @@ TEST_F(InstanceGuard, SecondCopyIsRefusedWhileTheFirstRuns) {
 }
 
 TEST_F(InstanceGuard, GuardComesFreeWhenTheHolderIsKilled) {
-    bool held = false;
-    const pid_t first = StartHolder(held);
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(held);
     app::CControlPanelApp second;
-    EXPECT_FALSE(second.AcquireInstanceGuard());
+    pid_t first = -1;
+    ASSERT_NO_FATAL_FAILURE(StartHolderThatRefuses(second, first));
 
     kill(first, SIGKILL);
     LetHolderExit(first);
