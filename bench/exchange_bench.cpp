@@ -6,29 +6,22 @@
 // unreachable) under 50 ms.
 #include <array>
 #include <atomic>
-#include <benchmark/benchmark.h>
-#include <cstdio>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
+#include "bench/bench_support.h"
 #include "bench/exchange_timing.h"
-#include "netconfig/address_text.h"
 #include "netconfig/module_exchange.h"
 #include "netconfig/module_replies.h"
 #include "platform/poller.h"
 #include "platform/tick.h"
-#include "sim/harness/modsim_process.h"
 
 namespace {
 
-std::uint32_t Address(const char* text) {
-    std::uint32_t address = 0;
-    netconfig::ParseIpAddress(text, address);
-    return address;
-}
+using bench::Address;
 
 const std::uint32_t kLocal = Address("127.0.0.1");
 const std::uint32_t kAnswering = Address("127.0.0.150");
@@ -153,10 +146,13 @@ void BM_CheckFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckFloor)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
-void BM_CheckAnsweringModule(benchmark::State& state) {
-    const double median = bench::ExchangeTimes().Measure(state, [] { return Check(kAnswering); });
+// A Check of an answering device, with its median in multiples of the floor's.
+void CheckAgainstTheFloor(benchmark::State& state, std::uint32_t device) {
+    const double median = bench::ExchangeTimes().Measure(state, [=] { return Check(device); });
     if (floorMedianMs > 0) state.counters["x_floor"] = median / floorMedianMs;
 }
+
+void BM_CheckAnsweringModule(benchmark::State& state) { CheckAgainstTheFloor(state, kAnswering); }
 BENCHMARK(BM_CheckAnsweringModule)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond)
@@ -165,8 +161,7 @@ BENCHMARK(BM_CheckAnsweringModule)
 // The same Check against the floor's own responder: the ratio then counts only what the
 // exchange adds to the system calls, not how quickly the simulator's process is scheduled.
 void BM_CheckOfTheFloorResponder(benchmark::State& state) {
-    const double median = bench::ExchangeTimes().Measure(state, [] { return Check(kResponder); });
-    if (floorMedianMs > 0) state.counters["x_floor"] = median / floorMedianMs;
+    CheckAgainstTheFloor(state, kResponder);
 }
 BENCHMARK(BM_CheckOfTheFloorResponder)
     ->UseManualTime()
@@ -189,17 +184,12 @@ BENCHMARK(BM_CheckWithBothSocketsFailing)
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     harness::ModsimProcess simulator;
-    std::string error;
-    if (!simulator.Start({"--module", "ip=127.0.0.150,switcher=10.1.1.1", "--module",
-                          "ip=127.0.0.151,reply=silent"},
-                         error)) {
-        std::fprintf(stderr, "exchange_bench: %s\n", error.c_str());
-        return 1;
-    }
-    responderStarted = responder.Start();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::Main(argc, argv, [&] {
+        if (!bench::StartSimulator(simulator, {"--module", "ip=127.0.0.150,switcher=10.1.1.1",
+                                               "--module", "ip=127.0.0.151,reply=silent"}))
+            return false;
+        responderStarted = responder.Start();
+        return true;
+    });
 }

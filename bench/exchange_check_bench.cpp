@@ -2,30 +2,21 @@
 // answering ones, then silent ones, each set checked in one call, and the one-after-another
 // check for comparison. Runs inside vtl-panel only:
 //   scripts/testnet up && scripts/testnet panel build/<dir>/bin/exchange_check_bench
-#include <benchmark/benchmark.h>
-#include <cstdio>
 #include <optional>
 
+#include "bench/bench_support.h"
 #include "bench/exchange_timing.h"
-#include "netconfig/address_text.h"
 #include "netconfig/parallel_check.h"
-#include "sim/harness/modsim_process.h"
-#include "sim/harness/test_network.h"
 
 namespace {
 
 constexpr std::size_t kModules = 128;
 
-std::uint32_t Address(const std::string& text) {
-    std::uint32_t address = 0;
-    netconfig::ParseIpAddress(text, address);
-    return address;
-}
+std::string DeviceText(std::size_t n) { return "198.18.0." + std::to_string(2 + n); }
 
 std::vector<std::uint32_t> Devices(std::size_t count) {
     std::vector<std::uint32_t> devices;
-    for (std::size_t i = 0; i < count; ++i)
-        devices.push_back(Address("198.18.0." + std::to_string(2 + i)));
+    for (std::size_t n = 0; n < count; ++n) devices.push_back(bench::Address(DeviceText(n)));
     return devices;
 }
 
@@ -36,15 +27,9 @@ bool simulatorSilent = false;
 
 bool PlayModules(bool silent) {
     if (simulator && simulatorSilent == silent) return true;
-    simulator.reset();
-    std::vector<std::string> args;
-    for (std::size_t i = 0; i < kModules; ++i)
-        args.insert(args.end(), {"--module", "ip=198.18.0." + std::to_string(2 + i) +
-                                                 (silent ? ",reply=silent" : "")});
     simulator.emplace();
-    std::string error;
-    if (!simulator->Start(args, error, true)) {
-        std::fprintf(stderr, "exchange_check_bench: %s\n", error.c_str());
+    if (!bench::StartSimulator(*simulator, bench::ModuleArgs(kModules, DeviceText, silent ? 1 : 0),
+                               true)) {
         simulator.reset();
         return false;
     }
@@ -61,7 +46,7 @@ void BM_CheckSwitchers(benchmark::State& state) {
     }
     const auto devices = Devices(static_cast<std::size_t>(state.range(0)));
     const auto jobs = static_cast<std::size_t>(state.range(1));
-    const std::uint32_t panel = Address(harness::kPanelAddressText);
+    const std::uint32_t panel = bench::Address(harness::kPanelAddressText);
     bench::ExchangeTimes().Measure(state, [&] {
         const auto results = netconfig::CheckSwitchers(panel, devices, jobs);
         for (const auto& result : results)
@@ -70,40 +55,30 @@ void BM_CheckSwitchers(benchmark::State& state) {
     });
 }
 
+// What every run of BM_CheckSwitchers shares; each set of runs adds its arguments and as many
+// iterations as its time allows.
+void CheckRuns(benchmark::internal::Benchmark* runs) {
+    runs->ArgNames({"devices", "jobs", "silent"})->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 BENCHMARK(BM_CheckSwitchers)
-    ->ArgNames({"devices", "jobs", "silent"})
+    ->Apply(CheckRuns)
     ->Args({128, 128, 0})
     ->Args({128, 64, 0})
     ->Args({128, 1, 0})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
 BENCHMARK(BM_CheckSwitchers)
-    ->ArgNames({"devices", "jobs", "silent"})
+    ->Apply(CheckRuns)
     ->Args({128, 128, 1})
     ->Args({128, 64, 1})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 // One after another each silent device costs the whole deadline; four show the rate.
-BENCHMARK(BM_CheckSwitchers)
-    ->ArgNames({"devices", "jobs", "silent"})
-    ->Args({4, 1, 1})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+BENCHMARK(BM_CheckSwitchers)->Apply(CheckRuns)->Args({4, 1, 1})->Iterations(1);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    std::string why;
-    if (!harness::InsideTestNetworkPanel(why)) {
-        std::fprintf(stderr, "exchange_check_bench: %s\n", why.c_str());
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int result = bench::Main(argc, argv, bench::InsideTestNetwork);
     simulator.reset();
-    return 0;
+    return result;
 }

@@ -2,8 +2,6 @@
 // them silent, all 500 probes sent at once; and /sd for a list of 65,536 devices. Ports 9100,
 // 9101 and 9110-9111 of 127.0.0.1 must be free, so run it in a network namespace of its own:
 //   unshare -n sh -c 'ip link set lo up; build/<dir>/bin/exporter_bench'
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -13,11 +11,10 @@
 
 #include "app/device_list.h"
 #include "app/settings_file.h"
-#include "netconfig/address_text.h"
+#include "bench/bench_support.h"
 #include "platform/descriptor_limit.h"
 #include "platform/poller.h"
 #include "sim/harness/child_process.h"
-#include "sim/harness/modsim_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -30,35 +27,19 @@ constexpr std::size_t kLargeList = 65536;
 constexpr std::uint16_t kProbePort = 9110;
 constexpr std::uint16_t kListPort = 9111;
 
-std::uint32_t Address(const std::string& text) {
-    std::uint32_t address = 0;
-    netconfig::ParseIpAddress(text, address);
-    return address;
-}
+using bench::Address;
 
-// 127.0.2.1 onwards, never a .0 or .255.
-std::string DeviceAddress(std::size_t n) {
-    return "127.0." + std::to_string(2 + n / 250) + "." + std::to_string(1 + n % 250);
+// The site's own devices answer on loopback; the large list is for /sd only.
+std::string LargeListAddress(std::size_t n) {
+    return "10." + std::to_string(n / 65536 % 256) + "." + std::to_string(n / 256 % 256) + "." +
+           std::to_string(n % 256);
 }
-
-bool IsSilent(std::size_t n) { return n % kSilentEvery == kSilentEvery - 1; }
 
 void SaveList(const std::string& path, std::size_t count) {
     app::SettingsFile settings(path);
-    app::DeviceList list;
-    for (std::size_t n = 0; n < count; ++n) {
-        auto record = std::make_unique<app::DeviceRecord>();
-        record->address = count == kDevices ? Address(DeviceAddress(n))
-                                            : Address("10." + std::to_string(n / 65536 % 256) +
-                                                      "." + std::to_string(n / 256 % 256) + "." +
-                                                      std::to_string(n % 256));
-        char mac[18];
-        std::snprintf(mac, sizeof mac, "00:0A:%02X:%02X:%02X:%02X", unsigned(n >> 24 & 0xFF),
-                      unsigned(n >> 16 & 0xFF), unsigned(n >> 8 & 0xFF), unsigned(n & 0xFF));
-        record->mac = mac;
-        list.push_back(std::move(record));
-    }
-    app::SaveDeviceList(settings, list);
+    app::SaveDeviceList(settings, count == kDevices
+                                      ? bench::DeviceListOf(count, bench::LoopbackSiteAddress)
+                                      : bench::DeviceListOf(count, LargeListAddress));
 }
 
 struct Site {
@@ -80,8 +61,8 @@ bool StartExporter(harness::ChildProcess& exporter, const std::string& settings,
         !exporter.WaitForLine(
             "vantrel-exporter: listening on http://" + listen + "/, probing from 127.0.0.1",
             10000)) {
-        std::fprintf(stderr, "exporter_bench: vantrel-exporter did not start: %s %s\n",
-                     error.c_str(), exporter.ErrorText().c_str());
+        bench::ReportFailure("vantrel-exporter did not start: " + error + " " +
+                             exporter.ErrorText());
         return false;
     }
     return true;
@@ -89,16 +70,11 @@ bool StartExporter(harness::ChildProcess& exporter, const std::string& settings,
 
 bool PrepareSite() {
     if (site) return site->ready;
+    platform::RaiseDescriptorLimit(4 * kDevices);  // 500 probes at once, each with its sockets
     site.emplace();
-    std::vector<std::string> modules;
-    for (std::size_t n = 0; n < kDevices; ++n)
-        modules.insert(modules.end(), {"--module", "ip=" + DeviceAddress(n) +
-                                                       (IsSilent(n) ? ",reply=silent" : "")});
-    std::string error;
-    if (!site->simulator.Start(modules, error)) {
-        std::fprintf(stderr, "exporter_bench: %s\n", error.c_str());
+    if (!bench::StartSimulator(
+            site->simulator, bench::ModuleArgs(kDevices, bench::LoopbackSiteAddress, kSilentEvery)))
         return false;
-    }
     SaveList(site->folder.File("site.ini"), kDevices);
     SaveList(site->folder.File("large.ini"), kLargeList);
     site->ready = StartExporter(site->probing, site->folder.File("site.ini"), kProbePort) &&
@@ -211,7 +187,8 @@ void BM_ProbeSiteAtOnce(benchmark::State& state) {
     std::vector<double> answering, silent;
     std::size_t wrong = 0;
     std::vector<std::string> paths;
-    for (std::size_t n = 0; n < kDevices; ++n) paths.push_back("/probe?target=" + DeviceAddress(n));
+    for (std::size_t n = 0; n < kDevices; ++n)
+        paths.push_back("/probe?target=" + bench::LoopbackSiteAddress(n));
     for (auto _ : state) {
         std::vector<Request> requests(kDevices);
         const Clock::time_point start = Clock::now();
@@ -222,8 +199,8 @@ void BM_ProbeSiteAtOnce(benchmark::State& state) {
                 requests[n].answer.find("\nvantrel_probe_success 1\n") != std::string::npos;
             const bool failed =
                 requests[n].answer.find("\nvantrel_probe_success 0\n") != std::string::npos;
-            if (IsSilent(n) ? !failed : !succeeded) ++wrong;
-            (IsSilent(n) ? silent : answering).push_back(requests[n].ms);
+            if (bench::IsSilent(n, kSilentEvery) ? !failed : !succeeded) ++wrong;
+            (bench::IsSilent(n, kSilentEvery) ? silent : answering).push_back(requests[n].ms);
         }
     }
     std::vector<Request> one(1);
@@ -264,10 +241,7 @@ BENCHMARK(BM_ServiceDiscoveryOfLargeList)
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    platform::RaiseDescriptorLimit(4 * kDevices);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int result = bench::Main(argc, argv);
     site.reset();
-    return 0;
+    return result;
 }

@@ -4,15 +4,12 @@
 // sweep needs the routed part too:
 //   scripts/testnet up && scripts/testnet routed up
 //   scripts/testnet panel build/<dir>/bin/fleet_bench
-#include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 
+#include "bench/bench_support.h"
 #include "sim/harness/child_process.h"
-#include "sim/harness/modsim_process.h"
-#include "sim/harness/test_network.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -105,14 +102,4 @@ BENCHMARK(BM_Sweep22)->UseManualTime()->Unit(benchmark::kMillisecond)->Iteration
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    std::string why;
-    if (!harness::InsideTestNetworkPanel(why)) {
-        std::fprintf(stderr, "fleet_bench: %s\n", why.c_str());
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::Main(argc, argv, bench::InsideTestNetwork); }

@@ -1,23 +1,16 @@
 // The module command protocol against vantrel-modsim's control module on loopback. Targets: a
 // datagram command (401) and a framed read (202) on a kept connection each under 0.2 ms
 // (median); a 65,535-byte block write (303) under 250 ms; DebugLog with the log off under 5 ns.
-#include <benchmark/benchmark.h>
-#include <cstdio>
 #include <vector>
 
 #include "app/debug_log.h"
+#include "bench/bench_support.h"
 #include "bench/exchange_timing.h"
-#include "netconfig/address_text.h"
 #include "protocol/module_interface.h"
-#include "sim/harness/modsim_process.h"
 
 namespace {
 
-std::uint32_t Address(const char* text) {
-    std::uint32_t address = 0;
-    netconfig::ParseIpAddress(text, address);
-    return address;
-}
+using bench::Address;
 
 const std::uint32_t kControl = Address("127.0.0.160");
 
@@ -64,15 +57,9 @@ BENCHMARK(BM_DebugLogWithTheLogOff);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     app::UseDebugLogSettings("");  // the log stays off: the figures are the protocol's own
     harness::ModsimProcess simulator;
-    std::string error;
-    if (!simulator.Start({"--module", "ip=127.0.0.160,control=on"}, error)) {
-        std::fprintf(stderr, "protocol_bench: %s\n", error.c_str());
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::Main(argc, argv, [&] {
+        return bench::StartSimulator(simulator, {"--module", "ip=127.0.0.160,control=on"});
+    });
 }

@@ -2,43 +2,39 @@
 // it opens (load) and after an Add or Remove (save). Each load starts from a new SettingsFile,
 // so it reads and parses the whole file; each save really replaces the file on disk (write,
 // fsync, rename).
-#include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/device_list.h"
 #include "app/settings_file.h"
+#include "bench/bench_support.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
+// Addresses x.y.z.200 (the first three numbers vary), each device with a MAC of its own.
 app::DeviceList MakeList(std::size_t count) {
-    app::DeviceList list;
-    for (std::size_t n = 0; n < count; ++n) {
-        auto record = std::make_unique<app::DeviceRecord>();
-        record->address = 0xC8000000u + static_cast<std::uint32_t>(n);  // the last numbers vary
-        char mac[18];
-        std::snprintf(mac, sizeof mac, "00:11:22:%02X:%02X:%02X",
-                      static_cast<unsigned>(n >> 16 & 0xFF), static_cast<unsigned>(n >> 8 & 0xFF),
-                      static_cast<unsigned>(n & 0xFF));
-        record->mac = mac;
-        app::AppendDevice(list, std::move(record));
-    }
-    return list;
+    return bench::DeviceListOf(count, [](std::size_t n) {
+        return std::to_string(n & 0xFF) + "." + std::to_string(n >> 8 & 0xFF) + "." +
+               std::to_string(n >> 16 & 0xFF) + ".200";
+    });
+}
+
+// A settings file in `folder` holding a list of `count` devices.
+std::string WriteList(benchmark::State& state, const test_support::TempFolder& folder,
+                      std::size_t count) {
+    const std::string path = folder.File("vantrel-panel.ini");
+    app::SettingsFile settings(path);
+    if (!app::SaveDeviceList(settings, MakeList(count)))
+        state.SkipWithError("cannot write the list");
+    return path;
 }
 
 void BM_LoadDeviceList(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
-    test_support::TempFolder folder("vantrel-bench");
-    const std::string path = folder.File("vantrel-panel.ini");
-    {
-        app::SettingsFile settings(path);
-        if (!app::SaveDeviceList(settings, MakeList(count)))
-            state.SkipWithError("cannot write the list");
-    }
+    const test_support::TempFolder folder("vantrel-bench");
+    const std::string path = WriteList(state, folder, count);
     for (auto _ : state) {
         app::SettingsFile settings(path);
         app::DeviceList list;
@@ -53,11 +49,8 @@ void BM_LoadDeviceList(benchmark::State& state) {
 // save changes "Total" and the last device's keys, so the file is really replaced each time.
 void BM_SaveDeviceList(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
-    test_support::TempFolder folder("vantrel-bench");
-    const std::string path = folder.File("vantrel-panel.ini");
-    app::SettingsFile settings(path);
-    if (!app::SaveDeviceList(settings, MakeList(count)))
-        state.SkipWithError("cannot write the list");
+    const test_support::TempFolder folder("vantrel-bench");
+    app::SettingsFile settings(WriteList(state, folder, count));
     app::DeviceList list;
     app::LoadDeviceList(settings, list);
     std::uint32_t added = 0;

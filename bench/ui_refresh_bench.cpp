@@ -1,17 +1,19 @@
 // RefreshDeviceList over a long list: the rebuild alone, and the rebuild with the one repaint
 // that follows it. The window runs offscreen with a loopback adapter; nothing is sent.
-#include <cstdlib>
 #include <memory>
 
-#include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "bench/bench_support.h"
 #include "bench/ui_bench_window.h"
 
 namespace {
 
-std::unique_ptr<CControlPanelDlg> OpenWindowWithDevices(QTemporaryDir& dir, int devices) {
+// The window on a list of range(0) devices.
+std::unique_ptr<CControlPanelDlg> OpenWindowWithDevices(benchmark::State& state,
+                                                        QTemporaryDir& dir) {
+    const int devices = static_cast<int>(state.range(0));
     QByteArray text = "[Layout]\nLanguage=0\n[List]\nTotal=" + QByteArray::number(devices) + "\n";
     for (int n = 0; n < devices; ++n) {
         const quint32 address = 10u | (1u << 8) | (static_cast<quint32>(n / 250) << 16) |
@@ -22,17 +24,15 @@ std::unique_ptr<CControlPanelDlg> OpenWindowWithDevices(QTemporaryDir& dir, int 
                 "=00:0A:1B:2C:" + QByteArray::number(n / 256 % 100).rightJustified(2, '0') + ":" +
                 QByteArray::number(n % 100).rightJustified(2, '0') + "\n";
     }
-    return bench::OpenMainWindow(dir.filePath(QStringLiteral("bench-%1.ini").arg(devices)), text,
+    return bench::OpenMainWindow(state, dir.filePath(QStringLiteral("bench-%1.ini").arg(devices)),
+                                 text,
                                  0x0100007Fu);  // 127.0.0.1
 }
 
 void BM_RefreshDeviceList(benchmark::State& state) {
     QTemporaryDir dir;
-    auto window = OpenWindowWithDevices(dir, static_cast<int>(state.range(0)));
-    if (!window) {
-        state.SkipWithError("the window did not open");
-        return;
-    }
+    auto window = OpenWindowWithDevices(state, dir);
+    if (!window) return;
     for (auto _ : state) window->RefreshDeviceList(-1);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -40,11 +40,8 @@ BENCHMARK(BM_RefreshDeviceList)->Arg(128)->Arg(10000)->Unit(benchmark::kMillisec
 
 void BM_RefreshDeviceListAndRepaint(benchmark::State& state) {
     QTemporaryDir dir;
-    auto window = OpenWindowWithDevices(dir, static_cast<int>(state.range(0)));
-    if (!window) {
-        state.SkipWithError("the window did not open");
-        return;
-    }
+    auto window = OpenWindowWithDevices(state, dir);
+    if (!window) return;
     for (auto _ : state) {
         window->RefreshDeviceList(static_cast<int>(state.range(0)) - 1);
         window->repaint();
@@ -56,10 +53,7 @@ BENCHMARK(BM_RefreshDeviceListAndRepaint)->Arg(10000)->Unit(benchmark::kMillisec
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    bench::UseOffscreenPlatformByDefault();
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::Main(argc, argv);
 }

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include <benchmark/benchmark.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -27,6 +26,7 @@
 #include <QTimer>
 
 #include "app/control_panel_app.h"
+#include "bench/bench_support.h"
 #include "platform/paths.h"
 #include "ui/panel_startup.h"
 
@@ -240,14 +240,11 @@ BENCHMARK(BM_StartToFirstPaintAndIdleMemory)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    bench::UseOffscreenPlatformByDefault();
     if (argc >= 3 && std::strcmp(argv[1], kChildFlag) == 0) {
         return RunChild(1, argv, argv[2]);
     }
     if (argc >= 2 && std::strcmp(argv[1], kDialogChildFlag) == 0)
         return RunEmptyDialogChild(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::Main(argc, argv);
 }

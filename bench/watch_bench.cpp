@@ -4,8 +4,6 @@
 // between rounds and over the whole run. Ports 9100 and 9101 of 127.0.0.1 must be free, so
 // run it in a network namespace of its own:
 //   unshare -n sh -c 'ip link set lo up; build/<dir>/bin/watch_bench'
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,9 +16,8 @@
 
 #include "app/device_list.h"
 #include "app/settings_file.h"
-#include "netconfig/address_text.h"
+#include "bench/bench_support.h"
 #include "sim/harness/child_process.h"
-#include "sim/harness/modsim_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -37,26 +34,9 @@ constexpr unsigned kGapMarginMs = 300;
 constexpr double kMaxPeakMb = 30.0;
 constexpr double kMaxGapCorePercent = 2.0;
 
-// 127.0.2.1 onwards, never a .0 or .255.
-std::string DeviceAddress(std::size_t n) {
-    return "127.0." + std::to_string(2 + n / 250) + "." + std::to_string(1 + n % 250);
-}
-
-bool IsSilent(std::size_t n) { return n % kSilentEvery == kSilentEvery - 1; }
-
 void SaveList(const std::string& path) {
     app::SettingsFile settings(path);
-    app::DeviceList list;
-    for (std::size_t n = 0; n < kDevices; ++n) {
-        auto record = std::make_unique<app::DeviceRecord>();
-        netconfig::ParseIpAddress(DeviceAddress(n), record->address);
-        char mac[18];
-        std::snprintf(mac, sizeof mac, "00:0A:1B:2C:%02X:%02X", unsigned(n >> 8 & 0xFF),
-                      unsigned(n & 0xFF));
-        record->mac = mac;
-        list.push_back(std::move(record));
-    }
-    app::SaveDeviceList(settings, list);
+    app::SaveDeviceList(settings, bench::DeviceListOf(kDevices, bench::LoopbackSiteAddress));
 }
 
 // User plus system time of the process so far, in seconds; negative when it cannot be read.
@@ -92,16 +72,13 @@ void BM_Watch500(benchmark::State& state) {
     const test_support::TempFolder folder("vantrel-watch-bench");
     const std::string list = folder.File("site.ini");
     SaveList(list);
-    std::vector<std::string> modules;
-    for (std::size_t n = 0; n < kDevices; ++n)
-        modules.insert(modules.end(), {"--module", "ip=" + DeviceAddress(n) +
-                                                       (IsSilent(n) ? ",reply=silent" : "")});
     harness::ModsimProcess simulator;
-    std::string error;
-    if (!simulator.Start(modules, error)) {
-        state.SkipWithError(("vantrel-modsim did not start: " + error).c_str());
+    if (!bench::StartSimulator(
+            simulator, bench::ModuleArgs(kDevices, bench::LoopbackSiteAddress, kSilentEvery))) {
+        state.SkipWithError("vantrel-modsim did not start");
         return;
     }
+    std::string error;
     const unsigned durationS = (kIntervalMs * (kGaps + 2)) / 1000;
     for (auto _ : state) {
         harness::ChildProcess watch;
@@ -159,9 +136,4 @@ BENCHMARK(BM_Watch500)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::Main(argc, argv); }

@@ -14,6 +14,14 @@ constexpr std::uint32_t kSendOnlyWaitMs = 200;
 // gathers every hello for the whole 2000 ms. Send only: keeps the sockets open 200 ms.
 using RequestBytes = std::span<const std::uint8_t, wire::kBroadcastRequestLength>;
 
+ExchangePlan BroadcastPlan(std::uint32_t localAddress, RequestBytes request) {
+    ExchangePlan plan;
+    plan.request = request;
+    plan.localAddress = localAddress;
+    plan.route = ExchangeRoute::Broadcast;
+    return plan;
+}
+
 ExchangeOutcome ExchangeAndRecord(std::uint32_t localAddress, RequestBytes request,
                                   BroadcastMode mode, std::vector<ModuleSighting>& sightings) {
     if (mode == BroadcastMode::SendOnly)
@@ -26,10 +34,7 @@ ExchangeOutcome ExchangeAndRecord(std::uint32_t localAddress, RequestBytes reque
 }  // namespace
 
 ExchangePlan ListingPlan(std::uint32_t localAddress, RequestBytes request) {
-    ExchangePlan plan;
-    plan.request = request;
-    plan.localAddress = localAddress;
-    plan.route = ExchangeRoute::Broadcast;
+    ExchangePlan plan = BroadcastPlan(localAddress, request);
     plan.collect = true;
     plan.deadlineMs = kCollectMs;
     plan.minimumReplyLength = wire::kHelloMinLength;
@@ -40,10 +45,7 @@ ExchangePlan ListingPlan(std::uint32_t localAddress, RequestBytes request) {
 }
 
 ExchangePlan SetNetworkPlan(std::uint32_t localAddress, RequestBytes request) {
-    ExchangePlan plan;
-    plan.request = request;
-    plan.localAddress = localAddress;
-    plan.route = ExchangeRoute::Broadcast;
+    ExchangePlan plan = BroadcastPlan(localAddress, request);
     plan.sendOnly = true;
     plan.deadlineMs = kSendOnlyWaitMs;
     return plan;

@@ -73,17 +73,26 @@ int CTCPTransport::WriteData(const std::uint8_t* bytes, std::size_t count) {
     }
     const std::span<const std::uint8_t> data(bytes, count);
     app::DebugLogHexRows("CTCPTransport::WriteData() ", data);
-    const platform::IoResult sent = platform::Send(socket_, data);
-    // A short send is not continued: the reply wait then fails and the caller sends anew.
-    if (sent.status == platform::IoStatus::Done) return kOk;
-    if (sent.status == platform::IoStatus::WouldBlock) {
-        if (platform::WaitUntilReady(socket_, platform::kPollWritable, kWaitMs)) return kOk;
-    } else {
-        app::DebugLog("CTCPTransport::WriteData(): error: %d", sent.error);
+    // The whole frame goes, or the connection is dropped: a frame cut short on a stream that
+    // stays open would make its rest and the next frame one garbled frame at the module.
+    std::size_t sent = 0;
+    while (sent < count) {
+        const platform::IoResult result = platform::Send(socket_, data.subspan(sent));
+        if (result.status == platform::IoStatus::Done && result.length > 0) {
+            sent += result.length;
+            continue;
+        }
+        if (result.status == platform::IoStatus::WouldBlock) {
+            // Each wait is bounded, as in ReadData: a peer that keeps taking bytes keeps it going.
+            if (platform::WaitUntilReady(socket_, platform::kPollWritable, kWaitMs)) continue;
+        } else {
+            app::DebugLog("CTCPTransport::WriteData(): error: %d", result.error);
+        }
+        app::DebugLog("CTCPTransport::WriteData(): NO RESPONSE!");
+        Disconnect();
+        return kIoFailed;
     }
-    app::DebugLog("CTCPTransport::WriteData(): NO RESPONSE!");
-    Disconnect();
-    return kIoFailed;
+    return kOk;
 }
 
 int CTCPTransport::ReadData(std::uint8_t* buffer, std::size_t count) {

@@ -28,7 +28,8 @@ public:
     void SetAddress(std::uint32_t address, int port, std::uint32_t localAddress);
     int Connect();
     void Disconnect();
-    // Connects first when needed; sends the bytes in one call.
+    // Connects first when needed; sends all count bytes (in as many sends as the socket takes,
+    // each wait bounded by kWaitMs) or fails and drops the connection.
     int WriteData(const std::uint8_t* bytes, std::size_t count);
     // Exactly count bytes, each wait bounded by kWaitMs.
     int ReadData(std::uint8_t* buffer, std::size_t count);

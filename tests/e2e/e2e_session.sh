@@ -1,10 +1,14 @@
 # The shared frame of the end-to-end scripts, sourced by each after it has read its arguments:
 # skips (77) unless root with the test network up, checks the tools, starts from an empty work
 # folder, and on every way out stops the programs it started, the display and the folder.
-# A script names the programs it starts in panel_pid, remote_pid and modsim_pid, keeps their
-# standard error in $work/<program>.err, and calls fail with what went wrong: the failure
-# report then shows those errors, whether a program had already ended, what the display shows,
-# and leaves a screenshot in $output_dir.
+# A script starts its programs with e2e_start_modsim and e2e_start_gui (they keep the pids in
+# modsim_pid, panel_pid and remote_pid and the standard error in $work/<program>.err), and calls
+# fail with what went wrong: the failure report then shows those errors, whether a program had
+# already ended, what the display shows, and leaves a screenshot in $output_dir.
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# The main window's caption.
+panel_title="Control Panel Configuration"
 
 e2e_stop() {
   local pid=$1
@@ -42,6 +46,7 @@ e2e_start() {
   # shellcheck source=../../scripts/x11-session
   . "$root/scripts/x11-session"
   work=$(mktemp -d "/tmp/vantrel-$e2e_name.XXXXXX")
+  mkdir -m 0700 "$work/run"
   panel_pid=
   remote_pid=
   modsim_pid=
@@ -96,6 +101,36 @@ e2e_start_modsim() {
     sleep 0.1
   done
   fail "vantrel-modsim did not get ready"
+}
+
+# e2e_start_gui PROGRAM TITLE COMMAND...: COMMAND on the panel side of the test network and on
+# the virtual display, its output in $work/PROGRAM.out and $work/PROGRAM.err. Sets PROGRAM_pid,
+# window (the id of its window named TITLE; fails unless it appears within 90 s) and e2e_gui_env,
+# the environment it runs in, for a later start of the same kind.
+e2e_start_gui() {
+  local program=$1 title=$2
+  shift 2
+  # The X libraries keep a few one-time allocations to the end; the programs' own leaks are the
+  # UI tests' business.
+  e2e_gui_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
+  timeout 400 "$root/scripts/testnet" panel "${e2e_gui_env[@]}" "$@" \
+    >"$work/$program.out" 2>"$work/$program.err" &
+  local pid=$!
+  eval "${program}_pid=$pid"
+  window=$(DISPLAY=$x11_display x11_wait_window "$title" 90 "$pid") \
+    || fail "the $program's window did not appear"
+}
+
+# e2e_expect_end PROGRAM SECONDS HOW: the program started by e2e_start_gui ends within SECONDS,
+# with status 0; HOW is what should have ended it, for the failure report.
+e2e_expect_end() {
+  local program=$1 seconds=$2 how=$3 pid status=0
+  pid=$(eval echo "\${${program}_pid}")
+  wait_for_exit "$pid" "$seconds" || fail "the $program did not end $how"
+  wait "$pid" || status=$?
+  eval "${program}_pid="
+  [ "$status" -eq 0 ] || fail "the $program ended with status $status"
 }
 
 # e2e_panel_copy IP=MAC...: vantrel-panel copied into $work, so that it reads the settings file

@@ -12,42 +12,33 @@ set -euo pipefail
 panel_binary=$1
 modsim_binary=$2
 output_dir=$3
-root=$(cd "$(dirname "$0")/../.." && pwd)
-title="Control Panel Configuration"
 
 # shellcheck source=e2e_session.sh
-. "$root/tests/e2e/e2e_session.sh"
+. "$(dirname "$0")/e2e_session.sh"
 e2e_start panel_e2e Xvfb openbox xdotool xprop xwininfo import convert
 
 e2e_panel_copy 198.18.0.20=00:0A:1B:2C:3D:20 198.18.0.21=00:0A:1B:2C:3D:21 198.18.0.22=
-mkdir -m 0700 "$work/run"
 
 # Two modules answer; nothing plays 198.18.0.22, which fails at once.
 e2e_start_modsim --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200 \
   --module ip=198.18.0.21,mac=00:0A:1B:2C:3D:21
 
 x11_start_virtual_display 1024x768 410 || fail "no virtual display"
-# The X libraries keep a few one-time allocations to the end; the panel's own leaks are the UI
-# tests' business.
-panel_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
-timeout 400 "$root/scripts/testnet" panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
-panel_pid=$!
-window=$(DISPLAY=$x11_display x11_wait_window "$title" 90 "$panel_pid") || fail "the panel's window did not appear"
+e2e_start_gui panel "$panel_title" "$work/vantrel-panel"
 echo "panel_e2e: the window is up"
 
 # A second start: ends at once, status 1, no second window, the settings file unchanged.
 before=$(sha256sum "$settings")
 started=$(date +%s%N)
 set +e
-timeout 60 "$root/scripts/testnet" panel "${panel_env[@]}" "$work/vantrel-panel" >/dev/null 2>"$work/second.err"
+timeout 60 "$root/scripts/testnet" panel "${e2e_gui_env[@]}" "$work/vantrel-panel" >/dev/null 2>"$work/second.err"
 second_status=$?
 set -e
 elapsed_ms=$(( ($(date +%s%N) - started) / 1000000 ))
 [ "$second_status" -eq 1 ] || fail "the second start ended with status $second_status, not 1 ($(cat "$work/second.err"))"
 [ "$(sha256sum "$settings")" = "$before" ] || fail "the second start changed the settings file"
 sleep 0.5
-[ "$(DISPLAY=$x11_display x11_count_windows "$title")" -eq 1 ] || fail "a second window appeared"
+[ "$(DISPLAY=$x11_display x11_count_windows "$panel_title")" -eq 1 ] || fail "a second window appeared"
 echo "panel_e2e: the second start ended after $elapsed_ms ms with status 1 and no window"
 
 # Check All: each listed device is asked from the panel's address.
@@ -93,13 +84,7 @@ echo "panel_e2e: screenshot $output_dir/panel_e2e.png"
 
 # Closing from the window manager ends the program and saves the window's place.
 DISPLAY=$x11_display xdotool windowactivate --sync "$window" key alt+F4 >/dev/null 2>&1 || true
-wait_for_exit "$panel_pid" 60 || fail "the panel did not end when its window was closed"
-set +e
-wait "$panel_pid"
-panel_status=$?
-set -e
-panel_pid=
-[ "$panel_status" -eq 0 ] || fail "the panel ended with status $panel_status"
+e2e_expect_end panel 60 "when its window was closed"
 for key in Left Top Width Height; do
   grep -q "^$key=-\?[0-9]\+$" "$settings" || fail "the settings file has no Layout $key after closing"
 done

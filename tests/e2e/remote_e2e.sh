@@ -10,12 +10,11 @@ set -euo pipefail
 remote_binary=$1
 modsim_binary=$2
 output_dir=$3
-root=$(cd "$(dirname "$0")/../.." && pwd)
 device=198.18.0.40
 title="Vantrel - $device"
 
 # shellcheck source=e2e_session.sh
-. "$root/tests/e2e/e2e_session.sh"
+. "$(dirname "$0")/e2e_session.sh"
 e2e_start remote_e2e Xvfb openbox xdotool xwininfo import convert
 
 # Datagrams to the device's port 9000 in the capture, hex only, in order.
@@ -38,17 +37,11 @@ cat >"$settings" <<INI
 Left=150
 Top=90
 INI
-mkdir -m 0700 "$work/run"
 
 e2e_start_modsim --module ip=$device,control=on
 
 x11_start_virtual_display 800x600 410 || fail "no virtual display"
-remote_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
-timeout 400 "$root/scripts/testnet" panel "${remote_env[@]}" "$remote_binary" "$device" --settings "$settings" \
-  >"$work/remote.out" 2>"$work/remote.err" &
-remote_pid=$!
-window=$(DISPLAY=$x11_display x11_wait_window "$title" 90 "$remote_pid") || fail "the remote's window did not appear"
+e2e_start_gui remote "$title" "$remote_binary" "$device" --settings "$settings"
 sleep 0.5
 
 info=$(DISPLAY=$x11_display xwininfo -id "$window")
@@ -71,13 +64,7 @@ echo "remote_e2e: screenshot $output_dir/remote_e2e.png"
 # The close key in the strip's corner ends the program; the place is written again.
 sed -i 's/^Left=150$/Left=1/' "$settings"
 DISPLAY=$x11_display xdotool mousemove --window "$window" 182 17 click 1
-wait_for_exit "$remote_pid" 10 || fail "the remote did not end on its close key"
-set +e
-wait "$remote_pid"
-status=$?
-set -e
-remote_pid=
-[ "$status" -eq 0 ] || fail "the remote ended with status $status"
+e2e_expect_end remote 10 "on its close key"
 grep -q '^Left=150$' "$settings" && grep -q '^Top=90$' "$settings" \
   || fail "closing did not write SkinLayout: $(cat "$settings")"
 [ "$(control_datagrams | wc -l)" -eq 2 ] || fail "the close key sent something: $(control_datagrams)"

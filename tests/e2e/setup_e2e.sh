@@ -12,24 +12,18 @@ panel_binary=$1
 modsim_binary=$2
 cli_binary=$3
 output_dir=$4
-root=$(cd "$(dirname "$0")/../.." && pwd)
-title="Control Panel Configuration"
 
 # shellcheck source=e2e_session.sh
-. "$root/tests/e2e/e2e_session.sh"
+. "$(dirname "$0")/e2e_session.sh"
 e2e_start setup_e2e Xvfb openbox xdotool import convert
 
 e2e_panel_copy 198.18.0.20=00:0A:1B:2C:3D:20
-mkdir -m 0700 "$work/run" "$work/saved"
+mkdir "$work/saved"
 
 e2e_start_modsim --module ip=198.18.0.20,mac=00:0A:1B:2C:3D:20,switcher=198.18.0.200
 
 x11_start_virtual_display 1024x768 410 || fail "no virtual display"
-panel_env=(env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0")
-timeout 400 "$root/scripts/testnet" panel "${panel_env[@]}" "$work/vantrel-panel" >"$work/panel.out" 2>"$work/panel.err" &
-panel_pid=$!
-window=$(DISPLAY=$x11_display x11_wait_window "$title" 90 "$panel_pid") || fail "the panel's window did not appear"
+e2e_start_gui panel "$panel_title" "$work/vantrel-panel"
 export DISPLAY=$x11_display
 xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 sleep 0.3

@@ -11,16 +11,13 @@ set -euo pipefail
 panel_binary=$1
 modsim_binary=$2
 output_dir=$3
-root=$(cd "$(dirname "$0")/../.." && pwd)
-title="Control Panel Configuration"
 wizard_title="Add device"
 
 # shellcheck source=e2e_session.sh
-. "$root/tests/e2e/e2e_session.sh"
+. "$(dirname "$0")/e2e_session.sh"
 e2e_start wizard_e2e Xvfb openbox xdotool import convert
 
 e2e_panel_copy 198.18.0.20=00:0A:1B:2C:3D:20
-mkdir -m 0700 "$work/run"
 
 # The listed module, one still at a factory address (198.18.1.20, answers by broadcast) and one
 # configured but not listed. The factory module's MAC sorts first.
@@ -30,12 +27,8 @@ e2e_start_modsim --broadcast \
   --module ip=198.18.0.31,mac=00:0A:1B:2C:3D:31
 
 x11_start_virtual_display 1024x768 410 || fail "no virtual display"
+e2e_start_gui panel "$panel_title" "$work/vantrel-panel"
 export DISPLAY=$x11_display
-timeout 400 "$root/scripts/testnet" panel env DISPLAY="$x11_display" XDG_RUNTIME_DIR="$work/run" \
-  QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$work/vantrel-panel" \
-  >"$work/panel.out" 2>"$work/panel.err" &
-panel_pid=$!
-window=$(x11_wait_window "$title" 90 "$panel_pid") || fail "the panel's window did not appear"
 xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 
 # Insert opens the wizard; its first search starts by itself.

@@ -1,5 +1,6 @@
 // vantrel-cli's unicast commands end to end against vantrel-modsim on loopback.
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <regex>
 
@@ -11,6 +12,9 @@
 #include "tests/net/net_test_support.h"
 
 namespace {
+
+using testing::HasSubstr;
+using testing::Not;
 
 class CliOverLoopback : public nettest::LoopbackSimulatorSuite {
 protected:
@@ -44,16 +48,15 @@ TEST_F(CliOverLoopback, SwitcherSetIsSeenByTheNextCheck) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
               "switcher address 10.4.2.2 for 127.0.0.141: sent; modules do not confirm\n");
-    const auto wire = nettest::WaitForCaptured(CapturePath(), "127.0.0.141", 2);
-    ASSERT_EQ(wire.size(), 2u);
-    EXPECT_EQ(wire[0].hex,
-              "57695A6E496E5477"
-              "010000"
-              "0A040202"
-              "00000000");
+    nettest::ExpectSentOnBothPorts(nettest::WaitForCaptured(CapturePath(), "127.0.0.141", 2),
+                                   "127.0.0.1", "127.0.0.141",
+                                   "57695A6E496E5477"
+                                   "010000"
+                                   "0A040202"
+                                   "00000000");
     result = nettest::RunCli({"check", "--from", "127.0.0.1", "127.0.0.141", "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("\"switcher\": \"10.4.2.2\""), std::string::npos) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("\"switcher\": \"10.4.2.2\""));
 }
 
 TEST_F(CliOverLoopback, PassportIntoAFolderGetsTheProposedNameAndAValidRecord) {
@@ -157,7 +160,7 @@ TEST_F(CliOverLoopback, SwitcherSetThatCouldNotSendExitsOne) {
         result.err,
         "vantrel-cli: switcher set: nothing was sent from 127.0.0.150: no socket could send\n");
     for (const auto& datagram : nettest::ReadCapture(CapturePath()))
-        EXPECT_EQ(datagram.hex.find("0A040909"), std::string::npos) << datagram.hex;
+        EXPECT_THAT(datagram.hex, Not(HasSubstr("0A040909")));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // vantrel-cli's broadcast commands end to end on the private test network.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,6 +10,9 @@
 #include "tests/support/temp_folder.h"
 
 namespace {
+
+using testing::HasSubstr;
+using testing::Not;
 
 class CliOnTestNetwork : public nettest::TestNetworkFixture {};
 
@@ -59,7 +63,7 @@ TEST_F(CliOnTestNetwork, SetNetworkThatCouldNotSendExitsOne) {
     EXPECT_EQ(result.err,
               "vantrel-cli: set-network: nothing was sent from 198.18.0.1: no socket could send\n");
     for (const auto& datagram : nettest::ReadCapture(CapturePath()))
-        EXPECT_EQ(datagram.hex.find("C612003D"), std::string::npos) << datagram.hex;
+        EXPECT_THAT(datagram.hex, Not(HasSubstr("C612003D")));
 }
 
 // Answering, silent, refusing (nothing plays 198.18.0.4, so its host answers with ICMP) and
@@ -137,27 +141,20 @@ TEST_F(CliOnTestNetwork, DiscoverAndDoctorNameAddressConflicts) {
         0);
     auto result = nettest::RunCli({"discover", "--from", "198.18.0.1", "--settings", list});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("conflict: 00:0A:1B:2C:3D:80 answers at 198.18.0.80 and "
-                              "198.18.0.81\n"),
-              std::string::npos)
-        << result.out;
-    EXPECT_NE(
-        result.out.find("conflict: listed device 198.18.0.82 has MAC 00:0A:1B:2C:3D:99, but "
-                        "00:0A:1B:2C:3D:82 answers there now (a unit was swapped or moved)\n"),
-        std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out, HasSubstr("conflict: 00:0A:1B:2C:3D:80 answers at 198.18.0.80 and "
+                                      "198.18.0.81\n"));
+    EXPECT_THAT(result.out,
+                HasSubstr("conflict: listed device 198.18.0.82 has MAC 00:0A:1B:2C:3D:99, but "
+                          "00:0A:1B:2C:3D:82 answers there now (a unit was swapped or moved)\n"));
     result = nettest::RunCli({"discover", "--from", "198.18.0.1", "--settings", list, "--json"});
-    EXPECT_NE(result.out.find("\"conflicts\": [{\"kind\": \"mac-at-two-addresses\", "
-                              "\"addresses\": [\"198.18.0.80\", \"198.18.0.81\"], \"macs\": "
-                              "[\"00:0A:1B:2C:3D:80\"]}, {\"kind\": \"listed-mac-differs\""),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out,
+                HasSubstr("\"conflicts\": [{\"kind\": \"mac-at-two-addresses\", "
+                          "\"addresses\": [\"198.18.0.80\", \"198.18.0.81\"], \"macs\": "
+                          "[\"00:0A:1B:2C:3D:80\"]}, {\"kind\": \"listed-mac-differs\""));
     result = nettest::RunCli({"doctor", "--from", "198.18.0.1", "--search", "--settings", list});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.out.find("next step: Address conflict: 00:0A:1B:2C:3D:80 answers at "
-                              "198.18.0.80 and 198.18.0.81\n"),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out, HasSubstr("next step: Address conflict: 00:0A:1B:2C:3D:80 answers at "
+                                      "198.18.0.80 and 198.18.0.81\n"));
 }
 
 // Two modules given one address, each answering the search with its own MAC: discover names
@@ -170,19 +167,16 @@ TEST_F(CliOnTestNetwork, DiscoverAndDoctorNameTwoModulesOnOneAddress) {
     std::ofstream{list};
     auto result = nettest::RunCli({"discover", "--from", "198.18.0.1", "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("\"conflicts\": [{\"kind\": \"address-shared\", \"addresses\": "
-                              "[\"198.18.0.90\"], \"macs\": [\"00:0A:1B:2C:3D:90\", "
-                              "\"00:0A:1B:2C:3D:91\"]}]"),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out,
+                HasSubstr("\"conflicts\": [{\"kind\": \"address-shared\", \"addresses\": "
+                          "[\"198.18.0.90\"], \"macs\": [\"00:0A:1B:2C:3D:90\", "
+                          "\"00:0A:1B:2C:3D:91\"]}]"));
     result = nettest::RunCli({"doctor", "--from", "198.18.0.1", "--search", "--settings", list});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(
-        result.out.find("next step: Address conflict: 198.18.0.90 is answered by "
-                        "00:0A:1B:2C:3D:90 and 00:0A:1B:2C:3D:91: give each module an address "
-                        "of its own\n"),
-        std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out,
+                HasSubstr("next step: Address conflict: 198.18.0.90 is answered by "
+                          "00:0A:1B:2C:3D:90 and 00:0A:1B:2C:3D:91: give each module an address "
+                          "of its own\n"));
 }
 
 }  // namespace

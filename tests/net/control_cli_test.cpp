@@ -2,11 +2,14 @@
 // commands of a call, the exit codes, the log it writes, and nothing sent for bad arguments.
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/net/control_test_support.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 using nettest::ControlCapture;
 using nettest::CountOf;
@@ -91,7 +94,7 @@ TEST_F(ControlCliOverLoopback, BadArgumentsSendNothingAndExitWithTwo) {
     }
     const auto help = RunCli({"command", "--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("vantrel-cli command DEVICE COMMAND..."), std::string::npos);
+    EXPECT_THAT(help.out, HasSubstr("vantrel-cli command DEVICE COMMAND..."));
     const auto wire = ControlCapture(CapturePath(), "127.0.0.224", 0);
     EXPECT_TRUE(wire.tcpBytes.empty());
     EXPECT_TRUE(wire.events.empty());

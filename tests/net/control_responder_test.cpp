@@ -1,4 +1,5 @@
 // The simulated control module's answers as pure functions, and its keys in a module text.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "protocol/crc16.h"
@@ -9,6 +10,8 @@
 #include "sim/module_config.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 using sim::Bytes;
 
@@ -177,7 +180,7 @@ TEST(ControlConfig, KeysAreCheckedWithAClearReason) {
           "control-fault=bad-crc++none"}) {
         EXPECT_FALSE(sim::ParseModuleSpec(std::string("ip=127.0.0.2,") + bad, module, error))
             << bad;
-        EXPECT_NE(error.find(bad), std::string::npos) << error;
+        EXPECT_THAT(error, HasSubstr(bad));
     }
 }
 

@@ -1,10 +1,21 @@
 // The module command protocol's waits: a framed reply cut short (three 2 s read waits), a silent
 // datagram module (three 1 s waits), datagram replies that answer nothing (sent again at once),
-// and a reply trickled slower than one wait allows in all. The slow tests are all here.
+// a reply trickled slower than one wait allows in all, and a frame larger than the socket
+// buffers sent to a peer that takes it and to one that stops taking bytes (one 2 s send wait).
+// The slow tests are all here.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <array>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "protocol/module_interface.h"
+#include "protocol/tcp_transport.h"
 #include "tests/net/control_test_support.h"
 
 namespace {
@@ -95,6 +106,91 @@ TEST(UdpTransport, ReadBeforeAnyWriteReturnsAtOnceWithNothing) {
     std::array<std::uint8_t, 16> buffer{};
     EXPECT_EQ(transport.ReadData(buffer.data(), buffer.size()), 0u);
     EXPECT_FALSE(transport.IsOpen());
+}
+
+// A TCP listener on 127.0.0.1 at a port of its own, with a small receive buffer, so a large
+// frame fills the path and the sender has to wait.
+class SmallBufferListener {
+public:
+    SmallBufferListener() {
+        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int buffer = 16384;
+        setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof local;
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+            listen(listener_, 1) == 0 &&
+            getsockname(listener_, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+            port_ = ntohs(local.sin_port);
+    }
+    ~SmallBufferListener() {
+        if (peer_ >= 0) close(peer_);
+        close(listener_);
+    }
+    int Port() const { return port_; }
+    bool Accept() {
+        pollfd entry{listener_, POLLIN, 0};
+        if (poll(&entry, 1, 5000) != 1) return false;
+        peer_ = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        return peer_ >= 0;
+    }
+    // Everything the peer sends until it closes, each wait bounded, the whole within 30 s.
+    std::vector<std::uint8_t> ReadAll() {
+        std::vector<std::uint8_t> all;
+        std::array<std::uint8_t, 65536> chunk{};
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd entry{peer_, POLLIN, 0};
+            if (poll(&entry, 1, 5000) != 1) break;
+            const ssize_t got = recv(peer_, chunk.data(), chunk.size(), 0);
+            if (got <= 0) break;
+            all.insert(all.end(), chunk.begin(), chunk.begin() + got);
+        }
+        return all;
+    }
+
+private:
+    int listener_ = -1;
+    int peer_ = -1;
+    int port_ = 0;
+};
+
+// A transport aimed at the listener, and a frame far larger than loopback's socket buffers
+// hold, so no single send can take it.
+class TcpTransportWithLargeFrame : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(peer.Port(), 0);
+        transport.SetAddress(Ip("127.0.0.1"), peer.Port(), Ip("127.0.0.1"));
+        frame.resize(16 * 1024 * 1024);
+        for (std::size_t i = 0; i < frame.size(); ++i)
+            frame[i] = static_cast<std::uint8_t>(i * 131);
+    }
+
+    SmallBufferListener peer;
+    protocol::CTCPTransport transport;
+    std::vector<std::uint8_t> frame;
+};
+
+TEST_F(TcpTransportWithLargeFrame, ArrivesWholeAtAPeerThatKeepsReading) {
+    std::vector<std::uint8_t> received;
+    std::thread reader([&] {
+        if (peer.Accept()) received = peer.ReadAll();
+    });
+    EXPECT_EQ(transport.WriteData(frame.data(), frame.size()), protocol::CTCPTransport::kOk);
+    transport.Disconnect();
+    reader.join();
+    EXPECT_EQ(received.size(), frame.size());
+    EXPECT_TRUE(received == frame);
+}
+
+TEST_F(TcpTransportWithLargeFrame, FailsTheWriteAfterOneWaitWhenThePeerStopsReading) {
+    EXPECT_EQ(transport.WriteData(frame.data(), frame.size()), protocol::CTCPTransport::kIoFailed);
+    // The connection was dropped: a read has nothing to wait for.
+    std::array<std::uint8_t, 4> reply{};
+    EXPECT_EQ(transport.ReadData(reply.data(), reply.size()), protocol::CTCPTransport::kIoFailed);
 }
 
 }  // namespace

@@ -136,13 +136,12 @@ TEST_F(NetworkSettingsOnTestNetwork, ModuleTakesItsSettingsAndAnswersAtTheNewAdd
               200u);
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 4);
     ASSERT_EQ(wire.size(), 4u);
-    EXPECT_EQ(wire[2].hex,
-              "5469426273457441"
-              "000A1B2C3D4E"
-              "C6120032"
-              "FFFF0000"
-              "C6120001");
-    EXPECT_EQ(wire[3].hex, wire[2].hex);
+    nettest::ExpectSentOnBothPorts({wire.begin() + 2, wire.end()}, "198.18.0.1", "255.255.255.255",
+                                   "5469426273457441"
+                                   "000A1B2C3D4E"
+                                   "C6120032"
+                                   "FFFF0000"
+                                   "C6120001");
     EXPECT_EQ(wire[3].to, "255.255.255.255:9101");
 
     ASSERT_TRUE(netconfig::ReadSwitcherAddress(Panel(), Ip("198.18.0.50"), switcher));

@@ -1,5 +1,6 @@
 // vantrel-cli doctor on the private test network: what it finds in the panel's namespace, and
 // that a plain doctor sends nothing while --search lists the modules on the adapter.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include "tests/net/testnet_fixture.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 class DoctorOnTestNetwork : public nettest::TestNetworkFixture {};
 
@@ -35,18 +38,16 @@ TEST_F(DoctorOnTestNetwork, PlainDoctorSendsNothingAndSearchNamesTheAdapterOfThe
                              "ip=198.18.0.3,mac=00:0A:1B:2C:3D:4F"}));
     auto result = nettest::RunCli({"doctor"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("--search would broadcast"), std::string::npos) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("--search would broadcast"));
 
     result = nettest::RunCli({"doctor", "--search"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("search: 2 modules answered\n"
-                              "    00:0A:1B:2C:3D:4E 198.18.0.2  ports=9100,9101  by unicast\n"
-                              "    00:0A:1B:2C:3D:4F 198.18.0.3  ports=9100,9101  by unicast\n"),
-              std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("next step: Modules were found on "), std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find(kFoundOnPanel), std::string::npos) << result.out;
+    EXPECT_THAT(result.out,
+                HasSubstr("search: 2 modules answered\n"
+                          "    00:0A:1B:2C:3D:4E 198.18.0.2  ports=9100,9101  by unicast\n"
+                          "    00:0A:1B:2C:3D:4F 198.18.0.3  ports=9100,9101  by unicast\n"));
+    EXPECT_THAT(result.out, HasSubstr("next step: Modules were found on "));
+    EXPECT_THAT(result.out, HasSubstr(kFoundOnPanel));
     // Only the search's two broadcasts reached the modules: the plain doctor sent none.
     const auto wire = nettest::WaitForCaptured(CapturePath(), "255.255.255.255", 2);
     EXPECT_EQ(nettest::ReadCapture(CapturePath()).size(), 2u);
@@ -60,42 +61,36 @@ TEST_F(DoctorOnTestNetwork, SearchSaysOnWhichPortsAndByWhichRouteEachModuleAnswe
                              "--module", "ip=198.18.0.4,mac=00:0A:1B:2C:3D:02,ports=9100"}));
     auto result = nettest::RunCli({"doctor", "--search"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("search: 2 modules answered\n"), std::string::npos) << result.out;
-    EXPECT_NE(
-        result.out.find("    00:0A:1B:2C:3D:01 198.18.1.30  ports=9100,9101  by broadcast only\n"),
-        std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("    00:0A:1B:2C:3D:02 198.18.0.4  ports=9100  by unicast\n"),
-              std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find(
-                  ": choose 198.18.0.1 in the panel; 00:0A:1B:2C:3D:01 (198.18.1.30) answered "
+    EXPECT_THAT(result.out, HasSubstr("search: 2 modules answered\n"));
+    EXPECT_THAT(
+        result.out,
+        HasSubstr("    00:0A:1B:2C:3D:01 198.18.1.30  ports=9100,9101  by broadcast only\n"));
+    EXPECT_THAT(result.out,
+                HasSubstr("    00:0A:1B:2C:3D:02 198.18.0.4  ports=9100  by unicast\n"));
+    EXPECT_THAT(
+        result.out,
+        HasSubstr(": choose 198.18.0.1 in the panel; 00:0A:1B:2C:3D:01 (198.18.1.30) answered "
                   "only by broadcast: it is on another subnet, give it an address on the "
-                  "subnet of "),
-              std::string::npos)
-        << result.out;
+                  "subnet of "));
 
     result = nettest::RunCli({"doctor", "--search", "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("{\"mac\": \"00:0A:1B:2C:3D:01\", \"ip\": \"198.18.1.30\", "
-                              "\"ports\": [9100, 9101], \"unicast\": false, \"broadcast\": true}"),
-              std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("{\"mac\": \"00:0A:1B:2C:3D:02\", \"ip\": \"198.18.0.4\", "
-                              "\"ports\": [9100], \"unicast\": true, \"broadcast\": false}"),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out,
+                HasSubstr("{\"mac\": \"00:0A:1B:2C:3D:01\", \"ip\": \"198.18.1.30\", "
+                          "\"ports\": [9100, 9101], \"unicast\": false, \"broadcast\": true}"));
+    EXPECT_THAT(result.out,
+                HasSubstr("{\"mac\": \"00:0A:1B:2C:3D:02\", \"ip\": \"198.18.0.4\", "
+                          "\"ports\": [9100], \"unicast\": true, \"broadcast\": false}"));
 }
 
 TEST_F(DoctorOnTestNetwork, SearchWithoutModulesNamesTheSegmentAndExitsOne) {
     ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.2,reply=silent"}));
     const auto result = nettest::RunCli({"doctor", "--search", "--json"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.out.find("\"modules\": []"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("\"next_step\": \"No module answered on any adapter: check that the "
-                              "device is powered and cabled to the segment of "),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out, HasSubstr("\"modules\": []"));
+    EXPECT_THAT(result.out,
+                HasSubstr("\"next_step\": \"No module answered on any adapter: check that the "
+                          "device is powered and cabled to the segment of "));
 }
 
 TEST_F(DoctorOnTestNetwork, APortHeldByAnotherProgramIsNamedWithItsProcess) {
@@ -105,12 +100,9 @@ TEST_F(DoctorOnTestNetwork, APortHeldByAnotherProgramIsNamedWithItsProcess) {
     EXPECT_EQ(result.exitCode, 1);
     const std::string held = "held by ";
     const std::string pid = "(pid " + std::to_string(getpid()) + ")";
-    EXPECT_NE(result.out.find("UDP 9100: cannot be bound: " + held), std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("next step: UDP 9100 cannot be bound on 198.18.0.1 ("),
-              std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find(pid + "; close it\n"), std::string::npos) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("UDP 9100: cannot be bound: " + held));
+    EXPECT_THAT(result.out, HasSubstr("next step: UDP 9100 cannot be bound on 198.18.0.1 ("));
+    EXPECT_THAT(result.out, HasSubstr(pid + "; close it\n"));
 }
 
 TEST_F(DoctorOnTestNetwork, AnInterfaceThatIsDownIsReportedAsSuch) {
@@ -119,11 +111,9 @@ TEST_F(DoctorOnTestNetwork, AnInterfaceThatIsDownIsReportedAsSuch) {
     ASSERT_TRUE(down.Applied());
     const auto result = nettest::RunCli({"doctor", "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.out;
-    EXPECT_NE(
-        result.out.find("{\"name\": \"vtldown0\", \"address\": null, \"prefix\": null, "
-                        "\"up\": false, \"link\": false, \"usable\": false, \"why\": \"down\"}"),
-        std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out,
+                HasSubstr("{\"name\": \"vtldown0\", \"address\": null, \"prefix\": null, "
+                          "\"up\": false, \"link\": false, \"usable\": false, \"why\": \"down\"}"));
 }
 
 TEST_F(DoctorOnTestNetwork, AFirewallRuleDroppingTheRepliesIsNamed) {
@@ -138,12 +128,9 @@ TEST_F(DoctorOnTestNetwork, AFirewallRuleDroppingTheRepliesIsNamed) {
     ASSERT_TRUE(rule.Applied());
     const auto result = nettest::RunCli({"doctor"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.out.find("firewall on UDP 9101 replies: allowed"), std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("next step: Replies on UDP 9100 are dropped by firewall rule "
-                              "\"udp dport 9100 drop\": allow them\n"),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out, HasSubstr("firewall on UDP 9101 replies: allowed"));
+    EXPECT_THAT(result.out, HasSubstr("next step: Replies on UDP 9100 are dropped by firewall rule "
+                                      "\"udp dport 9100 drop\": allow them\n"));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "sim/modsim_options.h"
@@ -9,6 +10,7 @@ namespace {
 using nettest::Ip;
 using sim::ModuleConfig;
 using sim::ReplyMode;
+using testing::HasSubstr;
 
 std::string SpecError(const std::string& moduleText) {
     ModuleConfig module;
@@ -61,10 +63,10 @@ TEST(ModuleSpec, APortsOwnReplyStandsBesideTheModulesInEitherOrder) {
     EXPECT_EQ(module.ReplyOn(9100).mode, ReplyMode::Delayed);
     EXPECT_EQ(module.ReplyOn(9100).delayMs, 40u);
     EXPECT_EQ(module.ReplyOn(9101).mode, ReplyMode::Silent);
-    EXPECT_NE(SpecError("ip=127.0.0.2,reply-9101=loud").find("reply-9101 \"loud\" is not normal"),
-              std::string::npos);
-    EXPECT_NE(SpecError("ip=127.0.0.2,reply-9101=silent,REPLY-9101=twice").find("given twice"),
-              std::string::npos);
+    EXPECT_THAT(SpecError("ip=127.0.0.2,reply-9101=loud"),
+                HasSubstr("reply-9101 \"loud\" is not normal"));
+    EXPECT_THAT(SpecError("ip=127.0.0.2,reply-9101=silent,REPLY-9101=twice"),
+                HasSubstr("given twice"));
 }
 
 TEST(ModuleSpec, DefaultsDeriveTheMacFromTheAddress) {
@@ -88,27 +90,20 @@ TEST(ModuleSpec, ErrorsQuoteTheSpecAndNameWhatIsWrong) {
               "passport, hello-length, hello-to, settings, shared-ip, reply-9100, reply-9101, "
               "control, "
               "control-address, control-fault)");
-    EXPECT_NE(SpecError("ip=127.0.0.300").find("ip \"127.0.0.300\" is not a dotted IPv4"),
-              std::string::npos);
-    EXPECT_NE(SpecError("mac=00:0A:1B:2C:3D:4E").find("module without an ip"), std::string::npos);
-    EXPECT_NE(SpecError("ip=127.0.0.2,ip=127.0.0.3").find("key \"ip\" given twice"),
-              std::string::npos);
-    EXPECT_NE(SpecError("ip=127.0.0.2,reply").find("\"reply\" is not key=value"),
-              std::string::npos);
-    EXPECT_NE(SpecError("ip=127.0.0.2,reply=delay:60001").find("reply \"delay:60001\""),
-              std::string::npos);
-    EXPECT_NE(SpecError("ip=127.0.0.2,passport-length=1025").find("from 0 to 1024"),
-              std::string::npos);
-    EXPECT_NE(SpecError("ip=127.0.0.2,passport=0g").find("passport \"0g\""), std::string::npos);
-    EXPECT_NE(SpecError("ip=127.0.0.2,switcher-magic=wiznswtc").find("WiZnInTc or WiZnSwTc"),
-              std::string::npos);
-    EXPECT_NE(SpecError("ip=127.0.0.2,hello-to=everyone").find("sender or broadcast"),
-              std::string::npos);
+    EXPECT_THAT(SpecError("ip=127.0.0.300"), HasSubstr("ip \"127.0.0.300\" is not a dotted IPv4"));
+    EXPECT_THAT(SpecError("mac=00:0A:1B:2C:3D:4E"), HasSubstr("module without an ip"));
+    EXPECT_THAT(SpecError("ip=127.0.0.2,ip=127.0.0.3"), HasSubstr("key \"ip\" given twice"));
+    EXPECT_THAT(SpecError("ip=127.0.0.2,reply"), HasSubstr("\"reply\" is not key=value"));
+    EXPECT_THAT(SpecError("ip=127.0.0.2,reply=delay:60001"), HasSubstr("reply \"delay:60001\""));
+    EXPECT_THAT(SpecError("ip=127.0.0.2,passport-length=1025"), HasSubstr("from 0 to 1024"));
+    EXPECT_THAT(SpecError("ip=127.0.0.2,passport=0g"), HasSubstr("passport \"0g\""));
+    EXPECT_THAT(SpecError("ip=127.0.0.2,switcher-magic=wiznswtc"),
+                HasSubstr("WiZnInTc or WiZnSwTc"));
+    EXPECT_THAT(SpecError("ip=127.0.0.2,hello-to=everyone"), HasSubstr("sender or broadcast"));
 }
 
 TEST(ModuleSpec, RefusesAddressesOffLoopbackAndTheTestNetwork) {
-    EXPECT_NE(SpecError("ip=192.0.2.2").find("outside 127.0.0.0/8 and the test network"),
-              std::string::npos);
+    EXPECT_THAT(SpecError("ip=192.0.2.2"), HasSubstr("outside 127.0.0.0/8 and the test network"));
     SpecError("ip=198.18.0.1");    // the panel's side
     SpecError("ip=198.18.0.255");  // the subnet's broadcast
     SpecError("ip=198.18.5.2");

@@ -1,5 +1,6 @@
 // vantrel-modsim as a program: its ready line, how it stops, and how it refuses bad input.
 #include <fstream>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "netconfig/module_exchange.h"
@@ -7,6 +8,8 @@
 #include "tests/net/net_test_support.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 using nettest::Ip;
 
@@ -67,8 +70,7 @@ TEST(ModsimProgram, RefusesToListenForBroadcastsOutsideTheTestNetwork) {
     const auto result = RunModsim({"--broadcast", "--duration", "1"});
     if (result.exitCode == 0) GTEST_SKIP() << "this host has only test-network addresses";
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("--broadcast is only for the test network"), std::string::npos)
-        << result.err;
+    EXPECT_THAT(result.err, HasSubstr("--broadcast is only for the test network"));
     EXPECT_EQ(result.out, "");
 }
 

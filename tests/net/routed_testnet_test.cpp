@@ -1,6 +1,7 @@
 // Finding devices beyond the panel's own segment, on the test network's routed part: the
 // panel's second adapter (198.18.2.1) on a router's segment, and a far /22 behind that router
 // where no broadcast of the panel's reaches.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,6 +10,9 @@
 #include "tests/support/temp_folder.h"
 
 namespace {
+
+using testing::HasSubstr;
+using testing::Not;
 
 class RoutedOnTestNetwork : public nettest::TestNetworkFixture {
 protected:
@@ -34,16 +38,12 @@ TEST_F(RoutedOnTestNetwork, SweepFindsDevicesBehindTheRouterThatNoAdapterHears) 
 
     auto result = nettest::RunCli({"discover", "--all-adapters", "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("\"ip\": \"198.18.0.40\", \"mask\": \"255.255.255.0\", "
-                              "\"gateway\": \"0.0.0.0\", \"adapters\": [\"198.18.0.1\"]"),
-              std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("\"ip\": \"198.18.2.30\", \"mask\": \"255.255.255.0\", "
-                              "\"gateway\": \"0.0.0.0\", \"adapters\": [\"198.18.2.1\"]"),
-              std::string::npos)
-        << result.out;
-    EXPECT_EQ(result.out.find("198.18.64."), std::string::npos) << result.out;
-    EXPECT_EQ(result.out.find("198.18.67."), std::string::npos) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("\"ip\": \"198.18.0.40\", \"mask\": \"255.255.255.0\", "
+                                      "\"gateway\": \"0.0.0.0\", \"adapters\": [\"198.18.0.1\"]"));
+    EXPECT_THAT(result.out, HasSubstr("\"ip\": \"198.18.2.30\", \"mask\": \"255.255.255.0\", "
+                                      "\"gateway\": \"0.0.0.0\", \"adapters\": [\"198.18.2.1\"]"));
+    EXPECT_THAT(result.out, Not(HasSubstr("198.18.64.")));
+    EXPECT_THAT(result.out, Not(HasSubstr("198.18.67.")));
 
     result = nettest::RunCli({"sweep", "198.18.64.0/22", "198.18.64.0/24", "--from", "198.18.2.1",
                               "--rate", "2000", "--json"});
@@ -88,7 +88,7 @@ TEST_F(RoutedOnTestNetwork, SweepRefusesMoreThanASixteenAndBadRangesBeforeSendin
     const auto tooMany =
         nettest::RunCli({"sweep", "198.18.0.0/16", "198.19.0.0/24", "--from", "198.18.2.1"});
     EXPECT_EQ(tooMany.exitCode, 2);
-    EXPECT_NE(tooMany.err.find("more than the 65536"), std::string::npos) << tooMany.err;
+    EXPECT_THAT(tooMany.err, HasSubstr("more than the 65536"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // vantrel-cli site plan and apply on the private test network, against modules that take new
 // settings, one that already matches, one the file names but nobody plays, and one whose
 // address another row wants.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include "tests/support/temp_folder.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 constexpr const char* kSetNetworkHex = "5469426273457441";     // "TiBbsEtA"
 constexpr const char* kWriteSwitcherHex = "57695A6E496E5477";  // "WiZnInTw"
@@ -52,8 +55,7 @@ TEST_F(SiteOnTestNetwork, PlanTellsEachRowApartAndSendsNoSettings) {
                   "00:0A:1B:2C:3D:10,,,,\n");
     auto result = nettest::RunCli({"site", "plan", site, "--from", "198.18.0.1"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("line 6: 00:0A:1B:2C:3D:10 is already on line 3"), std::string::npos)
-        << result.err;
+    EXPECT_THAT(result.err, HasSubstr("line 6: 00:0A:1B:2C:3D:10 is already on line 3"));
 
     const auto fixed =
         WriteSite("plan.json",
@@ -90,24 +92,20 @@ TEST_F(SiteOnTestNetwork, ApplyVerifiesEachChangeAndASecondApplySendsNothing) {
     const std::string list = folder_.File("list.ini");
     auto result = nettest::RunCli({"site", "apply", site, "--from", "198.18.0.1"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("no terminal to ask: give --yes"), std::string::npos) << result.err;
+    EXPECT_THAT(result.err, HasSubstr("no terminal to ask: give --yes"));
     EXPECT_EQ(Captured(kSetNetworkHex), 0u);
 
     result = nettest::RunCli({"site", "apply", site, "--from", "198.18.0.1", "--yes",
                               "--add-to-list", "--settings", list});
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
-    EXPECT_NE(result.out.find("not in the site file: 00:0A:1B:2C:3D:31 at 198.18.0.31"),
-              std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("line 3  00:0A:1B:2C:3D:30  verified at 198.18.0.40\n"),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out, HasSubstr("not in the site file: 00:0A:1B:2C:3D:31 at 198.18.0.31"));
+    EXPECT_THAT(result.out, HasSubstr("line 3  00:0A:1B:2C:3D:30  verified at 198.18.0.40\n"));
     EXPECT_EQ(Captured(kSetNetworkHex), 2u);  // one request, on both ports
     EXPECT_EQ(Captured(kWriteSwitcherHex), 2u);
 
     result = nettest::RunCli({"site", "apply", site, "--from", "198.18.0.1", "--yes", "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("\"applied\": []"), std::string::npos) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("\"applied\": []"));
     EXPECT_EQ(Captured(kSetNetworkHex), 2u);
     result = nettest::RunCli({"devices", "export", "--settings", list});
     EXPECT_EQ(result.out, "ip,mac\n198.18.0.40,00:0A:1B:2C:3D:30\n");
@@ -125,14 +123,11 @@ TEST_F(SiteOnTestNetwork, AModuleThatIgnoresItsSettingsIsNotVerified) {
                                 "00:0A:1B:2C:3D:61,198.18.0.71,255.255.255.0,198.18.0.1\n");
     const auto result = nettest::RunCli({"site", "apply", site, "--from", "198.18.0.1", "--yes"});
     EXPECT_EQ(result.exitCode, 1) << result.err;
-    EXPECT_NE(result.out.find("line 2  00:0A:1B:2C:3D:60  verified at 198.18.0.70\n"),
-              std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("line 3  00:0A:1B:2C:3D:61  not verified; network settings did not "
-                              "take: it answers at 198.18.0.61 mask 255.255.255.0 gateway "
-                              "198.18.0.1\n"),
-              std::string::npos)
-        << result.out;
+    EXPECT_THAT(result.out, HasSubstr("line 2  00:0A:1B:2C:3D:60  verified at 198.18.0.70\n"));
+    EXPECT_THAT(result.out,
+                HasSubstr("line 3  00:0A:1B:2C:3D:61  not verified; network settings did not "
+                          "take: it answers at 198.18.0.61 mask 255.255.255.0 gateway "
+                          "198.18.0.1\n"));
     EXPECT_EQ(Captured(kSetNetworkHex), 4u);  // both modules, both ports
 }
 

@@ -1,6 +1,7 @@
 // vantrel-cli watch against vantrel-modsim on loopback (127.0.0.160-161): a module that goes
 // away and comes back, a switcher address changed under it and a device listed while it runs,
 // each told by exactly one line.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "sim/harness/child_process.h"
@@ -9,6 +10,8 @@
 #include "tests/support/temp_folder.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 constexpr unsigned kEventTimeoutMs = 15000;
 
@@ -76,9 +79,7 @@ TEST(WatchOverLoopback, EachChangeIsOneLineAndNothingIsPrintedWhileNothingChange
               (std::vector<std::string>{"online", "offline", "online", "switcher-changed",
                                         "offline", "stopped"}))
         << watch.OutputText();
-    EXPECT_NE(watch.OutputText().find("\"changes\":4,\"online\":1,\"offline\":1"),
-              std::string::npos)
-        << watch.OutputText();
+    EXPECT_THAT(watch.OutputText(), HasSubstr("\"changes\":4,\"online\":1,\"offline\":1"));
 }
 
 }  // namespace

@@ -341,7 +341,7 @@ private slots:
     // key is left out: a click's button-up never reaches the panel it closed.)
     void theRemotePanel() {
         remotetest::ControlSim sim({"ip=127.0.0.171,control=on"});
-        QVERIFY2(sim.Ready(), sim.Error().c_str());
+        QVERIFY2(sim.Ready(), sim.Error());
         const std::vector<remotetest::ButtonLayout> keys = {
             {"VOL+", {120, 50, 180, 90}, "B1", "B2"},
             {"POWER", {20, 50, 80, 90}, "A1", "A2", "A3"},

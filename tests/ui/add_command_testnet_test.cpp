@@ -11,9 +11,9 @@
 #include <QTreeWidget>
 
 #include "app/localized_strings.h"
-#include "sim/harness/modsim_process.h"
 #include "sim/harness/test_network.h"
 #include "tests/ui/modal_script.h"
+#include "tests/ui/ui_modsim.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/main_dialog_template.h"
 #include "widgets/exchange_scope.h"
@@ -92,28 +92,6 @@ bool Listed(CTibboAddWizard& wizard, int rows) {
     return list.topLevelItemCount() == rows;
 }
 
-class TestNetworkModsim {
-public:
-    explicit TestNetworkModsim(const std::vector<std::string>& modules) {
-        std::vector<std::string> args{"--broadcast", "--capture", CapturePath().toStdString(),
-                                      "--duration", "120"};
-        for (const std::string& module : modules) args.insert(args.end(), {"--module", module});
-        ready_ = process_.Start(args, error_, true);
-    }
-    ~TestNetworkModsim() {
-        if (ready_) process_.Stop();
-    }
-    bool Ready() const { return ready_; }
-    const char* Error() const { return error_.c_str(); }
-    QString CapturePath() const { return dir_.filePath(QStringLiteral("capture.txt")); }
-
-private:
-    QTemporaryDir dir_;
-    harness::ModsimProcess process_;
-    bool ready_ = false;
-    std::string error_;
-};
-
 }  // namespace
 
 class AddCommandTestnetTest : public QObject {
@@ -128,11 +106,10 @@ private slots:
     void init() { app::SetLanguage(app::kEnglish); }
 
     void picksAFactoryModuleGivesItAnAddressAndChecksItThere() {
-        TestNetworkModsim modsim({kFactoryModule, kListedModule});
-        QVERIFY2(modsim.Ready(), modsim.Error());
-        TempSettings settings(DeviceListText({Ip("198.18.0.7")}));
-        auto window = OpenWindow(AdapterList({Ip(kPanel)}));
-        QVERIFY(window);
+        ModsimWindow site({kFactoryModule, kListedModule}, DeviceListText({Ip("198.18.0.7")}),
+                          {Ip(kPanel)}, Modsim::Where::kTestNetwork);
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         ModalScript script({WhenSearched([](CTibboAddWizard& wizard) { return Listed(wizard, 2); },
                                          [](CTibboAddWizard& wizard) {
                                              // The listed module's MAC differs from the stored one,
@@ -183,14 +160,13 @@ private slots:
     }
 
     void aTypedAddressBecomesThe128thDeviceAndAddIsThenDisabled() {
-        TestNetworkModsim modsim({kListedModule});
-        QVERIFY2(modsim.Ready(), modsim.Error());
         std::vector<std::uint32_t> listed;
         for (int i = 0; i < 127; ++i)
             listed.push_back(Ip("10.0.0.1") + (static_cast<std::uint32_t>(i) << 24));
-        TempSettings settings(DeviceListText(listed));
-        auto window = OpenWindow(AdapterList({Ip(kPanel)}));
-        QVERIFY(window);
+        ModsimWindow site({kListedModule}, DeviceListText(listed), {Ip(kPanel)},
+                          Modsim::Where::kTestNetwork);
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         QVERIFY(window->Control(main_dialog::kAddButton)->isEnabled());
         ModalScript script({WhenSearched([](CTibboAddWizard& wizard) { return Listed(wizard, 1); },
                                          [](CTibboAddWizard& wizard) {

@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 
 #include "app/localized_strings.h"
+#include "tests/ui/ui_modsim.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/main_dialog_template.h"
 
@@ -37,11 +38,10 @@ private slots:
     void init() { app::SetLanguage(app::kEnglish); }
 
     void checkAnsweredShowsGreenYesAndTheSwitcher() {
-        Modsim modsim({"ip=127.0.0.2,switcher=10.1.1.1"});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(3), Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
+        ModsimWindow site({"ip=127.0.0.2,switcher=10.1.1.1"},
+                          DeviceListText({Loopback(3), Loopback(2)}));
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         ModalOperator answers;
         SelectRow(*window, 1);
         ClickButton(*window, kCheckButton);
@@ -56,11 +56,9 @@ private slots:
     }
 
     void checkAnsweredWithSwitcherZeroLeavesTheSwitcherColumnEmpty() {
-        Modsim modsim({"ip=127.0.0.2,switcher-magic=WiZnSwTc"});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
+        ModsimWindow site({"ip=127.0.0.2,switcher-magic=WiZnSwTc"}, DeviceListText({Loopback(2)}));
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         ModalOperator answers;
         SelectRow(*window, 0);
         ClickButton(*window, kCheckButton);
@@ -70,11 +68,9 @@ private slots:
     }
 
     void checkNotAnsweredAfterAnEarlierAnswerKeepsTheSwitcher() {
-        Modsim modsim({"ip=127.0.0.2,switcher=10.1.1.1"});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
+        ModsimWindow site({"ip=127.0.0.2,switcher=10.1.1.1"}, DeviceListText({Loopback(2)}));
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         SelectRow(*window, 0);
         ClickButton(*window, kCheckButton);
         QCOMPARE(RowTexts(*window, 0).at(3), QStringLiteral("Yes"));
@@ -91,12 +87,11 @@ private slots:
     }
 
     void checkAllMarksEveryRowWithoutMessageOrSelection() {
-        Modsim modsim({"ip=127.0.0.2,switcher=10.0.0.7", "ip=127.0.0.3,ports=9101"});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
         // Nothing listens at 127.0.0.4: it fails at once.
-        TempSettings settings(DeviceListText({Loopback(2), Loopback(4), Loopback(3)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
+        ModsimWindow site({"ip=127.0.0.2,switcher=10.0.0.7", "ip=127.0.0.3,ports=9101"},
+                          DeviceListText({Loopback(2), Loopback(4), Loopback(3)}));
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         SelectRow(*window, 2);
         ModalOperator answers;
         ClickButton(*window, kCheckAllButton);
@@ -112,11 +107,10 @@ private slots:
     }
 
     void checkAllTurnsADeviceThatFellSilentRed() {
-        Modsim modsim({"ip=127.0.0.2,switcher=10.1.1.1", "ip=127.0.0.3"});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2), Loopback(3)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
+        ModsimWindow site({"ip=127.0.0.2,switcher=10.1.1.1", "ip=127.0.0.3"},
+                          DeviceListText({Loopback(2), Loopback(3)}));
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         ModalOperator answers;
         ClickButton(*window, kCheckAllButton);
         QCOMPARE(RowDiamond(*window, 0), Diamond::Green);
@@ -137,7 +131,7 @@ private slots:
     // devices are asked one after another and the rows change only at the end.
     void checkAllShowsEachAnswerAsItComesUnlessAskedOneByOne() {
         Modsim modsim({"ip=127.0.0.2,reply=delay:900", "ip=127.0.0.3,switcher=10.0.0.3"});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
+        QVERIFY2(modsim.Ready(), modsim.Error());
         for (const QString& jobs : {QString(), QStringLiteral("[Config]\nCheckJobs=1\n")}) {
             TempSettings settings(jobs + DeviceListText({Loopback(3), Loopback(2)}));
             auto window = OpenWindow(AdapterList({Loopback(1)}));
@@ -170,12 +164,10 @@ private slots:
     }
 
     void answerTextsFollowTheLanguage() {
-        Modsim modsim({"ip=127.0.0.2"});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(QStringLiteral("[Layout]\nLanguage=0\n") +
-                              DeviceListText({Loopback(2), Loopback(4)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
+        ModsimWindow site({"ip=127.0.0.2"}, QStringLiteral("[Layout]\nLanguage=0\n") +
+                                                DeviceListText({Loopback(2), Loopback(4)}));
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         ClickButton(*window, kCheckAllButton);
         QTest::keyClick(window->Control(kLanguageBox), Qt::Key_Down);
         QCOMPARE(RowTexts(*window, 0).at(3), QStringLiteral("Да"));
@@ -183,11 +175,10 @@ private slots:
     }
 
     void whileWaitingTheWindowRepaintsButDropsInput() {
-        Modsim modsim({"ip=127.0.0.2,reply=delay:700"});
-        QVERIFY2(modsim.Ready(), modsim.Error().c_str());
-        TempSettings settings(DeviceListText({Loopback(2), Loopback(4)}));
-        auto window = OpenWindow(AdapterList({Loopback(1), Loopback(9)}));
-        QVERIFY(window);
+        ModsimWindow site({"ip=127.0.0.2,reply=delay:700"},
+                          DeviceListText({Loopback(2), Loopback(4)}), {Loopback(1), Loopback(9)});
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         SelectRow(*window, 0);
         PaintCounter counter;
         window->installEventFilter(&counter);

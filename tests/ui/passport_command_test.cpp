@@ -18,8 +18,8 @@
 #include "app/localized_strings.h"
 #include "netconfig/passport_file.h"
 #include "platform/tick.h"
-#include "tests/ui/captured_modsim.h"
 #include "tests/ui/modal_script.h"
+#include "tests/ui/ui_modsim.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/main_dialog_template.h"
 #include "ui/passport_save.h"
@@ -117,7 +117,7 @@ private slots:
 
     void savedFileHoldsTheModulesPassportUnderTheProposedName() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& window = device.window;
         QTemporaryDir folder;
         QString proposed;
@@ -157,7 +157,7 @@ private slots:
 
     void cancelWritesNothingAndSaysNothing() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& window = device.window;
         QTemporaryDir folder;
         QString proposed;
@@ -176,7 +176,7 @@ private slots:
 
     void overwriteAnsweredNoKeepsTheOldFileYesReplacesIt() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& window = device.window;
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("old.txt"));
@@ -202,7 +202,7 @@ private slots:
 
     void aFolderThatRefusesTheFileShowsFileSaveFailed() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& window = device.window;
         QTemporaryDir folder;
         const QString locked = folder.filePath(QStringLiteral("locked"));
@@ -228,7 +228,7 @@ private slots:
 
     void aMissingFolderKeepsTheDialogOpen() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& window = device.window;
         QTemporaryDir folder;
         QString proposed;

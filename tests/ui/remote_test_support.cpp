@@ -1,5 +1,6 @@
 #include "tests/ui/remote_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QPainter>
@@ -48,25 +49,21 @@ QPoint Centre(const ButtonRect& rect) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-ControlSim::ControlSim(const std::vector<std::string>& modules) {
-    std::vector<std::string> args{"--capture", folder_.File("capture.txt"), "--duration", "120"};
-    for (const std::string& module : modules) {
-        args.push_back("--module");
-        args.push_back(module);
-    }
-    ready_ = process_.Start(args, error_);
-}
-
-ControlSim::~ControlSim() { process_.Stop(); }
-
 std::vector<std::string> ControlSim::Datagrams(const std::string& address,
                                                std::size_t count) const {
     std::vector<std::string> hex;
     for (const nettest::CapturedDatagram& line :
-         nettest::WaitForCaptured(folder_.File("capture.txt"), address, count)) {
+         nettest::WaitForCaptured(CapturePath().toStdString(), address, count)) {
         if (line.to == address + ":9000" && line.hex.rfind("tcp", 0) != 0) hex.push_back(line.hex);
     }
     return hex;
+}
+
+std::vector<std::string> ControlSim::DatagramsAfter(const std::string& address, std::size_t before,
+                                                    std::size_t count) const {
+    std::vector<std::string> all = Datagrams(address, before + count);
+    all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(before, all.size())));
+    return all;
 }
 
 std::string CommandDatagram(std::uint16_t sequence, const std::string& hexBytes) {

@@ -1,6 +1,6 @@
 #pragma once
 // What the remote panel tests share: skins made in memory, a clock the test moves by hand, and
-// a simulator whose control modules record every datagram they receive.
+// the datagrams the simulator's control modules received.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,8 +11,7 @@
 
 #include "remote/remote_control_wnd.h"
 #include "remote/skin.h"
-#include "sim/harness/modsim_process.h"
-#include "tests/support/temp_folder.h"
+#include "tests/ui/ui_modsim.h"
 
 namespace remotetest {
 
@@ -40,22 +39,16 @@ struct FakeClock {
     }
 };
 
-// vantrel-modsim with a capture file, playing control modules on the given loopback addresses.
-class ControlSim {
+// vantrel-modsim playing control modules on the given loopback addresses.
+class ControlSim : public uitest::Modsim {
 public:
-    explicit ControlSim(const std::vector<std::string>& modules);
-    ~ControlSim();
-    bool Ready() const { return ready_; }
-    const std::string& Error() const { return error_; }
+    using Modsim::Modsim;
     // Hex of every datagram that reached port 9000 of `address`, once `count` are there (or
     // after a bound).
     std::vector<std::string> Datagrams(const std::string& address, std::size_t count) const;
-
-private:
-    test_support::TempFolder folder_{"vantrel-remote-test"};
-    harness::ModsimProcess process_;
-    bool ready_ = false;
-    std::string error_;
+    // Those after the first `before`, once `count` more are there (or after the same bound).
+    std::vector<std::string> DatagramsAfter(const std::string& address, std::size_t before,
+                                            std::size_t count) const;
 };
 
 // Command 401's datagram as the simulator records it: code 3, the sequence number, parameter 0,

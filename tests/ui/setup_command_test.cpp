@@ -7,8 +7,8 @@
 
 #include "app/localized_strings.h"
 #include "netconfig/module_exchange.h"
-#include "tests/ui/captured_modsim.h"
 #include "tests/ui/modal_script.h"
+#include "tests/ui/ui_modsim.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/main_dialog_template.h"
 #include "ui/switcher_address_dlg.h"
@@ -61,7 +61,7 @@ private slots:
 
     void setupAsksFirstThenSendsTheTypedAddress() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& [modsim, settings, window] = device;
         QStringList shown;
         ModalScript operatorAnswers({TypeInDialog(shown, QStringLiteral("192.168.1.20"))});
@@ -91,7 +91,7 @@ private slots:
 
     void aDeviceThatAnsweredIsNotAskedAgainAndCancelChangesNothing() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& [modsim, settings, window] = device;
         ClickButton(*window, kCheckButton);
         const QStringList before = RowTexts(*window, 0);
@@ -116,7 +116,7 @@ private slots:
 
     void confirmingTheSameAddressSendsNothing() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& [modsim, settings, window] = device;
         QStringList shown;
         ModalScript operatorAnswers({TypeInDialog(shown, QString())});
@@ -129,7 +129,7 @@ private slots:
 
     void zerosSendNoneAndEmptyTheSwitcherColumn() {
         OneDeviceWindow device(kModule);
-        QVERIFY2(device.Ready(), device.modsim.Error());
+        QVERIFY2(device.Ready(), device.Why());
         auto& [modsim, settings, window] = device;
         QStringList shown;
         ModalScript operatorAnswers({TypeInDialog(shown, QStringLiteral("0.0.0.0"))});
@@ -139,11 +139,9 @@ private slots:
     }
 
     void doubleClickRunsSetupOnlyOnASelectedRowWithAnAdapter() {
-        CapturedModsim modsim({"ip=127.0.0.2,switcher=10.1.1.1"});
-        QVERIFY2(modsim.Ready(), modsim.Error());
-        TempSettings settings(DeviceListText({Loopback(2)}));
-        auto window = OpenWindow(AdapterList({Loopback(1)}));
-        QVERIFY(window);
+        ModsimWindow site({"ip=127.0.0.2,switcher=10.1.1.1"}, DeviceListText({Loopback(2)}));
+        QVERIFY2(site.Ready(), site.Why());
+        auto& [modsim, settings, window] = site;
         auto* list = static_cast<QTreeWidget*>(window->Control(kDeviceList));
         const QPoint row(list->columnWidth(0) + 20,
                          list->visualItemRect(list->topLevelItem(0)).center().y());

@@ -114,24 +114,6 @@ void ModalOperator::Look() {
     }
 }
 
-Modsim::Modsim(const std::vector<std::string>& modules) {
-    std::vector<std::string> args;
-    for (const std::string& module : modules) {
-        args.push_back("--module");
-        args.push_back(module);
-    }
-    args.push_back("--duration");
-    args.push_back("120");
-    ready_ = process_.Start(args, error_);
-}
-
-Modsim::~Modsim() { Stop(); }
-
-void Modsim::Stop() {
-    if (ready_ && !stopped_) process_.Stop();
-    stopped_ = true;
-}
-
 std::unique_ptr<CControlPanelDlg> OpenWindow(CControlPanelDlg::AdapterSource adapters) {
     auto window = std::make_unique<CControlPanelDlg>(std::move(adapters));
     window->show();

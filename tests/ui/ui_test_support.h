@@ -1,6 +1,6 @@
 #pragma once
 // What the window tests share: a settings file of their own, an operator who answers the modal
-// message boxes, adapter lists for the window, and vantrel-modsim on loopback.
+// message boxes, adapter lists for the window, and the window's rows as drawn.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "sim/harness/modsim_process.h"
 #include "ui/control_panel_dlg.h"
 
 namespace uitest {
@@ -78,22 +77,6 @@ private:
     QTimer timer_;
     QPointer<QMessageBox> current_;
     std::vector<SeenBox> seen_;
-};
-
-// vantrel-modsim on loopback for one test; stopped when the object goes.
-class Modsim {
-public:
-    explicit Modsim(const std::vector<std::string>& modules);
-    ~Modsim();
-    bool Ready() const { return ready_; }
-    const std::string& Error() const { return error_; }
-    void Stop();
-
-private:
-    harness::ModsimProcess process_;
-    bool ready_ = false;
-    bool stopped_ = false;
-    std::string error_;
 };
 
 // A main window on its own settings, shown and exposed.

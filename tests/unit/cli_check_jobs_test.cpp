@@ -41,16 +41,18 @@ TEST(CheckCommand, BadJobsAndAllArgumentsExitWithTwo) {
     test_support::TempFolder folder("vantrel-check");
     testing::internal::CaptureStderr();
     for (const char* jobs : {"0", "257", "many"})
-        EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "--jobs", jobs, "127.0.0.2"}),
-                  cli::kExitBadArguments)
+        EXPECT_EQ(
+            cli::Report(cli::CheckCommand({"--from", "127.0.0.1", "--jobs", jobs, "127.0.0.2"})),
+            cli::kExitBadArguments)
             << jobs;
-    EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "127.0.0.2", "--jobs"}),
+    EXPECT_EQ(cli::Report(cli::CheckCommand({"--from", "127.0.0.1", "127.0.0.2", "--jobs"})),
               cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "--all", "127.0.0.2"}),
+    EXPECT_EQ(cli::Report(cli::CheckCommand({"--from", "127.0.0.1", "--all", "127.0.0.2"})),
               cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunCheckCommand({"--all", "--settings", folder.File("missing.ini")}),
+    EXPECT_EQ(cli::Report(cli::CheckCommand({"--all", "--settings", folder.File("missing.ini")})),
               cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunCheckCommand({"--all", "--settings", folder.Path()}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::CheckCommand({"--all", "--settings", folder.Path()})),
+              cli::kExitBadArguments);
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_NE(messages.find("vantrel-cli: check: --jobs needs a number 1-256\n"), std::string::npos)
         << messages;
@@ -66,7 +68,7 @@ TEST(CheckCommand, AllWithNoStoredDevicesFailsNamingTheFile) {
     std::ofstream(path) << "[Config]\n";
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(cli::RunCheckCommand({"--all", "--settings", path, "--from", "127.0.0.1"}),
+    EXPECT_EQ(cli::Report(cli::CheckCommand({"--all", "--settings", path, "--from", "127.0.0.1"})),
               cli::kExitFailed);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),

@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 
 #include "app/control_panel_app.h"
 #include "cli/cli_support.h"
 #include "settings_test_support.h"
+#include "tests/support/scoped_env.h"
 
 extern char** environ;
 
@@ -67,27 +67,16 @@ std::size_t LineCount(const std::string& text) {
 
 class CliDevices : public ::testing::Test {
 protected:
-    // A private lock folder, shared with the programs started here, so a panel running on this
-    // machine takes no part and a panel made here is seen by them.
-    void SetUp() override {
-        if (const char* saved = std::getenv("XDG_RUNTIME_DIR")) savedRuntime_ = saved;
-        setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (savedRuntime_)
-            setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-    }
-
     CliRun Devices(std::vector<std::string> args) {
         args.insert(args.begin(), "devices");
         args.insert(args.end(), {"--settings", path_});
         return RunCli(args, folder_);
     }
     TempFolder folder_, runtime_;
+    // A private lock folder, shared with the programs started here, so a panel running on this
+    // machine takes no part and a panel made here is seen by them.
+    const test_support::ScopedEnv runtimeVariable_{"XDG_RUNTIME_DIR", runtime_.Path()};
     std::string path_ = folder_.File("vantrel-panel.ini");
-    std::optional<std::string> savedRuntime_;
 };
 
 TEST_F(CliDevices, ListsStoredDevicesAsJsonAndAsTable) {
@@ -343,18 +332,11 @@ TEST_F(CliDevices, SettingsPathOfAWritableCopyIsBesideItAndUsedByEveryCommand) {
     const std::string program = folder_.File("vantrel-cli");
     std::filesystem::copy_file(VANTREL_CLI_PATH, program);
     TempFolder config;
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    const std::optional<std::string> savedConfig =
-        saved ? std::optional<std::string>(saved) : std::nullopt;
-    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    const test_support::ScopedEnv configVariable("XDG_CONFIG_HOME", config.Path());
     const CliRun path = RunCli({"settings-path"}, folder_, program);
     const CliRun log = RunCli({"settings-path", "--log"}, folder_, program);
     const CliRun add = RunCli({"devices", "add", "10.0.0.1"}, folder_, program);
     const CliRun extra = RunCli({"settings-path", "x"}, folder_, program);
-    if (savedConfig)
-        setenv("XDG_CONFIG_HOME", savedConfig->c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(path.exitCode, 0) << path.err;
     EXPECT_EQ(path.out, path_ + "\n");
     EXPECT_EQ(log.out, folder_.File("vantrel-panel.log") + "\n");

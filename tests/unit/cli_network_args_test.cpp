@@ -119,13 +119,13 @@ TEST(CliNetworkMask, OnlyOnesThenZerosIsAMask) {
         EXPECT_FALSE(cli::IsContiguousMask(mask)) << netconfig::FormatIpAddress(mask);
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(
-        cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip", "10.0.0.9",
-                                   "--mask", "255.0.255.0", "--gateway", "10.0.0.1"}),
-        cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip",
-                                         "255.255.255.255", "--mask", "255.0.0.0", "--gateway",
-                                         "10.0.0.1"}),
+    EXPECT_EQ(cli::Report(cli::SetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E",
+                                                  "--ip", "10.0.0.9", "--mask", "255.0.255.0",
+                                                  "--gateway", "10.0.0.1"})),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::SetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E",
+                                                  "--ip", "255.255.255.255", "--mask", "255.0.0.0",
+                                                  "--gateway", "10.0.0.1"})),
               cli::kExitBadArguments);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "vantrel-cli: set-network: --mask '255.0.255.0' is not a network mask (its ones must "
@@ -188,31 +188,35 @@ TEST(CliOutput, DiscoverJsonKeepsSearchOrderAndNamesEachConflict) {
 // Each of these is refused while the arguments are read, before a socket exists.
 TEST(CliNetworkCommands, BadArgumentsExitWithTwo) {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(cli::RunCheckCommand({}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "not-an-address"}),
+    EXPECT_EQ(cli::Report(cli::CheckCommand({})), cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::CheckCommand({"--from", "127.0.0.1", "not-an-address"})),
               cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", "--fast", "x"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunCheckCommand({"--from"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunSwitcherCommand({"get", "127.0.0.2"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2"}),
+    EXPECT_EQ(cli::Report(cli::CheckCommand({"--from", "127.0.0.1", "--fast", "x"})),
               cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2", "1.2.3"}),
-              cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", "127.0.0.2"}),
-              cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", "--out", "/tmp"}),
-              cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "--query", "65536"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "--query"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunDiscoverCommand({"--from", "x", "extra"}), cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E", "--ip",
-                                         "1.2.3.4", "--mask", "255.255.255.0"}),
+    EXPECT_EQ(cli::Report(cli::CheckCommand({"--from"})), cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::SwitcherCommand({"get", "127.0.0.2"})), cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::SwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2"})),
               cli::kExitBadArguments);
     EXPECT_EQ(
-        cli::RunSetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D", "--ip", "1.2.3.4",
-                                   "--mask", "255.255.255.0", "--gateway", "1.2.3.1"}),
+        cli::Report(cli::SwitcherCommand({"set", "--from", "127.0.0.1", "127.0.0.2", "1.2.3"})),
         cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunAdaptersCommand({"--yaml"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::PassportCommand({"--from", "127.0.0.1", "127.0.0.2"})),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::PassportCommand({"--from", "127.0.0.1", "--out", "/tmp"})),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::DiscoverCommand({"--from", "x", "--query", "65536"})),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::DiscoverCommand({"--from", "x", "--query"})),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::DiscoverCommand({"--from", "x", "extra"})), cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::SetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D:4E",
+                                                  "--ip", "1.2.3.4", "--mask", "255.255.255.0"})),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::SetNetworkCommand({"--from", "x", "--mac", "00:0A:1B:2C:3D", "--ip",
+                                                  "1.2.3.4", "--mask", "255.255.255.0", "--gateway",
+                                                  "1.2.3.1"})),
+              cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::AdaptersCommand({"--yaml"})), cli::kExitBadArguments);
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_NE(messages.find("vantrel-cli: check: "), std::string::npos);
     EXPECT_NE(messages.find("--query '65536'"), std::string::npos);
@@ -225,12 +229,15 @@ TEST(CliNetworkCommands, DeviceAddressesThatAreNotOneHostExitWithTwo) {
     for (const char* device :
          {"0.0.0.0", "255.255.255.255", "224.0.0.1", "239.255.255.250", "240.0.0.1"}) {
         testing::internal::CaptureStderr();
-        EXPECT_EQ(cli::RunCheckCommand({"--from", "127.0.0.1", device}), cli::kExitBadArguments)
-            << device;
-        EXPECT_EQ(cli::RunSwitcherCommand({"set", "--from", "127.0.0.1", device, "10.0.0.1"}),
+        EXPECT_EQ(cli::Report(cli::CheckCommand({"--from", "127.0.0.1", device})),
                   cli::kExitBadArguments)
             << device;
-        EXPECT_EQ(cli::RunPassportCommand({"--from", "127.0.0.1", device, "--out", "/nonexistent"}),
+        EXPECT_EQ(
+            cli::Report(cli::SwitcherCommand({"set", "--from", "127.0.0.1", device, "10.0.0.1"})),
+            cli::kExitBadArguments)
+            << device;
+        EXPECT_EQ(cli::Report(cli::PassportCommand(
+                      {"--from", "127.0.0.1", device, "--out", "/nonexistent"})),
                   cli::kExitBadArguments)
             << device;
         const std::string messages = testing::internal::GetCapturedStderr();
@@ -244,9 +251,9 @@ TEST(CliNetworkCommands, DeviceAddressesThatAreNotOneHostExitWithTwo) {
 TEST(CliNetworkCommands, AdaptersTakesSettingsLikeEveryCommand) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    EXPECT_NE(cli::RunAdaptersCommand({"--settings", "other.ini", "--json"}),
+    EXPECT_NE(cli::Report(cli::AdaptersCommand({"--settings", "other.ini", "--json"})),
               cli::kExitBadArguments);
-    EXPECT_EQ(cli::RunAdaptersCommand({"--json", "--settings"}), cli::kExitBadArguments);
+    EXPECT_EQ(cli::Report(cli::AdaptersCommand({"--json", "--settings"})), cli::kExitBadArguments);
     const std::string out = testing::internal::GetCapturedStdout();
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_EQ(out.substr(0, 1), "[") << out;

@@ -14,32 +14,11 @@
 
 #include "app/control_panel_app.h"
 #include "settings_test_support.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (saved_)
-            setenv(name_, saved_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+using test_support::ScopedEnv;
 
 mode_t ModeOf(const std::string& path) {
     struct stat info {};
@@ -48,19 +27,6 @@ mode_t ModeOf(const std::string& path) {
 
 class InstanceGuard : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // A private lock folder, so a panel running on this machine does not take part.
-        const char* saved = std::getenv("XDG_RUNTIME_DIR");
-        saved_ = saved != nullptr ? std::optional<std::string>(saved) : std::nullopt;
-        setenv("XDG_RUNTIME_DIR", folder_.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (saved_)
-            setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-    }
-
     // A child process that takes the guard, reports whether it got it, and then holds it until
     // it is told to go (or killed). Returns the child's id; held tells the child's result.
     pid_t StartHolder(bool& held) {
@@ -85,24 +51,29 @@ protected:
         releaseFd_ = release[1];
         return child;
     }
+    // A holder started in another process, and `second` refused while it runs.
+    void StartHolderThatRefuses(app::CControlPanelApp& second, pid_t& holder) {
+        bool held = false;
+        holder = StartHolder(held);
+        ASSERT_GT(holder, 0);
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(second.AcquireInstanceGuard());
+    }
     void LetHolderExit(pid_t child) {
         close(releaseFd_);
         waitpid(child, nullptr, 0);
     }
 
     test_support::TempFolder folder_;
-    std::optional<std::string> saved_;
+    // A private lock folder, so a panel running on this machine does not take part.
+    const ScopedEnv runtime_{"XDG_RUNTIME_DIR", folder_.Path()};
     int releaseFd_ = -1;
 };
 
 TEST_F(InstanceGuard, SecondCopyIsRefusedWhileTheFirstRuns) {
-    bool held = false;
-    const pid_t first = StartHolder(held);
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(held);
-
     app::CControlPanelApp second;
-    EXPECT_FALSE(second.AcquireInstanceGuard());
+    pid_t first = -1;
+    ASSERT_NO_FATAL_FAILURE(StartHolderThatRefuses(second, first));
 
     LetHolderExit(first);
     EXPECT_TRUE(second.AcquireInstanceGuard());
@@ -115,12 +86,9 @@ TEST_F(InstanceGuard, SecondCopyIsRefusedWhileTheFirstRuns) {
 }
 
 TEST_F(InstanceGuard, GuardComesFreeWhenTheHolderIsKilled) {
-    bool held = false;
-    const pid_t first = StartHolder(held);
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(held);
     app::CControlPanelApp second;
-    EXPECT_FALSE(second.AcquireInstanceGuard());
+    pid_t first = -1;
+    ASSERT_NO_FATAL_FAILURE(StartHolderThatRefuses(second, first));
 
     kill(first, SIGKILL);
     LetHolderExit(first);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "app/localized_strings.h"
@@ -8,6 +8,7 @@
 #include "app/string_table.h"
 #include "ui/device_columns.h"
 #include "ui/main_dialog_template.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -118,18 +119,12 @@ TEST_F(LocalizedStrings, OnlyRussiaRussianIsTheDefaultRussian) {
     EXPECT_EQ(app::DefaultLanguageFor(0x0819), app::kEnglish);
     EXPECT_EQ(app::DefaultLanguageFor(0x0409), app::kEnglish);
 
-    const char* saved = std::getenv("LC_ALL");
-    const std::string restore = saved != nullptr ? saved : "";
-    setenv("LC_ALL", "ru_RU.UTF-8", 1);
-    EXPECT_EQ(app::DefaultLanguage(), app::kRussian);
-    setenv("LC_ALL", "ru_MD.UTF-8", 1);
-    EXPECT_EQ(app::DefaultLanguage(), app::kEnglish);
-    setenv("LC_ALL", "de_DE.UTF-8", 1);
-    EXPECT_EQ(app::DefaultLanguage(), app::kEnglish);
-    if (saved != nullptr)
-        setenv("LC_ALL", restore.c_str(), 1);
-    else
-        unsetenv("LC_ALL");
+    for (const auto& [locale, language] :
+         {std::pair{"ru_RU.UTF-8", app::kRussian}, std::pair{"ru_MD.UTF-8", app::kEnglish},
+          std::pair{"de_DE.UTF-8", app::kEnglish}}) {
+        const test_support::ScopedEnv variable("LC_ALL", locale);
+        EXPECT_EQ(app::DefaultLanguage(), language) << locale;
+    }
 }
 
 TEST_F(LocalizedStrings, RemoveQuestionTakesTheAddressInBothLanguages) {

@@ -158,7 +158,7 @@ protected:
         std::ostringstream out, err;
         auto* oldOut = std::cout.rdbuf(out.rdbuf());
         auto* oldErr = std::cerr.rdbuf(err.rdbuf());
-        const int code = cli::RunPassportVerifyCommand(std::move(args));
+        const int code = cli::Report(cli::PassportVerifyCommand(std::move(args)));
         std::cout.rdbuf(oldOut);
         std::cerr.rdbuf(oldErr);
         return {code, out.str(), err.str()};

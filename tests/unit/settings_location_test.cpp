@@ -5,13 +5,13 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <optional>
 
 #include "app/control_panel_app.h"
 #include "app/panel_settings.h"
 #include "app/settings_location.h"
 #include "platform/paths.h"
 #include "settings_test_support.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -93,28 +93,9 @@ TEST(SettingsLocation, LogLiesBesideTheSettingsFile) {
     EXPECT_EQ(app::settings_location::LogPathForSettings(""), "");
 }
 
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-        if (const char* saved = std::getenv(name)) saved_ = saved;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment() {
-        if (saved_)
-            setenv(name_, saved_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 TEST(SettingsLocation, ThisComputersFactsDecideForARealProgram) {
     TempFolder folder, config;
-    ScopedEnvironment xdg("XDG_CONFIG_HOME", config.Path());
+    test_support::ScopedEnv xdg("XDG_CONFIG_HOME", config.Path());
     const std::string program = folder.File("vantrel-panel");
     EXPECT_EQ(app::settings_location::SettingsPathForProgram(program),
               folder.File("vantrel-panel.ini"));
@@ -143,7 +124,7 @@ TEST(SettingsLocation, ThisComputersFactsDecideForARealProgram) {
 TEST(SettingsLocation, PanelMakesTheConfigurationFolderAndKeepsItsSettingsThere) {
     TempFolder config;
     const std::string base = config.File("deeper");
-    ScopedEnvironment xdg("XDG_CONFIG_HOME", base);
+    test_support::ScopedEnv xdg("XDG_CONFIG_HOME", base);
     const std::string path = base + "/vantrel/vantrel-panel.ini";
     ASSERT_TRUE(app::settings_location::PrepareSettingsFolder(path));
     struct stat status {};
