@@ -1,4 +1,5 @@
 #include "platform/instance_lock.h"
+#include "platform/instance_note.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -10,9 +11,6 @@
 namespace platform {
 
 namespace {
-
-// Longer than any path a holder publishes; a longer file is not one of ours.
-constexpr std::size_t kMostNoteBytes = 65536;
 
 // The folder, opened, when it is a real folder (not a link) that this user owns and nobody
 // else may write; -1 otherwise. Checked on the open folder itself, so it cannot be swapped
@@ -133,9 +131,7 @@ bool InstanceLock::Acquire(const std::string& name) {
 
 bool InstanceLock::Publish(std::string_view note) {
     if (handle_ == kNotHeld) return false;
-    // The closing newline tells a reader the line is whole.
-    std::string line(note);
-    line += '\n';
+    const std::string line = NoteLine(note);
     if (ftruncate(static_cast<int>(handle_), 0) != 0) return false;
     return pwrite(static_cast<int>(handle_), line.data(), line.size(), 0) ==
            static_cast<ssize_t>(line.size());
@@ -150,11 +146,7 @@ bool InstanceLock::ReadHolder(const std::string& name, std::optional<std::string
     // A lock that cannot be asked about counts as held: the caller then stays careful.
     const bool held = fcntl(fd, F_OFD_GETLK, &probe) != 0 || probe.l_type != F_UNLCK;
     if (held) {
-        std::string text = ReadSmallFile(fd);
-        if (!text.empty() && text.back() == '\n' && text.size() <= kMostNoteBytes) {
-            text.pop_back();
-            note = std::move(text);
-        }
+        note = NoteOfLine(ReadSmallFile(fd));
     }
     close(fd);
     return held;

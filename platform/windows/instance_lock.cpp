@@ -1,4 +1,5 @@
 #include "platform/instance_lock.h"
+#include "platform/instance_note.h"
 
 #include <windows.h>
 
@@ -9,9 +10,6 @@
 namespace platform {
 
 namespace {
-
-// Longer than any path a holder publishes; a longer file is not one of ours.
-constexpr std::size_t kMostNoteBytes = 65536;
 
 bool ValidName(const std::string& name) {
     return !name.empty() && name.find_first_of("\\/:") == std::string::npos;
@@ -63,12 +61,9 @@ bool InstanceLock::Acquire(const std::string& name) {
 
 bool InstanceLock::Publish(std::string_view note) {
     if (handle_ == kNotHeld) return false;
-    // The closing newline tells a reader the line is whole.
-    std::string line(note);
-    line += '\n';
     FileStamp stamp;
     const std::string path = LockFilePath(name_);
-    return !path.empty() && ReplaceFileAtomically(path, line, stamp);
+    return !path.empty() && ReplaceFileAtomically(path, NoteLine(note), stamp);
 }
 
 bool InstanceLock::ReadHolder(const std::string& name, std::optional<std::string>& note) {
@@ -82,11 +77,8 @@ bool InstanceLock::ReadHolder(const std::string& name, std::optional<std::string
     std::string text;
     FileStamp stamp;
     const std::string path = LockFilePath(name);
-    if (!path.empty() && ReadRegularFile(path, kMostNoteBytes, text, stamp) == FileRead::kOk &&
-        !text.empty() && text.back() == '\n') {
-        text.pop_back();
-        note = std::move(text);
-    }
+    if (!path.empty() && ReadRegularFile(path, kMostNoteBytes, text, stamp) == FileRead::kOk)
+        note = NoteOfLine(std::move(text));
     return true;
 }
 

@@ -14,7 +14,16 @@ namespace {
 using testing::HasSubstr;
 using testing::Not;
 
-class CliOnTestNetwork : public nettest::TestNetworkFixture {};
+class CliOnTestNetwork : public nettest::TestNetworkFixture {
+protected:
+    // What doctor prints after its own search, when it finds something to fix (exit 1).
+    static std::string DoctorFinding(const std::string& list) {
+        const auto result =
+            nettest::RunCli({"doctor", "--from", "198.18.0.1", "--search", "--settings", list});
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        return result.out;
+    }
+};
 
 TEST_F(CliOnTestNetwork, DiscoverJsonListsModulesInOrderOfArrivalWithTheQueryCodeSent) {
     ASSERT_TRUE(StartModsim({"--module", "ip=198.18.0.2,mac=00:0A:1B:2C:3D:4E,reply=delay:200",
@@ -151,10 +160,9 @@ TEST_F(CliOnTestNetwork, DiscoverAndDoctorNameAddressConflicts) {
                 HasSubstr("\"conflicts\": [{\"kind\": \"mac-at-two-addresses\", "
                           "\"addresses\": [\"198.18.0.80\", \"198.18.0.81\"], \"macs\": "
                           "[\"00:0A:1B:2C:3D:80\"]}, {\"kind\": \"listed-mac-differs\""));
-    result = nettest::RunCli({"doctor", "--from", "198.18.0.1", "--search", "--settings", list});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_THAT(result.out, HasSubstr("next step: Address conflict: 00:0A:1B:2C:3D:80 answers at "
-                                      "198.18.0.80 and 198.18.0.81\n"));
+    EXPECT_THAT(DoctorFinding(list),
+                HasSubstr("next step: Address conflict: 00:0A:1B:2C:3D:80 answers at "
+                          "198.18.0.80 and 198.18.0.81\n"));
 }
 
 // Two modules given one address, each answering the search with its own MAC: discover names
@@ -171,9 +179,7 @@ TEST_F(CliOnTestNetwork, DiscoverAndDoctorNameTwoModulesOnOneAddress) {
                 HasSubstr("\"conflicts\": [{\"kind\": \"address-shared\", \"addresses\": "
                           "[\"198.18.0.90\"], \"macs\": [\"00:0A:1B:2C:3D:90\", "
                           "\"00:0A:1B:2C:3D:91\"]}]"));
-    result = nettest::RunCli({"doctor", "--from", "198.18.0.1", "--search", "--settings", list});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_THAT(result.out,
+    EXPECT_THAT(DoctorFinding(list),
                 HasSubstr("next step: Address conflict: 198.18.0.90 is answered by "
                           "00:0A:1B:2C:3D:90 and 00:0A:1B:2C:3D:91: give each module an address "
                           "of its own\n"));

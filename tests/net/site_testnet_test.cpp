@@ -34,7 +34,9 @@ protected:
     test_support::TempFolder folder_;
 };
 
-const char* const kModules[] = {
+// The site's modules: one as the files want it, one from the factory on another subnet, and one
+// whose new address the first holds.
+const std::vector<std::string> kSiteModules = {
     "--module", "ip=198.18.0.10,mac=00:0A:1B:2C:3D:10,gateway=198.18.0.1,switcher=198.18.0.100",
     "--module", "ip=198.18.1.30,mac=00:0A:1B:2C:3D:30,gateway=198.18.1.1",
     "--module", "ip=198.18.0.31,mac=00:0A:1B:2C:3D:31,gateway=198.18.0.1",
@@ -44,7 +46,7 @@ const char* const kModules[] = {
 // another module answers now; the module the file does not name is listed. Plan sends nothing
 // but its search and checks.
 TEST_F(SiteOnTestNetwork, PlanTellsEachRowApartAndSendsNoSettings) {
-    ASSERT_TRUE(StartModsim(std::vector<std::string>(std::begin(kModules), std::end(kModules))));
+    ASSERT_TRUE(StartModsim(kSiteModules));
     const auto site =
         WriteSite("plan.csv",
                   "mac,ip,mask,gateway,switcher\n"
@@ -83,7 +85,7 @@ TEST_F(SiteOnTestNetwork, PlanTellsEachRowApartAndSendsNoSettings) {
 // Apply sends each change once and verifies it; the module not in the file is listed as such;
 // a second apply finds nothing to do and sends no settings; --add-to-list lists what took.
 TEST_F(SiteOnTestNetwork, ApplyVerifiesEachChangeAndASecondApplySendsNothing) {
-    ASSERT_TRUE(StartModsim(std::vector<std::string>(std::begin(kModules), std::end(kModules))));
+    ASSERT_TRUE(StartModsim(kSiteModules));
     const auto site =
         WriteSite("apply.csv",
                   "mac,ip,mask,gateway,switcher\n"
