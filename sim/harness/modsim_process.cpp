@@ -36,4 +36,10 @@ bool ModsimProcess::StartIn(const std::string& ns, const std::vector<std::string
     return false;
 }
 
+ModsimProcess::~ModsimProcess() = default;  // the child goes with its ChildProcess
+
+int ModsimProcess::Stop() { return child_.Stop(); }
+
+std::string ModsimProcess::ErrorText() const { return child_.ErrorText(); }
+
 }  // namespace harness

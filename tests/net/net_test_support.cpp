@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "netconfig/address_text.h"
-#include "sim/harness/modsim_process.h"
 
 namespace nettest {
 
@@ -46,12 +45,6 @@ std::string ReadWholeFile(const std::string& path) {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-harness::ProgramResult RunCli(std::vector<std::string> args) {
-    constexpr unsigned kCommandTimeoutMs = 15000;
-    args.insert(args.begin(), harness::CliPath());
-    return harness::RunProgram(args, kCommandTimeoutMs);
 }
 
 }  // namespace nettest
