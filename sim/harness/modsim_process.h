@@ -15,9 +15,7 @@ std::string CliPath();
 class ModsimProcess {
 public:
     ModsimProcess() = default;
-    ModsimProcess(const ModsimProcess&) = delete;
-    ModsimProcess& operator=(const ModsimProcess&) = delete;
-    ~ModsimProcess();
+    ~ModsimProcess();  // stops the simulator
 
     // args go to vantrel-modsim as they are, plus a --duration backstop when they have none,
     // so a simulator outlives no run. inDeviceNamespace runs it inside vtl-dev.
@@ -27,6 +25,9 @@ public:
     bool StartIn(const std::string& ns, const std::vector<std::string>& args, std::string& error);
     int Stop();
     std::string ErrorText() const;
+    // One simulator, stopped once.
+    ModsimProcess(const ModsimProcess&) = delete;
+    ModsimProcess& operator=(const ModsimProcess&) = delete;
 
 private:
 #ifdef _WIN32

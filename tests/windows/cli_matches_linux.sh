@@ -8,15 +8,9 @@
 set -euo pipefail
 windows=$1
 linux=$2
-if [ ! -x "$linux/vantrel-cli" ] || [ ! -x "$linux/vantrel-modsim" ]; then
-  echo "no Linux build at '$linux' to compare with" >&2
-  exit 77
-fi
-# Only loopback is ever addressed; refuse to run where other interfaces have addresses.
-if ip -4 -o addr show | grep -v ' lo ' | grep -q inet; then
-  echo "run this inside a network namespace of its own (unshare -n)" >&2
-  exit 1
-fi
+source "$(dirname "$0")/linux_side.sh"
+need_linux_programs "$linux" vantrel-cli vantrel-modsim
+need_private_loopback
 simulator=
 
 start() {  # the simulator command; waits (bounded) for its ready line
