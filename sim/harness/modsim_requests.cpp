@@ -50,25 +50,21 @@ std::filesystem::path WaitForAnswer(const std::vector<std::filesystem::path>& an
 
 }  // namespace
 
-std::string ModsimPath() { return "vantrel-modsim (the Linux one, started by the test's script)"; }
-std::string CliPath() { return VANTREL_CLI_PATH; }
-
 bool ModsimProcess::Start(const std::vector<std::string>& args, std::string& error,
                           bool inDeviceNamespace) {
-    if (inDeviceNamespace) {
-        error = "the test network is not reached from a test built for Windows";
-        return false;
-    }
-    return StartIn("", args, error);
+    return StartIn(inDeviceNamespace ? "the devices' namespace" : "", args, error);
 }
 
 bool ModsimProcess::StartIn(const std::string& ns, const std::vector<std::string>& args,
                             std::string& error) {
+    if (!ns.empty()) {
+        error = "the test network is not reached from a test built for Windows";
+        return false;
+    }
     const std::filesystem::path folder = RequestFolder();
-    if (folder.empty() || !ns.empty()) {
-        error = folder.empty() ? "no VANTREL_MODSIM_REQUESTS: run this test through "
-                                 "tests/windows/with_linux_modsim.sh"
-                               : "the test network is not reached from a test built for Windows";
+    if (folder.empty()) {
+        error =
+            "no VANTREL_MODSIM_REQUESTS: run this test through tests/windows/with_linux_modsim.sh";
         return false;
     }
     static unsigned requests = 0;
@@ -85,12 +81,19 @@ bool ModsimProcess::StartIn(const std::string& ns, const std::vector<std::string
     }
     std::error_code renamed;
     std::filesystem::rename(folder / (name + ".args.part"), folder / (name + ".args"), renamed);
+    if (renamed) {
+        error = "cannot hand the request over in " + folder.string() + ": " + renamed.message();
+        return false;
+    }
     const auto answer =
         WaitForAnswer({folder / (name + ".ready"), folder / (name + ".failed")}, kAnswerTimeoutMs);
+    if (answer.empty()) {
+        error = "vantrel-modsim did not get ready: no answer from the test's script";
+        return false;
+    }
     request_ = name;
-    if (!renamed && answer == folder / (name + ".ready")) return true;
-    error = "vantrel-modsim did not get ready: " +
-            (answer.empty() ? std::string("no answer from the test's script") : ReadText(answer));
+    if (answer == folder / (name + ".ready")) return true;
+    error = "vantrel-modsim did not get ready: " + ReadText(answer);
     Stop();
     return false;
 }
