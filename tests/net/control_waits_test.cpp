@@ -3,17 +3,20 @@
 // a reply trickled slower than one wait allows in all, and a frame larger than the socket
 // buffers sent to a peer that takes it and to one that stops taking bytes (one 2 s send wait).
 // The slow tests are all here.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <sys/socket.h>
-#include <unistd.h>
+#endif
 
 #include <array>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "platform/accepted_socket.h"
+#include "platform/poller.h"
+#include "platform/socket.h"
 #include "protocol/module_interface.h"
 #include "protocol/tcp_transport.h"
 #include "tests/net/control_test_support.h"
@@ -113,28 +116,26 @@ TEST(UdpTransport, ReadBeforeAnyWriteReturnsAtOnceWithNothing) {
 class SmallBufferListener {
 public:
     SmallBufferListener() {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        listener_ = platform::OpenListeningSocket(Ip("127.0.0.1"), 0);
+        // Taken over by the connections it accepts; the char pointer is what Winsock asks for.
         const int buffer = 16384;
-        setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof local;
-        if (bind(listener_, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-            listen(listener_, 1) == 0 &&
-            getsockname(listener_, reinterpret_cast<sockaddr*>(&local), &length) == 0)
-            port_ = ntohs(local.sin_port);
+        std::uint32_t address = 0;
+        if (listener_ != platform::kInvalidSocket &&
+            setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&buffer),
+                       sizeof buffer) == 0)
+            platform::LocalAddressOf(listener_, address, port_);
     }
     ~SmallBufferListener() {
-        if (peer_ >= 0) close(peer_);
-        close(listener_);
+        platform::CloseSocket(peer_);
+        platform::CloseSocket(listener_);
     }
     int Port() const { return port_; }
     bool Accept() {
-        pollfd entry{listener_, POLLIN, 0};
-        if (poll(&entry, 1, 5000) != 1) return false;
-        peer_ = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        return peer_ >= 0;
+        std::uint32_t address = 0;
+        std::uint16_t port = 0;
+        if (!platform::WaitUntilReady(listener_, platform::kPollReadable, 5000)) return false;
+        peer_ = platform::AcceptConnection(listener_, address, port);
+        return peer_ != platform::kInvalidSocket;
     }
     // Everything the peer sends until it closes, each wait bounded, the whole within 30 s.
     std::vector<std::uint8_t> ReadAll() {
@@ -142,19 +143,21 @@ public:
         std::array<std::uint8_t, 65536> chunk{};
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (std::chrono::steady_clock::now() < deadline) {
-            pollfd entry{peer_, POLLIN, 0};
-            if (poll(&entry, 1, 5000) != 1) break;
-            const ssize_t got = recv(peer_, chunk.data(), chunk.size(), 0);
-            if (got <= 0) break;
-            all.insert(all.end(), chunk.begin(), chunk.begin() + got);
+            const platform::IoResult got = platform::ReceiveStream(peer_, chunk);
+            if (got.status == platform::IoStatus::WouldBlock) {
+                if (!platform::WaitUntilReady(peer_, platform::kPollReadable, 5000)) break;
+                continue;
+            }
+            if (got.status != platform::IoStatus::Done) break;
+            all.insert(all.end(), chunk.begin(), chunk.begin() + got.length);
         }
         return all;
     }
 
 private:
-    int listener_ = -1;
-    int peer_ = -1;
-    int port_ = 0;
+    platform::SocketHandle listener_ = platform::kInvalidSocket;
+    platform::SocketHandle peer_ = platform::kInvalidSocket;
+    std::uint16_t port_ = 0;
 };
 
 // A transport aimed at the listener, and a frame far larger than loopback's socket buffers
