@@ -25,9 +25,9 @@ macro(vantrel_windows_googletest)
     message(FATAL_ERROR "/usr/src/googletest is missing (Debian: googletest)")
   endif()
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-  # Its own CMake file names the targets GTest::gtest and GTest::gtest_main.
+  # Its own CMake files name the targets GTest::gtest, GTest::gtest_main and GTest::gmock.
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(VANTREL_TESTS_ENABLED ON)
 endmacro()

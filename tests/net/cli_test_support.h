@@ -1,13 +1,10 @@
 #pragma once
 // What the command-line tests share beyond running the program.
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <vector>
 
 #include "netconfig/wire_layout.h"
+#include "platform/socket.h"
 
 namespace nettest {
 
@@ -17,24 +14,18 @@ class BlockedPorts {
 public:
     explicit BlockedPorts(std::uint32_t local) {
         for (const std::uint16_t port : netconfig::wire::kPorts) {
-            const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(port);
-            address.sin_addr.s_addr = local;
-            if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-                ++bound_;
-            fds_.push_back(fd);
+            const platform::SocketHandle socket = platform::OpenUdpSocket();
+            if (socket != platform::kInvalidSocket && platform::Bind(socket, local, port)) ++bound_;
+            sockets_.push_back(socket);
         }
     }
     ~BlockedPorts() {
-        for (const int fd : fds_)
-            if (fd >= 0) close(fd);
+        for (const platform::SocketHandle socket : sockets_) platform::CloseSocket(socket);
     }
     bool AllBound() const { return bound_ == netconfig::wire::kPorts.size(); }
 
 private:
-    std::vector<int> fds_;
+    std::vector<platform::SocketHandle> sockets_;
     std::size_t bound_ = 0;
 };
 
