@@ -80,9 +80,9 @@ ProgramResult RunProgram(const std::vector<std::string>& command, unsigned timeo
     startup.hStdOutput = output[1];
     startup.hStdError = error[1];
     PROCESS_INFORMATION process{};
-    result.started = piped && CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
-                                             CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                                             &process);
+    result.started =
+        piped && CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                nullptr, nullptr, &startup, &process);
     // Only the child holds the write ends now, so the reads end when it does.
     for (HANDLE handle : {nothing, output[1], error[1]})
         if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
