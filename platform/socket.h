@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace platform {
 
@@ -79,5 +80,9 @@ IoResult SendToThroughInterface(SocketHandle socket, std::span<const std::uint8_
 IoResult ReceiveDatagram(SocketHandle socket, std::span<std::uint8_t> buffer);
 // What a stream has ready, up to the buffer's size: Closed when the peer closed the connection.
 IoResult ReceiveStream(SocketHandle socket, std::span<std::uint8_t> buffer);
+
+// A failure in words: errno after a call above returned false or kInvalidSocket, or an
+// IoResult's error.
+std::string SocketErrorText(int error);
 
 }  // namespace platform

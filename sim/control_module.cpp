@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstring>
 
 #include "netconfig/address_text.h"
 #include "platform/socket.h"
@@ -44,14 +43,14 @@ bool ControlModules::Start(const std::vector<ModuleConfig>& modules, CaptureLog*
         if (control.datagrams == platform::kInvalidSocket ||
             !platform::SetNonBlocking(control.datagrams) ||
             !platform::Bind(control.datagrams, module.ip, protocol::packet::kModulePort)) {
-            error = "cannot bind UDP " + where + ": " + std::strerror(errno);
+            error = "cannot bind UDP " + where + ": " + platform::SocketErrorText(errno);
             Close();
             return false;
         }
         if (control.config.fault == ControlFault::NotListening) continue;
         control.listener = platform::OpenListeningSocket(module.ip, protocol::packet::kModulePort);
         if (control.listener == platform::kInvalidSocket) {
-            error = "cannot listen on TCP " + where + ": " + std::strerror(errno);
+            error = "cannot listen on TCP " + where + ": " + platform::SocketErrorText(errno);
             Close();
             return false;
         }

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "netconfig/address_text.h"
 #include "netconfig/wire_layout.h"
@@ -38,7 +37,8 @@ platform::SocketHandle OpenBoundSocket(std::uint32_t address, std::uint16_t port
         (!shared || platform::SetReuseAddress(socket)) && platform::SetBroadcast(socket) &&
         platform::SetReceiveArrivalInterface(socket) && platform::Bind(socket, address, port))
         return socket;
-    error = "cannot bind " + DescribeEndpoint(address, port) + ": " + std::strerror(errno);
+    error =
+        "cannot bind " + DescribeEndpoint(address, port) + ": " + platform::SocketErrorText(errno);
     platform::CloseSocket(socket);
     return platform::kInvalidSocket;
 }
@@ -210,7 +210,7 @@ void ModuleSimulator::Send(std::size_t moduleIndex, std::size_t port, Endpoint t
                                               socket, bytes, to.address, to.port, throughInterface);
     if (!platform::SentWhole(sent, bytes.size()))
         Warn("a reply to " + DescribeEndpoint(to.address, to.port) +
-             " could not be sent: " + std::strerror(sent.error));
+             " could not be sent: " + platform::SocketErrorText(sent.error));
 }
 
 void ModuleSimulator::MoveModule(std::size_t moduleIndex, const ModuleResponse& response) {

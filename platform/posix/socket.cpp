@@ -181,4 +181,6 @@ IoResult ReceiveStream(SocketHandle socket, std::span<std::uint8_t> buffer) {
     return result;
 }
 
+std::string SocketErrorText(int error) { return std::strerror(error); }
+
 }  // namespace platform

@@ -47,9 +47,14 @@ start() {  # the simulator command; waits (bounded) for its ready line
     sleep 0.05
   done
   echo "simulator not ready: $(cat "$work/sim.out")" >&2
+  echo "sockets held on loopback:" >&2
+  ss -tuanp >&2
   return 1
 }
-stop() { kill "$simulator"; wait "$simulator" || true; simulator=; }
+# Ctrl+C, which Wine hands a Windows console program as its console event: the simulator closes
+# its sockets and ends. Killed outright, a Windows program under Wine now and then leaves a
+# socket in the wineserver, still bound, and the next simulator on its address cannot bind.
+stop() { kill -INT "$simulator"; wait "$simulator" || true; simulator=; }
 
 # One command of the program in ${cli[@]}: its arguments, its output and its exit status.
 run() {

@@ -13,7 +13,9 @@ need_private_loopback
 port=9110
 pids=()
 work=$(mktemp -d)
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; wait; rm -rf "$work"' EXIT
+# Ctrl+C (Wine's console event for a Windows program): killed outright, a program under Wine now
+# and then leaves a bound socket in the wineserver for the tests after this one.
+trap 'for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null; done; wait; rm -rf "$work"' EXIT
 
 start() {  # output file, ready text, then the command; waits (bounded) for the ready text
   local out=$1 ready=$2
