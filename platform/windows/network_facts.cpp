@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/windows/adapter_table.h"
+#include "platform/windows/socket_error.h"
 #include "platform/windows/wide_text.h"
 #include "platform/windows/winsock_start.h"
 
@@ -46,18 +47,6 @@ SOCKET BindUdp(std::uint32_t address, std::uint16_t port, bool reuse, int& error
         return INVALID_SOCKET;
     }
     return socket;
-}
-
-std::string SystemMessage(int error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string message = length > 0 ? windows::Narrow(std::wstring_view(text, length)) : "";
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
-        message.pop_back();
-    return message.empty() ? "error " + std::to_string(error) : message;
 }
 
 // "name (pid N)" of the process holding a UDP port on address or on every address.
@@ -154,7 +143,7 @@ PortBind TestPortBind(std::uint32_t address, std::uint16_t port) {
     int error = 0;
     const SOCKET shared = BindUdp(address, port, true, error);
     result.bindable = shared != INVALID_SOCKET;
-    if (!result.bindable) result.error = SystemMessage(error);
+    if (!result.bindable) result.error = windows::SystemMessage(error);
     if (shared != INVALID_SOCKET) closesocket(shared);
     // An exclusive bind fails when anyone else holds the port, sharing or not.
     const SOCKET alone = BindUdp(address, port, false, error);

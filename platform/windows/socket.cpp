@@ -249,6 +249,4 @@ IoResult ReceiveStream(SocketHandle socket, std::span<std::uint8_t> buffer) {
     return result;
 }
 
-std::string SocketErrorText(int error) { return windows::SocketErrorText(error); }
-
 }  // namespace platform

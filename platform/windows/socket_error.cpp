@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/socket.h"
 #include "platform/windows/wide_text.h"
 
 namespace platform::windows {
@@ -19,6 +20,24 @@ void SetErrnoFromWinsock() {
     }
 }
 
+std::string SystemMessage(int error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = length > 0 ? Narrow(std::wstring_view(text, length)) : "";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
+
+}  // namespace platform::windows
+
+namespace platform {
+
+// The errno values SetErrnoFromWinsock sets, in Linux's words: the C runtime's strerror knows
+// none of the socket errors.
 std::string SocketErrorText(int error) {
     switch (error) {
         case EADDRINUSE: return "Address already in use";
@@ -27,15 +46,7 @@ std::string SocketErrorText(int error) {
         case EINVAL: return "Invalid argument";
         case EIO: return "Input/output error";
     }
-    wchar_t* words = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
-    std::wstring text(words != nullptr ? words : L"", length);
-    LocalFree(words);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.'))
-        text.pop_back();
-    return text.empty() ? "error " + std::to_string(error) : Narrow(text);
+    return windows::SystemMessage(error);
 }
 
-}  // namespace platform::windows
+}  // namespace platform

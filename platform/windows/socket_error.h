@@ -7,8 +7,7 @@ namespace platform::windows {
 
 // Sets errno from WSAGetLastError() for the errors a caller can tell a person about.
 void SetErrnoFromWinsock();
-// The words for such an errno value, as Linux gives them (the C runtime's strerror knows none
-// of the socket errors), or Windows' own for a Winsock code.
-std::string SocketErrorText(int error);
+// Windows' own words for a system or Winsock error code.
+std::string SystemMessage(int error);
 
 }  // namespace platform::windows

@@ -34,27 +34,15 @@ modules=(
 
 simulator=
 work=$(mktemp -d)
-trap '[ -n "$simulator" ] && kill "$simulator" 2>/dev/null; wait; rm -rf "$work"' EXIT
+trap '[ -n "$simulator" ] && stop_program "$simulator"; rm -rf "$work"' EXIT
 
-# The output is emptied before the start: the child empties it only once it runs, and until then
-# the last simulator's ready line would pass for this one's.
-start() {  # the simulator command; waits (bounded) for its ready line
-  : >"$work/sim.out"
-  "$@" --duration 120 >"$work/sim.out" 2>&1 &
-  simulator=$!
-  for _ in $(seq 400); do
-    grep -q '^vantrel-modsim: ready' "$work/sim.out" && return 0
-    sleep 0.05
-  done
-  echo "simulator not ready: $(cat "$work/sim.out")" >&2
-  echo "sockets held on loopback:" >&2
-  ss -tuanp >&2
-  return 1
+start() {  # the simulator command
+  local status=0
+  start_ready "$work/sim.out" '^vantrel-modsim: ready' "$@" --duration 120 || status=$?
+  simulator=$started
+  return "$status"
 }
-# Ctrl+C, which Wine hands a Windows console program as its console event: the simulator closes
-# its sockets and ends. Killed outright, a Windows program under Wine now and then leaves a
-# socket in the wineserver, still bound, and the next simulator on its address cannot bind.
-stop() { kill -INT "$simulator"; wait "$simulator" || true; simulator=; }
+stop() { stop_program "$simulator"; simulator=; }
 
 # One command of the program in ${cli[@]}: its arguments, its output and its exit status.
 run() {

@@ -13,21 +13,13 @@ need_private_loopback
 port=9110
 pids=()
 work=$(mktemp -d)
-# Ctrl+C (Wine's console event for a Windows program): killed outright, a program under Wine now
-# and then leaves a bound socket in the wineserver for the tests after this one.
-trap 'for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null; done; wait; rm -rf "$work"' EXIT
+trap 'stop_program "${pids[@]}"; rm -rf "$work"' EXIT
 
-start() {  # output file, ready text, then the command; waits (bounded) for the ready text
-  local out=$1 ready=$2
-  shift 2
-  "$@" >"$out" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 150); do
-    grep -q "$ready" "$out" && return 0
-    sleep 0.2
-  done
-  echo "not ready: $*: $(cat "$out")" >&2
-  return 1
+start() {  # output file, ready text, then the command
+  local status=0
+  start_ready "$@" || status=$?
+  pids+=("$started")
+  return "$status"
 }
 fetch() { curl -sS --max-time 10 "http://127.0.0.1:$port$1"; }
 expect_in() {  # label, text, wanted line
